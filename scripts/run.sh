@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Starts Korvane under Wine, with the given video or the generated sample.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+VIDEO=${1:-}
+[[ -n $VIDEO ]] || VIDEO="$KORVANE_ROOT/.deps/media/sample.avi"
+[[ -f $VIDEO ]] || { echo "run: no such file: $VIDEO" >&2; exit 1; }
+source "$KORVANE_ROOT/scripts/with-display.sh"
+trap '[[ -n ${KORVANE_XVFB_PID:-} ]] && kill $KORVANE_XVFB_PID 2>/dev/null; true' EXIT
+echo "run: Korvane on display $DISPLAY with $VIDEO"
+wine "$KORVANE_ROOT/build/win/Korvane/Korvane.exe" "$(winepath -w "$VIDEO" 2>/dev/null)"

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Prepares a Debian 12 machine for building, running and testing Korvane.
+# Quick and quiet when everything is already in place.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+ROOT=$KORVANE_ROOT
+DEPS="$ROOT/.deps"
+mkdir -p "$DEPS"
+LOG="$DEPS/setup.log"
+
+PACKAGES=(cmake ninja-build make googletest g++-mingw-w64-i686-posix
+  wine wine64 wine32:i386 fonts-wine xvfb xauth x11-utils imagemagick ffmpeg
+  gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
+  gstreamer1.0-plugins-bad:i386 gstreamer1.0-libav:i386)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ $status == "install ok installed" ]] || missing+=("$p")
+done
+# npm may come with a Node.js of the machine's own rather than Debian's package.
+command -v npm >/dev/null || missing+=(npm)
+if ((${#missing[@]})); then
+  echo "setup: installing ${#missing[@]} packages (a few minutes)..."
+  SUDO=; [[ $(id -u) == 0 ]] || SUDO=sudo
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+  fi
+  $SUDO apt-get update -qq >>"$LOG" 2>&1
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >>"$LOG" 2>&1 || { tail -n 30 "$LOG"; exit 1; }
+fi
+
+# The converter's engine: a 32-bit Windows build shipped inside an npm package.
+# Its os/cpu fields make npm install refuse on Linux, so unpack the tarball.
+FFMPEG_PKG="@ffmpeg-installer/win32-ia32@4.1.0"
+if [[ ! -f $DEPS/ffmpeg/ffmpeg.exe ]]; then
+  echo "setup: fetching the converter engine ($FFMPEG_PKG)..."
+  tmp=$(mktemp -d)
+  (cd "$tmp" && npm pack --silent "$FFMPEG_PKG" >>"$LOG" 2>&1)
+  mkdir -p "$DEPS/ffmpeg"
+  tar -xzf "$tmp"/*.tgz -C "$tmp"
+  cp "$tmp/package/ffmpeg.exe" "$DEPS/ffmpeg/ffmpeg.exe"
+  rm -rf "$tmp"
+fi
+
+# The project's own Wine prefix, quiet and without mono/gecko prompts.
+if [[ ! -f $WINEPREFIX/.korvane-ready ]]; then
+  echo "setup: creating the Wine prefix..."
+  rm -rf "$WINEPREFIX"
+  wineboot -i >>"$LOG" 2>&1
+  wine reg import "$ROOT/scripts/wine-settings.reg" >>"$LOG" 2>&1
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  wineserver -w
+  touch "$WINEPREFIX/.korvane-ready"
+fi
+
+# Sample media for `make run` and for the tests.
+MEDIA="$DEPS/media"
+mkdir -p "$MEDIA"
+if [[ ! -f $MEDIA/sample.avi ]]; then
+  echo "setup: making the sample video..."
+  ffmpeg -v error -y -f lavfi -i "testsrc=duration=20:size=320x240:rate=25" \
+    -f lavfi -i "sine=frequency=440:duration=20" \
+    -c:v mpeg4 -q:v 4 -c:a libmp3lame -b:a 96k "$MEDIA/sample.avi.part.avi"
+  mv "$MEDIA/sample.avi.part.avi" "$MEDIA/sample.avi"
+fi

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Runs every test: the host build under sanitizers, then the Windows build under Wine.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+ROOT=$KORVANE_ROOT
+JOBS=${JOBS:-2}
+
+if [[ ${KORVANE_SKIP_HOST:-0} != 1 ]]; then
+  echo "== host tests (AddressSanitizer, UBSan)"
+  ctest --test-dir "$ROOT/build/host" -j "$JOBS" --output-on-failure
+fi
+
+echo "== Windows tests under Wine"
+source "$ROOT/scripts/with-display.sh"
+# One warm wineserver and one idle Wine process for the whole phase, so that
+# each test starts in milliseconds instead of booting Wine's helpers again.
+wineserver -p
+wine "$ROOT/build/win/tools/korvane_idle.exe" </dev/null >/dev/null 2>&1 &
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  [[ -n ${KORVANE_XVFB_PID:-} ]] && kill "$KORVANE_XVFB_PID" 2>/dev/null
+  true
+}
+trap cleanup EXIT
+ctest --test-dir "$ROOT/build/win" -j "$JOBS" --output-on-failure "$@"

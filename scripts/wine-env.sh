@@ -1,0 +1,11 @@
+# Sourced by every script that runs Wine: the project's own quiet prefix, never ~/.wine.
+KORVANE_ROOT=${KORVANE_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+export KORVANE_ROOT
+export WINEPREFIX="$KORVANE_ROOT/.wine"
+export WINEARCH=win32
+export WINEDEBUG=${WINEDEBUG:--all,err+module}
+export WINEDLLOVERRIDES="winemenubuilder.exe=;mscoree=;mshtml="
+# Wine takes the user's number format from the locale; keep it explicit.
+export LC_ALL=${LC_ALL:-C.UTF-8}
+# No sound card on the bench: a null ALSA device still gives DirectShow an audio renderer.
+export ALSA_CONFIG_PATH="$KORVANE_ROOT/scripts/alsa-null.conf"
