@@ -1,0 +1,82 @@
+#pragma once
+// A fresh folder under the temporary folder, removed with its content when the
+// test ends, and small helpers to put raw files into it. The process's current
+// folder is put back first, since listing a folder makes it the current one
+// and a current folder cannot be removed.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <fstream>
+#include <string>
+
+namespace korvane::testing {
+
+class ScratchFolder {
+public:
+    ScratchFolder()
+    {
+        static std::atomic<int> counter{0};
+        GetCurrentDirectoryA(MAX_PATH, savedCurrent_);
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        path_ = std::string(temp) + "korvane-profiles-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(++counter);
+        RemoveTree(path_);
+        EXPECT_TRUE(CreateDirectoryA(path_.c_str(), nullptr)) << path_;
+    }
+    ~ScratchFolder()
+    {
+        SetCurrentDirectoryA(savedCurrent_);
+        RemoveTree(path_);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    // Full path of a name inside the folder.
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+    const std::string& path() const { return path_; }
+
+    // Writes the bytes as they are (CRLF line ends are the caller's).
+    std::string Write(const std::string& name, const std::string& content) const
+    {
+        const std::string file = *this / name;
+        std::ofstream out(file, std::ios::binary);
+        out << content;
+        EXPECT_TRUE(out.good()) << file;
+        return file;
+    }
+
+    static std::string Read(const std::string& file)
+    {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+private:
+    static void RemoveTree(const std::string& folder)
+    {
+        WIN32_FIND_DATAA data;
+        const HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                const std::string name = data.cFileName;
+                if (name == "." || name == "..")
+                    continue;
+                const std::string full = folder + "\\" + name;
+                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    RemoveTree(full);
+                else
+                    DeleteFileA(full.c_str());
+            } while (FindNextFileA(find, &data));
+            FindClose(find);
+        }
+        RemoveDirectoryA(folder.c_str());
+    }
+
+    char savedCurrent_[MAX_PATH] = {};
+    std::string path_;
+};
+
+} // namespace korvane::testing
