@@ -69,7 +69,11 @@ bool IniFile::ReadBool(const std::string& section, const std::string& key, bool 
 
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
 {
-    if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path_.c_str()))
+    // A read-only file is refused here first: not every system makes the
+    // private-profile write fail for it when the user is an administrator.
+    const DWORD attributes = GetFileAttributesA(path_.c_str());
+    const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly || !WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path_.c_str()))
         throw ui::Error("Unable to write to " + path_);
 }
 

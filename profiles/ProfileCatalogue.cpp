@@ -82,7 +82,9 @@ ProfileCatalogue ReadProfileCatalogue(std::string_view programDir)
 
 std::string ReadProfileOutputExtension(const std::string& profilePath)
 {
-    return "." + IniFile(profilePath).ReadString("Main", "Type", "mp4");
+    std::string extension = ".";
+    extension += IniFile(profilePath).ReadString("Main", "Type", "mp4");
+    return extension;
 }
 
 } // namespace korvane

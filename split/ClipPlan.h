@@ -26,7 +26,7 @@ public:
     SplitMode Mode() const { return mode_; }
     std::int32_t ClipCount() const { return clipCount_; }
 
-    // Clip clipNumber, counting from 1. Every section gets the same duration,
+    // Clip clipNumber, from 1 to ClipCount(). Every section gets the same duration,
     // rangeLength / count, so the durations add up to the marked length; the
     // starts are exact here and rounded only when written for the converter.
     ClipSpan Clip(std::int32_t clipNumber) const;

@@ -25,6 +25,29 @@ const char kProfile[] =
     "Caption=Original Size,Custom Size,\r\n"
     "Index=1\r\n";
 
+// Holds a file open without sharing it, as another program might.
+class HeldOpen {
+public:
+    explicit HeldOpen(const std::string& path)
+        : handle_(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))
+    {
+    }
+    ~HeldOpen() { Release(); }
+    HeldOpen(const HeldOpen&) = delete;
+    HeldOpen& operator=(const HeldOpen&) = delete;
+
+    bool held() const { return handle_ != INVALID_HANDLE_VALUE; }
+    void Release()
+    {
+        if (held())
+            CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE handle_;
+};
+
 } // namespace
 
 TEST(IniFile, NamesMatchWithoutRegardToCaseAndBlanksAreTrimmed)
@@ -83,11 +106,12 @@ TEST(IniFile, IntegersAndFlagsAsStoredText)
     };
     const ScratchFolder dir;
     std::string content = "[N]\r\n";
+    const auto keyOf = [](std::size_t i) { return std::string(1, 'k') += std::to_string(i); };
     for (std::size_t i = 0; i < std::size(cases); ++i)
-        content += "k" + std::to_string(i) + "=" + cases[i].stored + "\r\n";
+        content += keyOf(i) + "=" + cases[i].stored + "\r\n";
     const IniFile ini(dir.Write("n.ini", content));
     for (std::size_t i = 0; i < std::size(cases); ++i) {
-        const std::string key = "k" + std::to_string(i);
+        const std::string key = keyOf(i);
         EXPECT_EQ(ini.ReadInteger("N", key, 77), cases[i].integer) << cases[i].stored;
         EXPECT_EQ(ini.ReadBool("N", key, true), cases[i].flag) << cases[i].stored;
     }
@@ -155,9 +179,12 @@ TEST(IniFile, FailedWriteRaisesUnableToWrite)
     const ScratchFolder dir;
     const std::string readOnly = dir.Write("locked.ini", "[Main]\r\nVersion=1.8\r\n");
     ASSERT_TRUE(SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+    const std::string held = dir.Write("held.ini", "[Main]\r\nVersion=1.8\r\n");
+    HeldOpen holder(held);
+    ASSERT_TRUE(holder.held());
     const std::string noFolder = dir / "missing\\Preferences.ini";
 
-    for (const std::string& path : {readOnly, noFolder}) {
+    for (const std::string& path : {readOnly, held, noFolder}) {
         IniFile ini(path);
         try {
             ini.WriteString("Main", "Version", "2.0");
@@ -165,10 +192,13 @@ TEST(IniFile, FailedWriteRaisesUnableToWrite)
         } catch (const ui::Error& e) {
             EXPECT_STREQ(e.what(), ("Unable to write to " + path).c_str());
         }
-        EXPECT_THROW(ini.WriteBool("Main", "Exit", true), ui::Error);
-        EXPECT_THROW(ini.WriteInteger("Main", "Profile", 3), ui::Error);
+        EXPECT_THROW(ini.WriteBool("Main", "Exit", true), ui::Error) << path;
+        EXPECT_THROW(ini.WriteInteger("Main", "Profile", 3), ui::Error) << path;
     }
+    holder.Release();
     EXPECT_EQ(IniFile(readOnly).ReadString("Main", "Version", ""), "1.8");
+    EXPECT_EQ(IniFile(held).ReadString("Main", "Version", ""), "1.8");
+    EXPECT_EQ(GetFileAttributesA((dir / "missing").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST(IniFile, SectionAndKeyListsForMissingParts)
