@@ -142,27 +142,34 @@ ReadLoopResult RunReadLoop(ConverterProcess& converter, IReadLoopHost& host)
 {
     // Left open, the program's own write end would keep the pipe from ever ending.
     converter.pipeWrite_.Close();
-    for (;;) {
-        host.PumpMessages();
-        if (host.CancelRequested()) {
-            converter.KillConverter();
-            return ReadLoopResult::Cancelled;
-        }
-        std::string_view bytes;
-        switch (converter.LookAtPipe(bytes)) {
-        case ConverterProcess::Look::Ended:
-            return ReadLoopResult::PipeEnded;
-        case ConverterProcess::Look::Nothing:
-            break;
-        case ConverterProcess::Look::Output:
-            try {
-                host.OnOutput(bytes);
-            } catch (const std::exception&) {
-                // Output the host cannot make sense of changes nothing; the
-                // converter goes on and so does the clip.
+    try {
+        for (;;) {
+            host.PumpMessages();
+            if (host.CancelRequested()) {
+                converter.KillConverter();
+                return ReadLoopResult::Cancelled;
             }
-            break;
+            std::string_view bytes;
+            switch (converter.LookAtPipe(bytes)) {
+            case ConverterProcess::Look::Ended:
+                return ReadLoopResult::PipeEnded;
+            case ConverterProcess::Look::Nothing:
+                break;
+            case ConverterProcess::Look::Output:
+                try {
+                    host.OnOutput(bytes);
+                } catch (const std::exception&) {
+                    // Output the host cannot make sense of changes nothing; the
+                    // converter goes on and so does the clip.
+                }
+                break;
+            }
         }
+    } catch (...) {
+        // Whatever ends the job from inside the window's handlers ends its
+        // converter too, rather than leaving it to run unseen.
+        converter.KillConverter();
+        throw;
     }
 }
 

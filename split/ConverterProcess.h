@@ -61,7 +61,8 @@ private:
 class IReadLoopHost {
 public:
     // Handle every window message that is waiting (input, paint, timers, the
-    // Cancel and close questions) and return.
+    // Cancel and close questions) and return. An exception thrown here ends
+    // the loop (and the converter) and passes on to the caller.
     virtual void PumpMessages() = 0;
     // The user has asked to cancel the job.
     virtual bool CancelRequested() = 0;
@@ -149,7 +150,8 @@ private:
 // request before anything is read, also while the converter writes nothing
 // or floods the pipe. A converter that has exited ends the loop once what it
 // wrote is read, even if a process it started still holds the pipe open.
-// On cancel the converter is killed before returning.
+// On cancel the converter is killed before returning; so it is when an
+// exception leaves the host's PumpMessages, which then passes on.
 ReadLoopResult RunReadLoop(ConverterProcess& converter, IReadLoopHost& host);
 
 // One clip from start to end: pipe, process, read loop, and the kill that

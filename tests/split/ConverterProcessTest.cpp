@@ -306,6 +306,27 @@ TEST(ConverterProcess, ExceptionFromTheHostsOutputHandlerDoesNotEndTheClip)
     EXPECT_EQ(host.totalBytes, 20000u);
 }
 
+TEST(ConverterProcess, ExceptionFromTheWindowsHandlersKillsTheConverterAndPassesOn)
+{
+    ConverterProcess converter;
+    ASSERT_TRUE(converter.PreparePipe());
+    ASSERT_TRUE(converter.Start(kStandInPath, StandIn("silent 15000")));
+    WatchedProcess watched(converter.ProcessId());
+
+    class ThrowingHost : public RecordingHost {
+    public:
+        void PumpMessages() override
+        {
+            if (++turns == 3)
+                throw std::runtime_error("handler failed");
+        }
+        int turns = 0;
+    } host;
+    EXPECT_THROW(RunReadLoop(converter, host), std::runtime_error);
+    EXPECT_FALSE(converter.HasProcess());
+    EXPECT_EQ(watched.ExitCode(), kKilledExitCode);
+}
+
 // The shipped converter, on a clip it makes itself from its test pattern.
 class RealConverter : public ::testing::Test {
 protected:
