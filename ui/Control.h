@@ -25,8 +25,10 @@
 //   KeyPressEvent   void(Control& sender, char& key)                  OnKeyPress
 //
 // Mouse coordinates are client coordinates of the sender. A click is a
-// left-button press and release inside the control; OnClick fires after
-// OnMouseUp. Events of a control that is being destroyed are not fired.
+// left-button press and release inside the control; on the release OnClick
+// fires first, then OnMouseUp. Push buttons, check boxes and radio buttons
+// click through their native notification instead (mouse or Space key).
+// Events of a control that is being destroyed are not fired.
 //
 // WindowProc. Each control has `std::function<void(Message&)> WindowProc`,
 // which by default calls the virtual `WndProc(Message&)` (the control's own
@@ -217,9 +219,15 @@ protected:
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     bool visible_ = true;
     bool enabled_ = true;
+    // A left press and release inside clicks (off for controls whose click
+    // comes from a native notification).
+    bool mouseClicks_ = true;
+    // Take the mouse capture while a button is held (framework windows).
+    bool captureMouse_ = false;
 
 private:
     friend class WinControl;
+    friend struct WindowProcs;
     void HandleMouseMessage(Message& message);
 
     Font font_;

@@ -7,8 +7,8 @@
 //                native children over it (check boxes, radio buttons, push
 //                buttons) get a pattern brush of that background, aligned to
 //                them, so they show no grey box. Caption centred when set.
-//   Edit         EDIT: Text, ReadOnly, MaxLength, SelectAll, OnChange (user and
-//                code changes of the text), OnClick (mouse click in it).
+//   Edit         EDIT: Text, ReadOnly, MaxLength, SelectAll, OnChange (the text
+//                really changed, by the user or by code), OnClick (mouse click in it).
 //   Memo         multi-line EDIT: Lines as one text with CRLF, WordWrap, ScrollBars.
 //   Button       push button: Default (Enter), Cancel (Esc), ModalResult
 //                (sets the form's ModalResult when clicked), OnClick; Click()
@@ -25,8 +25,9 @@
 //   ProgressBar  Min, Max, Position (0..100 at start).
 //   TrackBar     msctls_trackbar32: Min, Max, Position, SelStart, SelEnd
 //                (selection shown), Frequency, ThumbLength, Orientation,
-//                TickMarks, PageSize, LineSize, OnChange (position changed by
-//                user or code); ChannelRect/ThumbRect for painters. Derived
+//                TickMarks, PageSize, LineSize, OnChange (position moved by the
+//                user; setting Position from code does not fire it);
+//                ChannelRect/ThumbRect for painters. Derived
 //                seek bars override MouseDown/MouseUp or sit in WindowProc.
 //
 // Graphic (no HWND, painted by the parent):
@@ -164,7 +165,7 @@ private:
     bool readOnly_ = false;
     int maxLength_ = 0;
     bool border_ = true;
-    bool changing_ = false;
+    std::string lastText_;   // the text OnChange last reported
 };
 
 class Memo : public Edit {

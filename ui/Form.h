@@ -93,6 +93,7 @@ public:
     ui::Position GetPosition() const { return position_; }
     void SetPosition(ui::Position position) { position_ = position; }
     void SetClientSize(int width, int height);
+    RECT ClientRect() const override;
     void SetClientWidth(int width);
     void SetClientHeight(int height);
     const std::string& HelpFile() const { return helpFile_; }
@@ -119,9 +120,9 @@ public:
     void SetActiveControl(WinControl* control);
     // Moves the focus to the next (or previous) tab stop after `current`.
     void SelectNext(WinControl* current, bool forward);
-    // The Default and Cancel buttons (set through Button::SetDefault/SetCancel).
-    Button* DefaultButton() const { return defaultButton_; }
-    Button* CancelButton() const { return cancelButton_; }
+    // The first showing, enabled button with Default (Cancel) set, or null.
+    Button* DefaultButton() const;
+    Button* CancelButton() const;
 
     // Offered every key-down message of this form's windows before dispatch:
     // true when handled here (navigation, Enter, Esc).
@@ -154,6 +155,9 @@ private:
     friend class WinControl;
     void FocusChanged(WinControl* control);
     void ApplyPosition();
+    void ApplyClientSize();
+    void FrameStyles(DWORD& style, DWORD& exStyle) const;
+    bool HandleActivate(Message& message);
     void UpdateFrameStyles();
     void Activated(bool active);
     void ControlGoing(Control* control);
@@ -165,9 +169,10 @@ private:
     std::string helpFile_;
     ui::Icon icon_;
     WinControl* activeControl_ = nullptr;
-    Button* defaultButton_ = nullptr;
-    Button* cancelButton_ = nullptr;
     int modalResult_ = mrNone;
+    bool modal_ = false;
+    bool closedInModal_ = false;
+    int clientWidth_ = -1, clientHeight_ = -1;   // asked for by SetClientSize
     bool active_ = false;
     bool positioned_ = false;
     bool created_ = false;

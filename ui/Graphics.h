@@ -100,6 +100,9 @@ public:
     void Assign(const Bitmap& other);
     // Takes ownership of a bitmap handle.
     void Attach(HBITMAP bitmap);
+    // A copy with the look of a disabled glyph: grey, lighter, the
+    // transparent colour left as it is.
+    void AssignDisabled(const Bitmap& other);
     // Resizes to a new blank (black) 32-bit bitmap; 0 x 0 empties it.
     void SetSize(int width, int height);
     void Clear();
@@ -203,6 +206,12 @@ private:
 };
 
 namespace detail {
+// Tells the bitmap it changed once drawing is over and it is deselected
+// (the first base, so it goes last).
+struct BitmapChangeNotifier {
+    Bitmap& target;
+    ~BitmapChangeNotifier();
+};
 // Holds the memory DC a BitmapCanvas draws on; a base so it exists before the Canvas.
 struct BitmapDcHolder {
     explicit BitmapDcHolder(Bitmap& bitmap);
@@ -215,13 +224,10 @@ struct BitmapDcHolder {
 } // namespace detail
 
 // A canvas drawing into a bitmap; the bitmap's OnChange fires when it goes.
-class BitmapCanvas : private detail::BitmapDcHolder, public Canvas {
+class BitmapCanvas : private detail::BitmapChangeNotifier, private detail::BitmapDcHolder, public Canvas {
 public:
     explicit BitmapCanvas(Bitmap& bitmap);
     ~BitmapCanvas();
-
-private:
-    Bitmap& bitmap_;
 };
 
 } // namespace ui

@@ -1,0 +1,77 @@
+#pragma once
+// Shared pieces of the framework's window tests: a fixture that scripts every
+// modal question and tears the forms down, a plain test form, pixel reading
+// and mouse input sent straight to windows.
+#include "ui/Application.h"
+#include "ui/Controls.h"
+#include "ui/Dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace uitest {
+
+class TestForm : public ui::Form {
+public:
+    explicit TestForm(std::string className = "TTestForm") : ui::Form(std::move(className))
+    {
+        SetBorderStyle(ui::bsSingle);
+        SetBounds(40, 40, 10, 10);
+        SetClientSize(400, 300);
+    }
+};
+
+class UiTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Every message box and file dialog of the test lands here.
+    ui::ScriptedDialogs dialogs;
+};
+
+// A graphic control that paints itself in one colour and logs its events.
+class ProbeGraphic : public ui::GraphicControl {
+public:
+    ProbeGraphic(ui::Component* owner, COLORREF fill);
+    COLORREF Fill;
+    std::vector<std::string> Log;
+
+protected:
+    void Paint(ui::Canvas& canvas) override;
+};
+
+// A bitmap of one colour.
+void FillBitmap(ui::Bitmap& bitmap, int width, int height, COLORREF color);
+// Sets one pixel of a bitmap.
+void SetBitmapPixel(ui::Bitmap& bitmap, int x, int y, COLORREF color);
+
+// The client area of a window as the screen shows it, after painting is done.
+class Snapshot {
+public:
+    explicit Snapshot(HWND hwnd);
+    COLORREF At(int x, int y) const;
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+
+private:
+    std::vector<unsigned> pixels_;
+    int width_ = 0;
+    int height_ = 0;
+};
+
+// Mouse input delivered to a window's procedure (client coordinates).
+void MouseDown(HWND hwnd, int x, int y);
+void MouseUp(HWND hwnd, int x, int y);
+void MouseMove(HWND hwnd, int x, int y, WPARAM keys = 0);
+void Click(HWND hwnd, int x, int y);
+
+// Runs the message loop until `done` holds or `limit` rounds have passed.
+bool PumpUntil(const std::function<bool()>& done, int limit = 200);
+
+std::string AtomName(HWND hwnd, const char* property);
+
+} // namespace uitest

@@ -1,0 +1,124 @@
+#include "ui/Controls.h"
+
+#include "ui/Application.h"
+#include "ui/Error.h"
+
+namespace ui {
+
+// --- ImageList -------------------------------------------------------------------------
+
+ImageList::ImageList(Component* owner) : Component(owner) {}
+
+void ImageList::SetSize(int width, int height)
+{
+    if (width == width_ && height == height_)
+        return;
+    width_ = width;
+    height_ = height;
+    Clear();
+}
+
+int ImageList::Add(const Bitmap& strip, COLORREF transparentColor)
+{
+    const int first = Count();
+    if (strip.Empty() || width_ <= 0 || height_ <= 0)
+        return first;
+    const COLORREF key = transparentColor == clDefault ? strip.TransparentColor() : transparentColor;
+    MemoryDC src;
+    SelectObjectScope s(src.Get(), strip.Handle());
+    for (int y = 0; y + height_ <= strip.Height(); y += height_) {
+        for (int x = 0; x + width_ <= strip.Width(); x += width_) {
+            auto picture = std::make_unique<Bitmap>(width_, height_);
+            {
+                MemoryDC dst;
+                SelectObjectScope d(dst.Get(), picture->Handle());
+                ::BitBlt(dst.Get(), 0, 0, width_, height_, src.Get(), x, y, SRCCOPY);
+            }
+            picture->SetTransparentColor(key);
+            images_.push_back(Entry{std::move(picture), key});
+        }
+    }
+    return first;
+}
+
+void ImageList::Clear()
+{
+    images_.clear();
+}
+
+void ImageList::Draw(Canvas& canvas, int x, int y, int index, bool enabled) const
+{
+    if (index < 0 || index >= Count())
+        return;
+    const Bitmap& picture = *images_[static_cast<size_t>(index)].Picture;
+    if (enabled) {
+        picture.DrawTransparent(canvas.Handle(), x, y);
+        return;
+    }
+    Bitmap grey;
+    grey.AssignDisabled(picture);
+    grey.DrawTransparent(canvas.Handle(), x, y);
+}
+
+void ImageList::GetBitmap(int index, Bitmap& bitmap) const
+{
+    if (index < 0 || index >= Count())
+        throw Error("List index out of bounds (" + std::to_string(index) + ")");
+    const Entry& e = images_[static_cast<size_t>(index)];
+    bitmap.Assign(*e.Picture);
+    bitmap.SetTransparentColor(e.Transparent == clNone ? clDefault : e.Transparent);
+}
+
+// --- Timer -------------------------------------------------------------------------------
+
+Timer::Timer(Component* owner) : Component(owner)
+{
+    App().RegisterTimer(this);
+    Update();
+}
+
+Timer::~Timer()
+{
+    enabled_ = false;
+    Update();
+    App().UnregisterTimer(this);
+}
+
+void Timer::SetInterval(unsigned ms)
+{
+    if (ms == interval_)
+        return;
+    interval_ = ms;
+    Update();
+}
+
+void Timer::SetEnabled(bool enabled)
+{
+    if (enabled == enabled_)
+        return;
+    enabled_ = enabled;
+    Update();
+}
+
+void Timer::Update()
+{
+    Application& app = App();
+    HWND w = app.UtilityWindow();
+    if (running_) {
+        ::KillTimer(w, reinterpret_cast<UINT_PTR>(this));
+        running_ = false;
+    }
+    if (enabled_ && interval_ > 0 && !Destroying()) {
+        if (!::SetTimer(w, reinterpret_cast<UINT_PTR>(this), interval_, nullptr))
+            throw Error("Not enough timers available");
+        running_ = true;
+    }
+}
+
+void Timer::Fire()
+{
+    if (OnTimer && !Destroying())
+        OnTimer(*this);
+}
+
+} // namespace ui
