@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 #include <vector>
 
 namespace korvane {
@@ -98,33 +99,37 @@ bool ConverterProcess::ProcessHasEnded() const
     return process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_OBJECT_0;
 }
 
-DWORD ConverterProcess::BytesWaiting(bool& pipeEnded) const
+std::optional<DWORD> ConverterProcess::BytesWaiting() const
 {
     DWORD available = 0;
     // Fails with ERROR_BROKEN_PIPE once every writer is gone and all is read;
     // any other failure ends the clip as well.
-    pipeEnded = !pipeRead_ || !PeekNamedPipe(pipeRead_.Get(), nullptr, 0, nullptr, &available, nullptr);
+    if (!pipeRead_ || !PeekNamedPipe(pipeRead_.Get(), nullptr, 0, nullptr, &available, nullptr))
+        return std::nullopt;
     return available;
 }
 
 ConverterProcess::Look ConverterProcess::LookAtPipe(std::string_view& bytes)
 {
-    bool pipeEnded = false;
-    DWORD available = BytesWaiting(pipeEnded);
-    if (pipeEnded)
+    std::optional<DWORD> waiting = BytesWaiting();
+    if (!waiting)
         return Look::Ended;
-    if (available == 0 && ProcessHasEnded()) {
+    if (*waiting == 0 && ProcessHasEnded()) {
         // Whatever the converter wrote before it ended is in the pipe now.
         // Once that is read, a process it left behind holding the write end
         // must not keep the clip open.
-        available = BytesWaiting(pipeEnded);
-        if (pipeEnded || available == 0)
+        waiting = BytesWaiting();
+        if (!waiting || *waiting == 0)
             return Look::Ended;
     }
+    const DWORD available = *waiting;
     if (available == 0) {
+        // Wakes for messages that arrived since the host's last look at the
+        // queue; a message the host chose to leave there must not make the
+        // wait return at once, turn after turn.
         HANDLE process = process_.Get();
-        MsgWaitForMultipleObjectsEx(process ? 1 : 0, process ? &process : nullptr, idleWaitMs_,
-                                    QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        MsgWaitForMultipleObjects(process ? 1 : 0, process ? &process : nullptr, FALSE, idleWaitMs_,
+                                  QS_ALLINPUT);
         idleWaitMs_ = std::clamp<DWORD>(idleWaitMs_ * 2, 1, kLongestIdleWaitMs);
         return Look::Nothing;
     }

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -133,7 +134,8 @@ private:
     // converter, a window message or the converter's end.
     Look LookAtPipe(std::string_view& bytes);
     bool ProcessHasEnded() const;
-    DWORD BytesWaiting(bool& pipeEnded) const;
+    // What can be read now; nothing once the pipe has ended.
+    std::optional<DWORD> BytesWaiting() const;
 
     converter_detail::OwnedHandle pipeRead_;
     converter_detail::OwnedHandle pipeWrite_;

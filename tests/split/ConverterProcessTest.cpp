@@ -91,15 +91,8 @@ public:
     {
         events.push_back('p');
         MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ++messagesHandled;
-            if (msg.hwnd == nullptr && msg.message == WM_TIMER && msg.wParam == cancelTimer_)
-                cancel_ = true;
-            else if (msg.hwnd == nullptr && msg.message == kCancelMessage)
-                cancel_ = true;
-            else
-                DispatchMessageA(&msg);
-        }
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            Handle(msg);
     }
     bool CancelRequested() override
     {
@@ -127,6 +120,18 @@ public:
     std::size_t totalBytes = 0;
     std::size_t largestRead = 0;
     std::string text;  // the first 64 KiB of output
+
+protected:
+    void Handle(const MSG& msg)
+    {
+        ++messagesHandled;
+        if (msg.hwnd == nullptr && msg.message == WM_TIMER && msg.wParam == cancelTimer_)
+            cancel_ = true;
+        else if (msg.hwnd == nullptr && msg.message == kCancelMessage)
+            cancel_ = true;
+        else
+            DispatchMessageA(&msg);
+    }
 
 private:
     bool cancel_ = false;
@@ -201,6 +206,35 @@ TEST(ConverterProcess, SilentConverterLeavesTheWindowServedAndCanBeCancelled)
     EXPECT_TRUE(EveryTurnPumpsThenTestsCancel(host.events));
     EXPECT_FALSE(converter.HasProcess());
     EXPECT_EQ(watched.ExitCode(), kKilledExitCode);
+}
+
+TEST(ConverterProcess, MessageTheWindowLeavesQueuedDoesNotMakeTheLoopSpin)
+{
+    ConverterProcess converter;
+    ASSERT_TRUE(converter.PreparePipe());
+    ASSERT_TRUE(converter.Start(kStandInPath, StandIn("silent 15000")));
+    WatchedProcess watched(converter.ProcessId());
+
+    // A window may leave a message for its own loop to handle later.
+    constexpr UINT kLeftMessage = WM_APP + 9;
+    class LeavingHost : public RecordingHost {
+    public:
+        void PumpMessages() override
+        {
+            events.push_back('p');
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, kLeftMessage - 1, PM_REMOVE))
+                Handle(msg);
+        }
+    } host;
+    PostThreadMessageA(GetCurrentThreadId(), kLeftMessage, 0, 0);
+    host.CancelAfter(300);
+    EXPECT_EQ(RunReadLoop(converter, host), ReadLoopResult::Cancelled);
+    EXPECT_LT(host.Count('p'), 500);
+    EXPECT_EQ(watched.ExitCode(), kKilledExitCode);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, kLeftMessage, kLeftMessage, PM_REMOVE)) {
+    }
 }
 
 TEST(ConverterProcess, FloodingConverterDoesNotStarveTheWindow)
