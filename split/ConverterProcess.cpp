@@ -32,8 +32,8 @@ bool ConverterProcess::PreparePipe()
         lastError_ = GetLastError();
         return false;
     }
-    pipeRead_ = converter_detail::OwnedHandle(readEnd);
-    pipeWrite_ = converter_detail::OwnedHandle(writeEnd);
+    pipeRead_ = ui::UniqueHandle(readEnd);
+    pipeWrite_ = ui::UniqueHandle(writeEnd);
     // A converter that inherited the read end too would keep the pipe alive
     // for itself and for anything it starts.
     if (!SetHandleInformation(pipeRead_.Get(), HANDLE_FLAG_INHERIT, 0)) {
@@ -71,11 +71,11 @@ bool ConverterProcess::Start(const std::string& converterPath, const std::string
     if (!started)
         lastError_ = pipeWrite_ ? GetLastError() : ERROR_INVALID_HANDLE;
     // From here on only the converter holds the write end: the pipe ends with it.
-    pipeWrite_.Close();
+    pipeWrite_.Reset();
     if (!started)
         return false;
-    process_ = converter_detail::OwnedHandle(info.hProcess);
-    thread_ = converter_detail::OwnedHandle(info.hThread);
+    process_ = ui::UniqueHandle(info.hProcess);
+    thread_ = ui::UniqueHandle(info.hThread);
     processId_ = info.dwProcessId;
     return true;
 }
@@ -87,10 +87,10 @@ void ConverterProcess::KillConverter()
         TerminateProcess(process_.Get(), kKilledExitCode);
         WaitForSingleObject(process_.Get(), kKillWaitMs);
     }
-    process_.Close();
-    thread_.Close();
-    pipeWrite_.Close();
-    pipeRead_.Close();
+    process_.Reset();
+    thread_.Reset();
+    pipeWrite_.Reset();
+    pipeRead_.Reset();
     processId_ = 0;
 }
 
@@ -146,7 +146,7 @@ ConverterProcess::Look ConverterProcess::LookAtPipe(std::string_view& bytes)
 ReadLoopResult RunReadLoop(ConverterProcess& converter, IReadLoopHost& host)
 {
     // Left open, the program's own write end would keep the pipe from ever ending.
-    converter.pipeWrite_.Close();
+    converter.pipeWrite_.Reset();
     try {
         for (;;) {
             host.PumpMessages();

@@ -7,6 +7,8 @@
 // clip; only one converter runs at a time. A job runs a clip with
 // RunConverterClip, or step by step with PreparePipe, Start, RunReadLoop and
 // KillConverter.
+#include "ui/Handles.h"
+
 #include <windows.h>
 
 #include <array>
@@ -15,46 +17,6 @@
 #include <string_view>
 
 namespace korvane {
-
-namespace converter_detail {
-
-// Owns one kernel handle (closed once, never copied).
-class OwnedHandle {
-public:
-    OwnedHandle() = default;
-    explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
-    ~OwnedHandle() { Close(); }
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-    OwnedHandle(OwnedHandle&& other) noexcept : handle_(other.Release()) {}
-    OwnedHandle& operator=(OwnedHandle&& other) noexcept
-    {
-        if (this != &other) {
-            Close();
-            handle_ = other.Release();
-        }
-        return *this;
-    }
-
-    HANDLE Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-    HANDLE Release()
-    {
-        HANDLE handle = handle_;
-        handle_ = nullptr;
-        return handle;
-    }
-    void Close()
-    {
-        if (handle_ != nullptr)
-            CloseHandle(Release());
-    }
-
-private:
-    HANDLE handle_ = nullptr;
-};
-
-} // namespace converter_detail
 
 // What the read loop needs from the window that runs the job. Each turn of
 // the loop calls PumpMessages, then CancelRequested, then (when the converter
@@ -137,10 +99,10 @@ private:
     // What can be read now; nothing once the pipe has ended.
     std::optional<DWORD> BytesWaiting() const;
 
-    converter_detail::OwnedHandle pipeRead_;
-    converter_detail::OwnedHandle pipeWrite_;
-    converter_detail::OwnedHandle process_;
-    converter_detail::OwnedHandle thread_;
+    ui::UniqueHandle pipeRead_;
+    ui::UniqueHandle pipeWrite_;
+    ui::UniqueHandle process_;
+    ui::UniqueHandle thread_;
     DWORD processId_ = 0;
     DWORD lastError_ = 0;
     DWORD idleWaitMs_ = 0;
