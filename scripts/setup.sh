@@ -50,10 +50,20 @@ if [[ ! -f $WINEPREFIX/.korvane-ready ]]; then
   rm -rf "$WINEPREFIX"
   wineboot -i >>"$LOG" 2>&1
   wine reg import "$ROOT/scripts/wine-settings.reg" >>"$LOG" 2>&1
-  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
-  cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   wineserver -w
   touch "$WINEPREFIX/.korvane-ready"
+fi
+# Wine's fonts: Debian's Wine does not load them from its own folder. "MS Sans
+# Serif" comes from the bitmap font, whose metrics are those of the Windows
+# font the windows are laid out for (the outline stand-in is wider).
+FONTS="$WINEPREFIX/drive_c/windows/Fonts"
+if [[ ! -f $FONTS/sserife.fon ]]; then
+  mkdir -p "$FONTS"
+  for f in /usr/share/wine/fonts/*.ttf; do
+    [[ $(basename "$f") == ms_sans_serif.ttf ]] || cp "$f" "$FONTS/"
+  done
+  cp /usr/share/wine/fonts/sserife.fon /usr/share/wine/fonts/smalle.fon "$FONTS/"
+  rm -f "$FONTS/ms_sans_serif.ttf"
 fi
 
 # Sample media for `make run` and for the tests.

@@ -1,0 +1,64 @@
+#pragma once
+// What the program's windows share: the values fixed at start-up, the one
+// instance of each window, and the few ways out of the process (shell, power)
+// that tests replace. One Korvane object lives for the whole run, made by the
+// program entry (or by a test) and handed to every window.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace korvane {
+
+class TMainForm;
+class TSettingForm;
+class TCountDownForm;
+class TAboutForm;
+class TopSettingForm;
+class TSizeForm;
+
+struct Korvane {
+    // --- start-up input ----------------------------------------------------------
+    // The program folder; empty means the running executable's folder. Tests
+    // point it at a program folder of their own.
+    std::string ProgramDirOverride;
+    // The first command-line argument, empty when there is none.
+    std::string CommandLineArgument;
+
+    // --- program-wide values, fixed by the main window's creation --------------
+    std::string ProgramDir;      // always ends in a backslash
+    std::string ConverterPath;   // ProgramDir + "wmaspi.dll"
+    std::string ProductName = "Korvane";
+    std::string VersionText;
+    std::string HelpFile;        // ProgramDir + "Korvane.chm"
+
+    // "." + the output type of the profile last loaded into the profile editor.
+    std::string OutputExtension;
+
+    // --- the windows, one each, in their creation order -------------------------
+    TMainForm* MainForm = nullptr;
+    TSettingForm* SettingForm = nullptr;
+    TCountDownForm* CountDownForm = nullptr;
+    TAboutForm* AboutForm = nullptr;
+    TopSettingForm* opSettingForm = nullptr;
+    TSizeForm* SizeForm = nullptr;
+
+    // --- ways out of the process ---------------------------------------------------
+    // Opens a file or folder with the shell's "open" verb, normally shown.
+    std::function<void(HWND owner, const std::string& path)> ShellOpen;
+    // Turns the computer off. Tests always replace it: under Wine the real
+    // one ends every process of the prefix.
+    std::function<void()> PowerOff;
+
+    Korvane();
+};
+
+// Creates the six windows in their order: main window, settings, countdown,
+// About, profile editor, size dialog (all but the main window hidden).
+void CreateKorvaneWindows(Korvane& korvane);
+
+// The whole program: creates the windows, runs until the main window closes,
+// then lets the windows go. Returns the process exit code.
+int RunKorvane(Korvane& korvane);
+
+} // namespace korvane

@@ -1,0 +1,809 @@
+#include "app/MainForm.h"
+
+#include "app/FileNames.h"
+#include "app/FileNamesWin.h"
+#include "app/TimeText.h"
+#include "app/TimeTextLocale.h"
+#include "prefs/CountDownForm.h"
+#include "prefs/SettingForm.h"
+#include "app/AboutForm.h"
+#include "profiles/IniFile.h"
+#include "profiles/ProfileCatalogue.h"
+#include "profiles/opSettingForm.h"
+#include "split/ClipPlan.h"
+#include "split/CommandLineLocale.h"
+#include "ui/Application.h"
+#include "ui/Error.h"
+
+#include <shellapi.h>
+
+#include <fstream>
+
+namespace korvane {
+namespace {
+
+constexpr COLORREF kLightText = RGB(0xEB, 0xEB, 0xEB);
+// The flat colours the background pictures have under the controls.
+constexpr COLORREF kDarkPanel = RGB(30, 35, 43);
+constexpr COLORREF kLightPanel = RGB(238, 241, 245);
+
+constexpr char kSourceProfile[] = "Settings of the source file.";
+
+// DirectShow takes wide paths; ours are in the user's code page.
+std::wstring WidePath(const std::string& path)
+{
+    const int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    if (n <= 1)
+        return std::wstring();
+    std::wstring wide(n, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), n);
+    wide.resize(n - 1);
+    return wide;
+}
+
+ui::Font LightFont(const ui::Font& base)
+{
+    ui::Font f = base;
+    f.Color = kLightText;
+    return f;
+}
+
+void PlaceLabel(ui::Label& label, ui::WinControl& parent, int left, int top, const std::string& caption)
+{
+    label.SetParent(&parent);
+    label.SetLeft(left);
+    label.SetTop(top);
+    label.SetTransparent(true);
+    label.SetCaption(caption);
+}
+
+// A fixed-width label whose text is aligned inside its width.
+void PlaceFixedLabel(ui::Label& label, ui::WinControl& parent, int left, int top, int width,
+                     ui::Alignment alignment, const std::string& caption)
+{
+    label.SetAutoSize(false);
+    label.Place(&parent, left, top, width, 13);
+    label.SetAlignment(alignment);
+    label.SetTransparent(true);
+    label.SetCaption(caption);
+}
+
+void PlaceSpeedButton(ui::SpeedButton& button, ui::WinControl& parent, int left, int top, int width,
+                      int height, const std::string& caption, const char* glyph)
+{
+    button.Place(&parent, left, top, width, height);
+    button.SetFlat(true);
+    button.SetCaption(caption);
+    button.SetFont(LightFont(button.GetFont()));
+    button.Glyph().LoadFromResource(glyph);
+}
+
+} // namespace
+
+TMainForm::TMainForm(Korvane& korvane)
+    : ui::Form("TMainForm"), korvane_(korvane), progress_(UserDecimalSeparator())
+{
+    korvane_.MainForm = this;
+    SetBorderStyle(ui::bsSingle);
+    SetBorderIcons(ui::biSystemMenu | ui::biMinimize);
+    SetPosition(ui::poScreenCenter);
+    SetClientSize(783, 431);
+    SetIcon("MAINICON");
+
+    LayoutToolbar();
+    LayoutPreview();
+    LayoutJobSettings();
+    LayoutProgressPanel();
+    LoadPictures();
+
+    tmrProcess.SetEnabled(false);
+    tmrProcess.SetInterval(1000);
+    tmrProcess.OnTimer = ui::Handler(this, &TMainForm::tmrProcessTimer);
+    tmrPreview.SetEnabled(false);
+    tmrPreview.SetInterval(1000);
+    tmrPreview.OnTimer = ui::Handler(this, &TMainForm::tmrPreviewTimer);
+
+    FilterGraph.SetGraphEdit(true);
+    FilterGraph.SetLinearVolume(true);
+    FilterGraph.SetMode(gmNormal);
+    FilterGraph.SetAutoCreate(false);
+
+    OnCreate = ui::Handler(this, &TMainForm::FormCreate);
+    OnShow = ui::Handler(this, &TMainForm::FormShow);
+    OnCloseQuery = ui::Handler(this, &TMainForm::FormCloseQuery);
+    OnClose = ui::Handler(this, &TMainForm::FormClose);
+}
+
+TMainForm::~TMainForm()
+{
+    // A converter still running when the window goes is not left behind.
+    Converter.KillConverter();
+}
+
+void TMainForm::LayoutToolbar()
+{
+    panToolbar.Place(this, 0, 0, 783, 65);
+    panToolbar.SetColor(kDarkPanel);
+    Image1.Place(&panToolbar, 0, 0, 783, 65);
+    PlaceSpeedButton(sbtnOpen, panToolbar, 35, 22, 99, 40, "Open Video", "TOOL_OPEN");
+    PlaceSpeedButton(sbtnSettings, panToolbar, 141, 22, 100, 40, "Settings", "TOOL_SETTINGS");
+    PlaceSpeedButton(sbtnAbout, panToolbar, 246, 22, 99, 40, "About", "TOOL_ABOUT");
+    PlaceSpeedButton(sbtnHelp, panToolbar, 352, 22, 99, 40, "Help", "TOOL_HELP");
+    for (ui::SpeedButton* b : {&sbtnOpen, &sbtnSettings, &sbtnAbout, &sbtnHelp})
+        b->SetTag(9999);   // keeps the skin off the toolbar
+    sbtnOpen.OnClick = ui::Handler(this, &TMainForm::sbtnOpenClick);
+    sbtnSettings.OnClick = ui::Handler(this, &TMainForm::sbtnSettingsClick);
+    sbtnAbout.OnClick = ui::Handler(this, &TMainForm::sbtnAboutClick);
+    sbtnHelp.OnClick = ui::Handler(this, &TMainForm::sbtnHelpClick);
+}
+
+void TMainForm::LayoutPreview()
+{
+    panLeft.Place(this, 0, 65, 399, 366);
+    panLeft.SetColor(kDarkPanel);
+    Image2.Place(&panLeft, 0, 0, 399, 366);
+    Image2.OnMouseMove = ui::Handler(this, &TMainForm::imgRightBottomMouseMove);
+
+    VideoWindow.Place(&panLeft, 34, 6, 359, 232);
+    VideoWindow.SetColor(ui::clBlack);
+    VideoWindow.SetFilterGraph(&FilterGraph);
+
+    panbanner.Place(&VideoWindow, 0, 0, 359, 232);
+    panbanner.SetColor(ui::clBlack);
+    imgBanner.Place(&panbanner, 0, 0, 359, 232);
+    labProgramName.SetAutoSize(false);
+    labProgramName.Place(&panbanner, 150, 14, 195, 22);
+    labProgramName.SetAlignment(ui::taRightJustify);
+    labProgramName.SetTransparent(true);
+    ui::Font nameFont;
+    nameFont.Name = "Verdana";
+    nameFont.Height = -17;
+    nameFont.Bold = true;
+    nameFont.Italic = true;
+    nameFont.Color = kLightText;
+    labProgramName.SetFont(nameFont);
+
+    const ui::Font light = LightFont(GetFont());
+    PlaceFixedLabel(labLeft, panLeft, 40, 249, 80, ui::taLeftJustify, "00:00:00");
+    PlaceFixedLabel(labMiddle, panLeft, 139, 249, 80, ui::taCenter, "00:00:00");
+    PlaceFixedLabel(labRight, panLeft, 256, 249, 80, ui::taRightJustify, "00:00:00");
+    PlaceFixedLabel(labCurrent, panLeft, 334, 267, 50, ui::taRightJustify, "00:00:00");
+    for (ui::Label* l : {&labLeft, &labMiddle, &labRight, &labCurrent})
+        l->SetFont(light);
+
+    tkbProgress.Place(&panLeft, 39, 267, 296, 14);
+    tkbProgress.SetFrequency(60);
+    tkbProgress.SetThumbLength(8);
+
+    PlaceLabel(labStart, panLeft, 40, 289, "");
+    PlaceLabel(labEnd, panLeft, 200, 289, "");
+    labStart.SetFont(light);
+    labEnd.SetFont(light);
+    labStart.Hide();
+    labEnd.Hide();
+
+    PlaceSpeedButton(sbtnPlayPreview, panLeft, 24, 318, 56, 22, "Play", "PREVIEW_PLAY");
+    PlaceSpeedButton(sbtnPausePreview, panLeft, 81, 318, 56, 22, "Pause", "PREVIEW_PAUSE");
+    PlaceSpeedButton(sbtnStopPreview, panLeft, 138, 318, 56, 22, "Stop", "PREVIEW_STOP");
+    PlaceSpeedButton(sbtnSelStart, panLeft, 195, 318, 70, 22, "Start Time", "PREVIEW_START_TIME");
+    PlaceSpeedButton(sbtnSelEnd, panLeft, 267, 318, 70, 22, "End time", "PREVIEW_END_TIME");
+    PlaceSpeedButton(sbtnErase, panLeft, 339, 318, 58, 22, "Clear", "PREVIEW_CLEAR");
+    sbtnPlayPreview.OnClick = ui::Handler(this, &TMainForm::sbtnPlayPreviewClick);
+    sbtnPausePreview.OnClick = ui::Handler(this, &TMainForm::sbtnPausePreviewClick);
+    sbtnStopPreview.OnClick = ui::Handler(this, &TMainForm::sbtnStopPreviewClick);
+}
+
+void TMainForm::LayoutJobSettings()
+{
+    panRight.Place(this, 399, 65, 384, 366);
+    panRight.SetColor(kLightPanel);
+    Image4.Place(&panRight, 0, 0, 384, 366);
+    Image4.OnMouseMove = ui::Handler(this, &TMainForm::Image4MouseMove);
+
+    PlaceLabel(labSource, panRight, 14, 16, "Source:");
+    labSource.SetFont(LightFont(GetFont()));
+    edtSource.Place(&panRight, 58, 13, 293, 21);
+
+    rdbStartEnd.Place(&panRight, 28, 65, 200, 17);
+    rdbStartEnd.SetCaption("Split the marked rang out.");
+    rdbStartEnd.SetChecked(true);
+    PlaceLabel(labStartTime, panRight, 45, 88, "Start Time:");
+    edtStart.Place(&panRight, 103, 84, 75, 21);
+    edtStart.SetText("00:00:00");
+    PlaceLabel(labEndTime, panRight, 212, 88, "End Time:");
+    edtEnd.Place(&panRight, 266, 84, 75, 21);
+    edtEnd.SetText("00:00:00");
+
+    rdbEqual.Place(&panRight, 28, 121, 137, 17);
+    rdbEqual.SetCaption("Split the marked rang to ");
+    edtSectionQty.Place(&panRight, 165, 120, 49, 21);
+    PlaceLabel(labSections, panRight, 220, 123, "equal sections.");
+
+    labLength.SetAutoSize(false);
+    labLength.Place(&panRight, 20, 151, 281, 13);
+    labLength.SetTransparent(true);
+    ui::Font blue = GetFont();
+    blue.Color = ui::clBlue;
+    labLength.SetFont(blue);
+    labLength.Hide();
+
+    PlaceLabel(labProfile, panRight, 14, 190, "Output Profile:");
+    cmbProfile.Place(&panRight, 92, 187, 185, 21);
+    cmbProfile.SetStyle(ui::csDropDownList);
+    cmbProfile.OnChange = ui::Handler(this, &TMainForm::cmbProfileChange);
+    BitBtn1.Place(&panRight, 281, 185, 65, 23);
+    BitBtn1.SetCaption("Detail");
+    BitBtn1.OnClick = ui::Handler(this, &TMainForm::BitBtn1Click);
+
+    PlaceLabel(labOutputPath, panRight, 14, 230, "Output Path:");
+    edtOutputDir.Place(&panRight, 92, 227, 185, 21);
+    bbtnBrowse.Place(&panRight, 281, 224, 65, 23);
+    bbtnBrowse.SetCaption("Browse");
+    bbtnBrowse.OnClick = ui::Handler(this, &TMainForm::bbtnBrowseClick);
+
+    for (ui::Image* button : {&imgStart, &imgCancel}) {
+        button->Place(&panRight, 229, 291, 133, 65);
+        button->SetCenter(true);
+        button->SetTransparent(true);
+        button->SetShowHint(true);
+        button->SetTag(0);
+    }
+    imgStart.SetHint("Split");
+    imgCancel.SetHint("Stop");
+    imgCancel.Hide();
+    imgStart.OnClick = ui::Handler(this, &TMainForm::imgStartClick);
+    imgStart.OnMouseMove = ui::Handler(this, &TMainForm::imgStartMouseMove);
+    imgStart.OnMouseDown = ui::Handler(this, &TMainForm::imgStartMouseDown);
+    imgStart.OnMouseUp = ui::Handler(this, &TMainForm::imgStartMouseUp);
+    imgCancel.OnClick = ui::Handler(this, &TMainForm::imgCancelClick);
+    imgCancel.OnMouseMove = ui::Handler(this, &TMainForm::imgCancelMouseMove);
+    imgCancel.OnMouseDown = ui::Handler(this, &TMainForm::imgCancelMouseDown);
+    imgCancel.OnMouseUp = ui::Handler(this, &TMainForm::imgCancelMouseUp);
+}
+
+void TMainForm::LayoutProgressPanel()
+{
+    panProgress.Place(&panRight, 0, 0, 384, 289);
+    panProgress.SetColor(kDarkPanel);
+    panProgress.Hide();
+    Image3.Place(&panProgress, 0, 0, 384, 289);
+    Image3.OnMouseMove = ui::Handler(this, &TMainForm::imgRightBottomMouseMove);
+
+    const ui::Font light = LightFont(GetFont());
+    labProcessing.SetAutoSize(false);
+    labProcessing.Place(&panProgress, 16, 17, 337, 13);
+    labProcessing.SetTransparent(true);
+    PlaceLabel(labCurrentCaption, panProgress, 16, 43, "Current:");
+    pgbCurrent.Place(&panProgress, 67, 41, 270, 17);
+    PlaceLabel(labCurProgress, panProgress, 344, 43, "%");
+    PlaceLabel(labTotalCaption, panProgress, 16, 83, "Total:");
+    pgbTotal.Place(&panProgress, 67, 81, 270, 17);
+    PlaceLabel(labTotalProgress, panProgress, 344, 83, "%");
+    PlaceLabel(labElapsedCaption, panProgress, 16, 116, "Elapsed:");
+    PlaceFixedLabel(labElapsed, panProgress, 67, 116, 100, ui::taLeftJustify, "");
+    PlaceLabel(labRemainingCaption, panProgress, 200, 116, "Remaining:");
+    PlaceFixedLabel(labRemaining, panProgress, 259, 116, 94, ui::taLeftJustify, "");
+    for (ui::Label* l : {&labProcessing, &labCurrentCaption, &labCurProgress, &labTotalCaption,
+                         &labTotalProgress, &labElapsedCaption, &labElapsed, &labRemainingCaption,
+                         &labRemaining})
+        l->SetFont(light);
+    pgbCurrent.SetRange(0, 100);
+    pgbTotal.SetRange(0, 100);
+    chkPreview.Place(&panProgress, 16, 150, 97, 17);
+    chkPreview.SetCaption("Preview");
+    chkPreview.Hide();
+}
+
+void TMainForm::LoadPictures()
+{
+    Image1.Picture().LoadFromResource("BACK_TOOLBAR");
+    Image2.Picture().LoadFromResource("PANEL_LEFT");
+    Image3.Picture().LoadFromResource("PANEL_PROGRESS");
+    Image4.Picture().LoadFromResource("PANEL_RIGHT");
+    // Native children (radio buttons, check boxes) take their background
+    // from the panel's own picture.
+    panToolbar.Picture().Assign(Image1.Picture());
+    panLeft.Picture().Assign(Image2.Picture());
+    panProgress.Picture().Assign(Image3.Picture());
+    panRight.Picture().Assign(Image4.Picture());
+    imgBanner.Picture().LoadFromResource("BANNER");
+
+    iglStart.SetSize(133, 65);
+    ui::Bitmap strip;
+    strip.LoadFromResource("START_CANCEL");
+    iglStart.Add(strip, RGB(255, 0, 255));
+    ShowLook(imgStart, 0);
+    ShowLook(imgCancel, 3);
+}
+
+// --- start-up ----------------------------------------------------------------------------
+
+void TMainForm::FormCreate(ui::Component&)
+{
+    korvane_.ProgramDir = WithTrailingBackslash(
+        korvane_.ProgramDirOverride.empty() ? ::korvane::ProgramDir() : korvane_.ProgramDirOverride);
+    korvane_.ConverterPath = korvane_.ProgramDir + "wmaspi.dll";
+    SourceLoaded = false;
+    panProgress.SetHeight(289);
+    korvane_.VersionText = IniFile(korvane_.ProgramDir + "Preferences.ini").ReadString("Main", "Version", "1.8");
+
+    ui::App().SetTitle(korvane_.ProductName);
+    SetCaption(korvane_.ProductName + " V" + korvane_.VersionText);
+    const std::size_t blank = korvane_.ProductName.find(' ');
+    labProgramName.SetCaption(blank == std::string::npos ? korvane_.ProductName
+                                                        : korvane_.ProductName.substr(blank + 1));
+    korvane_.HelpFile = korvane_.ProgramDir + "Korvane.chm";
+    SetHelpFile(korvane_.HelpFile);
+    ui::App().SetHelpFile(korvane_.HelpFile);
+
+    SupportedExtensions = SupportedSourceExtensions();
+    OpenDialog1.Filter = BuildOpenDialogFilter(SupportedExtensions);
+    OpenDialog1.FilterIndex = 1;
+
+    const ProfileCatalogue catalogue = ReadProfileCatalogue(korvane_.ProgramDir);
+    for (const std::string& name : catalogue.names)
+        cmbProfile.Add(StripExtension(name));
+    // Without profiles the program still starts; the user learns why the box is empty.
+    if (!catalogue.problem.empty())
+        ui::App().HandleException(ui::Error(catalogue.problem));
+
+    // A command-line source that cannot be read or rendered is reported, and
+    // the window still takes dropped files.
+    ui::Guard([this] { TakeCommandLineSource(); });
+    DragAcceptFiles(true);
+}
+
+void TMainForm::TakeCommandLineSource()
+{
+    std::string candidate = korvane_.CommandLineArgument;
+    if (candidate.empty())
+        return;
+    if (LowerCaseAscii(ExtractFileExt(candidate)) == ".tmp") {
+        std::ifstream list(candidate, std::ios::binary);
+        if (!list)
+            throw ui::Error("Cannot read the list file " + candidate);
+        std::string first;
+        std::getline(list, first);
+        if (!first.empty() && first.back() == '\r')
+            first.pop_back();
+        candidate = first;
+    }
+    if (FileExists(candidate) && IsSupportedExtension(candidate, SupportedExtensions))
+        LoadSource(candidate);
+}
+
+void TMainForm::FormShow(ui::Component&)
+{
+    cmbProfileChange(cmbProfile);
+}
+
+void TMainForm::FormCloseQuery(ui::Form&, bool& canClose)
+{
+    if (JobState != jsRunning)
+        return;
+    const int answer = ui::ShowMessageBox("Do you want to cancel the splitting and exit?", "Exit Query",
+                                          MB_YESNO | MB_ICONQUESTION);
+    if (answer == IDYES)
+        JobState = jsCancelRequested;
+    else
+        canClose = false;
+}
+
+void TMainForm::FormClose(ui::Form&, ui::CloseAction&)
+{
+    if (korvane_.SettingForm)
+        korvane_.SettingForm->SavePreferences();
+}
+
+// --- source intake ---------------------------------------------------------------------
+
+void TMainForm::sbtnOpenClick(ui::Component&)
+{
+    if (OpenDialog1.Execute())
+        LoadSource(OpenDialog1.FileName);
+}
+
+void TMainForm::WndProc(ui::Message& message)
+{
+    if (message.Msg == WM_DROPFILES) {
+        DropFiles(reinterpret_cast<HDROP>(message.WParam));
+        message.Result = 0;
+        return;
+    }
+    ui::Form::WndProc(message);
+}
+
+void TMainForm::DropFiles(HDROP drop)
+{
+    // The shell's drop data is released whatever happens below.
+    struct DropRelease {
+        HDROP drop;
+        ~DropRelease() { DragFinish(drop); }
+    } release{drop};
+    if (panProgress.Visible())
+        return;
+    char name[255] = {};
+    DragQueryFileA(drop, 0, name, 254);
+    const std::string path = name;
+    if (IsSupportedExtension(path, SupportedExtensions) && FileExists(path))
+        LoadSource(path);
+}
+
+void TMainForm::LoadSource(const std::string& path)
+{
+    panbanner.Hide();
+    edtSource.SetText(path);
+    if (!IniFile(korvane_.ProgramDir + "Preferences.ini").ReadBool("Main", "Aptotic", true))
+        edtOutputDir.SetText(WithTrailingBackslash(ExtractFileDir(path)));
+    SourceLoaded = true;
+
+    if (!FilterGraph.Active())
+        FilterGraph.SetActive(true);
+    FilterGraph.EmptyGraph();
+    FilterGraph.RenderMediaFile(WidePath(path));
+    FilterGraph.Play();
+
+    const double durationMs = FilterGraph.GetDurationMs();
+    labMiddle.SetCaption(SecondsToTimeText(durationMs / 2000));
+    labRight.SetCaption(SecondsToTimeText(durationMs / 1000));
+    tkbProgress.SetMax(static_cast<int>(durationMs / 1000));
+
+    // A new source starts without a marked range.
+    tkbProgress.SetSelStart(0);
+    tkbProgress.SetSelEnd(0);
+    labStart.Hide();
+    labEnd.Hide();
+    edtStart.SetText("00:00:00");
+    edtEnd.SetText("00:00:00");
+    labLength.Hide();
+
+    VideoWindow.Show();
+    JobState = jsIdle;
+}
+
+void TMainForm::bbtnBrowseClick(ui::Component&)
+{
+    std::string folder;
+    if (ui::BrowseForFolder(Handle(), "Select the output directory.", folder))
+        edtOutputDir.SetText(WithTrailingBackslash(folder));
+}
+
+// --- toolbar, profile -----------------------------------------------------------------
+
+void TMainForm::sbtnSettingsClick(ui::Component&)
+{
+    if (korvane_.SettingForm)
+        korvane_.SettingForm->Show();
+}
+
+void TMainForm::sbtnAboutClick(ui::Component&)
+{
+    if (korvane_.AboutForm)
+        korvane_.AboutForm->Show();
+}
+
+void TMainForm::sbtnHelpClick(ui::Component&)
+{
+    // A missing help file is not worth a message.
+    if (korvane_.ShellOpen)
+        korvane_.ShellOpen(Handle(), korvane_.HelpFile);
+}
+
+void TMainForm::BitBtn1Click(ui::Component&)
+{
+    if (korvane_.opSettingForm)
+        korvane_.opSettingForm->ShowFor(cmbProfile.ItemIndex());
+}
+
+void TMainForm::cmbProfileChange(ui::Component&)
+{
+    const std::string path = ProfilePath(korvane_.ProgramDir, cmbProfile.Text());
+    if (korvane_.opSettingForm && FileExists(path))
+        korvane_.opSettingForm->LoadProfileIntoEditor(path);
+}
+
+// --- preview -----------------------------------------------------------------------------
+
+void TMainForm::sbtnPlayPreviewClick(ui::Component&)
+{
+    FilterGraph.Play();
+}
+
+void TMainForm::sbtnPausePreviewClick(ui::Component&)
+{
+    FilterGraph.Pause();
+}
+
+void TMainForm::sbtnStopPreviewClick(ui::Component&)
+{
+    FilterGraph.Stop();
+}
+
+void TMainForm::tmrPreviewTimer(ui::Component&)
+{
+    // The preview's own position label keeps moving while a job runs.
+    ComPtr<IMediaSeeking> seeking = FilterGraph.Query<IMediaSeeking>(IID_IMediaSeeking);
+    LONGLONG position = 0;
+    if (seeking && SUCCEEDED(seeking->GetCurrentPosition(&position)))
+        labCurrent.SetCaption(SecondsToTimeText(static_cast<double>(position / 10000) / 1000));
+}
+
+// --- picture buttons -------------------------------------------------------------------
+
+void TMainForm::ShowLook(ui::Image& button, int index)
+{
+    ui::Bitmap look;
+    iglStart.GetBitmap(index, look);
+    button.Picture().Assign(look);
+    button.Picture().SetTransparentColor(RGB(255, 0, 255));
+}
+
+void TMainForm::imgStartMouseMove(ui::Control&, ui::ShiftState, int, int)
+{
+    if (imgStart.Tag() == 1 || imgStart.Tag() == 2)
+        return;
+    imgStart.SetTag(1);
+    ShowLook(imgStart, 1);
+}
+
+void TMainForm::imgStartMouseDown(ui::Control&, ui::MouseButton, ui::ShiftState, int, int)
+{
+    imgStart.SetTag(2);
+    ShowLook(imgStart, 2);
+}
+
+void TMainForm::imgStartMouseUp(ui::Control&, ui::MouseButton, ui::ShiftState, int, int)
+{
+    imgStart.SetTag(1);
+    ShowLook(imgStart, 1);
+}
+
+void TMainForm::imgCancelMouseMove(ui::Control&, ui::ShiftState, int, int)
+{
+    if (imgCancel.Tag() == 1 || imgCancel.Tag() == 2)
+        return;
+    imgCancel.SetTag(1);
+    ShowLook(imgCancel, 4);
+}
+
+void TMainForm::imgCancelMouseDown(ui::Control&, ui::MouseButton, ui::ShiftState, int, int)
+{
+    imgCancel.SetTag(2);
+    ShowLook(imgCancel, 5);
+}
+
+void TMainForm::imgCancelMouseUp(ui::Control&, ui::MouseButton, ui::ShiftState, int, int)
+{
+    imgCancel.SetTag(1);
+    ShowLook(imgCancel, 4);
+}
+
+void TMainForm::imgRightBottomMouseMove(ui::Control&, ui::ShiftState, int, int)
+{
+    if (imgStart.Tag() != 0) {
+        imgStart.SetTag(0);
+        ShowLook(imgStart, 0);
+    }
+    if (imgCancel.Tag() != 0) {
+        imgCancel.SetTag(0);
+        ShowLook(imgCancel, 3);
+    }
+}
+
+void TMainForm::Image4MouseMove(ui::Control& sender, ui::ShiftState shift, int x, int y)
+{
+    imgRightBottomMouseMove(sender, shift, x, y);
+}
+
+// --- the split job ---------------------------------------------------------------------
+
+void TMainForm::imgStartClick(ui::Component&)
+{
+    // Encoder arguments come from the profile editor's current values.
+    std::string profileArguments;
+    if (korvane_.opSettingForm)
+        profileArguments = korvane_.opSettingForm->BuildArguments(
+            ProfilePath(korvane_.ProgramDir, cmbProfile.Text()));
+    RunSplitJob(profileArguments);
+}
+
+void TMainForm::imgCancelClick(ui::Component&)
+{
+    if (ui::ShowMessageBox("Do you want to cancel the splitting?", "Query", MB_YESNO | MB_ICONQUESTION) == IDYES)
+        JobState = jsCancelRequested;
+}
+
+void TMainForm::RefuseJob(const char* caption, const char* text, ui::WinControl* focus)
+{
+    ui::ShowMessageBox(text, caption, MB_OK | MB_ICONINFORMATION);
+    if (focus && focus->CanFocus())
+        focus->SetFocus();
+}
+
+void TMainForm::ShowReinstallError()
+{
+    ui::ShowMessageBox("Error. Please re-install " + korvane_.ProductName, ui::App().Title(), MB_OK);
+}
+
+bool TMainForm::IsSourceProfile() const
+{
+    return cmbProfile.Text() == kSourceProfile;
+}
+
+void TMainForm::RunSplitJob(const std::string& profileArguments)
+{
+    const std::string source = edtSource.Text();
+    if (!IsValidSourceFile(source))
+        return RefuseJob("Invalid File", "Please specify a valid input video file.", &edtSource);
+
+    const double rangeStart = TimeTextToSeconds(edtStart.Text());
+    if (rangeStart == -1)
+        return RefuseJob("Invalid Start Time", "Please varify the Start Time you selected.", nullptr);
+    if (!(FilterGraph.GetDurationMs() / 1000.0 > rangeStart))
+        return RefuseJob("Invalid Start Time", "Please varify the Start Time you selected.", nullptr);
+
+    const double rangeEnd = TimeTextToSeconds(edtEnd.Text());
+    if (rangeEnd == -1 || !(rangeEnd > 0))
+        return RefuseJob("Invalid End Time", "Please varify the End Time you selected.", nullptr);
+
+    const double rangeLength = rangeEnd - rangeStart;
+    if (!(rangeLength > 0))
+        return RefuseJob("Invalid Time", "The End Time should be later than the Start Time.", nullptr);
+
+    const bool oneClip = rdbStartEnd.Checked();
+    std::int32_t clipCount = 1;
+    if (!oneClip) {
+        const auto count = ReadWholeNumber(edtSectionQty.Text());
+        if (!count)
+            return RefuseJob("Invalid Section", "Please specify a valid section quantity.", &edtSectionQty);
+        clipCount = *count;
+    }
+
+    if (!FileExists(ProfilePath(korvane_.ProgramDir, cmbProfile.Text())))
+        return RefuseJob("Invalid Output Path", "Please select a valid output profile.", &cmbProfile);
+    if (!DirectoryExists(edtOutputDir.Text()))
+        return RefuseJob("Invalid Output Path", "Please specify a valid output path.", &edtOutputDir);
+
+    EnterBusyState();
+    JobState = jsRunning;
+    const std::string outputFolder = WithTrailingBackslash(edtOutputDir.Text());
+    const SplitMode mode = oneClip ? SplitMode::OneClip : SplitMode::EqualSections;
+    const ClipPlan plan(mode, rangeStart, rangeLength, clipCount);
+
+    // The source's own settings: the streams are copied as they are, into a
+    // clip of the source's own type.
+    std::string arguments = profileArguments;
+    std::string extension = korvane_.OutputExtension;
+    if (IsSourceProfile()) {
+        arguments += " -c copy";
+        if (!ExtractFileExt(ExtractFileName(source)).empty())
+            extension = ExtractFileExt(ExtractFileName(source));
+    }
+
+    TSettingForm* settings = korvane_.SettingForm;
+    for (std::int32_t number = 1; number <= plan.ClipCount(); ++number) {
+        const std::string output = ClipOutputPath(outputFolder, source, number, extension);
+        if (FileExists(output) && !(settings && settings->chkOverwrite.Checked())) {
+            const int answer = ui::ShowMessageBox("The output file is existent. Overwrite it?", "Overwrite",
+                                                  MB_YESNO | MB_ICONQUESTION);
+            if (answer != IDYES) {
+                if (mode == SplitMode::EqualSections)
+                    continue;
+                LeaveBusyState();
+                return;
+            }
+        }
+
+        const ClipSpan span = plan.Clip(number);
+        clip_ = ClipSlot{number, plan.ClipCount(), span.duration};
+        labProcessing.SetCaption(ClipProcessingText(mode, source, number));
+        const std::string commandLine =
+            BuildConverterCommandLine(source, span.start, span.duration, arguments, output);
+
+        const ClipRunResult result = RunConverterClip(Converter, korvane_.ConverterPath, commandLine, *this);
+        if (result == ClipRunResult::PipeFailed || result == ClipRunResult::StartFailed) {
+            ShowReinstallError();
+            LeaveBusyState();
+            return;
+        }
+        if (result == ClipRunResult::Cancelled) {
+            LeaveBusyState();
+            return;
+        }
+        ShowProgress(progress_.EndClip());
+    }
+    CompleteJob();
+}
+
+void TMainForm::CompleteJob()
+{
+    tmrPreview.SetEnabled(false);
+    tmrProcess.SetEnabled(false);
+    TSettingForm* settings = korvane_.SettingForm;
+    TCountDownForm* countdown = korvane_.CountDownForm;
+    if (settings && countdown && settings->chkTurnoff.Checked()) {
+        JobState = jsIdle;
+        countdown->Start(TCountDownForm::caPowerOff);
+        return;
+    }
+    if (settings && countdown && settings->chkExit.Checked()) {
+        JobState = jsIdle;
+        countdown->Start(TCountDownForm::caExit);
+        return;
+    }
+    ui::ShowMessageBox("Splitting is completed successfully.", "Completed", MB_OK | MB_ICONINFORMATION);
+    if (settings && settings->chkOpenDir.Checked() && korvane_.ShellOpen)
+        korvane_.ShellOpen(Handle(), edtOutputDir.Text());
+    LeaveBusyState();
+}
+
+void TMainForm::PumpMessages()
+{
+    ui::App().ProcessMessages();
+}
+
+bool TMainForm::CancelRequested()
+{
+    return JobState == jsCancelRequested;
+}
+
+void TMainForm::OnOutput(std::string_view bytes)
+{
+    ShowProgress(progress_.OnOutput(bytes, clip_));
+}
+
+void TMainForm::ShowProgress(const ProgressBars& bars)
+{
+    pgbCurrent.SetPosition(bars.current);
+    pgbTotal.SetPosition(bars.total);
+    labCurProgress.SetCaption(PercentText(bars.current));
+    labTotalProgress.SetCaption(PercentText(bars.total));
+}
+
+// --- busy state ------------------------------------------------------------------------
+
+void TMainForm::EnterBusyState()
+{
+    FilterGraph.Stop();
+    clock_.Start();
+    progress_.Start();
+    tmrPreview.SetEnabled(true);
+    tmrProcess.SetEnabled(true);
+    for (ui::Control* c : std::initializer_list<ui::Control*>{&tkbProgress, &sbtnPlayPreview, &sbtnPausePreview,
+                                                              &sbtnStopPreview, &sbtnSelStart, &sbtnSelEnd,
+                                                              &sbtnErase})
+        c->SetEnabled(false);
+    imgStart.Hide();
+    imgCancel.Show();
+    sbtnOpen.SetEnabled(false);
+    sbtnSettings.SetEnabled(false);
+    ShowProgress(ProgressBars{});
+    labElapsed.SetCaption("");
+    labRemaining.SetCaption("");
+    panProgress.Show();
+}
+
+void TMainForm::LeaveBusyState()
+{
+    tmrPreview.SetEnabled(false);
+    tmrProcess.SetEnabled(false);
+    for (ui::Control* c : std::initializer_list<ui::Control*>{&tkbProgress, &sbtnPlayPreview, &sbtnPausePreview,
+                                                              &sbtnStopPreview, &sbtnSelStart, &sbtnSelEnd,
+                                                              &sbtnErase})
+        c->SetEnabled(true);
+    imgStart.Show();
+    imgCancel.Hide();
+    sbtnOpen.SetEnabled(true);
+    sbtnSettings.SetEnabled(true);
+    panProgress.Hide();
+    JobState = jsIdle;
+}
+
+void TMainForm::tmrProcessTimer(ui::Component&)
+{
+    const JobTimeTexts texts = clock_.Tick(pgbTotal.Position());
+    labElapsed.SetCaption(texts.elapsed);
+    labRemaining.SetCaption(texts.remaining);
+}
+
+} // namespace korvane

@@ -1,0 +1,181 @@
+#pragma once
+// The main window: the preview on the left, the job settings on the right,
+// the toolbar across the top. The split job runs inside the Start picture's
+// click handler and keeps the window served by pumping its messages between
+// reads of the converter's output.
+#include "app/Korvane.h"
+#include "preview/FilterGraph.h"
+#include "preview/VideoWindow.h"
+#include "split/ConverterProcess.h"
+#include "split/JobTiming.h"
+#include "split/ProgressParser.h"
+#include "ui/Controls.h"
+#include "ui/Dialogs.h"
+#include "ui/Form.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace korvane {
+
+enum TJobState : int { jsIdle = 0, jsRunning = 1, jsCancelRequested = 2 };
+
+class TMainForm : public ui::Form, private IReadLoopHost {
+public:
+    explicit TMainForm(Korvane& korvane);
+    ~TMainForm() override;
+
+    Korvane& Program() { return korvane_; }
+
+    // --- state ---------------------------------------------------------------------
+    std::vector<std::string> SupportedExtensions;
+    bool SourceLoaded = false;
+    TJobState JobState = jsIdle;
+    std::int32_t ElapsedSeconds() const { return clock_.ElapsedSeconds(); }
+
+    // --- operations other windows and tests use -----------------------------------------
+    void LoadSource(const std::string& path);
+    void RunSplitJob(const std::string& profileArguments);
+    void EnterBusyState();
+    void LeaveBusyState();
+    // The filter of the open dialog, as built at creation.
+    const std::string& OpenFilter() const { return OpenDialog1.Filter; }
+
+    // --- controls ------------------------------------------------------------------------
+    // Toolbar.
+    ui::Panel& panToolbar = MakeNamed<ui::Panel>("panToolbar");
+    ui::Image& Image1 = MakeNamed<ui::Image>("Image1");
+    ui::SpeedButton& sbtnOpen = MakeNamed<ui::SpeedButton>("sbtnOpen");
+    ui::SpeedButton& sbtnSettings = MakeNamed<ui::SpeedButton>("sbtnSettings");
+    ui::SpeedButton& sbtnAbout = MakeNamed<ui::SpeedButton>("sbtnAbout");
+    ui::SpeedButton& sbtnHelp = MakeNamed<ui::SpeedButton>("sbtnHelp");
+
+    // Preview.
+    ui::Panel& panLeft = MakeNamed<ui::Panel>("panLeft");
+    ui::Image& Image2 = MakeNamed<ui::Image>("Image2");
+    TFilterGraph& FilterGraph = MakeNamed<TFilterGraph>("FilterGraph");
+    TVideoWindow& VideoWindow = MakeNamed<TVideoWindow>("VideoWindow");
+    ui::Panel& panbanner = MakeNamed<ui::Panel>("panbanner");
+    ui::Image& imgBanner = MakeNamed<ui::Image>("imgBanner");
+    ui::Label& labProgramName = MakeNamed<ui::Label>("labProgramName");
+    ui::Label& labLeft = MakeNamed<ui::Label>("labLeft");
+    ui::Label& labMiddle = MakeNamed<ui::Label>("labMiddle");
+    ui::Label& labRight = MakeNamed<ui::Label>("labRight");
+    ui::TrackBar& tkbProgress = MakeNamed<ui::TrackBar>("tkbProgress");
+    ui::Label& labCurrent = MakeNamed<ui::Label>("labCurrent");
+    ui::Label& labStart = MakeNamed<ui::Label>("labStart");
+    ui::Label& labEnd = MakeNamed<ui::Label>("labEnd");
+    ui::SpeedButton& sbtnPlayPreview = MakeNamed<ui::SpeedButton>("sbtnPlayPreview");
+    ui::SpeedButton& sbtnPausePreview = MakeNamed<ui::SpeedButton>("sbtnPausePreview");
+    ui::SpeedButton& sbtnStopPreview = MakeNamed<ui::SpeedButton>("sbtnStopPreview");
+    ui::SpeedButton& sbtnSelStart = MakeNamed<ui::SpeedButton>("sbtnSelStart");
+    ui::SpeedButton& sbtnSelEnd = MakeNamed<ui::SpeedButton>("sbtnSelEnd");
+    ui::SpeedButton& sbtnErase = MakeNamed<ui::SpeedButton>("sbtnErase");
+
+    // Job settings.
+    ui::Panel& panRight = MakeNamed<ui::Panel>("panRight");
+    ui::Image& Image4 = MakeNamed<ui::Image>("Image4");
+    ui::Label& labSource = MakeNamed<ui::Label>("labSource");
+    ui::Edit& edtSource = MakeNamed<ui::Edit>("edtSource");
+    ui::RadioButton& rdbStartEnd = MakeNamed<ui::RadioButton>("rdbStartEnd");
+    ui::Label& labStartTime = MakeNamed<ui::Label>("labStartTime");
+    ui::Edit& edtStart = MakeNamed<ui::Edit>("edtStart");
+    ui::Label& labEndTime = MakeNamed<ui::Label>("labEndTime");
+    ui::Edit& edtEnd = MakeNamed<ui::Edit>("edtEnd");
+    ui::RadioButton& rdbEqual = MakeNamed<ui::RadioButton>("rdbEqual");
+    ui::Edit& edtSectionQty = MakeNamed<ui::Edit>("edtSectionQty");
+    ui::Label& labSections = MakeNamed<ui::Label>("labSections");
+    ui::Label& labLength = MakeNamed<ui::Label>("labLength");
+    ui::Label& labProfile = MakeNamed<ui::Label>("labProfile");
+    ui::ComboBox& cmbProfile = MakeNamed<ui::ComboBox>("cmbProfile");
+    ui::BitBtn& BitBtn1 = MakeNamed<ui::BitBtn>("BitBtn1");
+    ui::Label& labOutputPath = MakeNamed<ui::Label>("labOutputPath");
+    ui::Edit& edtOutputDir = MakeNamed<ui::Edit>("edtOutputDir");
+    ui::BitBtn& bbtnBrowse = MakeNamed<ui::BitBtn>("bbtnBrowse");
+    ui::Image& imgStart = MakeNamed<ui::Image>("imgStart");
+    ui::Image& imgCancel = MakeNamed<ui::Image>("imgCancel");
+
+    // Progress panel, over the job settings while a job runs.
+    ui::Panel& panProgress = MakeNamed<ui::Panel>("panProgress");
+    ui::Image& Image3 = MakeNamed<ui::Image>("Image3");
+    ui::Label& labProcessing = MakeNamed<ui::Label>("labProcessing");
+    ui::Label& labCurrentCaption = MakeNamed<ui::Label>("labCurrentCaption");
+    ui::ProgressBar& pgbCurrent = MakeNamed<ui::ProgressBar>("pgbCurrent");
+    ui::Label& labCurProgress = MakeNamed<ui::Label>("labCurProgress");
+    ui::Label& labTotalCaption = MakeNamed<ui::Label>("labTotalCaption");
+    ui::ProgressBar& pgbTotal = MakeNamed<ui::ProgressBar>("pgbTotal");
+    ui::Label& labTotalProgress = MakeNamed<ui::Label>("labTotalProgress");
+    ui::Label& labElapsedCaption = MakeNamed<ui::Label>("labElapsedCaption");
+    ui::Label& labElapsed = MakeNamed<ui::Label>("labElapsed");
+    ui::Label& labRemainingCaption = MakeNamed<ui::Label>("labRemainingCaption");
+    ui::Label& labRemaining = MakeNamed<ui::Label>("labRemaining");
+    ui::CheckBox& chkPreview = MakeNamed<ui::CheckBox>("chkPreview");
+
+    // Components without a window.
+    ui::Timer& tmrProcess = MakeNamed<ui::Timer>("tmrProcess");
+    ui::Timer& tmrPreview = MakeNamed<ui::Timer>("tmrPreview");
+    ui::OpenDialog& OpenDialog1 = MakeNamed<ui::OpenDialog>("OpenDialog1");
+    ui::ImageList& iglStart = MakeNamed<ui::ImageList>("iglStart");
+
+    // --- event handlers ------------------------------------------------------------------
+    void FormCreate(ui::Component& sender);
+    void FormShow(ui::Component& sender);
+    void FormCloseQuery(ui::Form& sender, bool& canClose);
+    void FormClose(ui::Form& sender, ui::CloseAction& action);
+    void sbtnOpenClick(ui::Component& sender);
+    void sbtnSettingsClick(ui::Component& sender);
+    void sbtnAboutClick(ui::Component& sender);
+    void sbtnHelpClick(ui::Component& sender);
+    void sbtnPlayPreviewClick(ui::Component& sender);
+    void sbtnPausePreviewClick(ui::Component& sender);
+    void sbtnStopPreviewClick(ui::Component& sender);
+    void bbtnBrowseClick(ui::Component& sender);
+    void BitBtn1Click(ui::Component& sender);
+    void cmbProfileChange(ui::Component& sender);
+    void imgStartClick(ui::Component& sender);
+    void imgCancelClick(ui::Component& sender);
+    void imgStartMouseMove(ui::Control& sender, ui::ShiftState shift, int x, int y);
+    void imgStartMouseDown(ui::Control& sender, ui::MouseButton button, ui::ShiftState shift, int x, int y);
+    void imgStartMouseUp(ui::Control& sender, ui::MouseButton button, ui::ShiftState shift, int x, int y);
+    void imgCancelMouseMove(ui::Control& sender, ui::ShiftState shift, int x, int y);
+    void imgCancelMouseDown(ui::Control& sender, ui::MouseButton button, ui::ShiftState shift, int x, int y);
+    void imgCancelMouseUp(ui::Control& sender, ui::MouseButton button, ui::ShiftState shift, int x, int y);
+    void imgRightBottomMouseMove(ui::Control& sender, ui::ShiftState shift, int x, int y);
+    void Image4MouseMove(ui::Control& sender, ui::ShiftState shift, int x, int y);
+    void tmrProcessTimer(ui::Component& sender);
+    void tmrPreviewTimer(ui::Component& sender);
+
+protected:
+    void WndProc(ui::Message& message) override;
+
+private:
+    // IReadLoopHost: the job's read loop, once per turn.
+    void PumpMessages() override;
+    bool CancelRequested() override;
+    void OnOutput(std::string_view bytes) override;
+
+    void LayoutToolbar();
+    void LayoutPreview();
+    void LayoutJobSettings();
+    void LayoutProgressPanel();
+    void LoadPictures();
+    void TakeCommandLineSource();
+    void DropFiles(HDROP drop);
+    // Shows look `index` of iglStart on a picture button.
+    void ShowLook(ui::Image& button, int index);
+    void ShowProgress(const ProgressBars& bars);
+    // Message of the job's checks: information icon, OK, focus where given.
+    void RefuseJob(const char* caption, const char* text, ui::WinControl* focus);
+    void ShowReinstallError();
+    void CompleteJob();
+    bool IsSourceProfile() const;
+
+    Korvane& korvane_;
+    ConverterProcess Converter;
+    JobProgress progress_;
+    JobClock clock_;
+    ClipSlot clip_;
+};
+
+} // namespace korvane

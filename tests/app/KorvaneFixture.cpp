@@ -1,0 +1,135 @@
+#include "tests/app/KorvaneFixture.h"
+
+#include <algorithm>
+#include <fstream>
+
+namespace korvane::testing {
+
+std::string RunAndCapture(const std::string& application, const std::string& commandLine)
+{
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &sa, 0))
+        return {};
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+    si.hStdOutput = writeEnd;
+    si.hStdError = writeEnd;
+    PROCESS_INFORMATION pi{};
+    std::string line = commandLine;
+    const BOOL started = CreateProcessA(application.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        nullptr, &si, &pi);
+    CloseHandle(writeEnd);
+    std::string out;
+    if (started) {
+        char buf[4096];
+        DWORD got = 0;
+        while (ReadFile(readEnd, buf, sizeof buf, &got, nullptr) && got > 0)
+            out.append(buf, got);
+        WaitForSingleObject(pi.hProcess, 30000);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+    CloseHandle(readEnd);
+    return out;
+}
+
+double MediaDuration(const std::string& path)
+{
+    const std::string text = RunAndCapture(ConverterExe(), " -hide_banner -i \"" + path + "\"");
+    const std::size_t at = text.find("Duration: ");
+    if (at == std::string::npos)
+        return -1;
+    int h = 0, m = 0;
+    double s = 0;
+    if (std::sscanf(text.c_str() + at + 10, "%d:%d:%lf", &h, &m, &s) != 3)
+        return -1;
+    return h * 3600 + m * 60 + s;
+}
+
+bool FileExistsAt(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+KorvaneTest::KorvaneTest()
+{
+    CreateDirectoryA((folder / "Profiles").c_str(), nullptr);
+    CreateDirectoryA((folder / "out").c_str(), nullptr);
+    // The converter is big: a hard link where the file system allows it.
+    const std::string converter = folder / "wmaspi.dll";
+    if (!CreateHardLinkA(converter.c_str(), ConverterExe().c_str(), nullptr))
+        CopyFileA(ConverterExe().c_str(), converter.c_str(), FALSE);
+    korvane.ProgramDirOverride = folder.path();
+    korvane.ShellOpen = [this](HWND, const std::string& path) { opened.push_back(path); };
+    korvane.PowerOff = [this] { ++powerOffs; };
+}
+
+KorvaneTest::~KorvaneTest()
+{
+    ui::App().DestroyForms();
+    ui::App().ResetTerminated();
+}
+
+void KorvaneTest::WritePreferences(const Preferences& prefs)
+{
+    std::string text = "[Main]\r\n";
+    if (!prefs.version.empty())
+        text += "Version=" + prefs.version + "\r\n";
+    text += "Preview=1\r\nOverwrite=" + std::to_string(prefs.overwrite) + "\r\nAptotic=" +
+            std::to_string(prefs.aptotic) + "\r\nOutput Dir=" + OutputDir() + "\r\nAuto Open Dir=" +
+            std::to_string(prefs.openDir) + "\r\nAuto Exit=" + std::to_string(prefs.autoExit) +
+            "\r\nAuto Turn Off=" + std::to_string(prefs.turnOff) + "\r\nProfile=" + std::to_string(prefs.profile) +
+            "\r\n";
+    folder.Write("Preferences.ini", text);
+}
+
+void KorvaneTest::WriteProfile(const std::string& name, const std::string& type)
+{
+    folder.Write("Profiles\\" + name + ".apf", "[Main]\r\nType=" + type + "\r\nPara=0\r\n");
+}
+
+void KorvaneTest::Start(const Preferences& prefs)
+{
+    WritePreferences(prefs);
+    auto& app = ui::App();
+    app.Initialize();
+    CreateKorvaneWindows(korvane);
+    Main().Show();
+    app.ProcessMessages();
+}
+
+std::vector<std::string> KorvaneTest::Boxes() const
+{
+    std::vector<std::string> boxes;
+    for (const auto& call : dialogs.MessageBoxes())
+        boxes.push_back(call.Caption + "|" + call.Text);
+    return boxes;
+}
+
+void KorvaneTest::SetRange(const std::string& start, const std::string& end)
+{
+    Main().edtStart.SetText(start);
+    Main().edtEnd.SetText(end);
+}
+
+void KorvaneTest::SetSections(const std::string& count)
+{
+    Main().rdbEqual.SetChecked(true);
+    Main().edtSectionQty.SetText(count);
+}
+
+void KorvaneTest::SelectProfile(const std::string& name)
+{
+    const auto& items = Main().cmbProfile.Items();
+    const auto it = std::find(items.begin(), items.end(), name);
+    ASSERT_NE(it, items.end()) << name;
+    Main().cmbProfile.SetItemIndex(static_cast<int>(it - items.begin()));
+    Main().cmbProfileChange(Main().cmbProfile);
+}
+
+} // namespace korvane::testing

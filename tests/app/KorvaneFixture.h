@@ -1,0 +1,85 @@
+#pragma once
+// Builds the program's six windows in-process on a program folder of the
+// test's own, with every modal question scripted and the shell and power-off
+// replaced, so tests drive the real windows, real DirectShow and the real
+// converter without a person and without side effects.
+#include "app/Korvane.h"
+#include "app/MainForm.h"
+#include "prefs/SettingForm.h"
+#include "tests/profiles/ScratchFolder.h"
+#include "ui/Application.h"
+#include "ui/Dialogs.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace korvane::testing {
+
+// A Linux path of the build as Wine sees it.
+inline std::string WinePath(std::string unixPath)
+{
+    for (char& c : unixPath)
+        if (c == '/')
+            c = '\\';
+    return "Z:" + unixPath;
+}
+
+inline std::string SampleVideo()
+{
+    return WinePath(KORVANE_SOURCE_DIR "/.deps/media/sample.avi");
+}
+
+inline std::string ConverterExe()
+{
+    return WinePath(KORVANE_DIST_DIR "/wmaspi.dll");
+}
+
+// Runs a command line and returns what it wrote to standard output and error.
+std::string RunAndCapture(const std::string& application, const std::string& commandLine);
+
+// Duration in seconds that the converter reads from a media file's header, or -1.
+double MediaDuration(const std::string& path);
+
+bool FileExistsAt(const std::string& path);
+
+struct Preferences {
+    bool overwrite = false;
+    bool aptotic = true;
+    bool openDir = true;
+    bool autoExit = false;
+    bool turnOff = false;
+    int profile = 0;
+    std::string version;   // empty: no "Version" key
+};
+
+class KorvaneTest : public ::testing::Test {
+protected:
+    KorvaneTest();
+    ~KorvaneTest() override;
+
+    // Writes the preferences file and a profile, then creates the windows.
+    void Start(const Preferences& prefs = {});
+    void WritePreferences(const Preferences& prefs);
+    void WriteProfile(const std::string& name, const std::string& type);
+
+    TMainForm& Main() { return *korvane.MainForm; }
+    TSettingForm& Settings() { return *korvane.SettingForm; }
+    std::string OutputDir() const { return folder / "out\\"; }
+    // The message boxes asked so far, as "caption|text".
+    std::vector<std::string> Boxes() const;
+    // Sets the job's inputs of the main window.
+    void SetRange(const std::string& start, const std::string& end);
+    void SetSections(const std::string& count);
+    void SelectProfile(const std::string& name);
+
+    ScratchFolder folder;
+    ui::ScriptedDialogs dialogs;
+    Korvane korvane;
+    std::vector<std::string> opened;   // paths handed to the shell
+    int powerOffs = 0;
+};
+
+} // namespace korvane::testing

@@ -1,0 +1,281 @@
+// The main window's start-up, source intake and the split job's checks,
+// driven through the real windows with scripted questions.
+#include "tests/app/KorvaneFixture.h"
+
+#include "app/TimeText.h"
+
+#include <gtest/gtest.h>
+
+namespace korvane::testing {
+namespace {
+
+class MainWindow : public KorvaneTest {};
+
+TEST_F(MainWindow, StartsWithItsCaptionFilterAndCatalogue)
+{
+    WriteProfile("MP4 video", "mp4");
+    WriteProfile("AVI video", "avi");
+    WriteProfile("Zed", "mov");
+    Start();
+    TMainForm& main = Main();
+
+    EXPECT_STREQ(main.ClassName(), "TMainForm");
+    char className[64] = {};
+    GetClassNameA(main.Handle(), className, sizeof className);
+    EXPECT_STREQ(className, "TMainForm");
+    EXPECT_EQ(main.Caption(), "Korvane V1.8");
+    EXPECT_EQ(ui::App().Title(), "Korvane");
+    EXPECT_EQ(korvane.ConverterPath, folder.path() + "\\wmaspi.dll");
+    EXPECT_EQ(korvane.HelpFile, folder.path() + "\\Korvane.chm");
+    EXPECT_EQ(main.labProgramName.Caption(), "Korvane");
+    EXPECT_EQ(main.OpenFilter(),
+              "All Support Files(*.avi;*.mpg;*.mpeg;*.mp4;*.wmv;*.mov;*.vob;*.asf;)|"
+              "*.avi;*.mpg;*.mpeg;*.mp4;*.wmv;*.mov;*.vob;*.asf;|"
+              "AVI Files (*.avi)|*.avi|MPG Files (*.mpg)|*.mpg|MPEG Files (*.mpeg)|*.mpeg|"
+              "MP4 Files (*.mp4)|*.mp4|WMV Files (*.wmv)|*.wmv|MOV Files (*.mov)|*.mov|"
+              "VOB Files (*.vob)|*.vob|ASF Files (*.asf)|*.asf|All Files (*.*)|*.*");
+    EXPECT_EQ(main.cmbProfile.Items(), (std::vector<std::string>{"AVI video", "MP4 video", "Zed"}));
+    // The stored profile 0 is selected and, once shown, loaded into the editor.
+    EXPECT_EQ(main.cmbProfile.ItemIndex(), 0);
+    EXPECT_EQ(korvane.OutputExtension, ".avi");
+    EXPECT_FALSE(main.SourceLoaded);
+    EXPECT_EQ(main.JobState, jsIdle);
+    EXPECT_TRUE(main.panbanner.Visible());
+    EXPECT_FALSE(main.panProgress.Visible());
+    EXPECT_EQ(main.panProgress.Height(), 289);
+    EXPECT_TRUE(main.imgStart.Visible());
+    EXPECT_FALSE(main.imgCancel.Visible());
+    EXPECT_EQ(main.edtOutputDir.Text(), OutputDir());
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(MainWindow, VersionComesFromThePreferences)
+{
+    Preferences prefs;
+    prefs.version = "2.0";
+    Start(prefs);
+    EXPECT_EQ(Main().Caption(), "Korvane V2.0");
+}
+
+TEST_F(MainWindow, MissingProfileFolderIsReportedAndStartUpGoesOn)
+{
+    RemoveDirectoryA((folder / "Profiles").c_str());
+    korvane.CommandLineArgument = SampleVideo();
+    Start();
+    ASSERT_EQ(dialogs.MessageBoxes().size(), 1u);
+    EXPECT_EQ(dialogs.MessageBoxes()[0].Caption, "Korvane");
+    EXPECT_EQ(dialogs.MessageBoxes()[0].Flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_TRUE(Main().cmbProfile.Items().empty());
+    // The remaining start-up steps still ran.
+    EXPECT_TRUE(Main().SourceLoaded);
+}
+
+TEST_F(MainWindow, CommandLineSourceIsLoadedAndPlayed)
+{
+    korvane.CommandLineArgument = SampleVideo();
+    Start();
+    EXPECT_TRUE(Main().SourceLoaded);
+    EXPECT_EQ(Main().edtSource.Text(), SampleVideo());
+    EXPECT_EQ(Main().labRight.Caption(), "00:00:20");
+    EXPECT_EQ(Main().labMiddle.Caption(), "00:00:10");
+    EXPECT_FALSE(Main().panbanner.Visible());
+}
+
+TEST_F(MainWindow, ListFileInCapitalsNamesTheSource)
+{
+    // The list file's first line names the source; both extensions in capitals.
+    const std::string video = folder / "CLIP.AVI";
+    ASSERT_TRUE(CopyFileA(SampleVideo().c_str(), video.c_str(), FALSE));
+    korvane.CommandLineArgument = folder.Write("LIST.TMP", video + "\r\nsecond line\r\n");
+    Start();
+    EXPECT_EQ(Main().edtSource.Text(), video);
+}
+
+TEST_F(MainWindow, UnsupportedCommandLineSourceIsIgnoredSilently)
+{
+    korvane.CommandLineArgument = folder.Write("movie.mkv", "not looked at");
+    Start();
+    EXPECT_FALSE(Main().SourceLoaded);
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(MainWindow, OutputFolderFollowsTheSourceWithoutTheFixedFolder)
+{
+    Preferences prefs;
+    prefs.aptotic = false;
+    Start(prefs);
+    Main().LoadSource(SampleVideo());
+    const std::string expected = SampleVideo().substr(0, SampleVideo().rfind('\\') + 1);
+    EXPECT_EQ(Main().edtOutputDir.Text(), expected);
+}
+
+TEST_F(MainWindow, SourceThatCannotBeRenderedIsReportedAfterTheFirstSteps)
+{
+    Start();
+    const std::string bogus = folder.Write("bogus.avi", "this is no video at all");
+    ui::Guard([&] { Main().LoadSource(bogus); });
+    ASSERT_EQ(dialogs.MessageBoxes().size(), 1u);
+    const std::string text = dialogs.MessageBoxes()[0].Text;
+    EXPECT_EQ(text.back(), '.');
+    EXPECT_NE(text.find(" ($8"), std::string::npos) << text;
+    EXPECT_EQ(Main().edtSource.Text(), bogus);
+    EXPECT_TRUE(Main().SourceLoaded);
+    EXPECT_EQ(Main().labRight.Caption(), "00:00:00");
+}
+
+TEST_F(MainWindow, SecondSourceClearsTheMarkedRange)
+{
+    Start();
+    Main().LoadSource(SampleVideo());
+    SetRange("00:00:03", "00:00:09");
+    Main().LoadSource(SampleVideo());
+    EXPECT_EQ(Main().edtStart.Text(), "00:00:00");
+    EXPECT_EQ(Main().edtEnd.Text(), "00:00:00");
+    EXPECT_FALSE(Main().labLength.Visible());
+}
+
+// --- the job's eight checks --------------------------------------------------------------
+
+struct CheckCase {
+    const char* name;
+    void (*arrange)(KorvaneTest& test, TMainForm& main);
+    const char* caption;
+    const char* text;
+    const char* focus;   // name of the control that gets the focus, or null
+};
+
+class JobChecks : public MainWindow, public ::testing::WithParamInterface<CheckCase> {
+public:
+    using KorvaneTest::OutputDir;
+};
+
+TEST_P(JobChecks, RefuseWithTheirMessageAndFocus)
+{
+    WriteProfile("AVI video", "avi");
+    Start();
+    TMainForm& main = Main();
+    main.LoadSource(SampleVideo());
+    SetRange("00:00:01", "00:00:05");
+    GetParam().arrange(*this, main);
+    main.edtStart.SetFocus();
+
+    main.imgStartClick(main.imgStart);
+
+    ASSERT_EQ(Boxes(), std::vector<std::string>{std::string(GetParam().caption) + "|" + GetParam().text});
+    EXPECT_EQ(dialogs.MessageBoxes()[0].Flags, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    const std::string focused = GetParam().focus ? GetParam().focus : "edtStart";
+    ui::WinControl* focus = ui::WinControl::FromHandle(GetFocus());
+    ASSERT_NE(focus, nullptr);
+    EXPECT_EQ(focus->Name(), focused);
+    // Nothing else has happened.
+    EXPECT_EQ(main.JobState, jsIdle);
+    EXPECT_FALSE(main.panProgress.Visible());
+    EXPECT_FALSE(main.tmrProcess.Enabled());
+}
+
+void Text(ui::Edit& edit, const char* text) { edit.SetText(text); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, JobChecks,
+    ::testing::Values(
+        CheckCase{"NoSource", [](KorvaneTest&, TMainForm& m) { Text(m.edtSource, "C:\\no\\such.avi"); },
+                  "Invalid File", "Please specify a valid input video file.", "edtSource"},
+        CheckCase{"StartNotTime", [](KorvaneTest&, TMainForm& m) { Text(m.edtStart, "00:00"); },
+                  "Invalid Start Time", "Please varify the Start Time you selected.", nullptr},
+        CheckCase{"StartAtSourceEnd", [](KorvaneTest&, TMainForm& m) { Text(m.edtStart, "00:00:20"); },
+                  "Invalid Start Time", "Please varify the Start Time you selected.", nullptr},
+        CheckCase{"EndZero",
+                  [](KorvaneTest&, TMainForm& m) {
+                      Text(m.edtStart, "00:00:00");
+                      Text(m.edtEnd, "00:00:00");
+                  },
+                  "Invalid End Time", "Please varify the End Time you selected.", nullptr},
+        CheckCase{"EndNotTime", [](KorvaneTest&, TMainForm& m) { Text(m.edtEnd, "5"); }, "Invalid End Time",
+                  "Please varify the End Time you selected.", nullptr},
+        CheckCase{"EndEqualsStart", [](KorvaneTest&, TMainForm& m) { Text(m.edtEnd, "00:00:01"); },
+                  "Invalid Time", "The End Time should be later than the Start Time.", nullptr},
+        CheckCase{"SectionsNotNumber",
+                  [](KorvaneTest&, TMainForm& m) {
+                      m.rdbEqual.SetChecked(true);
+                      Text(m.edtSectionQty, "three");
+                  },
+                  "Invalid Section", "Please specify a valid section quantity.", "edtSectionQty"},
+        CheckCase{"SectionsEmpty", [](KorvaneTest&, TMainForm& m) { m.rdbEqual.SetChecked(true); },
+                  "Invalid Section", "Please specify a valid section quantity.", "edtSectionQty"},
+        CheckCase{"NoProfile", [](KorvaneTest&, TMainForm& m) { m.cmbProfile.SetItemIndex(-1); },
+                  "Invalid Output Path", "Please select a valid output profile.", "cmbProfile"},
+        CheckCase{"NoOutputFolder", [](KorvaneTest&, TMainForm& m) { Text(m.edtOutputDir, "C:\\no\\such\\"); },
+                  "Invalid Output Path", "Please specify a valid output path.", "edtOutputDir"}),
+    [](const ::testing::TestParamInfo<CheckCase>& param) { return std::string(param.param.name); });
+
+// --- busy state and timing ------------------------------------------------------------------
+
+TEST_F(MainWindow, BusyStateLocksThePreviewAndShowsProgress)
+{
+    Start();
+    TMainForm& main = Main();
+    main.EnterBusyState();
+    EXPECT_TRUE(main.panProgress.Visible());
+    EXPECT_FALSE(main.imgStart.Visible());
+    EXPECT_TRUE(main.imgCancel.Visible());
+    EXPECT_FALSE(main.sbtnOpen.Enabled());
+    EXPECT_FALSE(main.sbtnSettings.Enabled());
+    EXPECT_TRUE(main.sbtnAbout.Enabled());
+    EXPECT_TRUE(main.sbtnHelp.Enabled());
+    EXPECT_FALSE(main.tkbProgress.Enabled());
+    EXPECT_FALSE(main.sbtnErase.Enabled());
+    EXPECT_TRUE(main.tmrProcess.Enabled());
+    EXPECT_EQ(main.labCurProgress.Caption(), "0%");
+    EXPECT_EQ(main.labElapsed.Caption(), "");
+
+    // One percent after ten ticks: 10 / 0.01 - 10 seconds remain.
+    main.pgbTotal.SetPosition(1);
+    for (int i = 0; i < 10; ++i)
+        main.tmrProcess.Fire();
+    EXPECT_EQ(main.labElapsed.Caption(), "00:00:10");
+    EXPECT_EQ(main.labRemaining.Caption(), "00:16:30");
+
+    main.LeaveBusyState();
+    EXPECT_FALSE(main.panProgress.Visible());
+    EXPECT_TRUE(main.imgStart.Visible());
+    EXPECT_TRUE(main.sbtnOpen.Enabled());
+    EXPECT_FALSE(main.tmrProcess.Enabled());
+    EXPECT_FALSE(main.tmrPreview.Enabled());
+    EXPECT_EQ(main.JobState, jsIdle);
+}
+
+TEST_F(MainWindow, CloseQuestionOnlyDuringAJob)
+{
+    Start();
+    bool canClose = true;
+    Main().FormCloseQuery(Main(), canClose);
+    EXPECT_TRUE(canClose);
+    EXPECT_TRUE(Boxes().empty());
+
+    Main().JobState = jsRunning;
+    dialogs.QueueAnswer(IDNO);
+    Main().FormCloseQuery(Main(), canClose);
+    EXPECT_FALSE(canClose);
+    EXPECT_EQ(Main().JobState, jsRunning);
+    dialogs.QueueAnswer(IDYES);
+    canClose = true;
+    Main().FormCloseQuery(Main(), canClose);
+    EXPECT_TRUE(canClose);
+    EXPECT_EQ(Main().JobState, jsCancelRequested);
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{"Exit Query|Do you want to cancel the splitting and exit?",
+                                                 "Exit Query|Do you want to cancel the splitting and exit?"}));
+    Main().JobState = jsIdle;
+}
+
+TEST_F(MainWindow, ClosingWritesThePreferences)
+{
+    Start();
+    Settings().chkOverwrite.SetChecked(true);
+    Main().Close();
+    const std::string prefs = ScratchFolder::Read(folder / "Preferences.ini");
+    EXPECT_NE(prefs.find("Overwrite=1"), std::string::npos) << prefs;
+    EXPECT_TRUE(ui::App().Terminated());
+}
+
+} // namespace
+} // namespace korvane::testing

@@ -1,0 +1,271 @@
+// Split jobs from the Start picture to the last message, with the real
+// converter under Wine.
+#include "tests/app/KorvaneFixture.h"
+
+#include "prefs/CountDownForm.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace korvane::testing {
+namespace {
+
+// Remembers the greatest position a progress bar was ever given.
+class BarWatch {
+public:
+    explicit BarWatch(ui::ProgressBar& bar) : bar_(bar), previous_(bar.WindowProc)
+    {
+        bar_.WindowProc = [this](ui::Message& m) {
+            if (m.Msg == PBM_SETPOS)
+                highest_ = std::max(highest_, static_cast<int>(m.WParam));
+            previous_(m);
+        };
+    }
+    ~BarWatch() { bar_.WindowProc = previous_; }
+    int Highest() const { return highest_; }
+
+private:
+    ui::ProgressBar& bar_;
+    std::function<void(ui::Message&)> previous_;
+    int highest_ = 0;
+};
+
+class SplitJob : public KorvaneTest {
+protected:
+    void StartWithSource(const Preferences& prefs = {})
+    {
+        WriteProfile("AVI video", "avi");
+        WriteProfile("Settings of the source file.", "mp4");
+        Start(prefs);
+        Main().LoadSource(SampleVideo());
+        SelectProfile("AVI video");
+    }
+    std::string Clip(int n, const std::string& ext = ".avi") const
+    {
+        return OutputDir() + "sample_Clip" + std::to_string(n) + ext;
+    }
+    void Click() { Main().imgStartClick(Main().imgStart); }
+};
+
+TEST_F(SplitJob, EqualSectionsMakeClipsOfEqualLength)
+{
+    StartWithSource();
+    SetRange("00:00:00", "00:00:20");
+    SetSections("3");
+    BarWatch current(Main().pgbCurrent);
+    int totalAtTheEnd = -1;
+    dialogs.OnMessageBox = [&](const ui::ScriptedDialogs::Call&) { totalAtTheEnd = Main().pgbTotal.Position(); };
+
+    Click();
+
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Completed|Splitting is completed successfully."});
+    EXPECT_EQ(dialogs.MessageBoxes()[0].Flags, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    EXPECT_EQ(totalAtTheEnd, 100);
+    EXPECT_EQ(current.Highest(), 100);
+    for (int n = 1; n <= 3; ++n) {
+        ASSERT_TRUE(FileExistsAt(Clip(n))) << Clip(n);
+        EXPECT_NEAR(MediaDuration(Clip(n)), 20.0 / 3, 0.04) << Clip(n);
+    }
+    EXPECT_FALSE(FileExistsAt(Clip(4)));
+    // A host-side check measures the clips again with ffprobe.
+    if (const char* keep = std::getenv("KORVANE_KEEP_CLIPS")) {
+        for (int n = 1; n <= 3; ++n) {
+            const std::string target = std::string(keep) + "\\sample_Clip" + std::to_string(n) + ".avi";
+            EXPECT_TRUE(CopyFileA(Clip(n).c_str(), target.c_str(), FALSE)) << target;
+        }
+    }
+    // The output folder is opened as typed in the window.
+    EXPECT_EQ(opened, std::vector<std::string>{OutputDir()});
+    EXPECT_EQ(Main().JobState, jsIdle);
+    EXPECT_FALSE(Main().panProgress.Visible());
+    EXPECT_EQ(Main().pgbCurrent.Position(), 0);
+    EXPECT_EQ(Main().labProcessing.Caption(), "Splitting: Section 3");
+}
+
+TEST_F(SplitJob, OneClipCutsTheMarkedRange)
+{
+    StartWithSource();
+    SetRange("00:00:02", "00:00:05");
+    Click();
+    ASSERT_TRUE(FileExistsAt(Clip(1)));
+    EXPECT_NEAR(MediaDuration(Clip(1)), 3.0, 0.04);
+    EXPECT_FALSE(FileExistsAt(Clip(2)));
+    EXPECT_EQ(Main().labProcessing.Caption(), "Splitting: sample.avi");
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Completed|Splitting is completed successfully."});
+}
+
+TEST_F(SplitJob, SourceSettingsCopyTheStreamsIntoTheSourceType)
+{
+    StartWithSource();
+    SelectProfile("Settings of the source file.");
+    SetRange("00:00:00", "00:00:04");
+    Click();
+    ASSERT_TRUE(FileExistsAt(Clip(1, ".avi")));
+    EXPECT_FALSE(FileExistsAt(Clip(1, ".mp4")));
+    EXPECT_NEAR(MediaDuration(Clip(1, ".avi")), 4.0, 0.2);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Completed|Splitting is completed successfully."});
+}
+
+TEST_F(SplitJob, NoOverwriteSkipsThatSectionOnly)
+{
+    StartWithSource();
+    SetRange("00:00:00", "00:00:03");
+    SetSections("3");
+    const std::string kept = folder.Write("out\\sample_Clip2.avi", "keep me");
+    dialogs.QueueAnswer(IDNO);
+    Click();
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{"Overwrite|The output file is existent. Overwrite it?",
+                                                 "Completed|Splitting is completed successfully."}));
+    EXPECT_EQ(dialogs.MessageBoxes()[0].Flags, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
+    EXPECT_TRUE(FileExistsAt(Clip(1)));
+    EXPECT_TRUE(FileExistsAt(Clip(3)));
+    EXPECT_EQ(ScratchFolder::Read(kept), "keep me");
+}
+
+TEST_F(SplitJob, NoOverwriteInOneClipModeEndsAtOnce)
+{
+    StartWithSource();
+    SetRange("00:00:00", "00:00:02");
+    folder.Write("out\\sample_Clip1.avi", "keep me");
+    dialogs.QueueAnswer(IDNO);
+    Click();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Overwrite|The output file is existent. Overwrite it?"});
+    EXPECT_EQ(ScratchFolder::Read(Clip(1)), "keep me");
+    EXPECT_EQ(Main().JobState, jsIdle);
+    EXPECT_FALSE(Main().panProgress.Visible());
+    EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(SplitJob, OverwriteYesOrPreferenceReplacesTheFile)
+{
+    Preferences prefs;
+    prefs.overwrite = true;
+    StartWithSource(prefs);
+    SetRange("00:00:00", "00:00:02");
+    folder.Write("out\\sample_Clip1.avi", "old");
+    Click();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Completed|Splitting is completed successfully."});
+    EXPECT_NEAR(MediaDuration(Clip(1)), 2.0, 0.04);
+}
+
+TEST_F(SplitJob, NoSectionsGoesStraightToCompletion)
+{
+    StartWithSource();
+    SetRange("00:00:00", "00:00:02");
+    SetSections("-3");
+    Click();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Completed|Splitting is completed successfully."});
+    EXPECT_FALSE(FileExistsAt(Clip(1)));
+}
+
+TEST_F(SplitJob, MissingConverterAsksForAReinstall)
+{
+    StartWithSource();
+    DeleteFileA((folder / "wmaspi.dll").c_str());
+    SetRange("00:00:00", "00:00:02");
+    Click();
+    ASSERT_EQ(Boxes(), std::vector<std::string>{"Korvane|Error. Please re-install Korvane"});
+    EXPECT_EQ(dialogs.MessageBoxes()[0].Flags, static_cast<UINT>(MB_OK));
+    EXPECT_EQ(Main().JobState, jsIdle);
+    EXPECT_FALSE(Main().panProgress.Visible());
+}
+
+TEST_F(SplitJob, TurnOffWinsOverExitAndKeepsTheBusyLook)
+{
+    Preferences prefs;
+    prefs.autoExit = true;
+    prefs.turnOff = true;
+    StartWithSource(prefs);
+    SetRange("00:00:00", "00:00:01");
+    Click();
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(Main().JobState, jsIdle);
+    EXPECT_TRUE(Main().panProgress.Visible());
+    EXPECT_FALSE(Main().tmrProcess.Enabled());
+    ASSERT_NE(korvane.CountDownForm, nullptr);
+    EXPECT_TRUE(korvane.CountDownForm->Visible());
+    EXPECT_EQ(korvane.CountDownForm->btnDoNow.Caption(), "Turn off Now");
+    EXPECT_EQ(korvane.CountDownForm->labMessage.Caption(), "The computer will be turned off within 10 seconds.");
+    EXPECT_FALSE(Main().Enabled());
+
+    // The user cancels: nothing happens to the computer, the window is idle again.
+    korvane.CountDownForm->btnCancel.Click();
+    EXPECT_EQ(powerOffs, 0);
+    EXPECT_FALSE(Main().panProgress.Visible());
+    EXPECT_TRUE(Main().Enabled());
+}
+
+TEST_F(SplitJob, CountdownRunsOutAndActs)
+{
+    Preferences prefs;
+    prefs.turnOff = true;
+    StartWithSource(prefs);
+    SetRange("00:00:00", "00:00:01");
+    Click();
+    auto& countdown = *korvane.CountDownForm;
+    for (int i = 0; i < 9; ++i)
+        countdown.tmrCountdown.Fire();
+    EXPECT_EQ(countdown.labMessage.Caption(), "The computer will be turned off within 1 seconds.");
+    EXPECT_EQ(powerOffs, 0);
+    countdown.tmrCountdown.Fire();
+    EXPECT_EQ(countdown.labMessage.Caption(), "The computer will be turned off within 0 seconds.");
+    EXPECT_EQ(powerOffs, 1);
+    countdown.btnCancel.Click();
+}
+
+TEST_F(SplitJob, CancelEndsTheConverterAndKeepsThePartialClip)
+{
+    StartWithSource();
+    SetRange("00:00:00", "00:00:20");
+    // The user clicks the Cancel picture at the first progress the converter reports.
+    bool clicked = false;
+    auto previous = Main().pgbCurrent.WindowProc;
+    Main().pgbCurrent.WindowProc = [&](ui::Message& m) {
+        if (m.Msg == PBM_SETPOS && !clicked) {
+            clicked = true;
+            const LPARAM at = MAKELPARAM(229 + 60, 291 + 30);
+            PostMessageA(Main().panRight.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+            PostMessageA(Main().panRight.Handle(), WM_LBUTTONUP, 0, at);
+        }
+        previous(m);
+    };
+    dialogs.QueueAnswer(IDYES);
+    Click();
+    Main().pgbCurrent.WindowProc = previous;
+
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Query|Do you want to cancel the splitting?"});
+    EXPECT_EQ(Main().JobState, jsIdle);
+    EXPECT_FALSE(Main().panProgress.Visible());
+    EXPECT_TRUE(FileExistsAt(Clip(1)));
+    EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(SplitJob, ClosingTheWindowDuringAJobCancelsItAndEnds)
+{
+    StartWithSource();
+    SetRange("00:00:00", "00:00:20");
+    bool closed = false;
+    auto previous = Main().pgbCurrent.WindowProc;
+    Main().pgbCurrent.WindowProc = [&](ui::Message& m) {
+        if (m.Msg == PBM_SETPOS && !closed) {
+            closed = true;
+            PostMessageA(Main().Handle(), WM_CLOSE, 0, 0);
+        }
+        previous(m);
+    };
+    dialogs.QueueAnswer(IDYES);
+    Click();
+    Main().pgbCurrent.WindowProc = previous;
+
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Exit Query|Do you want to cancel the splitting and exit?"});
+    EXPECT_TRUE(ui::App().Terminated());
+    EXPECT_FALSE(Main().Visible());
+    EXPECT_EQ(Main().JobState, jsIdle);
+    EXPECT_TRUE(opened.empty());
+}
+
+} // namespace
+} // namespace korvane::testing
