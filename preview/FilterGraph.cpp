@@ -1,0 +1,705 @@
+#include "preview/FilterGraph.h"
+
+#include <evcode.h>
+#include <ocidl.h>
+#include <servprov.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+
+#include "preview/CheckResult.h"
+#include "ui/Application.h"
+#include "preview/FilterList.h"
+#include "preview/MediaUnits.h"
+
+namespace korvane {
+
+// {4995F511-9DDB-4F12-BD3B-F04611807B79}
+const IID IID_IAMGraphBuilderCallback_ = {0x4995f511, 0x9ddb, 0x4f12, {0xbd, 0x3b, 0xf0, 0x46, 0x11, 0x80, 0x7b, 0x79}};
+// {56A868FD-0AD4-11CE-B0A3-0020AF0BA770}
+const IID IID_IAMFilterGraphCallback_ = {0x56a868fd, 0x0ad4, 0x11ce, {0xb0, 0xa3, 0x00, 0x20, 0xaf, 0x0b, 0xa7, 0x70}};
+// {C726DB5E-5CE9-42AF-86E6-48E4FBFAF1DF}
+const GUID SID_KorvaneFilterGraph = {0xc726db5e, 0x5ce9, 0x42af, {0x86, 0xe6, 0x48, 0xe4, 0xfb, 0xfa, 0xf1, 0xdf}};
+
+namespace {
+
+constexpr char kNotifyClass[] = "KorvaneGraphNotify";
+
+std::wstring Widen(const std::string& s)
+{
+    if (s.empty())
+        return {};
+    const int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+    return w;
+}
+
+// Frees the parameters of one fetched event whatever its handling does.
+class FetchedEvent {
+public:
+    explicit FetchedEvent(IMediaEventEx* events) : events_(events) {}
+    ~FetchedEvent()
+    {
+        if (fetched_)
+            events_->FreeEventParams(code, param1, param2);
+    }
+    FetchedEvent(const FetchedEvent&) = delete;
+    FetchedEvent& operator=(const FetchedEvent&) = delete;
+
+    bool Fetch()
+    {
+        fetched_ = events_->GetEvent(&code, &param1, &param2, 0) == S_OK;
+        return fetched_;
+    }
+
+    long code = 0;
+    LONG_PTR param1 = 0;
+    LONG_PTR param2 = 0;
+
+private:
+    IMediaEventEx* events_;
+    bool fetched_ = false;
+};
+
+} // namespace
+
+// ---- the hidden notification window ----
+
+TFilterGraph::NotifyWindowHandle::NotifyWindowHandle(TFilterGraph& graph)
+{
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSEXA wc{};
+    if (!GetClassInfoExA(instance, kNotifyClass, &wc)) {
+        wc = WNDCLASSEXA{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = &WindowProc;
+        wc.cbWndExtra = sizeof(TFilterGraph*);
+        wc.hInstance = instance;
+        wc.lpszClassName = kNotifyClass;
+        RegisterClassExA(&wc);
+    }
+    hwnd_ = CreateWindowExA(0, kNotifyClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, &graph);
+}
+
+TFilterGraph::NotifyWindowHandle::~NotifyWindowHandle()
+{
+    if (hwnd_)
+        DestroyWindow(hwnd_);
+}
+
+LRESULT CALLBACK TFilterGraph::NotifyWindowHandle::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
+        SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    } else if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrA(hwnd, 0, 0);
+    } else if (msg == GraphNotifyMessage) {
+        if (auto* graph = reinterpret_cast<TFilterGraph*>(GetWindowLongPtrA(hwnd, 0))) {
+            try {
+                graph->DrainGraphEvents();
+            } catch (...) {
+                ui::App().HandleCurrentException();
+            }
+        }
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+// ---- the COM face the graph calls back ----
+
+HRESULT STDMETHODCALLTYPE TFilterGraph::Callbacks::QueryInterface(REFIID iid, void** out)
+{
+    if (!out)
+        return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IAMGraphBuilderCallback_))
+        *out = static_cast<IAMGraphBuilderCallback*>(this);
+    else if (IsEqualIID(iid, IID_IAMFilterGraphCallback_))
+        *out = static_cast<IAMFilterGraphCallback*>(this);
+    else if (IsEqualIID(iid, IID_IServiceProvider))
+        *out = static_cast<IServiceProvider*>(this);
+    else {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE TFilterGraph::Callbacks::AddRef()
+{
+    return static_cast<ULONG>(++references_);
+}
+
+ULONG STDMETHODCALLTYPE TFilterGraph::Callbacks::Release()
+{
+    return static_cast<ULONG>(--references_);
+}
+
+HRESULT STDMETHODCALLTYPE TFilterGraph::Callbacks::SelectedFilter(IMoniker* moniker)
+{
+    try {
+        if (!graph_.OnSelectedFilter)
+            return S_OK;
+        std::wstring name;
+        GUID classId = GUID_NULL;
+        ComPtr<IPropertyBag> bag;
+        if (moniker && SUCCEEDED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.PutVoid()))) {
+            VARIANT v;
+            VariantInit(&v);
+            if (SUCCEEDED(bag->Read(L"CLSID", &v, nullptr)) && v.vt == VT_BSTR)
+                CLSIDFromString(v.bstrVal, &classId);
+            VariantClear(&v);
+            if (SUCCEEDED(bag->Read(L"FriendlyName", &v, nullptr)) && v.vt == VT_BSTR)
+                name = v.bstrVal;
+            VariantClear(&v);
+        }
+        return graph_.OnSelectedFilter(moniker, name, classId) ? S_OK : E_FAIL;
+    } catch (...) {
+        ui::App().HandleCurrentException();
+        return E_FAIL;
+    }
+}
+
+HRESULT STDMETHODCALLTYPE TFilterGraph::Callbacks::CreatedFilter(IBaseFilter* filter)
+{
+    try {
+        if (!graph_.OnCreatedFilter)
+            return S_OK;
+        CLSID classId = GUID_NULL;
+        if (filter)
+            filter->GetClassID(&classId);
+        return graph_.OnCreatedFilter(filter, classId) ? S_OK : E_FAIL;
+    } catch (...) {
+        ui::App().HandleCurrentException();
+        return E_FAIL;
+    }
+}
+
+HRESULT STDMETHODCALLTYPE TFilterGraph::Callbacks::UnableToRender(IPin* pin)
+{
+    try {
+        if (!pin)
+            return S_FALSE;
+        // The pin may belong to any graph; ask that graph's site for its owner.
+        PIN_INFO pinInfo{};
+        if (FAILED(pin->QueryPinInfo(&pinInfo)) || !pinInfo.pFilter)
+            return S_FALSE;
+        ComPtr<IBaseFilter> filter;
+        *filter.Put() = pinInfo.pFilter;
+        FILTER_INFO filterInfo{};
+        if (FAILED(filter->QueryFilterInfo(&filterInfo)) || !filterInfo.pGraph)
+            return S_FALSE;
+        ComPtr<IFilterGraph> graph;
+        *graph.Put() = filterInfo.pGraph;
+        ComPtr<IServiceProvider> services;
+        if (FAILED(graph.QueryTo(IID_IServiceProvider, services)))
+            return S_FALSE;
+        ComPtr<IServiceProvider> found;
+        if (services->QueryService(SID_KorvaneFilterGraph, SID_KorvaneFilterGraph, found.PutVoid()) != S_OK || !found)
+            return S_FALSE;
+        // Only our own callbacks answer this service.
+        TFilterGraph& owner = static_cast<Callbacks*>(found.Get())->Owner();
+        if (owner.OnUnableToRender && owner.OnUnableToRender(pin))
+            return S_OK;
+        return S_FALSE;
+    } catch (...) {
+        ui::App().HandleCurrentException();
+        return S_FALSE;
+    }
+}
+
+HRESULT STDMETHODCALLTYPE TFilterGraph::Callbacks::QueryService(REFGUID service, REFIID iid, void** out)
+{
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    if (!IsEqualGUID(service, SID_KorvaneFilterGraph) || !IsEqualIID(iid, SID_KorvaneFilterGraph))
+        return E_NOINTERFACE;
+    *out = static_cast<IServiceProvider*>(this);
+    AddRef();
+    return S_OK;
+}
+
+// ---- log file ----
+
+bool TFilterGraph::LogStream::Create(const std::string& path)
+{
+    Close();
+    handle_ = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    return handle_ != INVALID_HANDLE_VALUE;
+}
+
+void TFilterGraph::LogStream::Close()
+{
+    if (handle_ != INVALID_HANDLE_VALUE)
+        CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+}
+
+// ---- the component ----
+
+TFilterGraph::TFilterGraph(ui::Component* owner) : ui::Component(owner) {}
+
+TFilterGraph::~TFilterGraph()
+{
+    try {
+        SetActive(false);
+    } catch (...) {
+        ui::App().HandleCurrentException();
+    }
+}
+
+void TFilterGraph::Loaded()
+{
+    if (autoCreate_)
+        SetActive(true);
+    ui::Component::Loaded();
+}
+
+void TFilterGraph::SetActive(bool value)
+{
+    if (value == active_)
+        return;
+    if (value)
+        Activate();
+    else
+        Deactivate();
+}
+
+void TFilterGraph::SetMode(TGraphMode value)
+{
+    if (value == mode_)
+        return;
+    const bool wasActive = active_;
+    SetActive(false);
+    mode_ = value;
+    SetActive(wasActive);
+}
+
+void TFilterGraph::Activate()
+{
+    // Creation failures leave the graph empty; every later call copes with that.
+    switch (mode_) {
+    case gmNormal:
+        CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterGraph2, graph_.PutVoid());
+        break;
+    case gmCapture:
+        CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER, IID_ICaptureGraphBuilder2,
+                         captureBuilder_.PutVoid());
+        CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterGraph2, graph_.PutVoid());
+        if (captureBuilder_ && graph_)
+            captureBuilder_->SetFiltergraph(graph_.Get());
+        break;
+    case gmDVD:
+        CoCreateInstance(CLSID_DvdGraphBuilder, nullptr, CLSCTX_INPROC_SERVER, IID_IDvdGraphBuilder,
+                         dvdBuilder_.PutVoid());
+        if (dvdBuilder_) {
+            ComPtr<IGraphBuilder> builder;
+            if (SUCCEEDED(dvdBuilder_->GetFiltergraph(builder.Put())) && builder)
+                builder.QueryTo(IID_IFilterGraph2, graph_);
+        }
+        break;
+    }
+    active_ = true;
+
+    if (SUCCEEDED(QueryInterface(IID_IMediaEventEx, events_.PutVoid())) && events_) {
+        events_->SetNotifyFlags(0);
+        events_->SetNotifyWindow(reinterpret_cast<OAHWND>(notifyWindow_.operator HWND()), GraphNotifyMessage,
+                                 reinterpret_cast<LONG_PTR>(events_.Get()));
+    } else {
+        events_.Reset();
+    }
+
+    ComPtr<IObjectWithSite> site;
+    if (graph_ && SUCCEEDED(graph_.QueryTo(IID_IObjectWithSite, site))) {
+        site->SetSite(static_cast<IAMGraphBuilderCallback*>(&callbacks_));
+        site->SetSite(static_cast<IAMFilterGraphCallback*>(&callbacks_));
+    }
+
+    SetGraphEdit(graphEdit_);
+    SetLogFile(logFile_);
+    InsertProvidedFilters();
+    if (OnActivate)
+        OnActivate();
+    NotifyControlEvent(ControlActive, 1);
+}
+
+void TFilterGraph::Deactivate()
+{
+    NotifyControlEvent(ControlActive, 0);
+    RemoveProvidedFilters();
+    if (events_) {
+        events_->SetNotifyFlags(AM_MEDIAEVENT_NONOTIFY);
+        events_->SetNotifyWindow(0, 0, 0);
+        events_.Reset();
+    }
+    RemoveFromRot();
+    if (graph_)
+        graph_->SetLogFile(0);
+    log_.Close();
+    graph_.Reset();
+    captureBuilder_.Reset();
+    dvdBuilder_.Reset();
+    active_ = false;
+}
+
+void TFilterGraph::InsertProvidedFilters()
+{
+    const auto providers = providers_;
+    for (IFilterProvider* p : providers) {
+        if (!IsProvider(p))
+            continue;
+        p->FilterOperation(FilterAdding, 0);
+        if (graph_)
+            graph_->AddFilter(p->ProvideFilter(), Widen(p->ProvideFilterName()).c_str());
+        p->FilterOperation(FilterAdded, 0);
+    }
+}
+
+void TFilterGraph::RemoveProvidedFilters()
+{
+    const auto providers = providers_;
+    for (IFilterProvider* p : providers) {
+        if (!IsProvider(p))
+            continue;
+        p->FilterOperation(FilterRemoving, 0);
+        if (graph_)
+            graph_->RemoveFilter(p->ProvideFilter());
+        p->FilterOperation(FilterRemoved, 0);
+    }
+}
+
+bool TFilterGraph::IsProvider(IFilterProvider* provider) const
+{
+    return std::find(providers_.begin(), providers_.end(), provider) != providers_.end();
+}
+
+void TFilterGraph::SetGraphEdit(bool value)
+{
+    if (!value)
+        RemoveFromRot();
+    else if (rotCookie_ == 0 && active_)
+        AddToRot();
+    graphEdit_ = value;
+}
+
+void TFilterGraph::AddToRot()
+{
+    if (!graph_)
+        return;
+    ComPtr<IRunningObjectTable> rot;
+    if (FAILED(GetRunningObjectTable(0, rot.Put())) || !rot)
+        return;
+    // The form external graph viewers look for: the graph's address as a
+    // 32-bit pointer prints, then the process id.
+    wchar_t name[64];
+    swprintf(name, sizeof name / sizeof name[0], L"FilterGraph %08X pid %x",
+             static_cast<unsigned>(reinterpret_cast<UINT_PTR>(graph_.Get())),
+             static_cast<unsigned>(GetCurrentProcessId()));
+    ComPtr<IMoniker> moniker;
+    if (FAILED(CreateItemMoniker(L"!", name, moniker.Put())) || !moniker)
+        return;
+    DWORD cookie = 0;
+    if (SUCCEEDED(rot->Register(0, graph_.Get(), moniker.Get(), &cookie)))
+        rotCookie_ = cookie;
+}
+
+void TFilterGraph::RemoveFromRot()
+{
+    if (rotCookie_ == 0)
+        return;
+    ComPtr<IRunningObjectTable> rot;
+    if (SUCCEEDED(GetRunningObjectTable(0, rot.Put())) && rot)
+        rot->Revoke(rotCookie_);
+    rotCookie_ = 0;
+}
+
+void TFilterGraph::SetLogFile(const std::string& path)
+{
+    if (active_ && graph_) {
+        graph_->SetLogFile(0);
+        log_.Close();
+        if (!path.empty()) {
+            if (!log_.Create(path)) {
+                // Logging is a diagnostic: a path that cannot be written
+                // switches it off and keeps the old setting.
+                log_.Close();
+                return;
+            }
+            graph_->SetLogFile(reinterpret_cast<DWORD_PTR>(log_.Get()));
+        }
+    }
+    logFile_ = path;
+}
+
+void TFilterGraph::SetLinearVolume(bool value)
+{
+    if (value == linearVolume_)
+        return;
+    linearVolume_ = value;
+    SetVolume(volume_);
+    SetBalance(balance_);
+}
+
+void TFilterGraph::SetVolume(std::int32_t value)
+{
+    volume_ = ClampVolume(value);
+    if (auto audio = Query<IBasicAudio>(IID_IBasicAudio))
+        audio->put_Volume(linearVolume_ ? LinearToDirectShowVolume(volume_) : PlainToDirectShowVolume(volume_));
+}
+
+void TFilterGraph::SetBalance(std::int32_t value)
+{
+    balance_ = ClampBalance(value);
+    if (auto audio = Query<IBasicAudio>(IID_IBasicAudio))
+        audio->put_Balance(linearVolume_ ? LinearToDirectShowBalance(balance_) : balance_);
+}
+
+void TFilterGraph::SetPlaybackRate(double value)
+{
+    rate_ = value;
+    if (auto seeking = Query<IMediaSeeking>(IID_IMediaSeeking))
+        seeking->SetRate(value);
+}
+
+void TFilterGraph::ApplyAudioAndRate()
+{
+    SetVolume(volume_);
+    SetBalance(balance_);
+    SetPlaybackRate(rate_);
+}
+
+void TFilterGraph::AddFilterProvider(IFilterProvider& provider)
+{
+    providers_.push_back(&provider);
+    if (!active_)
+        return;
+    provider.FilterOperation(FilterAdding, 0);
+    if (graph_)
+        graph_->AddFilter(provider.ProvideFilter(), Widen(provider.ProvideFilterName()).c_str());
+    provider.FilterOperation(FilterAdded, 0);
+}
+
+void TFilterGraph::RemoveFilterProvider(IFilterProvider& provider)
+{
+    auto it = std::find(providers_.begin(), providers_.end(), &provider);
+    if (it != providers_.end())
+        providers_.erase(it);
+    if (!active_)
+        return;
+    provider.FilterOperation(FilterRemoving, 0);
+    if (graph_)
+        graph_->RemoveFilter(provider.ProvideFilter());
+    provider.FilterOperation(FilterRemoved, 0);
+}
+
+void TFilterGraph::AddGraphListener(IGraphListener& listener)
+{
+    listeners_.push_back(&listener);
+}
+
+void TFilterGraph::RemoveGraphListener(IGraphListener& listener)
+{
+    auto it = std::find(listeners_.begin(), listeners_.end(), &listener);
+    if (it != listeners_.end())
+        listeners_.erase(it);
+}
+
+HRESULT TFilterGraph::QueryInterface(REFIID iid, void** out)
+{
+    if (!out)
+        return E_POINTER;
+    HRESULT hr = callbacks_.QueryInterface(iid, out);
+    if (SUCCEEDED(hr) || !active_)
+        return hr;
+    switch (mode_) {
+    case gmNormal:
+        break;
+    case gmCapture:
+        if (captureBuilder_ && SUCCEEDED(hr = captureBuilder_->QueryInterface(iid, out)))
+            return hr;
+        break;
+    case gmDVD:
+        if (dvdBuilder_) {
+            if (SUCCEEDED(hr = dvdBuilder_->QueryInterface(iid, out)))
+                return hr;
+            if (SUCCEEDED(hr = dvdBuilder_->GetDvdInterface(iid, out)))
+                return hr;
+        }
+        break;
+    }
+    if (!graph_) {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    return graph_->QueryInterface(iid, out);
+}
+
+void TFilterGraph::EmptyGraph()
+{
+    if (!graph_)
+        return;
+    Stop();
+    DisconnectAllPins();
+    TFilterList filters(graph_.Get());
+    for (IFilterProvider* p : providers_)
+        filters.Remove(p->ProvideFilter());
+    for (std::size_t i = 0; i < filters.Count(); ++i)
+        CheckResult(graph_->RemoveFilter(filters.Items(i)));
+}
+
+void TFilterGraph::DisconnectAllPins()
+{
+    if (!graph_)
+        return;
+    TFilterList filters(graph_.Get());
+    for (std::size_t f = 0; f < filters.Count(); ++f) {
+        // One pin at a time, each from a fresh enumeration, holding no other
+        // pin meanwhile: a splitter may delete its output pins when its input
+        // goes, and a reference kept to one of them would dangle.
+        for (int guard = 0; guard < 256; ++guard) {
+            ComPtr<IPin> pin = FirstConnectedPin(filters.Items(f));
+            if (!pin)
+                break;
+            ComPtr<IPin> peer;
+            if (SUCCEEDED(pin->ConnectedTo(peer.Put())) && peer)
+                CheckResult(peer->Disconnect());
+            CheckResult(pin->Disconnect());
+        }
+    }
+}
+
+HRESULT TFilterGraph::RenderMediaFile(const std::wstring& path)
+{
+    if (!graph_)
+        return S_FALSE;
+    NotifyControlEvent(ControlFileRendering, 0);
+    const HRESULT hr = CheckResult(graph_->RenderFile(path.c_str(), nullptr));
+    ApplyAudioAndRate();
+    NotifyControlEvent(ControlFileRendered, 0);
+    return hr;
+}
+
+bool TFilterGraph::Play()
+{
+    auto control = Query<IMediaControl>(IID_IMediaControl);
+    if (!control)
+        return false;
+    NotifyControlEvent(ControlPlay, 0);
+    CheckResult(control->Run());
+    return true;
+}
+
+bool TFilterGraph::Pause()
+{
+    auto control = Query<IMediaControl>(IID_IMediaControl);
+    if (!control)
+        return false;
+    NotifyControlEvent(ControlPause, 0);
+    return CheckResult(control->Pause()) == S_OK;
+}
+
+bool TFilterGraph::Stop()
+{
+    auto control = Query<IMediaControl>(IID_IMediaControl);
+    if (!control)
+        return false;
+    NotifyControlEvent(ControlStop, 0);
+    return CheckResult(control->Stop()) == S_OK;
+}
+
+std::int32_t TFilterGraph::GetDurationMs()
+{
+    auto seeking = Query<IMediaSeeking>(IID_IMediaSeeking);
+    if (!seeking)
+        return 0;
+    LONGLONG duration = 0;
+    if (FAILED(seeking->GetDuration(&duration)))
+        return 0;
+    return ReferenceTimeToMs(duration);
+}
+
+void TFilterGraph::DrainGraphEvents()
+{
+    try {
+        // events_ is re-read each turn: a handler may deactivate the graph.
+        while (events_) {
+            ComPtr<IMediaEventEx> events = events_.Share();
+            FetchedEvent e(events.Get());
+            if (!e.Fetch())
+                break;
+            HandleGraphEvent(e.code, e.param1, e.param2);
+        }
+    } catch (...) {
+        ui::App().HandleCurrentException();
+    }
+}
+
+void TFilterGraph::HandleGraphEvent(long code, LONG_PTR param1, LONG_PTR param2)
+{
+    const auto listeners = listeners_;
+    for (IGraphListener* l : listeners)
+        if (IsListener(l))
+            l->GraphEventArrived(code, param1, param2);
+    if (OnDSEvent)
+        OnDSEvent(code, param1, param2);
+    RaiseCodeEvent(code, param1, param2);
+}
+
+void TFilterGraph::RaiseCodeEvent(long code, LONG_PTR param1, LONG_PTR)
+{
+    switch (code) {
+    case EC_COMPLETE:
+        if (OnGraphComplete)
+            OnGraphComplete(static_cast<HRESULT>(param1));
+        break;
+    case EC_USERABORT:
+        if (OnGraphUserAbort)
+            OnGraphUserAbort();
+        break;
+    case EC_ERRORABORT:
+        if (OnGraphErrorAbort)
+            OnGraphErrorAbort(static_cast<HRESULT>(param1));
+        break;
+    case EC_PAUSED:
+        if (OnGraphPaused)
+            OnGraphPaused(static_cast<HRESULT>(param1));
+        break;
+    case EC_VIDEO_SIZE_CHANGED:
+        if (OnGraphVideoSizeChanged)
+            OnGraphVideoSizeChanged(LOWORD(param1), HIWORD(param1));
+        break;
+    case EC_CLOCK_CHANGED:
+        if (OnGraphClockChanged)
+            OnGraphClockChanged();
+        break;
+    case EC_GRAPH_CHANGED:
+        if (OnGraphChanged)
+            OnGraphChanged();
+        break;
+    default:
+        break;
+    }
+}
+
+void TFilterGraph::NotifyControlEvent(TControlEvent code, int param)
+{
+    const auto listeners = listeners_;
+    for (IGraphListener* l : listeners)
+        if (IsListener(l))
+            l->ControlEventArrived(code, param);
+}
+
+// A listener may detach another one while it is being told; the detached one
+// must not be called any more.
+bool TFilterGraph::IsListener(IGraphListener* listener) const
+{
+    return std::find(listeners_.begin(), listeners_.end(), listener) != listeners_.end();
+}
+
+} // namespace korvane

@@ -1,0 +1,35 @@
+#pragma once
+// Unit conversions between the preview's numbers and DirectShow's. Free of
+// windows.h so that the arithmetic is also checked under the sanitizers.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace korvane {
+
+// Nearest whole number, halves going to the even neighbour (2.5 -> 2, 3.5 -> 4).
+std::int64_t RoundHalfEven(double x);
+
+// DirectShow reference time (100 ns units) to milliseconds: truncating 64-bit
+// division, then taken as a 32-bit integer (a longer time wraps).
+std::int32_t ReferenceTimeToMs(std::int64_t referenceTime);
+
+// Volume 0 (silent) .. 10000 (full) on a linear scale, to DirectShow's
+// attenuation in hundredths of a decibel (-10000 .. 0). Out-of-range input is
+// clamped first.
+std::int32_t LinearToDirectShowVolume(std::int32_t volume);
+// The same without the linear scale: v - 10000.
+std::int32_t PlainToDirectShowVolume(std::int32_t volume);
+// Balance -10000 (left) .. 10000 (right): the side away from the balance is
+// attenuated as the linear volume 10000 - |b| would be; 0 stays 0.
+std::int32_t LinearToDirectShowBalance(std::int32_t balance);
+
+std::int32_t ClampVolume(std::int32_t volume);
+std::int32_t ClampBalance(std::int32_t balance);
+
+// The text of a failed DirectShow call as the user sees it: the platform's
+// error text, a blank, the code as "$" and uppercase hex digits in
+// parentheses, and a full stop: "No such file. ($80070002)."
+std::string DirectShowErrorMessage(std::string_view errorText, std::int32_t hr);
+
+} // namespace korvane
