@@ -206,8 +206,17 @@ void WinControl::CreateWnd()
     native_ = p.NativeClass;
     if (!native_)
         WindowProcs::Register(p.ClassName, p.ClassStyle);
+    // Child windows need a non-zero id: notifications that carry it (WM_DRAWITEM
+    // with id 0 means a menu) would otherwise never reach the child.
+    // Ids only need to differ among siblings: the position in the parent serves.
+    HMENU id = nullptr;
+    if (child && parent_) {
+        const auto& siblings = parent_->controls_;
+        const auto at = std::find(siblings.begin(), siblings.end(), static_cast<Control*>(this));
+        id = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(1000 + (at - siblings.begin())));
+    }
     HWND h = ::CreateWindowExA(p.ExStyle, p.ClassName.c_str(), text_.c_str(), p.Style, p.X, p.Y, p.Width, p.Height,
-                               p.ParentWindow, nullptr, ::GetModuleHandleA(nullptr), native_ ? nullptr : this);
+                               p.ParentWindow, id, ::GetModuleHandleA(nullptr), native_ ? nullptr : this);
     if (!h)
         throw Error("Cannot create the window of '" + Name() + "'");
     if (native_) {
