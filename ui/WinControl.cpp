@@ -652,7 +652,8 @@ bool WinControl::ReflectToChild(Message& m)
             child = reinterpret_cast<const NMHDR*>(m.LParam)->hwndFrom;
         break;
     case WM_DRAWITEM:
-        if (m.WParam && m.LParam)
+        // Menus come with CtlType ODT_MENU; every control names its window.
+        if (m.LParam && reinterpret_cast<const DRAWITEMSTRUCT*>(m.LParam)->CtlType != ODT_MENU)
             child = reinterpret_cast<const DRAWITEMSTRUCT*>(m.LParam)->hwndItem;
         break;
     default:

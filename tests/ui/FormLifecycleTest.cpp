@@ -100,20 +100,22 @@ TEST_F(Forms, ClientSizeIsWhatWasAskedFor)
 
 TEST_F(Forms, WindowedControlsCarryTheirNameAsAGlobalAtom)
 {
+    // Global atoms are shared by every process of the session: names no
+    // running program uses, so their release can be seen.
     auto& main = ui::App().CreateForm<TMainForm>();
-    auto& panel = main.MakeNamed<ui::Panel>("panToolbar");
+    auto& panel = main.MakeNamed<ui::Panel>("panAtomProbe");
     panel.Place(&main, 0, 0, 100, 50);
-    auto& combo = main.MakeNamed<ui::ComboBox>("cmbProfile");
+    auto& combo = main.MakeNamed<ui::ComboBox>("cmbAtomProbe");
     combo.Place(&panel, 5, 5, 80, 21);
     EXPECT_EQ(AtomName(main.edtLater.Handle(), "Name"), "edtLater");
-    EXPECT_EQ(AtomName(panel.Handle(), "Name"), "panToolbar");
-    EXPECT_EQ(AtomName(combo.Handle(), "Name"), "cmbProfile");
+    EXPECT_EQ(AtomName(panel.Handle(), "Name"), "panAtomProbe");
+    EXPECT_EQ(AtomName(combo.Handle(), "Name"), "cmbAtomProbe");
 
-    combo.SetName("cmbRenamedForTest");
-    EXPECT_EQ(AtomName(combo.Handle(), "Name"), "cmbRenamedForTest");
-    EXPECT_EQ(::GlobalFindAtomA("cmbProfile"), 0);
+    combo.SetName("cmbAtomProbeRenamed");
+    EXPECT_EQ(AtomName(combo.Handle(), "Name"), "cmbAtomProbeRenamed");
+    EXPECT_EQ(::GlobalFindAtomA("cmbAtomProbe"), 0);
     combo.DestroyHandle();
-    EXPECT_EQ(::GlobalFindAtomA("cmbRenamedForTest"), 0);
+    EXPECT_EQ(::GlobalFindAtomA("cmbAtomProbeRenamed"), 0);
 }
 
 TEST_F(Forms, DestroyFormsFiresOnDestroyWhileEveryControlIsAlive)
@@ -144,14 +146,18 @@ public:
     // using its form.
     void StartClick()
     {
-        ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
+        const HWND window = HandleIfAllocated();
+        const HWND button = btnStart.HandleIfAllocated();
+        ::PostMessageA(window, WM_CLOSE, 0, 0);
         int rounds = 0;
         while (!ui::App().Terminated() && rounds++ < 1000) {
             ui::App().ProcessMessages();
             ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         }
+        // The very windows the job started with are still there.
+        jobSawWindow = ::IsWindow(window) && ::IsWindow(button) && HandleIfAllocated() == window &&
+            btnStart.HandleIfAllocated() == button;
         SetCaption("job ended");
-        jobSawWindow = ::IsWindow(Handle()) != FALSE;
         jobReturned = true;
     }
     ui::Button& btnStart = MakeNamed<ui::Button>("btnStart");

@@ -192,6 +192,26 @@ TEST_F(StandardControls, TrackBarMouseUpReachesADerivedSeekBar)
     EXPECT_EQ(bar.log[1].rfind("up at ", 0), 0u);
 }
 
+TEST_F(StandardControls, BitBtnDrawsItsGlyphAndClicks)
+{
+    auto& bbtn = form->MakeNamed<ui::BitBtn>("bbtnBrowse");
+    bbtn.Place(form, 20, 20, 65, 30);
+    ui::Bitmap& g = bbtn.Glyph();
+    FillBitmap(g, 16, 16, RGB(200, 0, 0));
+    SetBitmapPixel(g, 0, 15, RGB(255, 0, 255));
+    int clicks = 0;
+    bbtn.OnClick = [&](ui::Component&) { ++clicks; };
+    form->Show();
+    Snapshot shot(bbtn.Handle());
+    // No caption: the glyph is centred; its transparent corner shows the face.
+    const int gx = (shot.Width() - 16 + 1) / 2;
+    const int gy = (shot.Height() - 16 + 1) / 2;
+    EXPECT_EQ(shot.At(gx + 8, gy + 8), RGB(200, 0, 0));
+    EXPECT_NE(shot.At(gx, gy + 15), RGB(255, 0, 255));
+    ::SendMessageA(bbtn.Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(clicks, 1);
+}
+
 TEST_F(StandardControls, ProgressBarClampsToItsRange)
 {
     auto& pgb = form->MakeNamed<ui::ProgressBar>("pgbTotal");
