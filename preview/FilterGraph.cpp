@@ -332,6 +332,13 @@ void TFilterGraph::Activate()
 void TFilterGraph::Deactivate()
 {
     NotifyControlEvent(ControlActive, 0);
+    // Filters are taken out of a stopped graph only: a renderer pulled from
+    // under a running decoder leaves that decoder's streaming thread stuck.
+    if (graph_) {
+        ComPtr<IMediaControl> control;
+        if (SUCCEEDED(graph_.QueryTo(IID_IMediaControl, control)))
+            control->Stop();
+    }
     RemoveProvidedFilters();
     if (events_) {
         events_->SetNotifyFlags(AM_MEDIAEVENT_NONOTIFY);

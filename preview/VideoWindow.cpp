@@ -47,6 +47,17 @@ private:
     BSTR b_ = nullptr;
 };
 
+// Some renderers report a failure when the window's previous extended style
+// was empty, although the new one was set; what the window now has decides.
+HRESULT PutWindowStyleEx(IVideoWindow* window, DWORD style)
+{
+    HRESULT hr = window->put_WindowStyleEx(static_cast<long>(style));
+    long now = 0;
+    if (FAILED(hr) && SUCCEEDED(window->get_WindowStyleEx(&now)) && static_cast<DWORD>(now) == style)
+        hr = S_OK;
+    return hr;
+}
+
 bool IsMixingRenderer(TVideoMode mode)
 {
     return mode == vmVMR;
@@ -293,7 +304,7 @@ void TVideoWindow::SetFullScreen(bool value)
             HWND parent = Parent() ? Parent()->Handle() : ::GetParent(Handle());
             CheckResult(videoWindow_->put_Owner(reinterpret_cast<OAHWND>(parent)));
             CheckResult(videoWindow_->put_WindowStyle(static_cast<long>(savedStyle_ | WS_CHILD | WS_CLIPSIBLINGS)));
-            CheckResult(videoWindow_->put_WindowStyleEx(static_cast<long>(savedExStyle_)));
+            CheckResult(PutWindowStyleEx(videoWindow_.Get(), savedExStyle_));
             CheckResult(videoWindow_->SetWindowPosition(Left(), Top(), Width(), Height()));
             fullScreenActive_ = false;
         } else {
@@ -304,7 +315,7 @@ void TVideoWindow::SetFullScreen(bool value)
                                                            WS_EX_CLIENTEDGE | WS_EX_STATICEDGE);
             if (fullScreenTopMost_)
                 ex |= WS_EX_TOPMOST;
-            CheckResult(videoWindow_->put_WindowStyleEx(static_cast<long>(ex)));
+            CheckResult(PutWindowStyleEx(videoWindow_.Get(), ex));
             CheckResult(videoWindow_->SetWindowPosition(0, 0, ::GetSystemMetrics(SM_CXSCREEN),
                                                         ::GetSystemMetrics(SM_CYSCREEN)));
             fullScreenActive_ = true;

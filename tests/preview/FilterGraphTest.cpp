@@ -14,6 +14,8 @@
 #include "PreviewMedia.h"
 #include "preview/FilterList.h"
 #include "preview/MediaErrors.h"
+#include "ui/Application.h"
+#include "ui/Dialogs.h"
 
 namespace korvane {
 namespace {
@@ -287,6 +289,41 @@ TEST_F(FilterGraphTest, ManyQueuedEventsAreDispatchedByOneNotification)
     EXPECT_EQ(rec.userEvents, expected);
     EXPECT_EQ(seenByHandler, std::vector<long>(expected.begin(), expected.end()));
     graph.RemoveGraphListener(rec);
+}
+
+TEST_F(FilterGraphTest, AnErrorWhileDrainingIsReportedAndEndsThatDraining)
+{
+    ui::App().SetTitle("Korvane Test");
+    ui::ScriptedDialogs dialogs;
+    TFilterGraph graph;
+    std::vector<int> seen;
+    graph.OnDSEvent = [&](long code, LONG_PTR param1, LONG_PTR) {
+        if (code < EC_USER)
+            return;
+        seen.push_back(static_cast<int>(param1));
+        if (param1 == 2)
+            throw EMediaException("Listener failed");
+    };
+    graph.SetActive(true);
+    auto sink = graph.Query<IMediaEventSink>(IID_IMediaEventSink);
+    ASSERT_TRUE(sink);
+    for (int i = 0; i < 5; ++i)
+        ASSERT_EQ(sink->Notify(EC_USER + 1, i, 0), S_OK);
+    MSG msg;
+    while (PeekMessageW(&msg, graph.NotifyWindow(), GraphNotifyMessage, GraphNotifyMessage, PM_REMOVE)) {
+    }
+
+    SendMessageW(graph.NotifyWindow(), GraphNotifyMessage, 0, 0);
+    EXPECT_EQ(seen, (std::vector<int>{0, 1, 2}));
+    const auto boxes = dialogs.MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Text, "Listener failed.");
+    EXPECT_EQ(boxes[0].Caption, "Korvane Test");
+    EXPECT_EQ(boxes[0].Flags, static_cast<UINT>(MB_OK | MB_ICONERROR));
+
+    // The rest waits for the next notification.
+    SendMessageW(graph.NotifyWindow(), GraphNotifyMessage, 0, 0);
+    EXPECT_EQ(seen, (std::vector<int>{0, 1, 2, 3, 4}));
 }
 
 TEST_F(FilterGraphTest, CompleteEventReachesItsHandler)

@@ -1,0 +1,412 @@
+// TVideoWindow on a real form with the platform's real DirectShow: the
+// picture must land inside the control's rectangle and nowhere else.
+#include "preview/VideoWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "PreviewMedia.h"
+#include "preview/FilterGraph.h"
+#include "preview/FilterList.h"
+#include "ui/Application.h"
+#include "ui/Controls.h"
+#include "ui/Dialogs.h"
+
+namespace korvane {
+namespace {
+
+using test::MediaFile;
+
+constexpr COLORREF kPanelColor = RGB(0x40, 0x80, 0x40);
+
+// The main window's arrangement in small: a panel holding the video window.
+class TPreviewForm : public ui::Form {
+public:
+    TPreviewForm() : ui::Form("TPreviewTestForm")
+    {
+        SetBorderStyle(ui::bsSingle);
+        SetBounds(20, 20, 10, 10);
+        SetClientSize(480, 320);
+        panLeft.Place(this, 10, 10, 440, 290);
+        panLeft.SetColor(kPanelColor);
+        VideoWindow.Place(&panLeft, 34, 6, 359, 232);
+        VideoWindow.SetFilterGraph(&FilterGraph);
+    }
+
+    TFilterGraph& FilterGraph = MakeNamed<TFilterGraph>("FilterGraph");
+    ui::Panel& panLeft = MakeNamed<ui::Panel>("panLeft");
+    TVideoWindow& VideoWindow = MakeNamed<TVideoWindow>("VideoWindow");
+};
+
+// Screen pixels of a rectangle given in screen coordinates.
+class ScreenPixels {
+public:
+    explicit ScreenPixels(RECT r) : rect_(r), width_(r.right - r.left), height_(r.bottom - r.top)
+    {
+        ui::WindowDC screen(nullptr);
+        ui::MemoryDC memory(screen.Get());
+        ui::GdiBitmap bitmap(::CreateCompatibleBitmap(screen.Get(), width_, height_));
+        {
+            ui::SelectObjectScope select(memory.Get(), bitmap.Get());
+            ::BitBlt(memory.Get(), 0, 0, width_, height_, screen.Get(), r.left, r.top, SRCCOPY);
+        }
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width_;
+        info.bmiHeader.biHeight = -height_;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        pixels_.assign(static_cast<std::size_t>(width_) * height_, 0);
+        ::GetDIBits(memory.Get(), bitmap.Get(), 0, height_, pixels_.data(), &info, DIB_RGB_COLORS);
+    }
+
+    // 0x00RRGGBB
+    unsigned At(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * width_ + x] & 0xFFFFFFu; }
+    int CountNot(unsigned rgb) const
+    {
+        int n = 0;
+        for (unsigned p : pixels_)
+            n += (p & 0xFFFFFFu) != rgb;
+        return n;
+    }
+    int Count(unsigned rgb) const { return static_cast<int>(pixels_.size()) - CountNot(rgb); }
+    int DistinctColours() const
+    {
+        std::set<unsigned> colours;
+        for (unsigned p : pixels_)
+            colours.insert(p & 0xFFFFFFu);
+        return static_cast<int>(colours.size());
+    }
+    int Size() const { return static_cast<int>(pixels_.size()); }
+
+private:
+    RECT rect_;
+    int width_;
+    int height_;
+    std::vector<unsigned> pixels_;
+};
+
+RECT ScreenRect(HWND hwnd)
+{
+    RECT r{};
+    ::GetWindowRect(hwnd, &r);
+    return r;
+}
+
+std::string WindowCaption(HWND hwnd)
+{
+    char text[256] = {};
+    ::GetWindowTextA(hwnd, text, sizeof text);
+    return text;
+}
+
+constexpr unsigned kPanelRgb = 0x408040;  // kPanelColor as 0x00RRGGBB
+
+class VideoWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ui::App().Initialize();
+        ui::App().SetTitle("Korvane Test");
+        form = &ui::App().CreateForm<TPreviewForm>();
+        form->Show();
+        ui::App().ProcessMessages();
+    }
+    void TearDown() override
+    {
+        ui::App().DestroyForms();
+        ui::App().ProcessMessages();
+        ui::App().ResetTerminated();
+        EXPECT_TRUE(dialogs.MessageBoxes().empty()) << dialogs.MessageBoxes().front().Text;
+    }
+
+    // What LoadSource does with the preview.
+    void Load(const char* file)
+    {
+        if (!form->FilterGraph.Active())
+            form->FilterGraph.SetActive(true);
+        form->FilterGraph.EmptyGraph();
+        form->FilterGraph.RenderMediaFile(MediaFile(file));
+        form->FilterGraph.Play();
+        form->VideoWindow.Show();
+    }
+
+    RECT VideoRect() { return ScreenRect(form->VideoWindow.Handle()); }
+
+    // Waits (bounded) until the control's rectangle shows the test pattern:
+    // mostly non-black and many colours, which no plain background gives.
+    bool PictureShown()
+    {
+        return test::PumpUntil(
+            [&] {
+                ScreenPixels shown(VideoRect());
+                return shown.CountNot(0) > shown.Size() / 2 && shown.DistinctColours() > 16;
+            },
+            5000);
+    }
+
+    ui::ScriptedDialogs dialogs;
+    TPreviewForm* form = nullptr;
+};
+
+TEST_F(VideoWindowTest, BeforeAnySourceOnlyTheBlackBackgroundShows)
+{
+    TVideoWindow& video = form->VideoWindow;
+    EXPECT_EQ(video.FilterGraph(), &form->FilterGraph);
+    EXPECT_EQ(video.Renderer(), nullptr) << "no renderer while the graph is inactive";
+    EXPECT_EQ(video.VideoHandle(), video.Handle());
+    ::UpdateWindow(form->Handle());
+    ScreenPixels shown(VideoRect());
+    EXPECT_EQ(shown.Count(0), shown.Size());
+}
+
+TEST_F(VideoWindowTest, ActivationAddsTheClassicRendererUnderTheControlsName)
+{
+    form->FilterGraph.SetActive(true);
+    TVideoWindow& video = form->VideoWindow;
+    ASSERT_NE(video.Renderer(), nullptr);
+    EXPECT_NE(video.VideoWindowInterface(), nullptr);
+    CLSID classId{};
+    ASSERT_EQ(video.Renderer()->GetClassID(&classId), S_OK);
+    EXPECT_TRUE(IsEqualCLSID(classId, CLSID_VideoRenderer));
+
+    TFilterList filters(form->FilterGraph.Graph());
+    ASSERT_EQ(filters.Count(), 1u);
+    FILTER_INFO info{};
+    ASSERT_EQ(filters.Items(0)->QueryFilterInfo(&info), S_OK);
+    if (info.pGraph)
+        info.pGraph->Release();
+    EXPECT_STREQ(info.achName, L"VideoWindow");
+    EXPECT_FALSE(video.RendererConnected());
+}
+
+TEST_F(VideoWindowTest, PlayingShowsThePictureExactlyOverTheControl)
+{
+    Load("clip.avi");
+    TVideoWindow& video = form->VideoWindow;
+    ASSERT_TRUE(video.RendererConnected());
+
+    HWND renderer = video.VideoHandle();
+    ASSERT_NE(renderer, video.Handle()) << "the renderer's window is found by its caption";
+    EXPECT_EQ(::GetParent(renderer), form->panLeft.Handle()) << "a sibling of the control";
+    EXPECT_EQ(WindowCaption(renderer), "VideoWindow");
+    EXPECT_TRUE(::GetWindowLongA(renderer, GWL_STYLE) & WS_CHILD);
+    EXPECT_TRUE(::IsWindowVisible(renderer));
+    const RECT control = VideoRect();
+    const RECT shownAt = ScreenRect(renderer);
+    EXPECT_EQ(shownAt.left, control.left);
+    EXPECT_EQ(shownAt.top, control.top);
+    EXPECT_EQ(shownAt.right, control.right);
+    EXPECT_EQ(shownAt.bottom, control.bottom);
+
+    ASSERT_TRUE(PictureShown()) << "the control's rectangle stayed black";
+    // The panel around the control keeps its own colour: nothing spills out.
+    RECT around = control;
+    ::InflateRect(&around, 6, 6);
+    ScreenPixels frame(around);
+    const int w = around.right - around.left;
+    const int h = around.bottom - around.top;
+    for (int i = 0; i < w; i += 7) {
+        EXPECT_EQ(frame.At(i, 0), kPanelRgb) << "top edge at " << i;
+        EXPECT_EQ(frame.At(i, h - 1), kPanelRgb) << "bottom edge at " << i;
+    }
+    for (int j = 0; j < h; j += 7) {
+        EXPECT_EQ(frame.At(0, j), kPanelRgb) << "left edge at " << j;
+        EXPECT_EQ(frame.At(w - 1, j), kPanelRgb) << "right edge at " << j;
+    }
+    form->FilterGraph.Stop();
+}
+
+TEST_F(VideoWindowTest, ResizingOrMovingWhilePlayingTakesTheRendererAlong)
+{
+    Load("clip.avi");
+    TVideoWindow& video = form->VideoWindow;
+    HWND renderer = video.VideoHandle();
+    ASSERT_NE(renderer, video.Handle());
+
+    struct Case {
+        int left, top, width, height;
+    } cases[] = {{20, 10, 200, 150}, {40, 30, 200, 150}, {0, 0, 440, 290}};
+    for (const Case& c : cases) {
+        video.SetBounds(c.left, c.top, c.width, c.height);
+        const RECT control = VideoRect();
+        const RECT shownAt = ScreenRect(renderer);
+        EXPECT_EQ(shownAt.left, control.left) << c.left << "," << c.top << " " << c.width << "x" << c.height;
+        EXPECT_EQ(shownAt.top, control.top);
+        EXPECT_EQ(shownAt.right - shownAt.left, c.width);
+        EXPECT_EQ(shownAt.bottom - shownAt.top, c.height);
+    }
+    form->FilterGraph.Stop();
+}
+
+TEST_F(VideoWindowTest, ASecondFileIsShownByTheSameRenderer)
+{
+    Load("clip.avi");
+    TVideoWindow& video = form->VideoWindow;
+    IBaseFilter* const first = video.Renderer();
+    ASSERT_NE(first, nullptr);
+    Load("clip.mpg");
+    EXPECT_EQ(video.Renderer(), first);
+    EXPECT_TRUE(video.RendererConnected());
+    HWND renderer = video.VideoHandle();
+    ASSERT_NE(renderer, video.Handle());
+    const RECT control = VideoRect();
+    const RECT shownAt = ScreenRect(renderer);
+    EXPECT_EQ(shownAt.left, control.left);
+    EXPECT_EQ(shownAt.bottom, control.bottom);
+    EXPECT_TRUE(PictureShown());
+    form->FilterGraph.Stop();
+}
+
+TEST_F(VideoWindowTest, VisibilityOfTheControlIsThatOfTheRenderersWindow)
+{
+    Load("clip.avi");
+    TVideoWindow& video = form->VideoWindow;
+    HWND renderer = video.VideoHandle();
+    ASSERT_NE(renderer, video.Handle());
+    video.Hide();
+    EXPECT_FALSE(::IsWindowVisible(renderer));
+    EXPECT_FALSE(::IsWindowVisible(video.Handle()));
+    video.Show();
+    EXPECT_TRUE(::IsWindowVisible(renderer));
+    EXPECT_TRUE(::IsWindowVisible(video.Handle()));
+    form->FilterGraph.Stop();
+}
+
+TEST_F(VideoWindowTest, ChangingTheModeWhileActiveReplacesTheRenderer)
+{
+    Load("clip.avi");
+    TVideoWindow& video = form->VideoWindow;
+    ComPtr<IBaseFilter> first = ComPtr<IBaseFilter>::Share(video.Renderer());
+    ASSERT_TRUE(first);
+    video.SetMode(vmNormal);
+    ASSERT_NE(video.Renderer(), nullptr);
+    EXPECT_NE(video.Renderer(), first.Get()) << "a new renderer";
+    EXPECT_FALSE(TPinList(first.Get()).AnyConnected()) << "the old one was let go";
+    TFilterList filters(form->FilterGraph.Graph());
+    EXPECT_FALSE(filters.Remove(first.Get())) << "the old renderer left the graph";
+    EXPECT_TRUE(filters.Remove(video.Renderer())) << "the new one is in it";
+}
+
+TEST_F(VideoWindowTest, OnPaintFollowsTheControlsOwnPainting)
+{
+    TVideoWindow& video = form->VideoWindow;
+    int painted = 0;
+    video.OnPaint = [&](ui::Component& sender) {
+        EXPECT_EQ(&sender, &video);
+        ++painted;
+    };
+    video.Invalidate();
+    ::UpdateWindow(video.Handle());
+    EXPECT_GE(painted, 1);
+}
+
+TEST_F(VideoWindowTest, AnAudioOnlySourceMovesNoWindowAndRaisesNothing)
+{
+    Load("tone.wav");
+    TVideoWindow& video = form->VideoWindow;
+    EXPECT_NE(video.Renderer(), nullptr);
+    EXPECT_FALSE(video.RendererConnected());
+    EXPECT_EQ(video.VideoHandle(), video.Handle());
+    video.Hide();
+    video.Show();
+    ::UpdateWindow(form->Handle());
+    ScreenPixels shown(VideoRect());
+    EXPECT_EQ(shown.Count(0), shown.Size());
+    form->FilterGraph.Stop();
+}
+
+TEST_F(VideoWindowTest, DeactivationReleasesTheRendererAndItsWindow)
+{
+    Load("clip.avi");
+    TVideoWindow& video = form->VideoWindow;
+    HWND renderer = video.VideoHandle();
+    ASSERT_NE(renderer, video.Handle());
+    form->FilterGraph.SetActive(false);
+    EXPECT_EQ(video.Renderer(), nullptr);
+    EXPECT_EQ(video.VideoWindowInterface(), nullptr);
+    EXPECT_EQ(video.VideoHandle(), video.Handle());
+    EXPECT_TRUE(!::IsWindow(renderer) || ::GetParent(renderer) != form->panLeft.Handle())
+        << "the renderer's window no longer sits in the panel";
+
+    // Activated again, the control gives a fresh renderer.
+    form->FilterGraph.SetActive(true);
+    EXPECT_NE(video.Renderer(), nullptr);
+}
+
+TEST_F(VideoWindowTest, InputOnTheRenderersWindowReachesTheControl)
+{
+    Load("clip.avi");
+    TVideoWindow& video = form->VideoWindow;
+    std::vector<std::string> log;
+    video.OnMouseDown = [&](ui::Control&, ui::MouseButton, ui::ShiftState, int x, int y) {
+        log.push_back("down " + std::to_string(x) + "," + std::to_string(y));
+    };
+    HWND renderer = video.VideoHandle();
+    ASSERT_NE(renderer, video.Handle());
+    ::SendMessageA(renderer, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(12, 34));
+    ::SendMessageA(renderer, WM_LBUTTONUP, 0, MAKELPARAM(12, 34));
+    test::PumpUntil([&] { return !log.empty(); }, 1000);
+    EXPECT_EQ(log, std::vector<std::string>{"down 12,34"});
+    form->FilterGraph.Stop();
+}
+
+TEST_F(VideoWindowTest, GraphGoingFirstIsDroppedAndControlGoingFirstDetaches)
+{
+    TVideoWindow& video = form->VideoWindow;
+    form->FilterGraph.SetActive(true);
+    delete &video;
+    EXPECT_EQ(TFilterList(form->FilterGraph.Graph()).Count(), 0u) << "the control took its renderer along";
+    form->FilterGraph.SetActive(false);
+    form->FilterGraph.SetActive(true);
+    EXPECT_EQ(TFilterList(form->FilterGraph.Graph()).Count(), 0u) << "and is no provider any more";
+
+    auto& graph = form->Make<TFilterGraph>();
+    auto& other = form->MakeNamed<TVideoWindow>("OtherVideo");
+    other.Place(&form->panLeft, 0, 0, 100, 80);
+    other.SetFilterGraph(&graph);
+    graph.SetActive(true);
+    EXPECT_NE(other.Renderer(), nullptr);
+    delete &graph;
+    EXPECT_EQ(other.FilterGraph(), nullptr);
+    EXPECT_EQ(other.Renderer(), nullptr) << "released when the graph went";
+}
+
+TEST_F(VideoWindowTest, TheFormGoesWhilePlayingWithoutReportOrHang)
+{
+    Load("clip.avi");
+    ASSERT_TRUE(PictureShown());
+    ui::App().DestroyForms();
+    form = nullptr;
+    ui::App().ProcessMessages();
+    EXPECT_TRUE(dialogs.MessageBoxes().empty());
+}
+
+TEST_F(VideoWindowTest, MixingRendererOptions)
+{
+    TVideoWindow& video = form->VideoWindow;
+    TVMROptions& options = video.VMROptions();
+    EXPECT_EQ(options.Streams(), 4u);
+    EXPECT_EQ(options.Preferences(), vpForceMixer);
+    EXPECT_EQ(options.Mode(), vmrWindowed);
+    EXPECT_TRUE(options.KeepAspectRatio());
+    struct Case {
+        std::uint32_t in, stored;
+    } cases[] = {{0, 1}, {17, 1}, {16, 16}, {1, 1}, {5, 5}};
+    for (const Case& c : cases) {
+        options.SetStreams(c.in);
+        EXPECT_EQ(options.Streams(), c.stored) << c.in;
+    }
+
+    video.SetMode(vmVMR);
+    EXPECT_EQ(video.Mode(), TVideoWindow::VMR9Available() ? vmVMR : vmNormal);
+    video.SetMode(vmNormal);
+    EXPECT_EQ(video.Mode(), vmNormal);
+}
+
+} // namespace
+} // namespace korvane
