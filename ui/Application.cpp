@@ -12,6 +12,8 @@ namespace ui {
 
 namespace {
 const char kUtilityClass[] = "TApplicationUtilityWindow";
+// Timer ids of the utility window are Timer addresses; 1 is never one.
+constexpr UINT_PTR kHintTimerId = 1;
 }
 
 Application& Application::Instance()
@@ -25,6 +27,8 @@ Application::Application() = default;
 Application::~Application()
 {
     DestroyForms();
+    if (hintWindow_)
+        ::DestroyWindow(hintWindow_);
     if (utilityWindow_)
         ::DestroyWindow(utilityWindow_);
     if (oleStarted_)
@@ -227,6 +231,11 @@ HWND Application::DialogOwner() const
 
 LRESULT CALLBACK Application::UtilityProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (msg == WM_TIMER && wParam == kHintTimerId) {
+        ::KillTimer(hwnd, kHintTimerId);
+        Guard([] { Instance().ShowPendingHint(); });
+        return 0;
+    }
     if (msg == WM_TIMER) {
         auto* timer = reinterpret_cast<Timer*>(wParam);
         Application& app = Instance();
@@ -254,6 +263,63 @@ HWND Application::UtilityWindow()
     }
     utilityWindow_ = ::CreateWindowExA(0, kUtilityClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, inst, nullptr);
     return utilityWindow_;
+}
+
+void Application::ActivateHint(Control& control)
+{
+    CancelHint();
+    hintControl_ = &control;
+    ::SetTimer(UtilityWindow(), kHintTimerId, HintPause, nullptr);
+}
+
+void Application::CancelHint(const Control* control)
+{
+    if (control && control != hintControl_)
+        return;
+    hintControl_ = nullptr;
+    if (utilityWindow_)
+        ::KillTimer(utilityWindow_, kHintTimerId);
+    if (hintWindow_ && hintShown_) {
+        TOOLINFOA ti{};
+        ti.cbSize = sizeof ti;
+        ti.hwnd = hintWindow_;
+        ti.uId = 1;
+        ::SendMessageA(hintWindow_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&ti));
+        hintShown_ = false;
+    }
+}
+
+void Application::ShowPendingHint()
+{
+    Control* c = hintControl_;
+    if (!c || !c->ShowHint() || c->Hint().empty() || !c->Showing())
+        return;
+    if (!hintWindow_) {
+        hintWindow_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                        WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, ModuleInstance(), nullptr);
+        if (!hintWindow_)
+            return;
+        TOOLINFOA ti{};
+        ti.cbSize = sizeof ti;
+        ti.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+        ti.hwnd = hintWindow_;
+        ti.uId = 1;
+        ti.lpszText = const_cast<char*>("");
+        ::SendMessageA(hintWindow_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+    hintText_ = c->Hint();
+    TOOLINFOA ti{};
+    ti.cbSize = sizeof ti;
+    ti.hwnd = hintWindow_;
+    ti.uId = 1;
+    ti.lpszText = hintText_.data();
+    ::SendMessageA(hintWindow_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&ti));
+    POINT p{};
+    ::GetCursorPos(&p);
+    ::SendMessageA(hintWindow_, TTM_TRACKPOSITION, 0, MAKELPARAM(p.x, p.y + 20));
+    ::SendMessageA(hintWindow_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&ti));
+    hintShown_ = true;
 }
 
 void Application::RegisterTimer(Timer* timer)

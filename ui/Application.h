@@ -111,6 +111,17 @@ public:
     // Offers a message to the form dialog-key handling; true when consumed.
     bool PreTranslate(MSG& msg);
 
+    // Hints: a control with ShowHint and a Hint shows it in a tooltip after
+    // the mouse rested on it for HintPause ms; leaving or pressing hides it.
+    void ActivateHint(Control& control);
+    // Hides the hint (only when it belongs to `control`, if one is given).
+    void CancelHint(const Control* control = nullptr);
+    // Shows the pending hint now (what the pause's end does).
+    void ShowPendingHint();
+    Control* HintControl() const { return hintControl_; }
+    HWND HintWindow() const { return hintWindow_; }
+    unsigned HintPause = 500;
+
 private:
     friend class Timer;
     Application();
@@ -132,6 +143,10 @@ private:
     std::unique_ptr<DialogService> systemDialogs_;
     HWND utilityWindow_ = nullptr;
     std::vector<Timer*> timers_;
+    Control* hintControl_ = nullptr;
+    HWND hintWindow_ = nullptr;
+    bool hintShown_ = false;
+    std::string hintText_;
 };
 
 inline Application& App() { return Application::Instance(); }

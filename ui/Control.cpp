@@ -37,6 +37,7 @@ Control::Control(Component* owner) : Component(owner)
 
 Control::~Control()
 {
+    App().CancelHint(this);
     if (parent_)
         parent_->RemoveControl(this);
 }
@@ -309,10 +310,13 @@ void Control::WndProc(Message& message)
         return;
     case CM_MOUSEENTER:
         mouseInControl_ = true;
+        if (showHint_ && !hint_.empty())
+            App().ActivateHint(*this);
         MouseEnter();
         return;
     case CM_MOUSELEAVE:
         mouseInControl_ = false;
+        App().CancelHint(this);
         MouseLeave();
         return;
     default:
@@ -333,6 +337,7 @@ void Control::HandleMouseMessage(Message& message)
         MouseMove(shift, x, y);
         break;
     case WM_LBUTTONDOWN:
+        App().CancelHint(this);
         if (mouseClicks_)
             clickPending_ = true;
         MouseDown(mbLeft, shift, x, y);

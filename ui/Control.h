@@ -352,6 +352,8 @@ protected:
 
     // True for windows that use a native class (subclassed).
     bool IsNative() const { return native_; }
+    // Moves the keyboard focus to the form when it lies in this control.
+    void RemoveFocus();
     // A solid brush in this control's colour, kept until the colour changes.
     HBRUSH ColorBrush();
 

@@ -116,8 +116,10 @@ public:
     bool ShowAccelChar() const { return showAccelChar_; }
     void SetShowAccelChar(bool show);
 
-    // Fits the size to the text now (also done on every change with AutoSize).
+    // Fits the size to the text now (also done on every change with AutoSize,
+    // and once the form is loaded, whatever bounds were given before).
     void AdjustBounds();
+    void Loaded() override;
 
 protected:
     void Paint(Canvas& canvas) override;

@@ -97,6 +97,12 @@ void Label::AdjustBounds()
     SetBounds(left, Top(), newWidth, r.bottom);
 }
 
+void Label::Loaded()
+{
+    GraphicControl::Loaded();
+    AdjustBounds();
+}
+
 void Label::TextChanged()
 {
     AdjustBounds();

@@ -404,6 +404,17 @@ bool WinControl::CanFocus() const
     return true;
 }
 
+void WinControl::RemoveFocus()
+{
+    HWND focus = ::GetFocus();
+    if (!handle_ || !focus || (focus != handle_ && !::IsChild(handle_, focus)))
+        return;
+    // A disabled or hidden window would keep the keyboard and ignore it.
+    Form* f = ParentForm();
+    if (f && f != this && f->HandleAllocated())
+        ::SetFocus(f->HandleIfAllocated());
+}
+
 void WinControl::SetTabStop(bool tabStop)
 {
     if (tabStop == tabStop_)
@@ -450,6 +461,8 @@ void WinControl::SetVisible(bool visible)
 {
     if (visible == visible_)
         return;
+    if (!visible)
+        RemoveFocus();
     visible_ = visible;
     if (handle_)
         ::SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
@@ -462,6 +475,8 @@ void WinControl::SetEnabled(bool enabled)
 {
     if (enabled == enabled_)
         return;
+    if (!enabled)
+        RemoveFocus();
     enabled_ = enabled;
     if (handle_)
         ::EnableWindow(handle_, enabled ? TRUE : FALSE);

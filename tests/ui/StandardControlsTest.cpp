@@ -235,6 +235,63 @@ TEST_F(StandardControls, RightAlignedAutoSizeLabelKeepsItsRightEdge)
     EXPECT_LT(lab.Left(), 256);
 }
 
+TEST_F(StandardControls, AutoSizeLabelFitsItsTextOnceTheFormIsLoaded)
+{
+    struct TLabelForm : TestForm {
+        TLabelForm() : TestForm("TLabelForm")
+        {
+            labElapsed.SetCaption("00:00:00");
+            labElapsed.Place(this, 67, 116, 100, 40);   // bounds given after the caption
+        }
+        ui::Label& labElapsed = MakeNamed<ui::Label>("labElapsed");
+    };
+    auto& f = ui::App().CreateForm<TLabelForm>();
+    EXPECT_LT(f.labElapsed.Width(), 100);
+    EXPECT_LT(f.labElapsed.Height(), 40);
+    EXPECT_GT(f.labElapsed.Width(), 10);
+}
+
+TEST_F(StandardControls, HintShowsAfterThePauseAndGoesWithTheMouse)
+{
+    auto& img = form->MakeNamed<ui::Image>("imgStart");
+    img.Place(form, 20, 20, 50, 30);
+    img.SetHint("Start splitting");
+    img.SetShowHint(true);
+    auto& plain = form->MakeNamed<ui::Image>("imgPlain");
+    plain.Place(form, 100, 20, 50, 30);
+    form->Show();
+    HWND h = form->Handle();
+    MouseMove(h, 30, 30);
+    EXPECT_EQ(ui::App().HintControl(), &img);
+    ui::App().ShowPendingHint();
+    ASSERT_NE(ui::App().HintWindow(), nullptr);
+    EXPECT_TRUE(::IsWindowVisible(ui::App().HintWindow()));
+    char text[64] = {};
+    TOOLINFOA ti{};
+    ti.cbSize = sizeof ti;
+    ti.hwnd = ui::App().HintWindow();
+    ti.uId = 1;
+    ti.lpszText = text;
+    ::SendMessageA(ui::App().HintWindow(), TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&ti));
+    EXPECT_STREQ(text, "Start splitting");
+    // Onto a control without a hint: the hint goes.
+    MouseMove(h, 110, 30);
+    EXPECT_EQ(ui::App().HintControl(), nullptr);
+    EXPECT_FALSE(::IsWindowVisible(ui::App().HintWindow()));
+}
+
+TEST_F(StandardControls, DisablingTheFocusedControlGivesTheFocusToItsForm)
+{
+    auto& edt = form->MakeNamed<ui::Edit>("edtStart");
+    edt.Place(form, 10, 10, 80, 21);
+    form->Show();
+    ::SetForegroundWindow(form->Handle());
+    edt.SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return edt.Focused(); }));
+    edt.SetEnabled(false);
+    EXPECT_EQ(::GetFocus(), form->Handle());
+}
+
 TEST_F(StandardControls, LabelShowsAmpersandUnlessAskedForAccelerators)
 {
     auto& lab = form->MakeNamed<ui::Label>("labAmp");
