@@ -332,13 +332,7 @@ void TFilterGraph::Activate()
 void TFilterGraph::Deactivate()
 {
     NotifyControlEvent(ControlActive, 0);
-    // Filters are taken out of a stopped graph only: a renderer pulled from
-    // under a running decoder leaves that decoder's streaming thread stuck.
-    if (graph_) {
-        ComPtr<IMediaControl> control;
-        if (SUCCEEDED(graph_.QueryTo(IID_IMediaControl, control)))
-            control->Stop();
-    }
+    StopStreaming();
     RemoveProvidedFilters();
     if (events_) {
         events_->SetNotifyFlags(AM_MEDIAEVENT_NONOTIFY);
@@ -353,6 +347,16 @@ void TFilterGraph::Deactivate()
     captureBuilder_.Reset();
     dvdBuilder_.Reset();
     active_ = false;
+}
+
+// Filters are taken out of a stopped graph only: a renderer pulled from under
+// a running decoder leaves that decoder's streaming thread stuck, or the
+// graph's own state change running on a filter that is gone.
+void TFilterGraph::StopStreaming()
+{
+    ComPtr<IMediaControl> control;
+    if (graph_ && SUCCEEDED(graph_.QueryTo(IID_IMediaControl, control)))
+        control->Stop();
 }
 
 void TFilterGraph::InsertProvidedFilters()
@@ -499,6 +503,7 @@ void TFilterGraph::RemoveFilterProvider(IFilterProvider& provider)
         providers_.erase(it);
     if (!active_)
         return;
+    StopStreaming();
     provider.FilterOperation(FilterRemoving, 0);
     if (graph_)
         graph_->RemoveFilter(provider.ProvideFilter());

@@ -165,6 +165,7 @@ private:
 
     void Activate();
     void Deactivate();
+    void StopStreaming();
     void InsertProvidedFilters();
     void RemoveProvidedFilters();
     void AddToRot();

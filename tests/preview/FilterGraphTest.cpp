@@ -480,6 +480,46 @@ TEST_F(FilterGraphTest, CallbacksAnswerTheirServiceAndAreReleasedAfterDeactivati
     EXPECT_FALSE(graph.Query<IMediaControl>(IID_IMediaControl));
 }
 
+TEST_F(FilterGraphTest, BuilderCallbacksSeeTheFiltersTheGraphChooses)
+{
+    TFilterGraph graph;
+    std::vector<std::wstring> selected;
+    std::vector<GUID> created;
+    graph.OnSelectedFilter = [&](IMoniker* moniker, const std::wstring& name, const GUID&) {
+        EXPECT_NE(moniker, nullptr);
+        selected.push_back(name);
+        return true;
+    };
+    graph.OnCreatedFilter = [&](IBaseFilter* filter, const GUID& classId) {
+        CLSID own{};
+        EXPECT_EQ(filter->GetClassID(&own), S_OK);
+        EXPECT_TRUE(IsEqualGUID(own, classId));
+        created.push_back(classId);
+        return true;
+    };
+    graph.SetActive(true);
+    graph.RenderMediaFile(MediaFile("clip.avi"));
+    if (selected.empty() && created.empty())
+        GTEST_SKIP() << "this DirectShow does not call the graph builder callback of its site";
+    for (const std::wstring& name : selected)
+        EXPECT_FALSE(name.empty());
+    EXPECT_FALSE(created.empty());
+}
+
+TEST_F(FilterGraphTest, RefusingEveryCreatedFilterMakesRenderingFail)
+{
+    TFilterGraph graph;
+    int asked = 0;
+    graph.OnCreatedFilter = [&](IBaseFilter*, const GUID&) {
+        ++asked;
+        return false;
+    };
+    graph.SetActive(true);
+    EXPECT_THROW(graph.RenderMediaFile(MediaFile("clip.avi")), EDirectShowException);
+    if (asked == 0)
+        GTEST_SKIP() << "this DirectShow does not call the graph builder callback of its site";
+}
+
 TEST_F(FilterGraphTest, LogFileIsCreatedWhileActiveAndABadPathIsDropped)
 {
     char dir[MAX_PATH];
