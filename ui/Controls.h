@@ -2,7 +2,8 @@
 // The standard controls and non-visual components of the framework.
 //
 // Windowed (own HWND):
-//   Panel        framework window; Color (default clBtnFace), Bevel, optional
+//   Panel        framework window; Color (default: the parent's), BevelOuter
+//                (default bvNone), optional
 //                background Picture drawn at (0, 0) and TILED over the panel;
 //                native children over it (check boxes, radio buttons, push
 //                buttons) get a pattern brush of that background, aligned to

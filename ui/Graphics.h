@@ -15,7 +15,9 @@
 // from a file or from a resource by name. `OnChange` is called after every
 // change (load, assign, size, drawing through a BitmapCanvas), so the control
 // that shows the bitmap repaints. Its transparent colour, when drawn
-// transparent, is the bottom-left pixel unless set explicitly.
+// transparent, is the bottom-left pixel unless set explicitly. While a
+// BitmapCanvas draws into a bitmap, that bitmap cannot be drawn or read
+// elsewhere (a bitmap sits in one device context at a time).
 //
 // Canvas: a thin wrapper over an HDC it does not own. It saves the DC state
 // when made and restores it when destroyed, and frees the fonts, brushes and

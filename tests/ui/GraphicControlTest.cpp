@@ -266,6 +266,45 @@ TEST_F(MouseRouting, MoveOverAControlGoesToItNotToThePanel)
     EXPECT_EQ(moves, (std::vector<std::string>{"below 2,3", "panel 5,5"}));
 }
 
+TEST_F(MouseRouting, FlatSpeedButtonLooksFollowHoverPressAndState)
+{
+    auto& sbtn = form->MakeNamed<ui::SpeedButton>("sbtnPlayPreview");
+    sbtn.Place(panel, 150, 100, 56, 22);
+    sbtn.SetFlat(true);
+    int clicks = 0;
+    sbtn.OnClick = [&](ui::Component&) { ++clicks; };
+    EXPECT_EQ(sbtn.State(), 0);
+    MouseMove(h, 160, 110);
+    EXPECT_EQ(sbtn.State(), 1);   // hovered
+    MouseDown(h, 160, 110);
+    EXPECT_EQ(sbtn.State(), 2);   // pressed
+    MouseMove(h, 250, 190, MK_LBUTTON);
+    EXPECT_EQ(sbtn.State(), 0);   // dragged off: neither pressed nor hovered
+    MouseMove(h, 160, 110, MK_LBUTTON);
+    EXPECT_EQ(sbtn.State(), 2);
+    MouseUp(h, 160, 110);
+    EXPECT_EQ(sbtn.State(), 1);
+    EXPECT_EQ(clicks, 1);
+    ::SendMessageA(h, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(sbtn.State(), 0);
+    sbtn.SetEnabled(false);
+    EXPECT_EQ(sbtn.State(), 3);
+    Click(h, 160, 110);
+    EXPECT_EQ(clicks, 1);
+
+    // Sticky buttons of one group release each other.
+    sbtn.SetEnabled(true);
+    auto& other = form->Make<ui::SpeedButton>();
+    other.Place(panel, 210, 100, 56, 22);
+    sbtn.SetGroupIndex(1);
+    other.SetGroupIndex(1);
+    Click(h, 160, 110);
+    EXPECT_TRUE(sbtn.Down());
+    Click(h, 220, 110);
+    EXPECT_TRUE(other.Down());
+    EXPECT_FALSE(sbtn.Down());
+}
+
 TEST_F(MouseRouting, ClickHandlerRunsWithTheMouseCaptureAlreadyReleased)
 {
     HWND captureDuringClick = reinterpret_cast<HWND>(1);
