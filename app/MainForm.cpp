@@ -342,7 +342,7 @@ void TMainForm::FormCreate(ui::Component&)
 
     const ProfileCatalogue catalogue = ReadProfileCatalogue(korvane_.ProgramDir);
     for (const std::string& name : catalogue.names)
-        cmbProfile.Add(StripExtension(name));
+        cmbProfile.Add(name);
     // Without profiles the program still starts; the user learns why the box is empty.
     if (!catalogue.problem.empty())
         ui::App().HandleException(ui::Error(catalogue.problem));

@@ -1,6 +1,7 @@
 #include "tests/app/KorvaneFixture.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 
 namespace korvane::testing {
@@ -48,6 +49,17 @@ double MediaDuration(const std::string& path)
     if (std::sscanf(text.c_str() + at + 10, "%d:%d:%lf", &h, &m, &s) != 3)
         return -1;
     return h * 3600 + m * 60 + s;
+}
+
+int VideoFrames(const std::string& path)
+{
+    const std::string text =
+        RunAndCapture(ConverterExe(), " -hide_banner -nostats -i \"" + path + "\" -map 0:v:0 -f null -");
+    // The summary line at the end: "frame=  167 fps=...".
+    const std::size_t at = text.rfind("frame=");
+    if (at == std::string::npos)
+        return -1;
+    return std::atoi(text.c_str() + at + 6);
 }
 
 bool FileExistsAt(const std::string& path)
@@ -127,7 +139,7 @@ void KorvaneTest::SelectProfile(const std::string& name)
 {
     const auto& items = Main().cmbProfile.Items();
     const auto it = std::find(items.begin(), items.end(), name);
-    ASSERT_NE(it, items.end()) << name;
+    ASSERT_NE(it, items.end()) << name << " among " << ::testing::PrintToString(items);
     Main().cmbProfile.SetItemIndex(static_cast<int>(it - items.begin()));
     Main().cmbProfileChange(Main().cmbProfile);
 }

@@ -42,6 +42,8 @@ std::string RunAndCapture(const std::string& application, const std::string& com
 
 // Duration in seconds that the converter reads from a media file's header, or -1.
 double MediaDuration(const std::string& path);
+// Number of video frames the converter decodes from a media file, or -1.
+int VideoFrames(const std::string& path);
 
 bool FileExistsAt(const std::string& path);
 

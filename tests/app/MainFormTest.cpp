@@ -182,7 +182,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "Invalid File", "Please specify a valid input video file.", "edtSource"},
         CheckCase{"StartNotTime", [](KorvaneTest&, TMainForm& m) { Text(m.edtStart, "00:00"); },
                   "Invalid Start Time", "Please varify the Start Time you selected.", nullptr},
-        CheckCase{"StartAtSourceEnd", [](KorvaneTest&, TMainForm& m) { Text(m.edtStart, "00:00:20"); },
+        CheckCase{"StartAfterSourceEnd",
+                  [](KorvaneTest&, TMainForm& m) {
+                      Text(m.edtStart, "00:00:30");
+                      Text(m.edtEnd, "00:00:40");
+                  },
                   "Invalid Start Time", "Please varify the Start Time you selected.", nullptr},
         CheckCase{"EndZero",
                   [](KorvaneTest&, TMainForm& m) {
