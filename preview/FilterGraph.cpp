@@ -16,9 +16,9 @@
 namespace korvane {
 
 // {4995F511-9DDB-4F12-BD3B-F04611807B79}
-const IID IID_IAMGraphBuilderCallback_ = {0x4995f511, 0x9ddb, 0x4f12, {0xbd, 0x3b, 0xf0, 0x46, 0x11, 0x80, 0x7b, 0x79}};
+const IID IID_AMGraphBuilderCallback = {0x4995f511, 0x9ddb, 0x4f12, {0xbd, 0x3b, 0xf0, 0x46, 0x11, 0x80, 0x7b, 0x79}};
 // {56A868FD-0AD4-11CE-B0A3-0020AF0BA770}
-const IID IID_IAMFilterGraphCallback_ = {0x56a868fd, 0x0ad4, 0x11ce, {0xb0, 0xa3, 0x00, 0x20, 0xaf, 0x0b, 0xa7, 0x70}};
+const IID IID_AMFilterGraphCallback = {0x56a868fd, 0x0ad4, 0x11ce, {0xb0, 0xa3, 0x00, 0x20, 0xaf, 0x0b, 0xa7, 0x70}};
 // {C726DB5E-5CE9-42AF-86E6-48E4FBFAF1DF}
 const GUID SID_KorvaneFilterGraph = {0xc726db5e, 0x5ce9, 0x42af, {0x86, 0xe6, 0x48, 0xe4, 0xfb, 0xfa, 0xf1, 0xdf}};
 
@@ -115,9 +115,9 @@ HRESULT STDMETHODCALLTYPE TFilterGraph::Callbacks::QueryInterface(REFIID iid, vo
 {
     if (!out)
         return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IAMGraphBuilderCallback_))
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_AMGraphBuilderCallback))
         *out = static_cast<IAMGraphBuilderCallback*>(this);
-    else if (IsEqualIID(iid, IID_IAMFilterGraphCallback_))
+    else if (IsEqualIID(iid, IID_AMFilterGraphCallback))
         *out = static_cast<IAMFilterGraphCallback*>(this);
     else if (IsEqualIID(iid, IID_IServiceProvider))
         *out = static_cast<IServiceProvider*>(this);

@@ -34,8 +34,8 @@ struct IAMGraphBuilderCallback : public IUnknown {
 struct IAMFilterGraphCallback : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE UnableToRender(IPin* pin) = 0;
 };
-extern const IID IID_IAMGraphBuilderCallback_;
-extern const IID IID_IAMFilterGraphCallback_;
+extern const IID IID_AMGraphBuilderCallback;
+extern const IID IID_AMFilterGraphCallback;
 // The private service under which a graph's site yields its TFilterGraph.
 extern const GUID SID_KorvaneFilterGraph;
 

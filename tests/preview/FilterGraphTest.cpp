@@ -471,8 +471,8 @@ TEST_F(FilterGraphTest, CallbacksAnswerTheirServiceAndAreReleasedAfterDeactivati
         EXPECT_TRUE(self);
         EXPECT_EQ(services->QueryService(IID_IMediaControl, IID_IMediaControl, other.PutVoid()), E_NOINTERFACE);
         EXPECT_FALSE(other);
-        EXPECT_TRUE(graph.Query<IAMGraphBuilderCallback>(IID_IAMGraphBuilderCallback_));
-        EXPECT_TRUE(graph.Query<IAMFilterGraphCallback>(IID_IAMFilterGraphCallback_));
+        EXPECT_TRUE(graph.Query<IAMGraphBuilderCallback>(IID_AMGraphBuilderCallback));
+        EXPECT_TRUE(graph.Query<IAMFilterGraphCallback>(IID_AMFilterGraphCallback));
         EXPECT_TRUE(graph.Query<IMediaControl>(IID_IMediaControl)) << "the graph's interfaces through the component";
     }
     graph.SetActive(false);
