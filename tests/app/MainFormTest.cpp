@@ -5,6 +5,9 @@
 #include "app/TimeText.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <cstring>
 
 namespace korvane::testing {
 namespace {
@@ -279,6 +282,59 @@ TEST_F(MainWindow, ClosingWritesThePreferences)
     const std::string prefs = ScratchFolder::Read(folder / "Preferences.ini");
     EXPECT_NE(prefs.find("Overwrite=1"), std::string::npos) << prefs;
     EXPECT_TRUE(ui::App().Terminated());
+}
+
+} // namespace
+} // namespace korvane::testing
+
+namespace korvane::testing {
+namespace {
+
+// Drop data as the shell hands it over: a DROPFILES header and the names.
+HDROP MakeDrop(const std::vector<std::string>& files)
+{
+    std::string names;
+    for (const std::string& f : files)
+        names += f + '\0';
+    names += '\0';
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + names.size());
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+class Drops : public KorvaneTest {};
+
+TEST_F(Drops, OnlyTheFirstSupportedFileIsLoaded)
+{
+    Start();
+    const std::string first = folder / "first.avi";
+    ASSERT_TRUE(CopyFileA(SampleVideo().c_str(), first.c_str(), FALSE));
+    SendMessageA(Main().Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({first, SampleVideo(), SampleVideo()})), 0);
+    EXPECT_EQ(Main().edtSource.Text(), first);
+    EXPECT_TRUE(Main().SourceLoaded);
+}
+
+TEST_F(Drops, UnsupportedOrMissingFilesAreIgnored)
+{
+    Start();
+    SendMessageA(Main().Handle(), WM_DROPFILES,
+                 reinterpret_cast<WPARAM>(MakeDrop({folder.Write("notes.txt", "text")})), 0);
+    SendMessageA(Main().Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({folder / "gone.avi"})), 0);
+    EXPECT_FALSE(Main().SourceLoaded);
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(Drops, DuringAJobTheDropIsIgnored)
+{
+    Start();
+    Main().EnterBusyState();
+    SendMessageA(Main().Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({SampleVideo()})), 0);
+    EXPECT_FALSE(Main().SourceLoaded);
+    EXPECT_EQ(Main().edtSource.Text(), "");
+    Main().LeaveBusyState();
 }
 
 } // namespace
