@@ -1,19 +1,12 @@
 #include "preview/MediaUnits.h"
 
+#include "split/Rounding.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 namespace korvane {
-
-std::int64_t RoundHalfEven(double x)
-{
-    double whole = std::floor(x);
-    const double fraction = x - whole;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0))
-        whole += 1.0;
-    return static_cast<std::int64_t>(whole);
-}
 
 std::int32_t ReferenceTimeToMs(std::int64_t referenceTime)
 {

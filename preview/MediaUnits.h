@@ -7,9 +7,6 @@
 
 namespace korvane {
 
-// Nearest whole number, halves going to the even neighbour (2.5 -> 2, 3.5 -> 4).
-std::int64_t RoundHalfEven(double x);
-
 // DirectShow reference time (100 ns units) to milliseconds: truncating 64-bit
 // division, then taken as a 32-bit integer (a longer time wraps).
 std::int32_t ReferenceTimeToMs(std::int64_t referenceTime);

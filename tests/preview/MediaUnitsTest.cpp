@@ -7,21 +7,6 @@
 namespace korvane {
 namespace {
 
-TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour)
-{
-    struct Case {
-        double in;
-        std::int64_t out;
-    } cases[] = {
-        {0.5, 0},    {1.5, 2},          {2.5, 2},           {3.5, 4},
-        {-0.5, 0},   {-1.5, -2},        {-2.5, -2},         {2.4999, 2},
-        {2.5001, 3}, {-2.5001, -3},     {7501.04, 7501},    {9247.6, 9248},
-        {0.0, 0},    {4294967296.5, 4294967296}, {4294967297.5, 4294967298}, {-4294967297.5, -4294967298},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(RoundHalfEven(c.in), c.out) << c.in;
-}
-
 TEST(ReferenceTimeToMs, TruncatesAndWrapsTo32Bits)
 {
     struct Case {
