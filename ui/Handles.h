@@ -12,7 +12,6 @@
 //   WindowDC            GetDC / ReleaseDC
 //   PaintDC             BeginPaint / EndPaint (only inside WM_PAINT)
 //   SelectObjectScope   SelectObject, and the previous object back on scope exit
-//   ComPtr<T>           AddRef / Release
 //
 // Raw access is Get(); Release() gives up ownership; Reset(h) frees the old one.
 #include <windows.h>
@@ -168,63 +167,6 @@ public:
 private:
     HDC dc_;
     HGDIOBJ old_;
-};
-
-// Minimal COM smart pointer: AddRef on copy-in, Release on reset.
-template <class T>
-class ComPtr {
-public:
-    ComPtr() noexcept = default;
-    ComPtr(std::nullptr_t) noexcept {}
-    // Takes over one reference the caller already owns.
-    static ComPtr Attach(T* p) noexcept
-    {
-        ComPtr r;
-        r.p_ = p;
-        return r;
-    }
-    // Adds a reference of its own.
-    explicit ComPtr(T* p) noexcept : p_(p)
-    {
-        if (p_)
-            p_->AddRef();
-    }
-    ComPtr(const ComPtr& other) noexcept : ComPtr(other.p_) {}
-    ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
-    ComPtr& operator=(ComPtr other) noexcept
-    {
-        std::swap(p_, other.p_);
-        return *this;
-    }
-    ~ComPtr() { Reset(); }
-
-    T* Get() const noexcept { return p_; }
-    T* operator->() const noexcept { return p_; }
-    explicit operator bool() const noexcept { return p_ != nullptr; }
-    void Reset() noexcept
-    {
-        if (T* p = std::exchange(p_, nullptr))
-            p->Release();
-    }
-    T* Detach() noexcept { return std::exchange(p_, nullptr); }
-    // For out-parameters of COM calls: releases the old pointer first.
-    T** Put() noexcept
-    {
-        Reset();
-        return &p_;
-    }
-    void** PutVoid() noexcept { return reinterpret_cast<void**>(Put()); }
-    // QueryInterface into another smart pointer; returns the HRESULT.
-    template <class U>
-    HRESULT As(ComPtr<U>& out) const noexcept
-    {
-        if (!p_)
-            return E_POINTER;
-        return p_->QueryInterface(__uuidof(U), out.PutVoid());
-    }
-
-private:
-    T* p_ = nullptr;
 };
 
 } // namespace ui
