@@ -223,6 +223,25 @@ void Button::SetCancel(bool isCancel)
     cancel_ = isCancel;
 }
 
+namespace {
+
+// The click of every BUTTON-class control: BN_CLICKED clicks it (true: handled).
+// A quick second click is a click, not a double click, so it is passed on as
+// a press.
+bool ButtonClickMessage(Control& control, Message& message)
+{
+    if (message.Msg == CN_COMMAND && HIWORD(message.WParam) == BN_CLICKED) {
+        control.Click();
+        message.Result = 0;
+        return true;
+    }
+    if (message.Msg == WM_LBUTTONDBLCLK)
+        message.Msg = WM_LBUTTONDOWN;
+    return false;
+}
+
+} // namespace
+
 void Button::Click()
 {
     if (Form* f = ParentForm(); f && modalResult_ != mrNone)
@@ -232,22 +251,8 @@ void Button::Click()
 
 void Button::WndProc(Message& message)
 {
-    switch (message.Msg) {
-    case CN_COMMAND:
-        if (HIWORD(message.WParam) == BN_CLICKED) {
-            Click();
-            message.Result = 0;
-            return;
-        }
-        break;
-    case WM_LBUTTONDBLCLK:
-        // A quick second click is a click, not a double click.
-        message.Msg = WM_LBUTTONDOWN;
-        break;
-    default:
-        break;
-    }
-    WinControl::WndProc(message);
+    if (!ButtonClickMessage(*this, message))
+        WinControl::WndProc(message);
 }
 
 // --- BitBtn --------------------------------------------------------------------------
@@ -418,21 +423,8 @@ void CheckBox::Click()
 
 void CheckBox::WndProc(Message& message)
 {
-    switch (message.Msg) {
-    case CN_COMMAND:
-        if (HIWORD(message.WParam) == BN_CLICKED) {
-            Click();
-            message.Result = 0;
-            return;
-        }
-        break;
-    case WM_LBUTTONDBLCLK:
-        message.Msg = WM_LBUTTONDOWN;
-        break;
-    default:
-        break;
-    }
-    WinControl::WndProc(message);
+    if (!ButtonClickMessage(*this, message))
+        WinControl::WndProc(message);
 }
 
 RadioButton::RadioButton(Component* owner) : CheckBox(owner)
