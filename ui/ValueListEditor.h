@@ -152,7 +152,6 @@ public:
     DrawCellEvent OnDrawCell;
 
 protected:
-    void CreateParams(ui::CreateParams& params) override;
     void CreateWindowHandleDone() override;
     void WndProc(Message& message) override;
     void Paint(Canvas& canvas) override;
