@@ -111,6 +111,9 @@ protected:
         Edit::WndProc(m);
         if (m.Msg == WM_KILLFOCUS)
             grid_.EditorLostFocus(reinterpret_cast<HWND>(m.WParam));
+        // The grid draws its focus look while its editor has the focus.
+        if (m.Msg == WM_SETFOCUS || m.Msg == WM_KILLFOCUS)
+            grid_.Invalidate();
     }
 
 private:

@@ -353,15 +353,16 @@ TEST_F(ValueList, ArrowKeysKeepTheTextAndMove)
     EXPECT_EQ(grid->Row(), 1);
 }
 
-TEST_F(ValueList, LeavingForAnotherControlKeepsTheText)
+TEST_F(ValueList, TabToTheNextControlKeepsTheText)
 {
     ShowFocused();
     Key(VK_END);
     Type("50");
     ASSERT_TRUE(grid->Editing());
-    other->SetFocus();
-    ui::App().ProcessMessages();
+    Key(VK_TAB);
+    EXPECT_TRUE(other->Focused());
     EXPECT_FALSE(grid->Editing());
+    EXPECT_FALSE(grid->InplaceEditor()->Visible());
     EXPECT_EQ(grid->Value(4), "50");
 }
 
