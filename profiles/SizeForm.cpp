@@ -1,7 +1,7 @@
 #include "profiles/SizeForm.h"
 
 #include "app/MainForm.h"
-#include "profiles/WholeNumber.h"
+#include "app/TimeText.h"
 #include "profiles/opSettingForm.h"
 #include "ui/Dialogs.h"
 
@@ -75,13 +75,13 @@ void TSizeForm::FormClose(ui::Form&, ui::CloseAction&)
 
 void TSizeForm::btnOKClick(ui::Component&)
 {
-    if (!ParseWholeNumber(edtWidth.Text())) {
+    if (!ReadWholeNumber(edtWidth.Text())) {
         ui::ShowMessageBox("Please specify a proper width for output videos.", "Incorrect Width",
                            MB_OK | MB_ICONINFORMATION);
         edtWidth.SetFocus();
         return;
     }
-    if (!ParseWholeNumber(edtHeight.Text())) {
+    if (!ReadWholeNumber(edtHeight.Text())) {
         ui::ShowMessageBox("Please specify a proper height for output videos.", "Incorrect Height",
                            MB_OK | MB_ICONINFORMATION);
         edtHeight.SetFocus();

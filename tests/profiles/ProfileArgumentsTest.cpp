@@ -2,7 +2,7 @@
 // write-back of its choices, on profiles held in memory; and the whole
 // numbers of the size dialog.
 #include "profiles/ProfileArguments.h"
-#include "profiles/WholeNumber.h"
+#include "app/TimeText.h"
 
 #include <gtest/gtest.h>
 
@@ -331,7 +331,8 @@ TEST(SaveShownValues, LeavesParametersWithoutARowAlone)
 
 // --- whole numbers --------------------------------------------------------------------
 
-TEST(ParseWholeNumber, AcceptsSignedDecimalAndHexadecimalWithLeadingBlanks)
+// The size dialog reads its numbers with the program's one whole-number reader.
+TEST(SizeNumbers, AcceptSignedDecimalAndHexadecimalWithLeadingBlanks)
 {
     struct Case {
         const char* text;
@@ -351,8 +352,9 @@ TEST(ParseWholeNumber, AcceptsSignedDecimalAndHexadecimalWithLeadingBlanks)
         {" +0x10", 16},
         {"2147483647", INT32_MAX},
         {"-2147483648", INT32_MIN},
-        {"$FFFFFFFF", -1},
-        {"0x80000000", INT32_MIN},
+        {"$7FFFFFFF", INT32_MAX},
+        {"$FFFFFFFF", std::nullopt},   // beyond the signed range, as in decimal
+        {"0x80000000", std::nullopt},
         {"", std::nullopt},
         {"   ", std::nullopt},
         {"abc", std::nullopt},
@@ -368,10 +370,10 @@ TEST(ParseWholeNumber, AcceptsSignedDecimalAndHexadecimalWithLeadingBlanks)
         {"2147483648", std::nullopt},
         {"-2147483649", std::nullopt},
         {"$100000000", std::nullopt},
-        {"\t5", std::nullopt},
+        {"\t5", 5},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ParseWholeNumber(c.text), c.value) << '"' << c.text << '"';
+        EXPECT_EQ(ReadWholeNumber(c.text), c.value) << '"' << c.text << '"';
 }
 
 } // namespace
