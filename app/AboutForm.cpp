@@ -25,6 +25,13 @@ TAboutForm::TAboutForm(Korvane& korvane) : ui::Form("TAboutForm"), korvane_(korv
     labProgramName.SetFont(nameFont);
     labVersion.Place(this, 400, 48, 60, 13);
     labVersion.SetTransparent(true);
+    labDescription.SetAutoSize(false);
+    labDescription.Place(this, 259, 180, 201, 80);
+    labDescription.SetWordWrap(true);
+    labDescription.SetAlignment(ui::taRightJustify);
+    labDescription.SetTransparent(true);
+    labDescription.SetCaption("Cuts the marked range of a video out as one clip, or splits it into equal "
+                              "sections, with the output profile you choose.");
     btnOK.Place(this, 376, 284, 75, 25);
     btnOK.SetCaption("&OK");
     btnOK.SetDefault(true);

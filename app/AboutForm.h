@@ -13,6 +13,7 @@ public:
     ui::Image& imgBackground = MakeNamed<ui::Image>("imgBackground");
     ui::Label& labProgramName = MakeNamed<ui::Label>("labProgramName");
     ui::Label& labVersion = MakeNamed<ui::Label>("labVersion");
+    ui::Label& labDescription = MakeNamed<ui::Label>("labDescription");
     ui::Button& btnOK = MakeNamed<ui::Button>("btnOK");
 
     void FormCreate(ui::Component& sender);
