@@ -2,6 +2,7 @@
 // driven through the real windows with scripted questions.
 #include "tests/app/KorvaneFixture.h"
 
+#include "app/AboutForm.h"
 #include "app/TimeText.h"
 
 #include <gtest/gtest.h>
@@ -272,6 +273,33 @@ TEST_F(MainWindow, CloseQuestionOnlyDuringAJob)
     EXPECT_EQ(Boxes(), (std::vector<std::string>{"Exit Query|Do you want to cancel the splitting and exit?",
                                                  "Exit Query|Do you want to cancel the splitting and exit?"}));
     Main().JobState = jsIdle;
+}
+
+TEST_F(MainWindow, ToolbarOpensSettingsAboutAndHelp)
+{
+    Start();
+    TMainForm& main = Main();
+    main.sbtnHelp.Click();
+    EXPECT_EQ(opened, std::vector<std::string>{folder.path() + "\\Korvane.chm"});
+
+    // The dialogs hold the main window off while they are open.
+    main.sbtnAbout.Click();
+    ASSERT_TRUE(korvane.AboutForm->Visible());
+    EXPECT_FALSE(main.Enabled());
+    EXPECT_EQ(korvane.AboutForm->labVersion.Caption(), "Version 1.8");
+    korvane.AboutForm->btnOK.Click();
+    EXPECT_FALSE(korvane.AboutForm->Visible());
+    EXPECT_TRUE(main.Enabled());
+
+    main.sbtnSettings.Click();
+    ASSERT_TRUE(Settings().Visible());
+    EXPECT_FALSE(main.Enabled());
+    Settings().chkOverwrite.SetChecked(true);
+    Settings().btnCancel.Click();
+    EXPECT_FALSE(Settings().Visible());
+    EXPECT_TRUE(main.Enabled());
+    // Cancel puts the file's values back.
+    EXPECT_FALSE(Settings().chkOverwrite.Checked());
 }
 
 TEST_F(MainWindow, ClosingWritesThePreferences)
