@@ -91,7 +91,9 @@ protected:
     {
         STARTUPINFOA si{};
         si.cb = sizeof si;
-        std::string line = "\"" + (folder / "Korvane.exe") + "\" \"" + argument + "\"";
+        std::string line = "\"";
+        line += folder / "Korvane.exe";
+        line += "\" \"" + argument + "\"";
         EXPECT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.path().c_str(),
                                    &si, &process_));
         WaitForInputIdle(process_.hProcess, 10000);
