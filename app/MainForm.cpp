@@ -12,6 +12,7 @@
 #include "profiles/opSettingForm.h"
 #include "split/ClipPlan.h"
 #include "split/CommandLineLocale.h"
+#include "split/Rounding.h"
 #include "ui/Application.h"
 #include "ui/Error.h"
 
@@ -28,6 +29,9 @@ constexpr COLORREF kDarkPanel = RGB(30, 35, 43);
 constexpr COLORREF kLightPanel = RGB(238, 241, 245);
 
 constexpr char kSourceProfile[] = "Settings of the source file.";
+constexpr char kRangeLengthText[] = "The length of the marked rang is ";
+constexpr char kRangeOrderText[] = "The End Time should be later than the Start Time.";
+constexpr char kEnterKey = 13;
 
 // DirectShow takes wide paths; ours are in the user's code page.
 std::wstring WidePath(const std::string& path)
@@ -174,9 +178,13 @@ void TMainForm::LayoutPreview()
     tkbProgress.Place(&panLeft, 39, 267, 296, 14);
     tkbProgress.SetFrequency(60);
     tkbProgress.SetThumbLength(8);
+    tkbProgress.SetFilterGraph(&FilterGraph);
+    tkbProgress.SetTimerInterval(1000);
+    tkbProgress.SetOnTimer(ui::Handler(this, &TMainForm::tkbProgressTimer));
 
-    PlaceLabel(labStart, panLeft, 40, 289, "");
-    PlaceLabel(labEnd, panLeft, 200, 289, "");
+    // The marks of the range, under the bar at the ends of its selection.
+    PlaceLabel(labStart, panLeft, 32, 289, "");
+    PlaceLabel(labEnd, panLeft, 349, 289, "");
     labStart.SetFont(light);
     labEnd.SetFont(light);
     labStart.Hide();
@@ -188,9 +196,15 @@ void TMainForm::LayoutPreview()
     PlaceSpeedButton(sbtnSelStart, panLeft, 195, 318, 70, 22, "Start Time", "PREVIEW_START_TIME");
     PlaceSpeedButton(sbtnSelEnd, panLeft, 267, 318, 70, 22, "End time", "PREVIEW_END_TIME");
     PlaceSpeedButton(sbtnErase, panLeft, 339, 318, 58, 22, "Clear", "PREVIEW_CLEAR");
+    for (ui::SpeedButton* b : {&sbtnPlayPreview, &sbtnPausePreview, &sbtnStopPreview, &sbtnSelStart, &sbtnSelEnd,
+                               &sbtnErase})
+        b->SetTag(9999);   // keeps the skin off the preview's buttons
     sbtnPlayPreview.OnClick = ui::Handler(this, &TMainForm::sbtnPlayPreviewClick);
     sbtnPausePreview.OnClick = ui::Handler(this, &TMainForm::sbtnPausePreviewClick);
     sbtnStopPreview.OnClick = ui::Handler(this, &TMainForm::sbtnStopPreviewClick);
+    sbtnSelStart.OnClick = ui::Handler(this, &TMainForm::sbtnSelStartClick);
+    sbtnSelEnd.OnClick = ui::Handler(this, &TMainForm::sbtnSelEndClick);
+    sbtnErase.OnClick = ui::Handler(this, &TMainForm::sbtnEraseClick);
 }
 
 void TMainForm::LayoutJobSettings()
@@ -210,18 +224,24 @@ void TMainForm::LayoutJobSettings()
     PlaceLabel(labStartTime, panRight, 45, 88, "Start Time:");
     edtStart.Place(&panRight, 103, 84, 75, 21);
     edtStart.SetText("00:00:00");
+    edtStart.OnExit = ui::Handler(this, &TMainForm::edtStartExit);
+    edtStart.OnKeyPress = ui::Handler(this, &TMainForm::edtStartKeyPress);
     PlaceLabel(labEndTime, panRight, 212, 88, "End Time:");
     edtEnd.Place(&panRight, 266, 84, 75, 21);
     edtEnd.SetText("00:00:00");
+    edtEnd.OnExit = ui::Handler(this, &TMainForm::edtEndExit);
+    edtEnd.OnKeyPress = ui::Handler(this, &TMainForm::edtEndKeyPress);
 
     rdbEqual.Place(&panRight, 28, 121, 137, 17);
     rdbEqual.SetCaption("Split the marked rang to ");
     edtSectionQty.Place(&panRight, 165, 120, 49, 21);
+    edtSectionQty.OnClick = ui::Handler(this, &TMainForm::edtSectionQtyClick);
     PlaceLabel(labSections, panRight, 220, 123, "equal sections.");
 
     labLength.SetAutoSize(false);
     labLength.Place(&panRight, 20, 151, 281, 13);
     labLength.SetTransparent(true);
+    labLength.SetCaption("length of the Marked Rang");
     ui::Font blue = GetFont();
     blue.Color = ui::clBlue;
     labLength.SetFont(blue);
@@ -446,16 +466,9 @@ void TMainForm::LoadSource(const std::string& path)
     const double durationMs = FilterGraph.GetDurationMs();
     labMiddle.SetCaption(SecondsToTimeText(durationMs / 2000));
     labRight.SetCaption(SecondsToTimeText(durationMs / 1000));
-    tkbProgress.SetMax(static_cast<int>(durationMs / 1000));
-
-    // A new source starts without a marked range.
-    tkbProgress.SetSelStart(0);
-    tkbProgress.SetSelEnd(0);
-    labStart.Hide();
-    labEnd.Hide();
-    edtStart.SetText("00:00:00");
-    edtEnd.SetText("00:00:00");
-    labLength.Hide();
+    // A new source starts without a marked range; the seek bar takes the new
+    // source's range and position from its first tick.
+    ClearMarkedRange();
 
     VideoWindow.Show();
     JobState = jsIdle;
@@ -506,26 +519,208 @@ void TMainForm::cmbProfileChange(ui::Component&)
 
 void TMainForm::sbtnPlayPreviewClick(ui::Component&)
 {
-    FilterGraph.Play();
+    if (SourceLoaded)
+        FilterGraph.Play();
 }
 
 void TMainForm::sbtnPausePreviewClick(ui::Component&)
 {
-    FilterGraph.Pause();
+    if (SourceLoaded)
+        FilterGraph.Pause();
 }
 
 void TMainForm::sbtnStopPreviewClick(ui::Component&)
 {
-    FilterGraph.Stop();
+    if (SourceLoaded)
+        FilterGraph.Stop();
+}
+
+void TMainForm::tkbProgressTimer(ui::Component&, std::uint32_t, std::uint32_t)
+{
+    labCurrent.SetCaption(SecondsToTimeText(tkbProgress.Position()));
 }
 
 void TMainForm::tmrPreviewTimer(ui::Component&)
 {
-    // The preview's own position label keeps moving while a job runs.
-    ComPtr<IMediaSeeking> seeking = FilterGraph.Query<IMediaSeeking>(IID_IMediaSeeking);
-    LONGLONG position = 0;
-    if (seeking && SUCCEEDED(seeking->GetCurrentPosition(&position)))
-        labCurrent.SetCaption(SecondsToTimeText(static_cast<double>(position / 10000) / 1000));
+    // The preview is stopped during a job; position label and thumb stand
+    // at the end of the source.
+    const double durationSeconds = FilterGraph.GetDurationMs() / 1000.0;
+    labCurrent.SetCaption(SecondsToTimeText(durationSeconds));
+    tkbProgress.SetPosition(static_cast<int>(RoundHalfEven(durationSeconds)));
+}
+
+// --- range marking -----------------------------------------------------------------------
+
+namespace {
+
+// The x of the seek bar's point that stands for `value` of its units. A bar
+// without units (a source shorter than one) has only its left end.
+double BarPoint(const ui::TrackBar& bar, int value)
+{
+    if (bar.Max() == 0)
+        return bar.Left();
+    return static_cast<double>(value) / bar.Max() * bar.Width() + bar.Left();
+}
+
+// Whole seconds for the selection: never before the bar's start.
+int SelectionSeconds(double seconds)
+{
+    return static_cast<int>(RoundHalfEven(seconds < 0 ? 0 : seconds));
+}
+
+} // namespace
+
+void TMainForm::sbtnSelStartClick(ui::Component&)
+{
+    if (!SourceLoaded)
+        return;
+    const int position = tkbProgress.Position();
+    tkbProgress.SetSelStart(position);
+    edtStart.SetText(SecondsToTimeText(position));
+    labStart.SetCaption("[ " + edtStart.Text());
+    PlaceStartLabel();
+    labStart.Show();
+    ShowRangeLength(tkbProgress.SelEnd() - tkbProgress.SelStart());
+}
+
+void TMainForm::sbtnSelEndClick(ui::Component&)
+{
+    if (!SourceLoaded)
+        return;
+    const int position = tkbProgress.Position();
+    tkbProgress.SetSelEnd(position);
+    edtEnd.SetText(SecondsToTimeText(position));
+    labEnd.SetCaption(edtEnd.Text() + " ]");
+    PlaceEndLabel();
+    labEnd.Show();
+    ShowRangeLength(tkbProgress.SelEnd() - tkbProgress.SelStart());
+}
+
+void TMainForm::sbtnEraseClick(ui::Component&)
+{
+    if (SourceLoaded)
+        ClearMarkedRange();
+}
+
+void TMainForm::ClearMarkedRange()
+{
+    tkbProgress.SetSelStart(0);
+    tkbProgress.SetSelEnd(0);
+    edtStart.SetText(SecondsToTimeText(0));
+    edtEnd.SetText(SecondsToTimeText(0));
+    labStart.Hide();
+    labEnd.Hide();
+    labLength.Hide();
+}
+
+void TMainForm::edtStartExit(ui::Component&)
+{
+    CommitTypedStart();
+}
+
+void TMainForm::edtStartKeyPress(ui::Control&, char& key)
+{
+    if (key == kEnterKey)
+        CommitTypedStart();
+}
+
+void TMainForm::edtEndExit(ui::Component&)
+{
+    CommitTypedEnd();
+}
+
+void TMainForm::edtEndKeyPress(ui::Control&, char& key)
+{
+    if (key == kEnterKey)
+        CommitTypedEnd();
+}
+
+// Text that is no time is left as typed, without a word: the user is still at it.
+void TMainForm::CommitTypedStart()
+{
+    if (!SourceLoaded)
+        return;
+    const double seconds = TimeTextToSeconds(edtStart.Text());
+    if (seconds != -1)
+        MarkRangeStart(seconds);
+}
+
+void TMainForm::CommitTypedEnd()
+{
+    if (!SourceLoaded)
+        return;
+    const double seconds = TimeTextToSeconds(edtEnd.Text());
+    if (seconds != -1)
+        MarkRangeEnd(seconds);
+}
+
+// The edit keeps the time as typed (normalised), even past the source's end;
+// only the selection stops at the duration. The job reads the edit.
+void TMainForm::MarkRangeStart(double seconds)
+{
+    const double duration = FilterGraph.GetDurationMs() / 1000.0;
+    if (duration < seconds)
+        seconds = duration;
+    tkbProgress.SetSelStart(SelectionSeconds(seconds));
+    const double typed = TimeTextToSeconds(edtStart.Text());
+    edtStart.SetText(SecondsToTimeText(typed != -1 ? typed : seconds));
+    labStart.SetCaption("[ " + edtStart.Text());
+    PlaceStartLabel();
+    labStart.Show();
+    ShowRangeLength(tkbProgress.SelEnd() - tkbProgress.SelStart());
+}
+
+void TMainForm::MarkRangeEnd(double seconds)
+{
+    const double duration = FilterGraph.GetDurationMs() / 1000.0;
+    if (duration < seconds)
+        seconds = duration;
+    tkbProgress.SetSelEnd(SelectionSeconds(seconds));
+    const double typed = TimeTextToSeconds(edtEnd.Text());
+    edtEnd.SetText(SecondsToTimeText(typed != -1 ? typed : seconds));
+    labEnd.SetCaption(edtEnd.Text() + " ]");
+    PlaceEndLabel();
+    labEnd.Show();
+    // The typed end counts with its fraction: 10.6 s from 0 is 10 s long,
+    // though the selection ends at 11.
+    ShowRangeLength(seconds - tkbProgress.SelStart());
+}
+
+void TMainForm::PlaceStartLabel()
+{
+    labStart.SetLeft(static_cast<int>(RoundHalfEven(BarPoint(tkbProgress, tkbProgress.SelStart()))));
+    SeparateRangeLabels();
+}
+
+// The end label ends where the selection ends, with the width of its new text.
+void TMainForm::PlaceEndLabel()
+{
+    labEnd.SetLeft(
+        static_cast<int>(RoundHalfEven(BarPoint(tkbProgress, tkbProgress.SelEnd()) - labEnd.Width())));
+    SeparateRangeLabels();
+}
+
+// Labels that touch or overlap would be unreadable on one line: the end
+// label then drops one line below the start label.
+void TMainForm::SeparateRangeLabels()
+{
+    const bool apart = labStart.Left() + labStart.Width() < labEnd.Left() ||
+                       labEnd.Left() + labEnd.Width() < labStart.Left();
+    labEnd.SetTop(apart ? labStart.Top() : labStart.Top() + 10);
+}
+
+void TMainForm::ShowRangeLength(double lengthSeconds)
+{
+    labLength.Show();
+    if (tkbProgress.SelStart() < tkbProgress.SelEnd())
+        labLength.SetCaption(kRangeLengthText + SecondsToTimeText(lengthSeconds));
+    else
+        labLength.SetCaption(kRangeOrderText);
+}
+
+void TMainForm::edtSectionQtyClick(ui::Component&)
+{
+    rdbEqual.SetChecked(true);
 }
 
 // --- picture buttons -------------------------------------------------------------------

@@ -4,6 +4,7 @@
 // click handler and keeps the window served by pumping its messages between
 // reads of the converter's output.
 #include "app/Korvane.h"
+#include "preview/DSTrackBar.h"
 #include "preview/FilterGraph.h"
 #include "preview/VideoWindow.h"
 #include "split/ConverterProcess.h"
@@ -39,6 +40,11 @@ public:
     void RunSplitJob(const std::string& profileArguments);
     void EnterBusyState();
     void LeaveBusyState();
+    // A typed start or end of the marked range, in seconds: clamped to the
+    // source's duration, held as the seek bar's selection in whole seconds and
+    // shown by the edit's normalised text, the label and the length line.
+    void MarkRangeStart(double seconds);
+    void MarkRangeEnd(double seconds);
     // The filter of the open dialog, as built at creation.
     const std::string& OpenFilter() const { return OpenDialog1.Filter; }
 
@@ -62,7 +68,7 @@ public:
     ui::Label& labLeft = MakeNamed<ui::Label>("labLeft");
     ui::Label& labMiddle = MakeNamed<ui::Label>("labMiddle");
     ui::Label& labRight = MakeNamed<ui::Label>("labRight");
-    ui::TrackBar& tkbProgress = MakeNamed<ui::TrackBar>("tkbProgress");
+    TDSTrackBar& tkbProgress = MakeNamed<TDSTrackBar>("tkbProgress");
     ui::Label& labCurrent = MakeNamed<ui::Label>("labCurrent");
     ui::Label& labStart = MakeNamed<ui::Label>("labStart");
     ui::Label& labEnd = MakeNamed<ui::Label>("labEnd");
@@ -130,6 +136,15 @@ public:
     void sbtnPlayPreviewClick(ui::Component& sender);
     void sbtnPausePreviewClick(ui::Component& sender);
     void sbtnStopPreviewClick(ui::Component& sender);
+    void tkbProgressTimer(ui::Component& sender, std::uint32_t currentPos, std::uint32_t stopPos);
+    void sbtnSelStartClick(ui::Component& sender);
+    void sbtnSelEndClick(ui::Component& sender);
+    void sbtnEraseClick(ui::Component& sender);
+    void edtStartExit(ui::Component& sender);
+    void edtStartKeyPress(ui::Control& sender, char& key);
+    void edtEndExit(ui::Component& sender);
+    void edtEndKeyPress(ui::Control& sender, char& key);
+    void edtSectionQtyClick(ui::Component& sender);
     void bbtnBrowseClick(ui::Component& sender);
     void BitBtn1Click(ui::Component& sender);
     void cmbProfileChange(ui::Component& sender);
@@ -164,6 +179,14 @@ private:
     void DropFiles(HDROP drop);
     // Shows look `index` of iglStart on a picture button.
     void ShowLook(ui::Image& button, int index);
+    // Range marking: the selection's marks over the seek bar and the length line.
+    void ClearMarkedRange();
+    void CommitTypedStart();
+    void CommitTypedEnd();
+    void PlaceStartLabel();
+    void PlaceEndLabel();
+    void SeparateRangeLabels();
+    void ShowRangeLength(double lengthSeconds);
     void ShowProgress(const ProgressBars& bars);
     // Message of the job's checks: information icon, OK, focus where given.
     void RefuseJob(const char* caption, const char* text, ui::WinControl* focus);
