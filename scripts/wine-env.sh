@@ -7,5 +7,7 @@ export WINEDEBUG=${WINEDEBUG:--all,err+module}
 export WINEDLLOVERRIDES="winemenubuilder.exe=;mscoree=;mshtml="
 # Wine takes the user's number format from the locale; keep it explicit.
 export LC_ALL=${LC_ALL:-C.UTF-8}
-# No sound card on the bench: a null ALSA device still gives DirectShow an audio renderer.
-export ALSA_CONFIG_PATH="$KORVANE_ROOT/scripts/alsa-null.conf"
+# No sound card on the bench, and deliberately no null ALSA device either: with
+# one, Wine's audio renderer never finishes a Stop after a seek and the preview
+# hangs; without one the preview plays its picture and reports no sound device.
+unset ALSA_CONFIG_PATH
