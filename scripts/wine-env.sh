@@ -10,4 +10,3 @@ export LC_ALL=${LC_ALL:-C.UTF-8}
 # No sound card on the bench, and deliberately no null ALSA device either: with
 # one, Wine's audio renderer never finishes a Stop after a seek and the preview
 # hangs; without one the preview plays its picture and reports no sound device.
-unset ALSA_CONFIG_PATH
