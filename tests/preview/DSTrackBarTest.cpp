@@ -2,9 +2,9 @@
 // follows playback, seeks where the user lets go of it and lets go of the
 // graph when either of them goes.
 //
-// Known platform gap: under Wine 8 the splitter of a file with sound and
-// picture hangs in the graph's next Stop once the graph has been seeked, so
-// every test that seeks uses the picture-only media seek*.avi.
+// Known platform gap: under Wine 8 with a sound device (even ALSA's null one)
+// the audio renderer hangs in the graph's next Stop once the graph has been
+// seeked, so every test that seeks uses the picture-only media seek*.avi.
 #include "preview/DSTrackBar.h"
 
 #include <gtest/gtest.h>
