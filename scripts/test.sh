@@ -16,6 +16,9 @@ source "$ROOT/scripts/with-display.sh"
 # each test starts in milliseconds instead of booting Wine's helpers again.
 wineserver -p
 wine "$ROOT/build/win/tools/korvane_idle.exe" </dev/null >/dev/null 2>&1 &
+# The first Wine process of a new prefix does one-time work (fonts, devices);
+# let it happen here rather than inside a test's time limit.
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 cleanup() {
   wineserver -k 2>/dev/null || true
   [[ -n ${KORVANE_XVFB_PID:-} ]] && kill "$KORVANE_XVFB_PID" 2>/dev/null
