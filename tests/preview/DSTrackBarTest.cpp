@@ -387,7 +387,7 @@ TEST_F(DSTrackBarTest, TheGraphGoingFirstIsDroppedAndTheBarGoingFirstDetaches)
     auto& other = form->Make<TFilterGraph>();
     bar().SetFilterGraph(&other);
     other.SetActive(true);
-    other.RenderMediaFile(MediaFile("tone.wav"));
+    other.RenderMediaFile(MediaFile("seek10_5.avi"));
     other.Play();
     ASSERT_NE(bar().Seeking(), nullptr);
     ASSERT_TRUE(bar().TimerRunning());
@@ -401,7 +401,7 @@ TEST_F(DSTrackBarTest, TheGraphGoingFirstIsDroppedAndTheBarGoingFirstDetaches)
     // Back on the form's graph; then the bar goes while it plays.
     bar().SetFilterGraph(&graph());
     graph().SetActive(true);
-    graph().RenderMediaFile(MediaFile("tone.wav"));
+    graph().RenderMediaFile(MediaFile("seek10_5.avi"));
     graph().Play();
     ASSERT_TRUE(bar().TimerRunning());
     const HWND timerWindow = bar().TimerWindow();

