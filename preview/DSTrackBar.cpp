@@ -13,52 +13,11 @@ namespace korvane {
 
 namespace {
 
-constexpr char kTimerClass[] = "KorvaneSeekBarTimer";
 constexpr UINT_PTR kTimerId = 1;
 constexpr LONGLONG kFirstSecond = 10000000;   // reference time
 
 } // namespace
 
-// ---- the hidden timer window ----
-
-TDSTrackBar::TimerWindowHandle::TimerWindowHandle(TDSTrackBar& bar)
-{
-    const HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSEXA wc{};
-    if (!GetClassInfoExA(instance, kTimerClass, &wc)) {
-        wc = WNDCLASSEXA{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = &WindowProc;
-        wc.cbWndExtra = sizeof(TDSTrackBar*);
-        wc.hInstance = instance;
-        wc.lpszClassName = kTimerClass;
-        RegisterClassExA(&wc);
-    }
-    hwnd_ = CreateWindowExA(0, kTimerClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, &bar);
-    if (!hwnd_)
-        throw ui::Error("Cannot create the seek bar's timer window");
-}
-
-TDSTrackBar::TimerWindowHandle::~TimerWindowHandle()
-{
-    if (hwnd_)
-        DestroyWindow(hwnd_);
-}
-
-LRESULT CALLBACK TDSTrackBar::TimerWindowHandle::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
-        SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-    } else if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrA(hwnd, 0, 0);
-    } else if (msg == WM_TIMER) {
-        if (auto* bar = reinterpret_cast<TDSTrackBar*>(GetWindowLongPtrA(hwnd, 0)))
-            ui::Guard([bar] { bar->TimerTick(); });
-        return 0;
-    }
-    return DefWindowProcA(hwnd, msg, wp, lp);
-}
 
 // ---- the control ----
 

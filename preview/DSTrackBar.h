@@ -26,6 +26,7 @@
 #include "preview/ComPtr.h"
 #include "preview/GraphInterfaces.h"
 #include "ui/Controls.h"
+#include "ui/HiddenWindow.h"
 
 namespace korvane {
 
@@ -74,26 +75,18 @@ protected:
     void MouseUp(ui::MouseButton button, ui::ShiftState shift, int x, int y) override;
 
 private:
-    class TimerWindowHandle {
-    public:
-        explicit TimerWindowHandle(TDSTrackBar& bar);
-        ~TimerWindowHandle();
-        TimerWindowHandle(const TimerWindowHandle&) = delete;
-        TimerWindowHandle& operator=(const TimerWindowHandle&) = delete;
-        operator HWND() const { return hwnd_; }
-
-    private:
-        static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-        HWND hwnd_ = nullptr;
-    };
-
     void SetTimerEnabled(bool value);
     void UpdateTimer();
     void SeekToThumb();
 
     TFilterGraph* filterGraph_ = nullptr;
     ComPtr<IMediaSeeking> seeking_;
-    TimerWindowHandle timerWindow_{*this};
+    ui::HiddenWindow timerWindow_{"KorvaneSeekBarTimer", [this](UINT msg, WPARAM, LPARAM) {
+        if (msg != WM_TIMER)
+            return false;
+        TimerTick();
+        return true;
+    }};
     std::uint32_t timerInterval_ = 1000;
     TTimerEvent onTimer_;
     bool timerEnabled_ = false;

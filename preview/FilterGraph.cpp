@@ -24,7 +24,6 @@ const GUID SID_KorvaneFilterGraph = {0xc726db5e, 0x5ce9, 0x42af, {0x86, 0xe6, 0x
 
 namespace {
 
-constexpr char kNotifyClass[] = "KorvaneGraphNotify";
 
 std::wstring Widen(const std::string& s)
 {
@@ -65,49 +64,6 @@ private:
 
 } // namespace
 
-// ---- the hidden notification window ----
-
-TFilterGraph::NotifyWindowHandle::NotifyWindowHandle(TFilterGraph& graph)
-{
-    const HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSEXA wc{};
-    if (!GetClassInfoExA(instance, kNotifyClass, &wc)) {
-        wc = WNDCLASSEXA{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = &WindowProc;
-        wc.cbWndExtra = sizeof(TFilterGraph*);
-        wc.hInstance = instance;
-        wc.lpszClassName = kNotifyClass;
-        RegisterClassExA(&wc);
-    }
-    hwnd_ = CreateWindowExA(0, kNotifyClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, &graph);
-}
-
-TFilterGraph::NotifyWindowHandle::~NotifyWindowHandle()
-{
-    if (hwnd_)
-        DestroyWindow(hwnd_);
-}
-
-LRESULT CALLBACK TFilterGraph::NotifyWindowHandle::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
-        SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-    } else if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrA(hwnd, 0, 0);
-    } else if (msg == GraphNotifyMessage) {
-        if (auto* graph = reinterpret_cast<TFilterGraph*>(GetWindowLongPtrA(hwnd, 0))) {
-            try {
-                graph->DrainGraphEvents();
-            } catch (...) {
-                ui::App().HandleCurrentException();
-            }
-        }
-        return 0;
-    }
-    return DefWindowProcA(hwnd, msg, wp, lp);
-}
 
 // ---- the COM face the graph calls back ----
 

@@ -19,6 +19,7 @@
 #include "preview/ComPtr.h"
 #include "preview/GraphInterfaces.h"
 #include "ui/Component.h"
+#include "ui/HiddenWindow.h"
 
 namespace korvane {
 
@@ -150,19 +151,6 @@ private:
         long references_ = 0;
     };
 
-    class NotifyWindowHandle {
-    public:
-        explicit NotifyWindowHandle(TFilterGraph& graph);
-        ~NotifyWindowHandle();
-        NotifyWindowHandle(const NotifyWindowHandle&) = delete;
-        NotifyWindowHandle& operator=(const NotifyWindowHandle&) = delete;
-        operator HWND() const { return hwnd_; }
-
-    private:
-        static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-        HWND hwnd_ = nullptr;
-    };
-
     void Activate();
     void Deactivate();
     void StopStreaming();
@@ -207,7 +195,13 @@ private:
     ComPtr<IDvdGraphBuilder> dvdBuilder_;
     ComPtr<IMediaEventEx> events_;
     Callbacks callbacks_{*this};
-    NotifyWindowHandle notifyWindow_{*this};
+    // DirectShow's threads post GraphNotifyMessage here; the events are fetched on the GUI thread.
+    ui::HiddenWindow notifyWindow_{"KorvaneGraphNotify", [this](UINT msg, WPARAM, LPARAM) {
+        if (msg != GraphNotifyMessage)
+            return false;
+        DrainGraphEvents();
+        return true;
+    }, WS_POPUP, nullptr};
 };
 
 } // namespace korvane

@@ -113,25 +113,8 @@ void GroupStack::WndProc(ui::Message& m)
     switch (m.Msg) {
     case WM_VSCROLL:
         if (m.LParam == 0) {
-            int pos = scrollPos_;
-            switch (LOWORD(m.WParam)) {
-            case SB_LINEUP: pos -= kLine; break;
-            case SB_LINEDOWN: pos += kLine; break;
-            case SB_PAGEUP: pos -= InnerHeight(); break;
-            case SB_PAGEDOWN: pos += InnerHeight(); break;
-            case SB_TOP: pos = 0; break;
-            case SB_BOTTOM: pos = ContentHeight(); break;
-            case SB_THUMBTRACK:
-            case SB_THUMBPOSITION: {
-                SCROLLINFO si{};
-                si.cbSize = sizeof si;
-                si.fMask = SIF_TRACKPOS;
-                ::GetScrollInfo(HandleIfAllocated(), SB_VERT, &si);
-                pos = si.nTrackPos;
-                break;
-            }
-            default: break;
-            }
+            const int pos = ui::ScrollRequest(HandleIfAllocated(), SB_VERT, m.WParam, scrollPos_, kLine, InnerHeight(),
+                                              ContentHeight());
             SetScrollPos(pos);
             m.Result = 0;
             return;

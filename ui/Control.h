@@ -392,6 +392,11 @@ private:
     int dispatchDepth_ = 0;   // > 0 while inside our subclass procedure
 };
 
+// Where a WM_VSCROLL or WM_HSCROLL of a control's own scroll bar asks to go,
+// from `current`, with the given line and page steps and the last position;
+// the caller clamps and applies it.
+int ScrollRequest(HWND window, int bar, WPARAM wParam, int current, int line, int page, int last);
+
 // --- graphic controls ---------------------------------------------------------
 
 class GraphicControl : public Control {

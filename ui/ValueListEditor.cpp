@@ -1019,25 +1019,7 @@ void ValueListEditor::WndProc(Message& m)
         break;
     case WM_VSCROLL:
         if (m.LParam == 0) {
-            int row = topRow_;
-            switch (LOWORD(m.WParam)) {
-            case SB_LINEUP: --row; break;
-            case SB_LINEDOWN: ++row; break;
-            case SB_PAGEUP: row -= VisibleRowCount(); break;
-            case SB_PAGEDOWN: row += VisibleRowCount(); break;
-            case SB_TOP: row = 0; break;
-            case SB_BOTTOM: row = RowCount(); break;
-            case SB_THUMBTRACK:
-            case SB_THUMBPOSITION: {
-                SCROLLINFO si{};
-                si.cbSize = sizeof si;
-                si.fMask = SIF_TRACKPOS;
-                ::GetScrollInfo(HandleIfAllocated(), SB_VERT, &si);
-                row = si.nTrackPos;
-                break;
-            }
-            default: break;
-            }
+            const int row = ScrollRequest(HandleIfAllocated(), SB_VERT, m.WParam, topRow_, 1, VisibleRowCount(), RowCount());
             SetTopRow(row);
             m.Result = 0;
             return;

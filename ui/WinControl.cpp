@@ -965,3 +965,28 @@ void CustomControl::PaintWindow(HDC dc)
 }
 
 } // namespace ui
+
+namespace ui {
+
+int ScrollRequest(HWND window, int bar, WPARAM wParam, int current, int line, int page, int last)
+{
+    switch (LOWORD(wParam)) {
+    case SB_LINEUP: return current - line;
+    case SB_LINEDOWN: return current + line;
+    case SB_PAGEUP: return current - page;
+    case SB_PAGEDOWN: return current + page;
+    case SB_TOP: return 0;
+    case SB_BOTTOM: return last;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+        SCROLLINFO si{};
+        si.cbSize = sizeof si;
+        si.fMask = SIF_TRACKPOS;
+        ::GetScrollInfo(window, bar, &si);
+        return si.nTrackPos;
+    }
+    default: return current;
+    }
+}
+
+} // namespace ui
