@@ -8,6 +8,8 @@
 //                native children over it (check boxes, radio buttons, push
 //                buttons) get a pattern brush of that background, aligned to
 //                them, so they show no grey box. Caption centred when set.
+//   GroupBox     framework window: an etched frame with the caption set into
+//                its top edge; takes the parent's colour.
 //   Edit         EDIT: Text, ReadOnly, MaxLength, SelectAll, OnChange (the text
 //                really changed, by the user or by code), OnClick (mouse click in it).
 //   Memo         multi-line EDIT: Lines as one text with CRLF, WordWrap, ScrollBars.
@@ -95,6 +97,23 @@ private:
     Bitmap picture_;
     Bitmap tiled_;            // the panel-sized background, for child brushes
     GdiBrush patternBrush_;
+};
+
+// --- GroupBox ----------------------------------------------------------------------
+
+class GroupBox : public CustomControl {
+public:
+    explicit GroupBox(Component* owner);
+    const char* ClassName() const override { return "TGroupBox"; }
+
+    // The frame's rectangle: below the middle of the caption's line.
+    RECT FrameRect();
+    // Where the caption sits over the frame's top edge.
+    RECT CaptionRect();
+
+protected:
+    void Paint(Canvas& canvas) override;
+    void TextChanged() override;
 };
 
 // --- Label -------------------------------------------------------------------------
