@@ -465,7 +465,12 @@ void TSkinControlOwn::CallPrevious(ui::Message& m)
 
 void TSkinControlOwn::ApplyState(bool on)
 {
-    if (AsksParentColor()) {
+    // Only a control that shows the system's face colour takes the skinned
+    // form's: a colour of its own (a dark header, a picture panel's) is
+    // content, and its text is chosen for it.
+    const COLORREF own = control_.Color();
+    const bool systemFace = control_.ParentColor() || own == ui::clDefault || own == ui::clBtnFace;
+    if (AsksParentColor() && (colorTaken_ || systemFace)) {
         if (on && !colorTaken_) {
             savedParentColor_ = control_.ParentColor();
             savedColor_ = control_.Color();

@@ -1,8 +1,60 @@
 #include "skin/SkinDraw.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace korvane {
+
+namespace {
+
+// A 32-bit top-down DIB section with its pixels.
+struct Dib {
+    Dib(int w, int h) : width(w), height(h)
+    {
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = w;
+        bi.bmiHeader.biHeight = -h;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        bi.bmiHeader.biCompression = BI_RGB;
+        void* p = nullptr;
+        bitmap.Reset(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0));
+        pixels = static_cast<std::uint32_t*>(p);
+        old = ::SelectObject(dc.Get(), bitmap.Get());
+    }
+    ~Dib() { ::SelectObject(dc.Get(), old); }
+    int width, height;
+    ui::MemoryDC dc;
+    ui::GdiBitmap bitmap;
+    std::uint32_t* pixels = nullptr;
+    HGDIOBJ old = nullptr;
+};
+
+// The picture's part stretched over `dest`, leaving out the transparent colour.
+// Composed here pixel by pixel: the system's transparent stretching does
+// not keep the colours exactly on every platform.
+void DrawTransparentPart(HDC dc, const RECT& dest, HDC source, const RECT& part)
+{
+    const int dw = dest.right - dest.left, dh = dest.bottom - dest.top;
+    Dib picture(dw, dh);
+    Dib under(dw, dh);
+    if (!picture.pixels || !under.pixels)
+        return;
+    const int old = ::SetStretchBltMode(picture.dc.Get(), COLORONCOLOR);
+    ::StretchBlt(picture.dc.Get(), 0, 0, dw, dh, source, part.left, part.top, part.right - part.left,
+                 part.bottom - part.top, SRCCOPY);
+    ::SetStretchBltMode(picture.dc.Get(), old);
+    ::BitBlt(under.dc.Get(), 0, 0, dw, dh, dc, dest.left, dest.top, SRCCOPY);
+    ::GdiFlush();
+    const std::uint32_t key = 0xFF00FF;   // magenta as a DIB pixel
+    for (int i = 0; i < dw * dh; ++i)
+        if ((picture.pixels[i] & 0xFFFFFF) != key)
+            under.pixels[i] = picture.pixels[i];
+    ::BitBlt(dc, dest.left, dest.top, dw, dh, under.dc.Get(), 0, 0, SRCCOPY);
+}
+
+} // namespace
 
 void DrawPictureRect(HDC dc, const RECT& dest, const ui::Bitmap& picture, const RECT& source, bool transparent)
 {
@@ -15,8 +67,7 @@ void DrawPictureRect(HDC dc, const RECT& dest, const ui::Bitmap& picture, const 
     ui::MemoryDC src(dc);
     ui::SelectObjectScope sel(src.Get(), picture.Handle());
     if (transparent) {
-        ::TransparentBlt(dc, dest.left, dest.top, dw, dh, src.Get(), source.left, source.top, sw, sh,
-                         kSkinTransparentColor);
+        DrawTransparentPart(dc, dest, src.Get(), source);
     } else if (dw == sw && dh == sh) {
         ::BitBlt(dc, dest.left, dest.top, dw, dh, src.Get(), source.left, source.top, SRCCOPY);
     } else {

@@ -8,6 +8,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace korvane {
 
@@ -41,6 +42,13 @@ ui::GdiFont CaptionFont()
     if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0))
         return ui::GdiFont(::CreateFontIndirectA(&ncm.lfCaptionFont));
     return ui::GdiFont(static_cast<HFONT>(nullptr));
+}
+
+bool IsDialogWindow(HWND hwnd)
+{
+    char name[16] = {};
+    ::GetClassNameA(hwnd, name, sizeof name);
+    return std::strcmp(name, "#32770") == 0;
 }
 
 // Hit codes the system gives to parts of a classic caption that the skinned
@@ -96,6 +104,7 @@ void TSkinWindow::SetSkin(bool on)
             return;   // set up at its first paint or show
         TakeMetrics();
         setUp_ = true;
+        active_ = ::GetActiveWindow() == h;
     }
     if (on == skinOn_)
         return;
@@ -523,10 +532,16 @@ void TSkinWindow::Dispatch(ui::Message& m)
                 // Set up now, as if it were visible.
                 TakeMetrics();
                 setUp_ = true;
+                active_ = ::GetActiveWindow() == h;
             }
             ApplyState();
         }
     }
+    // The active state is followed also while the frame is the system's.
+    if (m.Msg == WM_NCACTIVATE)
+        active_ = m.WParam != 0;
+    else if (m.Msg == WM_ACTIVATE)
+        active_ = LOWORD(m.WParam) != WA_INACTIVE;
     if (!engine_.InForce() || !skinOn_) {
         CallPrevious(m);
         return;
@@ -546,6 +561,16 @@ void TSkinWindow::Dispatch(ui::Message& m)
         break;
     case WM_CTLCOLORDLG:
         m.Result = reinterpret_cast<LRESULT>(engine_.BackgroundBrush());
+        return;
+    case WM_NCRBUTTONDOWN:
+        // The engine's system menu, at the mouse, unless a button is under it.
+        // Not passed on: the default handling would wait for the release and
+        // open the classic system menu.
+        if (m.WParam != HTCAPTION)
+            break;
+        if (HitElement() == shNone)
+            ShowSystemMenuAt(POINT{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)});
+        m.Result = 0;
         return;
     case WM_NCACTIVATE:
         // Tells the default handling not to paint the classic caption.
@@ -642,10 +667,6 @@ void TSkinWindow::Dispatch(ui::Message& m)
         break;
     case WM_NCLBUTTONUP:
         NcLeftUp();
-        break;
-    case WM_NCRBUTTONDOWN:
-        if (m.WParam == HTCAPTION && HitElement() == shNone)
-            ShowSystemMenuAt(POINT{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)});
         break;
     case ui::CM_TEXTCHANGED:
         PaintFrame();
@@ -931,11 +952,13 @@ TSkinWindowWnd::TSkinWindowWnd(HWND hwnd, TSkinEngine& engine, bool foundByHook)
         ui::Message m{msg, w, l, 0};
         if (msg == WM_NCDESTROY) {
             m.Result = subclass_->CallPrevious(msg, w, l);
-            HWND gone = hwnd_;
+            // The engine unskins a foreign window when it goes; nothing of
+            // this object is touched after it is deleted here.
             subclass_->WindowGone();
             hwnd_ = nullptr;
-            engine_.UnskinWindowHandle(gone);   // deletes this object
-            return m.Result;
+            const LRESULT result = m.Result;
+            delete this;
+            return result;
         }
         Dispatch(m);
         return m.Result;
@@ -1029,9 +1052,15 @@ bool TSkinWindowWnd::PreFilter(ui::Message& m)
 {
     switch (m.Msg) {
     case WM_SYSCOMMAND:
-        // Closing a dialog with the caption's close button acts as its Cancel.
-        if ((m.WParam & 0xFFF0) == SC_CLOSE)
-            ::PostMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        // Closing a dialog with the caption's close button acts as its Cancel,
+        // once: the default closing of a dialog cancels it as well, and the
+        // system's file dialog does not survive a second Cancel.
+        if ((m.WParam & 0xFFF0) == SC_CLOSE && IsDialogWindow(hwnd_)) {
+            ::PostMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(::GetDlgItem(hwnd_, IDCANCEL)));
+            m.Result = 0;
+            return false;
+        }
         return true;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:

@@ -1,0 +1,186 @@
+// The engine on framework test forms: placement, the caption shortened
+// before the buttons, the tag that keeps a control's own look, a progress
+// bar's filled share and the push button's click rules.
+#include "SkinTestSupport.h"
+
+#include "skin/SkinControls.h"
+#include "tests/ui/UiTestSupport.h"
+#include "ui/Error.h"
+#include "skin/SkinReader.h"
+
+#include <commctrl.h>
+
+using namespace korvane;
+using namespace skintest;
+
+namespace {
+
+// A test form with an engine of its own, reading the program's built-in
+// skin; `build` puts the controls on it before the engine is loaded.
+class SkinnedForm : public uitest::TestForm {
+public:
+    explicit SkinnedForm(const std::function<void(SkinnedForm&)>& build = {})
+        : uitest::TestForm("TSkinnedTestForm")
+    {
+        SetCaption("Skinned");
+        engine.SetActive(true);
+        engine.SetBuiltIn(true);
+        engine.SetSkinData(BuiltInSkinData());
+        if (build)
+            build(*this);
+    }
+    TSkinEngine& engine = MakeNamed<TSkinEngine>("SkinEngine1");
+    TSkinWindow& Frame() { return *engine.FindSkinWindow(Handle()); }
+};
+
+class SkinnedControls : public uitest::UiTest {
+protected:
+    SkinnedForm& MakeForm(const std::function<void(SkinnedForm&)>& build = {})
+    {
+        auto& form = ui::App().CreateForm<SkinnedForm>(build);
+        form.Show();
+        Settle();
+        return form;
+    }
+};
+
+bool SameArea(const uitest::Snapshot& a, const uitest::Snapshot& b, const RECT& r)
+{
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            if (a.At(x, y) != b.At(x, y))
+                return false;
+    return true;
+}
+
+} // namespace
+
+TEST_F(SkinnedControls, EngineBelongsOnAFormAndOnlyOnce)
+{
+    ui::Component plain;
+    try {
+        plain.Make<TSkinEngine>();
+        FAIL() << "an engine outside a form was made";
+    } catch (const ui::Error& e) {
+        EXPECT_STREQ(e.what(), "Must be placed on a Form");
+    }
+    SkinnedForm& form = MakeForm();
+    try {
+        form.Make<TSkinEngine>();
+        FAIL() << "a second engine was made";
+    } catch (const ui::Error& e) {
+        EXPECT_STREQ(e.what(), "One form can only catch one TSkinEngine!");
+    }
+    try {
+        form.engine.SetBuiltIn(false);
+        FAIL() << "BuiltIn changed at run time";
+    } catch (const ui::Error& e) {
+        EXPECT_STREQ(e.what(), "BuiltIn property only can be specified at design time!");
+    }
+    EXPECT_EQ(::SendMessageA(form.Handle(), WM_SKIN_QUERY, 0, 0), 1);
+}
+
+TEST_F(SkinnedControls, LongCaptionEndsInDotsBeforeTheButtons)
+{
+    SkinnedForm& form = MakeForm();
+    HWND h = form.Handle();
+    ::SetCursorPos(0, 0);
+    const RECT close = form.Frame().ButtonRect(shClose);
+    // The strip between the caption's space and the close button.
+    const RECT strip{close.left - (close.right - close.left) - 2, close.top, close.left, close.bottom};
+    form.SetCaption("");
+    Settle();
+    std::vector<COLORREF> empty;
+    for (int x = strip.left; x < strip.right; ++x)
+        empty.push_back(WindowPixel(h, x, (strip.top + strip.bottom) / 2));
+
+    const std::string longCaption(200, 'W');
+    form.SetCaption(longCaption);
+    Settle();
+    const std::string painted = form.Frame().PaintedCaption();
+    ASSERT_GT(painted.size(), 3u);
+    EXPECT_EQ(painted.substr(painted.size() - 3), "...");
+    EXPECT_EQ(longCaption.compare(0, painted.size() - 3, painted, 0, painted.size() - 3), 0);
+    for (int x = strip.left; x < strip.right; ++x)
+        EXPECT_EQ(WindowPixel(h, x, (strip.top + strip.bottom) / 2), empty[static_cast<size_t>(x - strip.left)])
+            << "caption text under the buttons at x = " << x;
+}
+
+TEST_F(SkinnedControls, SpeedButtonWithTheDisabledTagKeepsItsOwnLook)
+{
+    ui::SpeedButton* own = nullptr;
+    ui::SpeedButton* skinned = nullptr;
+    SkinnedForm& form = MakeForm([&](SkinnedForm& f) {
+        own = &f.MakeNamed<ui::SpeedButton>("sbtnOwn");
+        skinned = &f.MakeNamed<ui::SpeedButton>("sbtnSkinned");
+        own->SetTag(9999);
+        own->Place(&f, 10, 10, 70, 22);
+        skinned->Place(&f, 100, 10, 70, 22);
+        for (ui::SpeedButton* b : {own, skinned})
+            b->SetCaption("Play");
+    });
+    const RECT ownArea{10, 10, 80, 32}, skinnedArea{100, 10, 170, 32};
+    uitest::Snapshot on(form.Handle());
+    form.engine.SetActive(false);
+    Settle();
+    uitest::Snapshot off(form.Handle());
+    EXPECT_TRUE(SameArea(on, off, ownArea));
+    EXPECT_FALSE(SameArea(on, off, skinnedArea));
+
+    // Given the tag after skinning, a button shows its own look again.
+    form.engine.SetActive(true);
+    Settle();
+    skinned->SetTag(9999);
+    skinned->Invalidate();
+    Settle();
+    uitest::Snapshot tagged(form.Handle());
+    EXPECT_TRUE(SameArea(tagged, off, skinnedArea));
+}
+
+TEST_F(SkinnedControls, ProgressBarAtHalfFillsHalfItsWidth)
+{
+    ui::ProgressBar* bar = nullptr;
+    SkinnedForm& form = MakeForm([&](SkinnedForm& f) {
+        bar = &f.MakeNamed<ui::ProgressBar>("pgbTest");
+        bar->Place(&f, 20, 20, 270, 17);
+        bar->SetRange(0, 100);
+        bar->SetPosition(50);
+    });
+    uitest::Snapshot shot(bar->Handle());
+    ASSERT_EQ(shot.Width(), 270);
+    const COLORREF background = form.engine.BackgroundColor();
+    const int y = shot.Height() / 2;
+    EXPECT_NE(shot.At(0, y), background);
+    EXPECT_NE(shot.At(134, y), background);
+    EXPECT_EQ(shot.At(135, y), background);
+    EXPECT_EQ(shot.At(269, y), background);
+}
+
+TEST_F(SkinnedControls, PushButtonClicksOnReleaseOverItAndOnSpace)
+{
+    ui::Button* button = nullptr;
+    int clicks = 0;
+    MakeForm([&](SkinnedForm& f) {
+        button = &f.MakeNamed<ui::Button>("btnTest");
+        button->Place(&f, 20, 20, 75, 25);
+        button->SetCaption("&OK");
+        button->OnClick = [&](ui::Component&) { ++clicks; };
+    });
+    HWND h = button->Handle();
+
+    uitest::MouseDown(h, 10, 10);
+    uitest::MouseUp(h, 10, 10);
+    EXPECT_EQ(clicks, 1);
+
+    // Pressed, then the mouse left the button before the release.
+    uitest::MouseDown(h, 10, 10);
+    button->Perform(ui::CM_MOUSELEAVE);
+    uitest::MouseUp(h, 10, 10);
+    EXPECT_EQ(clicks, 1);
+
+    button->SetFocus();
+    ::SendMessageA(h, WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_EQ(clicks, 1);
+    ::SendMessageA(h, WM_KEYUP, VK_SPACE, 0);
+    EXPECT_EQ(clicks, 2);
+}
