@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 using namespace korvane;
 using korvane::test::Bitmap24;
 using korvane::test::ContainerBytes;
@@ -24,6 +27,14 @@ std::vector<std::uint32_t> Strip(int parts, int w, int h)
 COLORREF Mark(int part, int x, int y)
 {
     return RGB(part, x, y);
+}
+
+std::string WinePath(std::string path)
+{
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return "Z:" + path;
 }
 
 } // namespace
@@ -101,4 +112,39 @@ TEST(SkinBitmap, ScrollAndTabPicturesArePreparedAtEveryRead)
     EXPECT_TRUE(scroll.Slider(SkinTurn::Right).Empty());
     EXPECT_TRUE(tabs.Tab(2, SkinTurn::Left).Empty());
     EXPECT_TRUE(tabs.Bar(SkinTurn::Stored).Empty());
+}
+
+TEST(BuiltInSkin, TheProgramCarriesItAndItReachesGdi)
+{
+    std::ifstream file(WinePath(KORVANE_SKIN_FILE), std::ios::binary);
+    const std::vector<unsigned char> committed{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    ASSERT_FALSE(committed.empty());
+    const HMODULE program = LoadLibraryExA(WinePath(KORVANE_DIST_DIR "/Korvane.exe").c_str(), nullptr,
+                                           LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(program);
+    const std::span<const unsigned char> carried = BuiltInSkinData(program);
+    EXPECT_TRUE(std::equal(carried.begin(), carried.end(), committed.begin(), committed.end()));
+    FreeLibrary(program);
+
+    // Read from memory, from this executable's copy of the resource.
+    TSkinReader reader;
+    ASSERT_TRUE(ReadBuiltInSkin(reader));
+    ASSERT_TRUE(reader.Ready());
+    EXPECT_EQ(reader.Entries().size(), 47u);
+    EXPECT_EQ(reader.GetSkinInt("TitleBarButtonTopInt"), 5);
+
+    ui::Bitmap whole, close;
+    ASSERT_TRUE(GetSkinBitmap(reader, "TitleBarButtonImage", whole));
+    ASSERT_TRUE(GetSkinBitmapPart(reader, "TitleBarButtonImage", close, 16, 18));
+    ASSERT_EQ(close.Width(), 15);
+    ASSERT_EQ(close.Height(), 13);
+    for (auto [x, y] : {std::pair{0, 0}, {7, 6}, {14, 12}, {3, 9}})
+        EXPECT_EQ(close.Pixel(x, y), whole.Pixel(225 + x, y)) << x << "," << y;
+
+    // The menu check mark, on white, which the menus take as transparent.
+    ui::Bitmap check;
+    check.LoadFromResource("SKIN_MENU_CHECKED");
+    EXPECT_EQ(check.Width(), 16);
+    EXPECT_EQ(check.Height(), 16);
+    EXPECT_EQ(check.TransparentColor(), RGB(255, 255, 255));
 }
