@@ -70,8 +70,8 @@ SkinImage ImageOf(const ui::Bitmap& bitmap)
         return SkinImage();
     SkinImage image(bitmap.Width(), bitmap.Height());
     BITMAPINFO bi = TopDown32(image.width, image.height);
-    ui::WindowDC screen(nullptr);
-    if (::GetDIBits(screen.Get(), bitmap.Handle(), 0, static_cast<UINT>(image.height), image.pixels.data(), &bi,
+    ui::MemoryDC dc;
+    if (::GetDIBits(dc.Get(), bitmap.Handle(), 0, static_cast<UINT>(image.height), image.pixels.data(), &bi,
                     DIB_RGB_COLORS) != image.height)
         throw ui::Error("Cannot read the picture's pixels");
     for (std::uint32_t& p : image.pixels)
