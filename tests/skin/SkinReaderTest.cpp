@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 using namespace korvane;
 using korvane::test::Bitmap24;
@@ -190,7 +191,9 @@ TEST(SkinReader, EveryTruncationReadsSafely)
 TEST(SkinReader, ReadsFilesAndAMissingFileOnlyClearsReady)
 {
     const std::filesystem::path dir = std::filesystem::temp_directory_path();
-    const std::string path = (dir / "korvane-skin-reader-test.kvskin").string();
+    // Unique: other checkouts on the machine run this test too.
+    const std::string path =
+        (dir / ("korvane-skin-reader-" + std::to_string(std::random_device{}()) + ".kvskin")).string();
     {
         const std::vector<unsigned char> bytes = Sample().Bytes();
         std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
