@@ -8,7 +8,7 @@
 #include "preview/FilterGraph.h"
 #include "preview/VideoWindow.h"
 #include "skin/SkinEngine.h"
-#include "skin/SkinReader.h"
+#include "skin/SkinBitmap.h"
 #include "split/ConverterProcess.h"
 #include "split/JobTiming.h"
 #include "split/ProgressParser.h"

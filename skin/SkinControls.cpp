@@ -2,7 +2,7 @@
 
 #include "skin/SkinDraw.h"
 #include "skin/SkinHooks.h"
-#include "skin/SkinReader.h"
+#include "skin/SkinBitmap.h"
 #include "skin/SkinWindow.h"
 #include "ui/Application.h"
 #include "ui/ValueListEditor.h"
@@ -189,29 +189,7 @@ void PaintButtonFace(TSkinEngine& engine, HDC dc, const RECT& client, const Butt
     }
 }
 
-// Prepared pictures of the engine-drawn scroll bars.
-struct ScrollPictures {
-    ui::Bitmap Arrows[6];      // as stored: the horizontal bar's buttons
-    ui::Bitmap ArrowsV[6];     // turned left: the vertical bar's
-    ui::Bitmap Slider;         // horizontal thumb
-    ui::Bitmap SliderV;        // turned right: vertical thumb
-};
-
-void PrepareScrollPictures(TSkinEngine& engine, ScrollPictures& pictures)
-{
-    for (int i = 0; i < 6; ++i) {
-        if (engine.GetSkinBitmap("ScrollBarButtonImage", pictures.Arrows[i], i + 1, 6)) {
-            pictures.ArrowsV[i].Assign(pictures.Arrows[i]);
-            RotateBitmapLeft(pictures.ArrowsV[i]);
-        }
-    }
-    if (engine.GetSkinBitmap("ScrollBarSliderImage", pictures.Slider)) {
-        pictures.SliderV.Assign(pictures.Slider);
-        RotateBitmapRight(pictures.SliderV);
-    }
-}
-
-void PaintScrollBar(TSkinEngine& engine, HDC dc, HWND hwnd, LONG object, const RECT& window, const ScrollPictures& pictures)
+void PaintScrollBar(TSkinEngine& engine, HDC dc, HWND hwnd, LONG object, const RECT& window)
 {
     SCROLLBARINFO info{};
     info.cbSize = sizeof info;
@@ -223,25 +201,30 @@ void PaintScrollBar(TSkinEngine& engine, HDC dc, HWND hwnd, LONG object, const R
         return;
     const bool vertical = object == OBJID_VSCROLL;
     FillSolid(dc, bar, engine.SkinColor("ScrollBarBackgroundColor", RGB(0xF4, 0xF0, 0xEF)));
-    const int button = info.dxyLineButton;
+    // A disabled bar reports no button size: the arrows keep their usual one.
+    const int length = vertical ? bar.bottom - bar.top : bar.right - bar.left;
+    int button = info.dxyLineButton;
+    if (button <= 0)
+        button = std::min(::GetSystemMetrics(vertical ? SM_CYVSCROLL : SM_CXHSCROLL), length / 2);
     const bool disabled = (info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE) != 0;
     // Parts 1-3: towards the start (left, up), 4-6: towards the end; normal, hover, pressed.
-    const int startPart = (info.rgstate[2] & STATE_SYSTEM_PRESSED) ? 2 : 0;
-    const int endPart = (info.rgstate[4] & STATE_SYSTEM_PRESSED) ? 5 : 3;
+    const TSkinScrollBtnRes& pictures = engine.ScrollButtons();
+    const int startPart = (info.rgstate[2] & STATE_SYSTEM_PRESSED) ? 3 : 1;
+    const int endPart = (info.rgstate[4] & STATE_SYSTEM_PRESSED) ? 6 : 4;
     RECT first = bar, last = bar;
     if (vertical) {
         first.bottom = first.top + button;
         last.top = last.bottom - button;
         // Turned left, the end-pointing part points up, the start-pointing one down.
-        const ui::Bitmap& up = pictures.ArrowsV[endPart];
-        const ui::Bitmap& down = pictures.ArrowsV[startPart];
+        const ui::Bitmap& up = pictures.Button(endPart, SkinTurn::Left);
+        const ui::Bitmap& down = pictures.Button(startPart, SkinTurn::Left);
         DrawPictureRect(dc, first, up, RECT{0, 0, up.Width(), up.Height()}, false);
         DrawPictureRect(dc, last, down, RECT{0, 0, down.Width(), down.Height()}, false);
     } else {
         first.right = first.left + button;
         last.left = last.right - button;
-        const ui::Bitmap& left = pictures.Arrows[startPart];
-        const ui::Bitmap& right = pictures.Arrows[endPart];
+        const ui::Bitmap& left = pictures.Button(startPart, SkinTurn::Stored);
+        const ui::Bitmap& right = pictures.Button(endPart, SkinTurn::Stored);
         DrawPictureRect(dc, first, left, RECT{0, 0, left.Width(), left.Height()}, false);
         DrawPictureRect(dc, last, right, RECT{0, 0, right.Width(), right.Height()}, false);
     }
@@ -251,16 +234,16 @@ void PaintScrollBar(TSkinEngine& engine, HDC dc, HWND hwnd, LONG object, const R
     if (vertical) {
         thumb.top = bar.top + info.xyThumbTop;
         thumb.bottom = bar.top + info.xyThumbBottom;
-        DrawThreeSlicesVertical(dc, thumb, pictures.SliderV, false);
+        DrawThreeSlicesVertical(dc, thumb, pictures.Slider(SkinTurn::Right), false);
     } else {
         thumb.left = bar.left + info.xyThumbTop;
         thumb.right = bar.left + info.xyThumbBottom;
-        DrawThreeSlices(dc, thumb, pictures.Slider, false);
+        DrawThreeSlices(dc, thumb, pictures.Slider(SkinTurn::Stored), false);
     }
 }
 
 // Border of a bordered control, and its scroll bars when the engine draws them.
-void PaintControlNonClient(TSkinEngine& engine, HWND hwnd, bool border, const ScrollPictures* scroll)
+void PaintControlNonClient(TSkinEngine& engine, HWND hwnd, bool border, bool scroll)
 {
     if (!hwnd || !::IsWindowVisible(hwnd))
         return;
@@ -282,14 +265,14 @@ void PaintControlNonClient(TSkinEngine& engine, HWND hwnd, bool border, const Sc
         FillSolid(b, all, engine.SkinColor("ControlBackgroundColor", RGB(255, 255, 255)));
         if (border)
             FrameSolid(b, all, engine.SkinColor("ControlBorderColor", RGB(0x7B, 0x7B, 0x7B)));
-        if (scroll) {
-            PaintScrollBar(engine, b, hwnd, OBJID_VSCROLL, window, *scroll);
-            PaintScrollBar(engine, b, hwnd, OBJID_HSCROLL, window, *scroll);
-        }
+        const LONG style = ::GetWindowLongA(hwnd, GWL_STYLE);
+        if (scroll && (style & WS_VSCROLL))
+            PaintScrollBar(engine, b, hwnd, OBJID_VSCROLL, window);
+        if (scroll && (style & WS_HSCROLL))
+            PaintScrollBar(engine, b, hwnd, OBJID_HSCROLL, window);
         ::ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
         if (!scroll) {
             // The system's scroll bars stay: only the border is ours.
-            const LONG style = ::GetWindowLongA(hwnd, GWL_STYLE);
             for (LONG object : {static_cast<LONG>(OBJID_VSCROLL), static_cast<LONG>(OBJID_HSCROLL)}) {
                 if (!(style & (object == OBJID_VSCROLL ? WS_VSCROLL : WS_HSCROLL)))
                     continue;
@@ -588,8 +571,10 @@ void TSkinButton::PaintTo(HDC dc)
     face.Enabled = control_.Enabled();
     face.Caption = control_.Caption();
     face.Font = control_.FontHandle();
-    face.TextColor = ui::ColorToRGB(control_.GetFont().Color);
     face.Glyphs = dynamic_cast<const ui::BitBtn*>(&control_);
+    // A bitmap button writes in its font's colour, a push button in the
+    // system's button text colour, as they do unskinned.
+    face.TextColor = face.Glyphs ? ui::ColorToRGB(control_.GetFont().Color) : ::GetSysColor(COLOR_BTNTEXT);
     PaintButtonFace(Engine(), dc, client, face);
 }
 
@@ -813,11 +798,7 @@ void TSkinBorderWinControl::Paint()
 
 void TSkinBorderWinControl::PaintNonClient()
 {
-    ScrollPictures pictures;
-    const bool scroll = DrawsScrollBars();
-    if (scroll)
-        PrepareScrollPictures(Engine(), pictures);
-    PaintControlNonClient(Engine(), Handle(), HasBorder(), scroll ? &pictures : nullptr);
+    PaintControlNonClient(Engine(), Handle(), HasBorder(), DrawsScrollBars());
 }
 
 bool TSkinScrollWinControl::DrawsScrollBars() const
@@ -1031,6 +1012,21 @@ void TSkinTrackBar::PaintTo(HDC dc)
     const bool vertical = (style & TBS_VERT) != 0;
     RECT channel{};
     ::SendMessageA(h, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+    RECT thumb{};
+    ::SendMessageA(h, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+    // Across the bar the channel runs through the thumb's middle: some
+    // systems report a channel below a short fixed-length thumb.
+    if (!(style & TBS_NOTHUMB) && thumb.bottom > thumb.top) {
+        if (vertical) {
+            const int w = channel.bottom - channel.top;
+            channel.top = (thumb.left + thumb.right) / 2 - w / 2;
+            channel.bottom = channel.top + w;
+        } else {
+            const int hgt = channel.bottom - channel.top;
+            channel.top = (thumb.top + thumb.bottom) / 2 - hgt / 2;
+            channel.bottom = channel.top + hgt;
+        }
+    }
     if (vertical) {
         // The channel rectangle comes as if the bar were horizontal.
         RECT turned{channel.top, channel.left, channel.bottom, channel.right};
@@ -1044,8 +1040,6 @@ void TSkinTrackBar::PaintTo(HDC dc)
         channel.bottom = channel.top + ph;
         DrawThreeSlices(dc, channel, bar_, false);
     }
-    RECT thumb{};
-    ::SendMessageA(h, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
     if (!(style & TBS_NOTHUMB)) {
         if (const ui::Bitmap* slider = Engine().Picture(vertical ? "TrackBarSliderVImage" : "TrackBarSliderImage"))
             DrawPictureRect(dc, thumb, *slider, RECT{0, 0, slider->Width(), slider->Height()}, true);

@@ -1,5 +1,6 @@
 #include "skin/SkinEngine.h"
 
+#include "skin/SkinBitmap.h"
 #include "skin/SkinControls.h"
 #include "skin/SkinDraw.h"
 #include "skin/SkinReader.h"
@@ -64,7 +65,11 @@ ui::GdiFont MenuFont(bool bold)
 
 } // namespace
 
-TSkinEngine::TSkinEngine(ui::Component* owner) : ui::Component(owner), reader_(std::make_unique<TSkinReader>())
+TSkinEngine::TSkinEngine(ui::Component* owner)
+    : ui::Component(owner),
+      reader_(std::make_unique<TSkinReader>()),
+      scrollRes_(std::make_unique<TSkinScrollBtnRes>(*reader_)),
+      tabRes_(std::make_unique<TSkinTabRes>(*reader_))
 {
     auto* form = dynamic_cast<ui::Form*>(owner);
     if (!form)
@@ -78,6 +83,13 @@ TSkinEngine::TSkinEngine(ui::Component* owner) : ui::Component(owner), reader_(s
     sysMenuItems_.push_back(SkinMenuItem{"-", "", false, false});
     sysMenuItems_.push_back(SkinMenuItem{"&Close", "", false, false});
     BuildSystemMenu();
+    ui::Bitmap check;
+    try {
+        check.LoadFromResource("SKIN_MENU_CHECKED");
+        checkImages_.Add(check, RGB(255, 255, 255));
+    } catch (...) {
+        // A module without the check mark draws the system's.
+    }
     reader_->OnLoaded = [this] { SkinApplied(); };
     cbtHandler_ = ui::App().AddCbtHandler([this](int code, WPARAM w, LPARAM l) { return CbtHook(code, w, l); });
 }
@@ -179,21 +191,19 @@ void TSkinEngine::SetSkinAllForms(bool skin)
     }
 }
 
-void TSkinEngine::SetSkinData(std::vector<std::uint8_t> data)
+void TSkinEngine::SetSkinData(std::span<const unsigned char> data)
 {
-    skinData_ = std::move(data);
-    if (skinData_.empty())
+    if (data.empty())
         return;
-    // The stored path of the design machine stays the skin file's name.
+    // Read from memory; the stored path of the design machine stays the
+    // skin file's name.
     const std::string remembered = skinFile_;
     try {
-        reader_->ReadSkinData(skinData_.data(), skinData_.size());
+        reader_->ReadSkinData(data);
     } catch (...) {
         // A damaged built-in skin leaves the program with the system look.
     }
     skinFile_ = remembered;
-    skinData_.clear();
-    skinData_.shrink_to_fit();
 }
 
 void TSkinEngine::Loaded()
@@ -226,8 +236,8 @@ const ui::Bitmap* TSkinEngine::Picture(const std::string& name, int index, int c
 
 bool TSkinEngine::GetSkinBitmap(const std::string& name, ui::Bitmap& target, int index, int count)
 {
-    const bool found = index != 0 && count != 0 ? reader_->GetSkinBitmapPart(name, target, index, count)
-                                                : reader_->GetSkinBitmap(name, target);
+    const bool found = index != 0 && count != 0 ? ::korvane::GetSkinBitmapPart(*reader_, name, target, index, count)
+                                                : ::korvane::GetSkinBitmap(*reader_, name, target);
     if (found)
         target.SetTransparentColor(kSkinTransparentColor);
     return found;
@@ -295,6 +305,8 @@ void TSkinEngine::TakeMetrics()
 void TSkinEngine::SkinApplied()
 {
     TakeMetrics();
+    scrollRes_->Reload();
+    tabRes_->Reload();
     const std::vector<TSkinWindow*> windows = windows_;
     for (TSkinWindow* w : windows) {
         ui::Guard([&] {
@@ -535,8 +547,13 @@ bool TSkinEngine::DrawMenuItem(const DRAWITEMSTRUCT& item)
     }
     if (data.Checked) {
         // The engine's check mark, 4 pixels in and 3 down.
-        RECT mark{r.left + 4, r.top + 3, r.left + 20, r.top + 19};
-        ::DrawFrameControl(dc, &mark, DFC_MENU, DFCS_MENUCHECK);
+        if (checkImages_.Count() > 0) {
+            ui::Canvas canvas(dc);
+            checkImages_.Draw(canvas, r.left + 4, r.top + 3, 0);
+        } else {
+            RECT mark{r.left + 4, r.top + 3, r.left + 20, r.top + 19};
+            ::DrawFrameControl(dc, &mark, DFC_MENU, DFCS_MENUCHECK);
+        }
     }
     if (!menuFont_)
         menuFont_ = MenuFont(false);

@@ -32,6 +32,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -39,6 +40,8 @@
 namespace korvane {
 
 class TSkinReader;
+class TSkinScrollBtnRes;
+class TSkinTabRes;
 class TSkinWindow;
 
 // Private messages of the engine, answered by every skinned window and skin object.
@@ -100,8 +103,9 @@ public:
     std::vector<TSkinCollectionItem> AdditionalBuiltInSkins;
     ui::NotifyEvent OnSkinChanged;
 
-    // The built-in skin as stored with the form; read at the Loaded step.
-    void SetSkinData(std::vector<std::uint8_t> data);
+    // The built-in skin as stored with the form: read from memory at once
+    // (a damaged one leaves the system look); SkinFile keeps its stored path.
+    void SetSkinData(std::span<const unsigned char> data);
     void Loaded() override;
 
     // --- skin look-ups ------------------------------------------------------------------
@@ -119,6 +123,11 @@ public:
     COLORREF SkinColor(const std::string& name, COLORREF fallback) const;
     COLORREF BackgroundColor() const;
     TSkinReader& Reader() { return *reader_; }
+    // Pictures prepared once per skin: the scroll bars' and the tabs'.
+    const TSkinScrollBtnRes& ScrollButtons() const { return *scrollRes_; }
+    const TSkinTabRes& Tabs() const { return *tabRes_; }
+    // The menu check mark (16 x 16, white transparent).
+    const ui::ImageList& MenuCheckImages() const { return checkImages_; }
 
     // --- metrics, taken after each read --------------------------------------------------
     int TitleBarHeight() const { return titleBarHeight_; }
@@ -166,6 +175,9 @@ private:
     bool OwnMenuItem(ULONG_PTR data) const;
 
     std::unique_ptr<TSkinReader> reader_;
+    std::unique_ptr<TSkinScrollBtnRes> scrollRes_;
+    std::unique_ptr<TSkinTabRes> tabRes_;
+    ui::ImageList checkImages_{nullptr};
     bool active_ = false;
     bool loading_ = true;
     std::string skinFile_;
@@ -174,7 +186,6 @@ private:
     bool builtIn_ = false;
     bool skinDialogs_ = true;
     bool skinAllForms_ = true;
-    std::vector<std::uint8_t> skinData_;
 
     int titleBarHeight_ = 0;
     int borderWidth_ = 0;

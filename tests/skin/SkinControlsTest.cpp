@@ -6,7 +6,7 @@
 #include "skin/SkinControls.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/Error.h"
-#include "skin/SkinReader.h"
+#include "skin/SkinBitmap.h"
 
 #include <commctrl.h>
 
