@@ -95,11 +95,16 @@ int Startup(int rounds)
             with.push_back(StartOnce(true));
         }
     }
+    // The machine is shared: the fastest round shows the work itself, the
+    // median what a user meets on a busy machine.
     const double a = Median(with), b = Median(without);
+    const double aMin = *std::min_element(with.begin(), with.end());
+    const double bMin = *std::min_element(without.begin(), without.end());
     std::printf("start-up rounds      %d\n", rounds);
-    std::printf("with the skin        %.1f ms (median)\n", a * 1000);
-    std::printf("without the skin     %.1f ms (median)\n", b * 1000);
-    std::printf("ratio                %.2f (target at most 1.30)\n", b > 0 ? a / b : 0.0);
+    std::printf("with the skin        %.1f ms median, %.1f ms fastest\n", a * 1000, aMin * 1000);
+    std::printf("without the skin     %.1f ms median, %.1f ms fastest\n", b * 1000, bMin * 1000);
+    std::printf("ratio                %.2f median, %.2f fastest (target at most 1.30)\n", b > 0 ? a / b : 0.0,
+                bMin > 0 ? aMin / bMin : 0.0);
     return 0;
 }
 

@@ -308,7 +308,8 @@ void TSkinControl::ApplyState(bool on)
     on_ = on;
     hover_ = false;
     pressed_ = false;
-    if (HWND h = Handle())
+    // A hidden control paints its new look when it is shown.
+    if (HWND h = Handle(); h && ::IsWindowVisible(h))
         ::RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 }
 

@@ -109,6 +109,7 @@ void TSkinWindow::SetSkin(bool on)
     if (on == skinOn_)
         return;
     skinOn_ = on;
+    regionSize_ = SIZE{0, 0};
     SwitchControls(on);
     if (on)
         UpdateRegion();
@@ -170,11 +171,17 @@ void TSkinWindow::UpdateRegion()
         return;
     if (!skinOn_) {
         ::SetWindowRgn(h, nullptr, TRUE);
+        regionSize_ = SIZE{0, 0};
         return;
     }
     const RECT wr = WindowRectOf(h);
     const int W = wr.right - wr.left;
     const int H = wr.bottom - wr.top;
+    // Setting a region is costly (the display's shape changes): only when
+    // the size or the skin changed.
+    if (regionSize_.cx == W && regionSize_.cy == H)
+        return;
+    regionSize_ = SIZE{W, H};
     const int R = std::max(engine_.GetSkinInt("FormRoundCornerInt"), 0);
     const int E = std::max(engine_.GetSkinInt("FormBottomRoundCornerInt"), 0);
     // Upper half: rounded at the top, square at the bottom.
@@ -914,7 +921,8 @@ void TSkinWindowOwn::SwitchControls(bool on)
     SetClientSizeTo(clientWidth_, clientHeight_);
     if (!on)
         ::SetWindowRgn(h, nullptr, TRUE);
-    ::RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN);
+    if (::IsWindowVisible(h))
+        ::RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 bool TSkinWindowOwn::PreFilter(ui::Message& m)

@@ -132,6 +132,7 @@ protected:
     DWORD savedStyle_ = 0;
     std::vector<std::unique_ptr<TSkinControl>> objects_;
     std::string paintedCaption_;
+    SIZE regionSize_{0, 0};
 
 private:
     bool NcCalcSize(ui::Message& m);
