@@ -222,6 +222,12 @@ int Screens(const std::string& folder)
                             SaveWindow(box, folder + "\\message-box" + suffix);
                             ::PostMessageA(box, WM_COMMAND, IDOK, 0);
                         });
+        std::string chosen;
+        ModalProbe::Run([&] { system.BrowseForFolder(main.Handle(), "Select the output folder", chosen); },
+                        [&](HWND dialog) {
+                            SaveWindow(dialog, folder + "\\folder-browser" + suffix);
+                            ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+                        });
         ui::FileDialogRequest request;
         request.Owner = main.Handle();
         request.Filter = main.OpenFilter();

@@ -10,6 +10,8 @@
 
 #include <commctrl.h>
 
+#include <fstream>
+
 using namespace korvane;
 using namespace skintest;
 
@@ -183,4 +185,35 @@ TEST_F(SkinnedControls, PushButtonClicksOnReleaseOverItAndOnSpace)
     EXPECT_EQ(clicks, 1);
     ::SendMessageA(h, WM_KEYUP, VK_SPACE, 0);
     EXPECT_EQ(clicks, 2);
+}
+
+TEST_F(SkinnedControls, SkinFileIsLookedForByNameAndAppliedToTheWindows)
+{
+    SkinnedForm& form = MakeForm();
+    int changes = 0;
+    form.engine.OnSkinChanged = [&](ui::Component&) { ++changes; };
+    form.engine.SetSkinFile("C:\\nowhere\\missing.kvskin");
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(form.engine.SkinFile(), "");
+    EXPECT_TRUE(form.engine.Ready());
+
+    // A container beside the program is found by its name alone.
+    char exe[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string folder = exe;
+    folder.erase(folder.find_last_of('\\') + 1);
+    const std::string path = folder + "korvane-test-skin.kvskin";
+    const auto data = BuiltInSkinData();
+    {
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    }
+    form.engine.SetSkinFile("D:\\design\\korvane-test-skin.kvskin");
+    ::DeleteFileA(path.c_str());
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(form.engine.SkinFile(), path);
+    Settle();
+    EXPECT_EQ(::SendMessageA(form.Handle(), WM_SKIN_QUERY, 0, 0), 1);
+    EXPECT_TRUE(HasRoundedRegion(form.Handle()));
+    EXPECT_TRUE(::IsWindowVisible(form.Handle()));
 }
