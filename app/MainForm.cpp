@@ -411,8 +411,10 @@ void TMainForm::FormCloseQuery(ui::Form&, bool& canClose)
 
 void TMainForm::FormClose(ui::Form&, ui::CloseAction&)
 {
+    // Preferences that cannot be written are reported once, and the program
+    // still ends: the user must always be able to close it.
     if (korvane_.SettingForm)
-        korvane_.SettingForm->SavePreferences();
+        ui::Guard([this] { korvane_.SettingForm->SavePreferences(); });
 }
 
 // --- source intake ---------------------------------------------------------------------
