@@ -12,6 +12,7 @@
 #include "profiles/opSettingForm.h"
 #include "split/ClipPlan.h"
 #include "split/CommandLineLocale.h"
+#include "split/EngineReport.h"
 #include "split/Rounding.h"
 #include "ui/Application.h"
 #include "ui/Error.h"
@@ -957,6 +958,14 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
         arguments += " -c copy";
         if (!ExtractFileExt(ExtractFileName(source)).empty())
             extension = ExtractFileExt(ExtractFileName(source));
+    }
+    if (LeavesDvdStandardToSource(arguments)) {
+        // PAL or NTSC by the source's rate, which the engine reads.
+        SourceProbe rateProbe;
+        std::optional<double> rate;
+        if (rateProbe.Start(korvane_.EnginePath, source) && rateProbe.Finish(kProbeWaitMs))
+            rate = rateProbe.FrameRate();
+        arguments = WithDvdStandard(arguments, rate);
     }
 
     TSettingForm* settings = korvane_.SettingForm;

@@ -1,5 +1,7 @@
 #include "split/EngineReport.h"
 
+#include <string>
+
 namespace korvane {
 namespace {
 
@@ -53,6 +55,71 @@ std::optional<double> ReportedInputDuration(std::string_view engineOutput)
         }
     }
     return static_cast<double>(*hours * 3600 + *minutes * 60 + *seconds) + fraction;
+}
+
+std::optional<double> ReportedFrameRate(std::string_view engineOutput)
+{
+    std::size_t at = engineOutput.find("Input #0");
+    if (at == std::string_view::npos)
+        return std::nullopt;
+    at = engineOutput.find("Video: ", at);
+    if (at == std::string_view::npos)
+        return std::nullopt;
+    const std::size_t lineEnd = engineOutput.find('\n', at);
+    const std::string_view line = engineOutput.substr(at, lineEnd == std::string_view::npos ? lineEnd : lineEnd - at);
+    const std::size_t fps = line.find(" fps");
+    if (fps == std::string_view::npos)
+        return std::nullopt;
+    std::size_t start = fps;
+    while (start > 0 && (line[start - 1] == '.' || (line[start - 1] >= '0' && line[start - 1] <= '9')))
+        --start;
+    double value = 0, scale = 0;
+    for (std::size_t i = start; i < fps; ++i) {
+        if (line[i] == '.') {
+            scale = 0.1;
+        } else if (scale == 0) {
+            value = value * 10 + (line[i] - '0');
+        } else {
+            value += (line[i] - '0') * scale;
+            scale /= 10;
+        }
+    }
+    if (start == fps || value <= 0)
+        return std::nullopt;
+    return value;
+}
+
+namespace {
+
+constexpr std::string_view kSourceDvd = " -target dvd";
+
+std::size_t SourceDvdAt(std::string_view arguments)
+{
+    for (std::size_t at = arguments.find(kSourceDvd); at != std::string_view::npos;
+         at = arguments.find(kSourceDvd, at + 1)) {
+        const std::size_t end = at + kSourceDvd.size();
+        if (end == arguments.size() || arguments[end] == ' ')
+            return at;
+    }
+    return std::string_view::npos;
+}
+
+} // namespace
+
+bool LeavesDvdStandardToSource(std::string_view arguments)
+{
+    return SourceDvdAt(arguments) != std::string_view::npos;
+}
+
+std::string WithDvdStandard(std::string arguments, std::optional<double> framesPerSecond)
+{
+    const std::size_t at = SourceDvdAt(arguments);
+    if (at == std::string::npos)
+        return arguments;
+    auto near = [&](double rate) { return framesPerSecond && *framesPerSecond > rate - 0.5 && *framesPerSecond < rate + 0.5; };
+    const bool pal = near(25) || near(50);
+    arguments.replace(at, kSourceDvd.size(), pal ? " -target pal-dvd" : " -target ntsc-dvd");
+    return arguments;
 }
 
 } // namespace korvane

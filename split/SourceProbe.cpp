@@ -98,4 +98,11 @@ std::optional<double> SourceProbe::Seconds() const
     return ReportedInputDuration(output_);
 }
 
+std::optional<double> SourceProbe::FrameRate() const
+{
+    if (process_)
+        return std::nullopt;
+    return ReportedFrameRate(output_);
+}
+
 } // namespace korvane

@@ -34,6 +34,8 @@ public:
     // The source's length in seconds, once the engine has ended; nothing when
     // it could not tell.
     std::optional<double> Seconds() const;
+    // Frames a second of its first video stream, once the engine has ended.
+    std::optional<double> FrameRate() const;
 
 private:
     void Drain();

@@ -40,3 +40,35 @@ INSTANTIATE_TEST_SUITE_P(
 
 } // namespace
 } // namespace korvane
+
+namespace korvane {
+namespace {
+
+TEST(EngineReport, FrameRateOfTheFirstVideoStream)
+{
+    EXPECT_DOUBLE_EQ(*ReportedFrameRate("Input #0, mov, from 'a':\n    Stream #0:0(und): Audio: aac, 48000 Hz\n"
+                                        "    Stream #0:1(und): Video: h264 (High), yuv420p, 1280x720, 2 kb/s, "
+                                        "29.97 fps, 29.97 tbr, 30k tbn\n"),
+                     29.97);
+    EXPECT_DOUBLE_EQ(*ReportedFrameRate("Input #0, avi, from 'b':\n  Stream #0:0: Video: mpeg4, 640x360, 25 fps\n"),
+                     25.0);
+    EXPECT_FALSE(ReportedFrameRate("Input #0, mp3, from 'c':\n  Stream #0:0: Audio: mp3, 44100 Hz\n"));
+    EXPECT_FALSE(ReportedFrameRate("Input #0, avi, from 'd':\n  Stream #0:0: Video: mpeg4, 640x360, 25 tbr\n"));
+}
+
+TEST(EngineReport, DvdStandardFollowsTheSourcesRate)
+{
+    const std::string args = " -target dvd -b:v 5000k";
+    EXPECT_EQ(WithDvdStandard(args, 25.0), " -target pal-dvd -b:v 5000k");
+    EXPECT_EQ(WithDvdStandard(args, 50.0), " -target pal-dvd -b:v 5000k");
+    EXPECT_EQ(WithDvdStandard(args, 29.97), " -target ntsc-dvd -b:v 5000k");
+    EXPECT_EQ(WithDvdStandard(args, 23.976), " -target ntsc-dvd -b:v 5000k");
+    EXPECT_EQ(WithDvdStandard(args, std::nullopt), " -target ntsc-dvd -b:v 5000k");
+    // A standard the user chose is left alone.
+    EXPECT_FALSE(LeavesDvdStandardToSource(" -target pal-dvd"));
+    EXPECT_EQ(WithDvdStandard(" -target ntsc-dvd", 25.0), " -target ntsc-dvd");
+    EXPECT_TRUE(LeavesDvdStandardToSource(" -vcodec mpeg2video -target dvd"));
+}
+
+} // namespace
+} // namespace korvane
