@@ -80,6 +80,13 @@ TEST_F(UnicodeNames, ADroppedSourceSplitsIntoClipsNamedAfterIt)
         EXPECT_NEAR(VideoFrames(clip), 50, 1) << clip;
     }
     EXPECT_EQ(opened, std::vector<std::string>{videoDir + "\\"});
+    // Labels draw the letters, not the bytes of their UTF-8 taken as Latin ones.
+    ui::WindowDC screen(nullptr);
+    ui::Canvas canvas(screen.Get());
+    canvas.SetFont(main.labProcessing.GetFont());
+    SIZE letters{};
+    GetTextExtentPoint32W(screen.Get(), L"Лето", 4, &letters);
+    EXPECT_EQ(canvas.TextWidth("Лето"), letters.cx);
 
     // The preferences go back into the program folder of that name.
     main.Close();

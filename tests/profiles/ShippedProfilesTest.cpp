@@ -306,7 +306,7 @@ TEST_P(EachShippedProfile, MakesClipsOfRealSourcesWithItsDefaults)
         EXPECT_EQ(RunAndCapture(ConverterExe(), " -v error -i \"" + clip + "\" -f null -"), "") << clip;
         if (type == ".mp4" || type == ".mov")
             EXPECT_TRUE(IndexFirst(clip)) << clip;
-        Keep(clip, std::string(e.extension + 1) + "-" + shape.file + type);
+        Keep(clip, std::string(copy ? "source" : e.extension + 1) + "-" + ExtractFileName(clip));
     }
 }
 
