@@ -66,7 +66,8 @@ std::optional<double> ReportedFrameRate(std::string_view engineOutput)
     if (at == std::string_view::npos)
         return std::nullopt;
     const std::size_t lineEnd = engineOutput.find('\n', at);
-    const std::string_view line = engineOutput.substr(at, lineEnd == std::string_view::npos ? lineEnd : lineEnd - at);
+    const std::string_view line =
+        engineOutput.substr(at, lineEnd == std::string_view::npos ? lineEnd : lineEnd - at);
     const std::size_t fps = line.find(" fps");
     if (fps == std::string_view::npos)
         return std::nullopt;
@@ -116,7 +117,9 @@ std::string WithDvdStandard(std::string arguments, std::optional<double> framesP
     const std::size_t at = SourceDvdAt(arguments);
     if (at == std::string::npos)
         return arguments;
-    auto near = [&](double rate) { return framesPerSecond && *framesPerSecond > rate - 0.5 && *framesPerSecond < rate + 0.5; };
+    auto near = [&](double rate) {
+        return framesPerSecond && *framesPerSecond > rate - 0.5 && *framesPerSecond < rate + 0.5;
+    };
     const bool pal = near(25) || near(50);
     arguments.replace(at, kSourceDvd.size(), pal ? " -target pal-dvd" : " -target ntsc-dvd");
     return arguments;
