@@ -664,6 +664,11 @@ void TSkinWindow::Dispatch(ui::Message& m)
             if (HitElement() == shNone)
                 pressed_ = false;
             PaintFrame();
+            if (hover_ != shNone) {
+                // Told when the mouse leaves, so that the button's hover look goes with it.
+                TRACKMOUSEEVENT t{sizeof t, TME_LEAVE | TME_NONCLIENT, h, 0};
+                ::TrackMouseEvent(&t);
+            }
         } else if (hover_ != shNone) {
             PaintFrame();
         }
