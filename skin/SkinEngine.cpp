@@ -372,11 +372,6 @@ void TSkinEngine::WindowGone(TSkinWindow* window)
     windows_.erase(std::remove(windows_.begin(), windows_.end(), window), windows_.end());
 }
 
-void TSkinEngine::Notification(ui::Component* component, ui::Operation operation)
-{
-    ui::Component::Notification(component, operation);
-}
-
 void TSkinEngine::SkinProgramForms()
 {
     if (!InForce())

@@ -163,8 +163,6 @@ public:
     // Called when a skinned window object goes (it leaves the list).
     void WindowGone(TSkinWindow* window);
 
-    void Notification(ui::Component* component, ui::Operation operation) override;
-
 private:
     void RenameSysMenuItem(int index, std::string caption);
     void BuildSystemMenu();
