@@ -164,10 +164,14 @@ void TSkinWindow::SetClientSizeTo(int width, int height)
     ::SetWindowPos(h, nullptr, 0, 0, newWidth, newHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TSkinWindow::UpdateRegion()
+void TSkinWindow::UpdateRegion(bool showing)
 {
     HWND h = Handle();
     if (!h || !HasRegion())
+        return;
+    // A hidden window gets its region when it is shown (a region costs the
+    // display some work, and most of the program's windows start hidden).
+    if (skinOn_ && !showing && !::IsWindowVisible(h))
         return;
     if (!skinOn_) {
         ::SetWindowRgn(h, nullptr, TRUE);
@@ -562,6 +566,10 @@ void TSkinWindow::Dispatch(ui::Message& m)
     case WM_NCLBUTTONDOWN:
         NcLeftDown(m);
         break;
+    case WM_SHOWWINDOW:
+        if (m.WParam)
+            UpdateRegion(true);
+        break;
     case WM_NCLBUTTONDBLCLK:
         if (NcLeftDouble(m))
             return;
@@ -687,6 +695,11 @@ void TSkinWindow::Dispatch(ui::Message& m)
         if (m.WParam != SIZE_MINIMIZED)
             UpdateRegion();
         PaintFrame();
+        break;
+    case WM_WINDOWPOSCHANGED:
+        // Shown without a show message (a position change that shows it).
+        if (reinterpret_cast<const WINDOWPOS*>(m.LParam)->flags & SWP_SHOWWINDOW)
+            UpdateRegion();
         break;
     case WM_SKIN_QUERY:
         m.Result = 1;

@@ -79,8 +79,9 @@ public:
 
     // Paints the frame now (skin on only).
     void PaintFrame();
-    // Builds the rounded window region for the current size.
-    void UpdateRegion();
+    // Builds the rounded window region for the current size; a hidden
+    // window gets it when it is being shown.
+    void UpdateRegion(bool showing = false);
 
     // --- the frame's questions (overridden per kind of window) -------------------------
     virtual HWND Handle() const = 0;
