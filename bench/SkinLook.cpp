@@ -153,11 +153,12 @@ bool SaveWindow(HWND hwnd, const std::string& path)
 struct ModalProbe {
     static inline std::function<void(HWND)> inside;
     static inline bool done = false;
+    static inline std::string windowClass = "#32770";
     static BOOL CALLBACK FindDialog(HWND hwnd, LPARAM found)
     {
         char cls[64] = {};
         ::GetClassNameA(hwnd, cls, sizeof cls);
-        if (std::string(cls) == "#32770" && ::IsWindowVisible(hwnd)) {
+        if (cls == windowClass && ::IsWindowVisible(hwnd)) {
             *reinterpret_cast<HWND*>(found) = hwnd;
             return FALSE;
         }
@@ -173,9 +174,11 @@ struct ModalProbe {
         ::KillTimer(nullptr, id);
         inside(dialog);
     }
-    static void Run(const std::function<void()>& action, std::function<void(HWND)> whileOpen)
+    static void Run(const std::function<void()>& action, std::function<void(HWND)> whileOpen,
+                    const char* cls = "#32770")
     {
         inside = std::move(whileOpen);
+        windowClass = cls;
         done = false;
         const UINT_PTR id = ::SetTimer(nullptr, 0, 300, &Tick);
         action();
@@ -200,6 +203,23 @@ int Screens(const std::string& folder)
         Settle();
         const std::string suffix = skinned ? "-skinned.bmp" : "-plain.bmp";
         SaveWindow(main.Handle(), folder + "\\main" + suffix);
+        if (skinned) {
+            // The engine's system menu, opened with a right click on the caption.
+            RECT r{};
+            ::GetWindowRect(main.Handle(), &r);
+            const POINT at{r.left + 300, r.top + 10};
+            ::SetCursorPos(at.x, at.y);
+            ModalProbe::Run([&] { ::SendMessageA(main.Handle(), WM_NCRBUTTONDOWN, HTCAPTION, MAKELPARAM(at.x, at.y)); },
+                            [&](HWND menu) {
+                                ::SendMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+                                Settle();
+                                RECT m{};
+                                ::GetWindowRect(menu, &m);
+                                SaveWindow(menu, folder + "\\system-menu-skinned.bmp");
+                                ::EndMenu();
+                            },
+                            "#32768");
+        }
         auto shoot = [&](ui::Form& form, const char* name, const std::function<void()>& show) {
             show();
             Settle();

@@ -12,6 +12,10 @@ rm -rf "$OUT" && mkdir -p "$OUT"
 wine "$ROOT/build/win/bench/skin_look.exe" screens "$(winepath -w "$OUT")" >/dev/null 2>&1 </dev/null
 for skinned in "$OUT"/*-skinned.bmp; do
   name=$(basename "$skinned" -skinned.bmp)
+  if [[ ! -f $OUT/$name-plain.bmp ]]; then
+    convert "$skinned" "$OUT/$name.png" && rm -f "$skinned" && echo "$OUT/$name.png"
+    continue
+  fi
   montage "$skinned" "$OUT/$name-plain.bmp" -tile 2x1 -geometry +8+8 -background '#808080' "$OUT/$name.png"
   rm -f "$skinned" "$OUT/$name-plain.bmp"
   echo "$OUT/$name.png"
