@@ -125,11 +125,6 @@ void Timer::Fire()
 
 PopupMenu::PopupMenu(Component* owner) : Component(owner) {}
 
-PopupMenu::~PopupMenu()
-{
-    SetPopupComponent(nullptr);
-}
-
 MenuItem& PopupMenu::Add(std::string caption, NotifyEvent onClick)
 {
     items_.push_back(std::make_unique<MenuItem>(std::move(caption)));
@@ -137,12 +132,10 @@ MenuItem& PopupMenu::Add(std::string caption, NotifyEvent onClick)
     return *items_.back();
 }
 
+// The removal link may also be the control's own on this menu (its
+// PopupMenu): it is never cut here, only added.
 void PopupMenu::SetPopupComponent(Control* control)
 {
-    if (control == popupComponent_)
-        return;
-    if (popupComponent_)
-        popupComponent_->RemoveFreeNotification(this);
     popupComponent_ = control;
     if (control)
         control->FreeNotification(this);

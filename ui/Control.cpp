@@ -115,12 +115,11 @@ void Control::ApplyConstraints(int& width, int& height)
         height = minHeight;
 }
 
+// The removal link is shared with the menu's own on this control (it
+// remembers the control it was shown for), so it is never cut here; it goes
+// with either of the two.
 void Control::SetPopupMenu(ui::PopupMenu* menu)
 {
-    if (menu == popupMenu_)
-        return;
-    if (popupMenu_)
-        popupMenu_->RemoveFreeNotification(this);
     popupMenu_ = menu;
     if (menu)
         menu->FreeNotification(this);

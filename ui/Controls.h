@@ -594,7 +594,6 @@ private:
 class PopupMenu : public Component {
 public:
     explicit PopupMenu(Component* owner);
-    ~PopupMenu() override;
     const char* ClassName() const override { return "TPopupMenu"; }
 
     MenuItem& Add(std::string caption, NotifyEvent onClick = {});
