@@ -1,11 +1,6 @@
 #include "PreviewMedia.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
-
-#include "preview/ComPtr.h"
-#include "preview/FilterList.h"
 
 namespace korvane::test {
 
@@ -47,25 +42,6 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
         PumpPending();
     }
     return true;
-}
-
-bool SoundServerRunning()
-{
-    const char* v = std::getenv("KORVANE_SOUND_SERVER");
-    return v && std::strcmp(v, "1") == 0;
-}
-
-bool HasAudioRenderer(IFilterGraph* graph)
-{
-    if (!graph)
-        return false;
-    TFilterList filters(graph);
-    for (std::size_t i = 0; i < filters.Count(); ++i) {
-        ComPtr<IBasicAudio> audio;
-        if (SUCCEEDED(filters.Items(i)->QueryInterface(IID_IBasicAudio, audio.PutVoid())) && audio)
-            return true;
-    }
-    return false;
 }
 
 } // namespace korvane::test

@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "tests/preview/AudioRenderer.h"
+
 namespace korvane::test {
 
 // Wine maps the Linux root to Z:.
@@ -17,24 +19,6 @@ std::wstring SampleAvi();
 // Pumps the thread's messages until done() or the time is up; returns done().
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 void PumpPending();
-
-// The test run has a sound server for Wine's audio driver (scripts/test.sh
-// says so in KORVANE_SOUND_SERVER): DirectShow then renders sound as well.
-bool SoundServerRunning();
-// Some filter of the graph plays sound.
-bool HasAudioRenderer(IFilterGraph* graph);
-
-// For tests whose point needs sound in the graph, as on a user's machine:
-// without a sound server that is a marked gap of the bench; with one, a
-// graph without an audio renderer is a failure.
-#define KORVANE_REQUIRE_AUDIO_RENDERER(graph)                                                              \
-    do {                                                                                                  \
-        if (!::korvane::test::HasAudioRenderer(graph)) {                                                  \
-            if (::korvane::test::SoundServerRunning())                                                    \
-                FAIL() << "a sound server runs, yet the graph has no audio renderer";                     \
-            GTEST_SKIP() << "no sound server on this bench: DirectShow renders picture only";             \
-        }                                                                                                 \
-    } while (0)
 
 class ComApartment {
 public:
