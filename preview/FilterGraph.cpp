@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <utility>
 #include <exception>
+#include <utility>
 
 #include "preview/CheckResult.h"
 #include "ui/Application.h"

@@ -92,14 +92,15 @@ korvane_sound_up() {
 }
 
 korvane_sound_down() {
+  # Called from traps of scripts under `set -e`: nothing here may fail them.
   if [[ -n ${KORVANE_SOUND_PID:-} ]]; then
-    kill "$KORVANE_SOUND_PID" 2>/dev/null
-    wait "$KORVANE_SOUND_PID" 2>/dev/null
+    kill "$KORVANE_SOUND_PID" 2>/dev/null || true
+    wait "$KORVANE_SOUND_PID" 2>/dev/null || true
     KORVANE_SOUND_PID=
   fi
   if [[ -n ${KORVANE_SOUND_WATCH_PID:-} ]]; then
-    kill "$KORVANE_SOUND_WATCH_PID" 2>/dev/null
-    wait "$KORVANE_SOUND_WATCH_PID" 2>/dev/null
+    kill "$KORVANE_SOUND_WATCH_PID" 2>/dev/null || true
+    wait "$KORVANE_SOUND_WATCH_PID" 2>/dev/null || true
     KORVANE_SOUND_WATCH_PID=
   fi
   true

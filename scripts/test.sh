@@ -24,7 +24,11 @@ trap cleanup EXIT
 # renderer; the tests' own, with a null sink, never the user's speakers. A
 # server that cannot be had leaves the preview tests without sound, nothing more.
 korvane_sound_up private || true
-echo "sound server: $([[ ${KORVANE_SOUND_SERVER:-0} == 1 ]] && echo "${PULSE_SERVER:-the user's}" || echo none)"
+if [[ ${KORVANE_SOUND_SERVER:-0} == 1 ]]; then
+  echo "sound server: ${PULSE_SERVER:-that of the desktop}"
+else
+  echo "sound server: none (the tests that need sound skip)"
+fi
 # One warm wineserver and one idle Wine process for the whole phase, so that
 # each test starts in milliseconds instead of booting Wine's helpers again.
 wineserver -p
