@@ -63,13 +63,32 @@ ui::GdiFont MenuFont(bool bold)
     return ui::GdiFont(::CreateFontIndirectA(&ncm.lfMenuFont));
 }
 
+// The menus of skinned forms, drawn as the engine draws its own.
+class SkinMenuPainter : public ui::MenuPainter {
+public:
+    explicit SkinMenuPainter(TSkinEngine& engine) : engine_(engine) {}
+    bool Paints() const override { return engine_.InForce(); }
+    void MeasureItem(const ui::MenuItem& item, MEASUREITEMSTRUCT& measure) override
+    {
+        engine_.MeasureItem(SkinMenuItem{item.Caption(), "", false, item.Checked()}, measure);
+    }
+    void DrawItem(const ui::MenuItem& item, const DRAWITEMSTRUCT& draw) override
+    {
+        engine_.DrawItem(SkinMenuItem{item.Caption(), "", false, item.Checked()}, draw);
+    }
+
+private:
+    TSkinEngine& engine_;
+};
+
 } // namespace
 
 TSkinEngine::TSkinEngine(ui::Component* owner)
     : ui::Component(owner),
       reader_(std::make_unique<TSkinReader>()),
       scrollRes_(std::make_unique<TSkinScrollBtnRes>(*reader_)),
-      tabRes_(std::make_unique<TSkinTabRes>(*reader_))
+      tabRes_(std::make_unique<TSkinTabRes>(*reader_)),
+      menuPainter_(std::make_unique<SkinMenuPainter>(*this))
 {
     auto* form = dynamic_cast<ui::Form*>(owner);
     if (!form)
@@ -482,11 +501,24 @@ bool TSkinEngine::MeasureMenuItem(MEASUREITEMSTRUCT& item)
 {
     if (!OwnMenuItem(item.itemData))
         return false;
-    const auto& data = *reinterpret_cast<const SkinMenuItem*>(item.itemData);
+    MeasureItem(*reinterpret_cast<const SkinMenuItem*>(item.itemData), item);
+    return true;
+}
+
+bool TSkinEngine::DrawMenuItem(const DRAWITEMSTRUCT& item)
+{
+    if (!OwnMenuItem(item.itemData))
+        return false;
+    DrawItem(*reinterpret_cast<const SkinMenuItem*>(item.itemData), item);
+    return true;
+}
+
+void TSkinEngine::MeasureItem(const SkinMenuItem& data, MEASUREITEMSTRUCT& item)
+{
     if (data.Caption == "-") {
         item.itemHeight = 5;
         item.itemWidth = 66;
-        return true;
+        return;
     }
     if (!menuFont_)
         menuFont_ = MenuFont(false);
@@ -499,14 +531,10 @@ bool TSkinEngine::MeasureMenuItem(MEASUREITEMSTRUCT& item)
     };
     item.itemHeight = 21;
     item.itemWidth = static_cast<UINT>(width(data.Caption) + width(data.ShortCut) + 66);
-    return true;
 }
 
-bool TSkinEngine::DrawMenuItem(const DRAWITEMSTRUCT& item)
+void TSkinEngine::DrawItem(const SkinMenuItem& data, const DRAWITEMSTRUCT& item)
 {
-    if (!OwnMenuItem(item.itemData))
-        return false;
-    const auto& data = *reinterpret_cast<const SkinMenuItem*>(item.itemData);
     HDC dc = item.hDC;
     const RECT r = item.rcItem;
     const bool rightToLeft = false;
@@ -532,7 +560,7 @@ bool TSkinEngine::DrawMenuItem(const DRAWITEMSTRUCT& item)
         fillBand();
         const int y = r.top + 2;
         FillSolid(dc, RECT{r.left + 30, y, r.right - 2, y + 1}, RGB(0x84, 0x82, 0x84));
-        return true;
+        return;
     }
     if (highlighted) {
         FillSolid(dc, r, SkinColor("MenuSelectedBackgroundColor", ::GetSysColor(COLOR_HIGHLIGHT)));
@@ -570,7 +598,6 @@ bool TSkinEngine::DrawMenuItem(const DRAWITEMSTRUCT& item)
         ::DrawTextA(dc, data.ShortCut.c_str(), static_cast<int>(data.ShortCut.size()), &shortcutRect,
                     DT_RIGHT | DT_SINGLELINE);
     }
-    return true;
 }
 
 } // namespace korvane

@@ -155,10 +155,16 @@ public:
     HMENU SystemMenu() const { return sysMenu_; }
     // The window the popup was last opened for.
     HWND SystemMenuWindow() const { return sysMenuWindow_; }
-    // Owner-drawn items of the engine's menus (WM_MEASUREITEM / WM_DRAWITEM):
-    // true when the item is one of the engine's.
+    // Owner-drawn items of the system-menu popup (WM_MEASUREITEM /
+    // WM_DRAWITEM): true when the item is one of the engine's.
     bool MeasureMenuItem(MEASUREITEMSTRUCT& item);
     bool DrawMenuItem(const DRAWITEMSTRUCT& item);
+    // Any menu item the engine draws: 21 pixels high (5 for "-"), as wide as
+    // its caption and shortcut and 66 more.
+    void MeasureItem(const SkinMenuItem& item, MEASUREITEMSTRUCT& measure);
+    void DrawItem(const SkinMenuItem& item, const DRAWITEMSTRUCT& draw);
+    // The painter the menus of skinned forms get.
+    ui::MenuPainter& MenuPainter() { return *menuPainter_; }
 
     // Called when a skinned window object goes (it leaves the list).
     void WindowGone(TSkinWindow* window);
@@ -197,6 +203,7 @@ private:
     int cbtHandler_ = 0;
 
     std::vector<SkinMenuItem> sysMenuItems_;
+    std::unique_ptr<ui::MenuPainter> menuPainter_;
     HMENU sysMenu_ = nullptr;
     HWND sysMenuWindow_ = nullptr;
     ui::GdiFont menuFont_;

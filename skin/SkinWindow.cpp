@@ -804,6 +804,9 @@ TSkinWindowOwn::TSkinWindowOwn(ui::Form& form, TSkinEngine& engine, bool foundBy
 TSkinWindowOwn::~TSkinWindowOwn()
 {
     ui::Guard([&] { SetSkin(false); });
+    for (ui::PopupMenu* menu : menus_)
+        if (menu->Painter() == &engine_.MenuPainter())
+            menu->SetPainter(nullptr);
     FreeSkinObjects();
     Detach();
 }
@@ -860,6 +863,15 @@ void TSkinWindowOwn::SkinControlsOf(ui::Component& owner)
 {
     const std::vector<ui::Component*> owned = owner.Components();
     for (ui::Component* c : owned) {
+        if (auto* menu = dynamic_cast<ui::PopupMenu*>(c)) {
+            // The form's menus are drawn by the engine (while it is in force).
+            if (menu->Tag() != engine_.DisabledTag() && !menu->Painter()) {
+                menu->SetPainter(&engine_.MenuPainter());
+                menu->FreeNotification(this);
+                menus_.push_back(menu);
+            }
+            continue;
+        }
         auto* control = dynamic_cast<ui::Control*>(c);
         if (!control)
             continue;
@@ -901,6 +913,7 @@ void TSkinWindowOwn::Notification(ui::Component* component, ui::Operation operat
     TSkinWindow::Notification(component, operation);
     if (operation != ui::opRemove)
         return;
+    menus_.erase(std::remove(menus_.begin(), menus_.end(), component), menus_.end());
     // A control that goes before its form: its skin object lets go of it.
     for (auto it = objects_.begin(); it != objects_.end(); ++it) {
         if ((*it)->Target() == component) {

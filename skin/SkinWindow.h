@@ -21,6 +21,7 @@
 // in force, or Active false) messages go to the previous handler unchanged
 // and the window shows the system frame.
 #include "skin/SkinEngine.h"
+#include "ui/Controls.h"
 #include "ui/Form.h"
 #include "ui/Message.h"
 
@@ -181,6 +182,7 @@ private:
 
     ui::Form& form_;
     std::shared_ptr<Link> link_;
+    std::vector<ui::PopupMenu*> menus_;
     bool firstShowSeen_ = false;
     COLORREF savedColor_ = 0;
     bool colorChanged_ = false;

@@ -217,3 +217,30 @@ TEST_F(SkinnedControls, SkinFileIsLookedForByNameAndAppliedToTheWindows)
     EXPECT_TRUE(HasRoundedRegion(form.Handle()));
     EXPECT_TRUE(::IsWindowVisible(form.Handle()));
 }
+
+TEST_F(SkinnedControls, MenusOfASkinnedFormAreDrawnByTheEngine)
+{
+    ui::PopupMenu* menu = nullptr;
+    SkinnedForm& form = MakeForm([&](SkinnedForm& f) {
+        menu = &f.Make<ui::PopupMenu>();
+        menu->Add("Play");
+        menu->Add("-");
+        menu->Add("Full Screen").SetChecked(true);
+    });
+    RECT r{};
+    ::GetWindowRect(form.Handle(), &r);
+    RECT play{}, separator{};
+    COLORREF band = 0, beside = 0;
+    WhileModal([&] { menu->Popup(r.left + 40, r.top + 60); }, "#32768", [&](HWND window) {
+        const auto hmenu = reinterpret_cast<HMENU>(::SendMessageA(window, MN_GETHMENU, 0, 0));
+        ::GetMenuItemRect(nullptr, hmenu, 0, &play);
+        ::GetMenuItemRect(nullptr, hmenu, 1, &separator);
+        band = ScreenPixel(play.left + 5, (play.top + play.bottom) / 2);
+        beside = ScreenPixel(play.left + 28, (play.top + play.bottom) / 2);
+        ::EndMenu();
+    });
+    EXPECT_EQ(play.bottom - play.top, 21);
+    EXPECT_EQ(separator.bottom - separator.top, 5);
+    EXPECT_EQ(band, form.engine.SkinColor("MenuBarColor", 0));
+    EXPECT_EQ(beside, form.engine.SkinColor("MenuBackgroundColor", 0));
+}
