@@ -40,7 +40,7 @@ std::string RunAndCapture(const std::string& application, const std::string& com
 
 double MediaDuration(const std::string& path)
 {
-    const std::string text = RunAndCapture(ConverterExe(), " -hide_banner -i \"" + path + "\"");
+    const std::string text = RunAndCapture(EngineExe(), " -hide_banner -i \"" + path + "\"");
     const std::size_t at = text.find("Duration: ");
     if (at == std::string::npos)
         return -1;
@@ -54,12 +54,17 @@ double MediaDuration(const std::string& path)
 int VideoFrames(const std::string& path)
 {
     const std::string text =
-        RunAndCapture(ConverterExe(), " -hide_banner -nostats -i \"" + path + "\" -map 0:v:0 -f null -");
+        RunAndCapture(EngineExe(), " -hide_banner -nostats -i \"" + path + "\" -map 0:v:0 -f null -");
     // The summary line at the end: "frame=  167 fps=...".
     const std::size_t at = text.rfind("frame=");
     if (at == std::string::npos)
         return -1;
     return std::atoi(text.c_str() + at + 6);
+}
+
+std::string DecodeErrors(const std::string& path)
+{
+    return RunAndCapture(EngineExe(), " -v error -i \"" + path + "\" -f null -");
 }
 
 bool FileExistsAt(const std::string& path)
@@ -72,10 +77,13 @@ KorvaneTest::KorvaneTest()
 {
     CreateDirectoryA((folder / "Profiles").c_str(), nullptr);
     CreateDirectoryA((folder / "out").c_str(), nullptr);
-    // The converter is big: a hard link where the file system allows it.
-    const std::string converter = folder / "wmaspi.dll";
-    if (!CreateHardLinkA(converter.c_str(), ConverterExe().c_str(), nullptr))
-        CopyFileA(ConverterExe().c_str(), converter.c_str(), FALSE);
+    // The converter and its engine, the engine big: hard links where the file
+    // system allows them.
+    for (const auto& [name, shipped] : {std::pair{"wmaspi.dll", ConverterExe()}, std::pair{"kvengine.exe", EngineExe()}}) {
+        const std::string copy = folder / name;
+        if (!CreateHardLinkA(copy.c_str(), shipped.c_str(), nullptr))
+            CopyFileA(shipped.c_str(), copy.c_str(), FALSE);
+    }
     korvane.ProgramDirOverride = folder.path();
     korvane.ShellOpen = [this](HWND, const std::string& path) { opened.push_back(path); };
     korvane.PowerOff = [this] { ++powerOffs; };

@@ -50,7 +50,7 @@ std::string CodecAfter(const std::string& line, const std::string& marker)
 Probe ProbeMedia(const std::string& path)
 {
     Probe p;
-    p.text = RunAndCapture(ConverterExe(), " -hide_banner -i \"" + path + "\"");
+    p.text = RunAndCapture(EngineExe(), " -hide_banner -i \"" + path + "\"");
     std::size_t lineStart = 0;
     while (lineStart < p.text.size()) {
         std::size_t lineEnd = p.text.find('\n', lineStart);
@@ -233,6 +233,33 @@ TEST_P(EachShippedProfile, MakesAClipOfItsTypeWithItsDefaults)
     const double duration = MediaDuration(clip);
     EXPECT_NEAR(duration, 2.0, 0.3) << p.text;
     Keep(clip, std::string("default") + e.extension);
+}
+
+// A source of odd width and height: every profile makes a clip that decodes
+// without errors, its picture made even wherever it is encoded.
+TEST_P(EachShippedProfile, MakesACleanClipOfAnOddSizedSource)
+{
+    const Expected& e = GetParam();
+    StartWithShippedProfiles();
+    Main().LoadSource(WinePath(KORVANE_TEST_MEDIA_DIR "/odd.avi"));
+    SelectProfile(e.profile);
+    SetRange("00:00:02", "00:00:04");
+    Main().imgStartClick(Main().imgStart);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Completed|Splitting is completed successfully."});
+
+    const bool copied = Main().cmbProfile.Text() == "Settings of the source file.";
+    const std::string clip = OutputDir() + "odd_Clip1" + (copied ? ".avi" : korvane.OutputExtension);
+    const Probe p = ProbeMedia(clip);
+    EXPECT_EQ(p.video, e.video) << p.text;
+    if (copied) {
+        EXPECT_EQ(p.width, 853) << p.text;
+        EXPECT_EQ(p.height, 479) << p.text;
+    } else if (*e.video) {
+        EXPECT_GT(p.width, 0) << p.text;
+        EXPECT_EQ(p.width % 2, 0) << p.text;
+        EXPECT_EQ(p.height % 2, 0) << p.text;
+    }
+    EXPECT_EQ(DecodeErrors(clip), "") << clip;
 }
 
 INSTANTIATE_TEST_SUITE_P(Shipped, EachShippedProfile, ::testing::ValuesIn(kShipped),
