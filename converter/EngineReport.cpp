@@ -1,7 +1,6 @@
 #include "converter/EngineReport.h"
 
 #include <charconv>
-#include <cstdio>
 
 namespace korvane::frontend {
 namespace {
@@ -76,6 +75,8 @@ std::optional<double> ProgressLineTime(std::string_view line)
         return std::nullopt;
     // hh:mm:ss.cc; a leading minus or "N/A" is no time a clip has reached.
     const std::string_view text = *value;
+    if (text.empty() || text[0] == '-')
+        return std::nullopt;
     const std::size_t c1 = text.find(':');
     const std::size_t c2 = c1 == std::string_view::npos ? c1 : text.find(':', c1 + 1);
     if (c2 == std::string_view::npos)
@@ -86,7 +87,7 @@ std::optional<double> ProgressLineTime(std::string_view line)
     const std::string_view sec = text.substr(c2 + 1);
     const auto r = std::from_chars(sec.data(), sec.data() + sec.size(), seconds);
     if (!hours || !minutes || *hours < 0 || *minutes < 0 || r.ec != std::errc() || r.ptr != sec.data() + sec.size()
-        || seconds < 0 || sec.empty() || sec[0] == '-')
+        || seconds < 0 || sec.empty())
         return std::nullopt;
     return static_cast<double>(*hours) * 3600 + static_cast<double>(*minutes) * 60 + seconds;
 }
