@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,12 @@ constexpr int kExitNoEngine = 3;
 // also while it says nothing (opening a large file, a slow first frame).
 constexpr DWORD kProgressIntervalMs = 400;
 constexpr DWORD kIdleWaitMs = 50;
+// The main program takes only the first time of what one read brings: two
+// lines written close together may reach it as one read, and the newer time
+// would be lost (the last one of a clip above all). Lines are spaced so that
+// its read loop, which looks at least every few tens of milliseconds, takes
+// them one by one.
+constexpr DWORD kProgressSpacingMs = 60;
 
 class Handle {
 public:
@@ -102,6 +109,57 @@ public:
 
 private:
     HANDLE out_;
+};
+
+// The times the main program reads: the newest time the engine reached,
+// written as soon as the spacing allows, and repeated while the engine is
+// silent so that the main program always hears from a working converter.
+class ProgressWriter {
+public:
+    ProgressWriter(Report& report, char separator) : report_(report), separator_(separator)
+    {
+        Write(0);
+    }
+    void Reached(double seconds)
+    {
+        if (seconds > written_ || pending_)
+            pending_ = seconds;
+    }
+    void Tick()
+    {
+        const DWORD since = GetTickCount() - lastWrite_;
+        if (pending_ && since >= kProgressSpacingMs)
+            Write(*pending_);
+        else if (!pending_ && since >= kProgressIntervalMs)
+            Write(written_);
+    }
+    // The last time goes out alone, however soon after the one before.
+    void Flush()
+    {
+        if (!pending_)
+            return;
+        const DWORD since = GetTickCount() - lastWrite_;
+        if (since < kProgressSpacingMs)
+            Sleep(kProgressSpacingMs - since);
+        Write(*pending_);
+    }
+    bool ReaderGone() const { return readerGone_; }
+
+private:
+    void Write(double seconds)
+    {
+        readerGone_ = readerGone_ || !report_.Write(ProgressText(seconds, separator_));
+        written_ = seconds;
+        pending_.reset();
+        lastWrite_ = GetTickCount();
+    }
+
+    Report& report_;
+    char separator_;
+    double written_ = 0;
+    std::optional<double> pending_;
+    DWORD lastWrite_ = 0;
+    bool readerGone_ = false;
 };
 
 std::wstring ProgramFolder()
@@ -216,11 +274,9 @@ int Run()
     }
 
     EngineLog log;
-    DWORD lastReport = 0;
+    ProgressWriter progress(report, separator);
     std::vector<char> buffer(4096);
-    bool readerGone = !report.Write(ProgressText(0, separator));
-    lastReport = GetTickCount();
-    while (!readerGone) {
+    while (!progress.ReaderGone()) {
         DWORD available = 0;
         if (!PeekNamedPipe(engine.output.Get(), nullptr, 0, nullptr, &available, nullptr))
             break;  // the engine has ended and everything it wrote is read
@@ -231,19 +287,17 @@ int Run()
             if (!ReadFile(engine.output.Get(), buffer.data(),
                           available < buffer.size() ? available : static_cast<DWORD>(buffer.size()), &got, nullptr))
                 break;
-            for (const EngineLog::Line& line : log.Feed(std::string_view(buffer.data(), got))) {
-                if (line.progress && log.LastTime()) {
-                    readerGone = !report.Write(ProgressText(*log.LastTime(), separator));
-                    lastReport = GetTickCount();
-                }
-            }
+            for (const EngineLog::Line& line : log.Feed(std::string_view(buffer.data(), got)))
+                if (line.progress && log.LastTime())
+                    progress.Reached(*log.LastTime());
         }
-        if (GetTickCount() - lastReport >= kProgressIntervalMs) {
-            readerGone = !report.Write(ProgressText(log.LastTime().value_or(0), separator));
-            lastReport = GetTickCount();
-        }
+        progress.Tick();
     }
     log.Finish();
+    if (log.LastTime())
+        progress.Reached(*log.LastTime());
+    progress.Flush();
+    const bool readerGone = progress.ReaderGone();
     if (readerGone) {
         // Nobody waits for this clip any more; the job takes the engine down.
         TerminateProcess(engine.process.Get(), kExitFailed);
