@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -40,6 +41,20 @@ double Now()
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&counter);
     return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Processor seconds used so far by this run's control group, when the script
+// measures one (Wine reads the host's file through its Z: drive); -1 otherwise.
+double GroupCpuSeconds()
+{
+    const char* file = std::getenv("KORVANE_BENCH_CPU_FILE");
+    if (!file)
+        return -1;
+    std::ifstream in(file);
+    double nanoseconds = -1;
+    if (!(in >> nanoseconds))
+        return -1;
+    return nanoseconds / 1e9;
 }
 
 int Job(char** argv)
@@ -95,9 +110,11 @@ int Job(char** argv)
     lines << BuildConverterCommandLine(source, 0, length, arguments, folder + "one-pass" + extension) << "\r\n";
     lines.close();
 
+    const double cpuStart = GroupCpuSeconds();
     const double start = Now();
     main.imgStartClick(main.imgStart);
     const double seconds = Now() - start;
+    const double cpuEnd = GroupCpuSeconds();
     std::string result;
     for (const auto& call : dialogs.MessageBoxes())
         result += call.Caption + ": " + call.Text + " ";
@@ -105,6 +122,9 @@ int Job(char** argv)
         if (c == '\n' || c == '\r')
             c = ' ';
     std::printf("seconds=%.3f\nresult=%s\n", seconds, result.c_str());
+    // Only what the job used: building the windows and loading the preview are not its work.
+    if (cpuStart >= 0 && cpuEnd >= 0)
+        std::printf("cpu=%.3f\n", cpuEnd - cpuStart);
     ui::App().DestroyForms();
     return 0;
 }
