@@ -4,7 +4,9 @@ export KORVANE_ROOT
 export WINEPREFIX="$KORVANE_ROOT/.wine"
 export WINEARCH=win32
 export WINEDEBUG=${WINEDEBUG:--all,err+module}
-export WINEDLLOVERRIDES="winemenubuilder.exe=;mscoree=;mshtml="
+# KORVANE_DLL_OVERRIDES adds overrides for one test's processes (for example
+# winegstreamer=d: a system without the preview's decoders).
+export WINEDLLOVERRIDES="winemenubuilder.exe=;mscoree=;mshtml=${KORVANE_DLL_OVERRIDES:+;$KORVANE_DLL_OVERRIDES}"
 # Wine takes the user's number format from the locale; keep it explicit.
 export LC_ALL=${LC_ALL:-C.UTF-8}
 # No sound card on the bench, and deliberately no null ALSA device either: with
