@@ -382,11 +382,11 @@ void TMainForm::TakeCommandLineSource()
         std::ifstream list(candidate, std::ios::binary);
         if (!list)
             throw ui::Error("Cannot read the list file " + candidate);
-        std::string first;
-        std::getline(list, first);
-        if (!first.empty() && first.back() == '\r')
-            first.pop_back();
-        candidate = first;
+        // Only the start: a list file of any size or content costs no more.
+        std::string head(kListFileHead, '\0');
+        list.read(head.data(), static_cast<std::streamsize>(head.size()));
+        head.resize(static_cast<std::size_t>(list.gcount()));
+        candidate = ListFileSource(head);
     }
     if (FileExists(candidate) && IsSupportedExtension(candidate, SupportedExtensions))
         LoadSource(candidate);

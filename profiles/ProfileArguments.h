@@ -38,6 +38,8 @@ public:
                                    const std::string& defaultValue) const = 0;
     // Written at once; a failure raises an error for the user to see.
     virtual void WriteString(const std::string& section, const std::string& key, const std::string& value) = 0;
+    // The key names of a section in file order; empty when it is missing.
+    virtual std::vector<std::string> ReadKeys(const std::string& section) const = 0;
 
     // The stored text read as a whole number (see ParseIniInteger); the
     // default when missing or no whole number.
@@ -63,7 +65,9 @@ struct ProfileParameter {
     std::string Option;        // "cmd": the converter option; empty yields nothing
 };
 
-// The parameters in the order of "Main" ("Para" missing: none).
+// The parameters in the order of "Main" ("Para" missing: none). Only the
+// positions below "Para" whose key "Main" holds name a parameter: a broken
+// file's "Para" of two billion costs no more than the keys it really has.
 std::vector<ProfileParameter> ReadProfileParameters(const ProfileFile& profile);
 
 // "." + "Type" of "Main", ".mp4" when missing.

@@ -1,0 +1,91 @@
+// A profile file of any content, held in memory: its parameters, the rows the
+// editor shows, the converter arguments of those rows and of rows the user
+// typed anything into, and the write-back of the choices. Nothing may hang,
+// and the arguments are bounded by what the file holds.
+#include "profiles/IniText.h"
+#include "profiles/ProfileArguments.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+// The editor's lists as a profile load fills them.
+class LoadedRows : public korvane::ShownRows {
+public:
+    LoadedRows(std::vector<korvane::EditorRow> rows, std::string typed)
+        : rows_(std::move(rows)), typed_(std::move(typed))
+    {
+    }
+
+    std::optional<std::string> ShownValue(std::int32_t sort, const std::string& key) const override
+    {
+        const korvane::EditorRow* row = Find(sort, key);
+        if (!row)
+            return std::nullopt;
+        // Every other row shows what the user typed or picked instead.
+        return (&*row - rows_.data()) % 2 ? typed_ : row->Value;
+    }
+
+    std::vector<std::string> PickItems(std::int32_t sort, const std::string& key) const override
+    {
+        const korvane::EditorRow* row = Find(sort, key);
+        return row ? row->Items : std::vector<std::string>{};
+    }
+
+private:
+    const korvane::EditorRow* Find(std::int32_t sort, const std::string& key) const
+    {
+        for (const korvane::EditorRow& row : rows_)
+            if (row.Sort == sort && korvane::SameTextIgnoringCase(row.Key, key))
+                return &row;
+        return nullptr;
+    }
+
+    std::vector<korvane::EditorRow> rows_;
+    std::string typed_;
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    // The first line doubles as what the user typed into rows.
+    const std::string typed(text.substr(0, text.find('\n')));
+
+    korvane::IniText profile(text);
+    (void)korvane::ReadOutputExtension(profile);
+    const std::vector<korvane::ProfileParameter> parameters = korvane::ReadProfileParameters(profile);
+    // No parameter without a key of its own in the text.
+    if (parameters.size() > size / 2 + 1)
+        std::abort();
+    for (const korvane::ProfileParameter& p : parameters) {
+        const std::vector<std::string> captions = korvane::SplitByComma(p.Caption);
+        std::size_t commas = 0;
+        for (char c : p.Caption)
+            commas += c == ',';
+        if (captions.size() != commas)
+            std::abort();
+        (void)korvane::IndexOfIgnoringCase(captions, typed);
+    }
+
+    const LoadedRows rows(korvane::ProfileEditorRows(profile), typed);
+    std::string arguments;
+    korvane::BuildProfileArguments(profile, rows, arguments);
+    // Each parameter adds at most two blanks, its option and one value.
+    if (arguments.size() > parameters.size() * (2 + 2047 + std::max<std::size_t>(2047, typed.size())))
+        std::abort();
+    if (!arguments.empty() && arguments.front() != ' ')
+        std::abort();
+
+    korvane::SaveShownValues(profile, rows);
+    (void)korvane::ProfileEditorRows(profile);
+    return 0;
+}
