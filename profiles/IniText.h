@@ -8,6 +8,7 @@
 // profile's meaning be tested and fuzzed natively.
 #include "profiles/ProfileArguments.h"
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,13 +31,24 @@ private:
         std::string name;
         std::string value;
     };
-    struct Section {
-        std::string name;
-        std::vector<Key> keys;
+    // Names compared without regard to (ASCII) letter case.
+    struct NameLess {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
     };
+    using NameIndex = std::map<std::string, std::size_t, NameLess>;
+    struct Section {
+        std::vector<Key> keys;
+        NameIndex first;   // name: its first key
+    };
+    Section& Add(std::string_view name);
+    static void AddKey(Section& section, std::string name, std::string value);
     const Section* FindSection(std::string_view name) const;
 
+    // Sections of the same name after the first are kept apart and never read,
+    // as the platform does.
     std::vector<Section> sections_;
+    NameIndex firstSection_;   // name: its first section
 };
 
 } // namespace korvane
