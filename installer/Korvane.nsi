@@ -105,16 +105,6 @@ VIAddVersionKey "LegalCopyright" "Korvane"
 !insertmacro WaitForKorvaneClosed ""
 !insertmacro WaitForKorvaneClosed "un."
 
-Function .onInit
-  ; Silently, "/OPENWITH" on the command line chooses the optional part.
-  ${GetParameters} $0
-  ClearErrors
-  ${GetOptions} $0 "/OPENWITH" $1
-  ${IfNot} ${Errors}
-    SectionSetFlags ${SecOpenWith} ${SF_SELECTED}
-  ${EndIf}
-FunctionEnd
-
 Section "Korvane" SecProgram
   SectionIn RO
   Call WaitForKorvaneClosed
@@ -153,6 +143,16 @@ Section /o "Open with Korvane" SecOpenWith
   ; Tells the shell that file types changed (SHCNE_ASSOCCHANGED).
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 SectionEnd
+
+Function .onInit
+  ; Silently, "/OPENWITH" on the command line chooses the optional part.
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/OPENWITH" $1
+  ${IfNot} ${Errors}
+    SectionSetFlags ${SecOpenWith} ${SF_SELECTED}
+  ${EndIf}
+FunctionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
   !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} "The program, its converter, profiles and help, and a shortcut in the Start menu."
