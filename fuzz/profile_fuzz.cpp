@@ -2,6 +2,7 @@
 // editor shows, the converter arguments of those rows and of rows the user
 // typed anything into, and the write-back of the choices. Nothing may hang,
 // and the arguments are bounded by what the file holds.
+// libFuzzer: -max_len=1024
 #include "profiles/IniText.h"
 #include "profiles/ProfileArguments.h"
 
@@ -74,25 +75,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     korvane::IniText profile(text);
     (void)korvane::ReadOutputExtension(profile);
-    const std::vector<korvane::ProfileParameter> parameters = korvane::ReadProfileParameters(profile);
+    std::vector<korvane::EditorRow> loaded = korvane::ProfileEditorRows(profile);
     // No parameter without a key of its own in the text.
-    if (parameters.size() > size / 2 + 1)
+    if (loaded.size() > size / 2 + 1 || loaded.size() > korvane::kMaxProfileParameters)
         std::abort();
-    for (const korvane::ProfileParameter& p : parameters) {
-        const std::vector<std::string> captions = korvane::SplitByComma(p.Caption);
-        std::size_t commas = 0;
-        for (char c : p.Caption)
-            commas += c == ',';
-        if (captions.size() != commas)
-            std::abort();
-        (void)korvane::IndexOfIgnoringCase(captions, typed);
-    }
+    for (const korvane::EditorRow& row : loaded)
+        (void)korvane::IndexOfIgnoringCase(row.Items, typed);
 
-    const LoadedRows rows(korvane::ProfileEditorRows(profile), typed);
+    const LoadedRows rows(std::move(loaded), typed);
     std::string arguments;
     korvane::BuildProfileArguments(profile, rows, arguments);
     // Each parameter adds at most two blanks, its option and one value.
-    if (arguments.size() > parameters.size() * (2 + 2047 + std::max<std::size_t>(2047, typed.size())))
+    if (arguments.size() > (size / 2 + 1) * (2 + 2047 + std::max<std::size_t>(2047, typed.size())))
         std::abort();
     if (!arguments.empty() && arguments.front() != ' ')
         std::abort();

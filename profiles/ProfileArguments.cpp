@@ -92,6 +92,8 @@ std::vector<ProfileParameter> ReadProfileParameters(const ProfileFile& profile)
             positions.push_back(*position);
     std::sort(positions.begin(), positions.end());
     positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    if (positions.size() > kMaxProfileParameters)
+        positions.resize(kMaxProfileParameters);
 
     std::vector<ProfileParameter> parameters;
     for (const std::int32_t i : positions) {

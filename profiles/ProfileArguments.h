@@ -11,6 +11,7 @@
 // ("ReadOnly"), its captions and converter values ("Caption", "Value": item
 // lists for a pick list, plain texts otherwise), the selected caption
 // ("Index") and the converter option it feeds ("cmd").
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -64,6 +65,12 @@ struct ProfileParameter {
     std::int32_t Index = 0;    // pick list: the selected caption
     std::string Option;        // "cmd": the converter option; empty yields nothing
 };
+
+// A profile describes at most this many parameters; positions beyond are not
+// read. Real profiles hold a dozen; the editor's lists stay within the sizes a
+// window can have, and a file of a hundred thousand sections cannot hold the
+// window for minutes (each read of the platform's INI functions walks the file).
+inline constexpr std::size_t kMaxProfileParameters = 1000;
 
 // The parameters in the order of "Main" ("Para" missing: none). Only the
 // positions below "Para" whose key "Main" holds name a parameter: a broken

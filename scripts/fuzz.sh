@@ -14,7 +14,8 @@ BUILD=$ROOT/build/fuzz
 RUNS=${RUNS:-10000000}
 JOBS=${JOBS:-$(nproc)}
 NICE=${NICE:-10}
-# Longest input, and the time one input may take before it counts as a hang.
+# Longest input, and the time one input may take before it counts as a hang. A
+# target may add its own libFuzzer flags in a comment line "// libFuzzer: ...".
 MAX_LEN=${MAX_LEN:-4096}
 TIMEOUT=${TIMEOUT:-10}
 
@@ -40,11 +41,12 @@ run_one() {
   rm -rf "$findings"
   mkdir -p "$work" "$findings" "$(dirname "$log")"
   local begin=$SECONDS
-  local seeds=()
+  local seeds=() flags=()
+  read -r -a flags < <(sed -n 's|^// libFuzzer: *||p' "$ROOT/fuzz/${name}_fuzz.cpp" | head -n 1)
   [[ -d $ROOT/fuzz/corpus/$name ]] && seeds=("$ROOT/fuzz/corpus/$name")
   # New inputs go into the working corpus; the committed seeds stay as they are.
   nice -n "$NICE" "$exe" -runs="$RUNS" -max_len="$MAX_LEN" -timeout="$TIMEOUT" -rss_limit_mb=2048 \
-    -print_final_stats=1 -artifact_prefix="$findings/" "$work" "${seeds[@]}" >"$log" 2>&1 || true
+    -print_final_stats=1 -artifact_prefix="$findings/" "${flags[@]}" "$work" "${seeds[@]}" >"$log" 2>&1 || true
   echo $((SECONDS - begin)) >"$log.seconds"
 }
 export -f run_one

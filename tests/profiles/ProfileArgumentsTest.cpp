@@ -197,7 +197,8 @@ TEST(BuildProfileArguments, ShownValueIsTakenFromTheListOfTheParametersGroup)
 }
 
 // A broken "Para" (huge, negative, hexadecimal) costs no more than the keys the
-// file holds, and positions without their key name no parameter.
+// file holds, positions without their key name no parameter, and no profile
+// names more than kMaxProfileParameters.
 TEST(ReadProfileParameters, TakeThePositionsBelowParaThatMainHolds)
 {
     struct Case {
@@ -222,6 +223,14 @@ TEST(ReadProfileParameters, TakeThePositionsBelowParaThatMainHolds)
             names.push_back(p.Name);
         EXPECT_EQ(names, c.names) << c.main;
     }
+    std::string many = "[Main]\nPara=5000\n";
+    for (int i = 4999; i >= 0; --i)
+        many += std::to_string(i) + "=P" + std::to_string(i) + "\n";
+    const std::vector<ProfileParameter> first = ReadProfileParameters(MemoryProfile(many));
+    ASSERT_EQ(first.size(), kMaxProfileParameters);
+    EXPECT_EQ(first.front().Name, "P0");
+    EXPECT_EQ(first.back().Name, "P" + std::to_string(kMaxProfileParameters - 1));
+
     FakeRows rows;
     rows.Row(pgVideo, "Size", "Large").Row(pgAudio, "Quality", "512").Row(pgAdvanced, "Raw", "On");
     std::string huge = kWorkedExample;
