@@ -165,35 +165,36 @@ Var UserFiles      ; the changed preferences and profiles, one per line, for the
 Var PrefsChanged   ; 1 when Preferences.ini holds other settings than the shipped ones
 
 ; $0 = installed file, $1 = shipped copy; $2 := 1 when their bytes differ.
+; Uses $R0 to $R3 only: callers walk folders with $6 and $7.
 Function un.FilesDiffer
   StrCpy $2 1
   ClearErrors
-  FileOpen $3 $0 r
+  FileOpen $R0 $0 r
   IfErrors done
-  FileOpen $4 $1 r
-  IfErrors close3
-  FileSeek $3 0 END $5
-  FileSeek $4 0 END $6
-  ${If} $5 = $6
-    FileSeek $3 0 SET
-    FileSeek $4 0 SET
+  FileOpen $R1 $1 r
+  IfErrors close0
+  FileSeek $R0 0 END $R2
+  FileSeek $R1 0 END $R3
+  ${If} $R2 = $R3
+    FileSeek $R0 0 SET
+    FileSeek $R1 0 SET
     StrCpy $2 0
     ${Do}
       ClearErrors
-      FileReadByte $3 $5
+      FileReadByte $R0 $R2
       ${If} ${Errors}
         ${Break}
       ${EndIf}
-      FileReadByte $4 $6
-      ${If} $5 <> $6
+      FileReadByte $R1 $R3
+      ${If} $R2 <> $R3
         StrCpy $2 1
         ${Break}
       ${EndIf}
     ${Loop}
   ${EndIf}
-  FileClose $4
-  close3:
-  FileClose $3
+  FileClose $R1
+  close0:
+  FileClose $R0
   done:
 FunctionEnd
 

@@ -1,7 +1,7 @@
 // Starts a program, waits for its visible main window (class TMainForm),
 // prints the window's caption, closes it as the user would and waits for the
 // program to end. Exit code 0 when all of that happened in time.
-//   korvane_start_close <program> [<current folder>]
+//   korvane_start_close <program> [<current folder> [<argument>]]
 #include <windows.h>
 
 #include <cstdio>
@@ -39,10 +39,12 @@ HWND FindMainWindow(DWORD processId)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: korvane_start_close <program> [<current folder>]\n");
+        std::fprintf(stderr, "usage: korvane_start_close <program> [<current folder> [<argument>]]\n");
         return 2;
     }
     std::string line = std::string("\"") + argv[1] + "\"";
+    if (argc > 3)
+        line += std::string(" \"") + argv[3] + "\"";
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
