@@ -287,7 +287,9 @@ Section "Uninstall"
   Call un.WaitForKorvaneClosed
   InitPluginsDir
   ; The shipped preferences and profiles, to tell the user's changes from them.
+  SetDetailsPrint none
   !insertmacro KorvaneShippedUserFiles "$PLUGINSDIR\shipped"
+  SetDetailsPrint both
   Call un.FindUserFiles
 
   StrCpy $8 0   ; 1: remove the user's files too
