@@ -40,12 +40,16 @@ unsigned char toByte(double v, double jitter) {
     return static_cast<unsigned char>(std::clamp(std::lround(s), 0L, 255L));
 }
 
+}  // namespace
+
 void save(const std::string& path, const std::vector<unsigned char>& data) {
     std::ofstream f(path, std::ios::binary);
     if (!f) throw std::runtime_error("cannot create " + path);
     f.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
     if (!f) throw std::runtime_error("cannot write " + path);
 }
+
+namespace {
 
 // BITMAPINFOHEADER for an uncompressed picture.
 void infoHeader(std::vector<unsigned char>& v, int w, int h, unsigned bits, uint32_t imageSize) {
@@ -83,7 +87,7 @@ Bytes quantize(const Canvas& c, bool dither) {
     return b;
 }
 
-void writeBmp(const std::string& path, const Canvas& opaque, bool dither) {
+std::vector<unsigned char> bmpBytes(const Canvas& opaque, bool dither) {
     const Bytes b = quantize(opaque, dither);
     const int w = b.width, h = b.height;
     const uint32_t stride = (static_cast<uint32_t>(w) * 3 + 3) & ~3u;
@@ -105,8 +109,10 @@ void writeBmp(const std::string& path, const Canvas& opaque, bool dither) {
         }
         while (v.size() - row < stride) v.push_back(0);
     }
-    save(path, v);
+    return v;
 }
+
+void writeBmp(const std::string& path, const Canvas& opaque, bool dither) { save(path, bmpBytes(opaque, dither)); }
 
 void writeIco(const std::string& path, const std::vector<Canvas>& images) {
     std::vector<std::vector<unsigned char>> bodies;
@@ -159,7 +165,10 @@ void writeIco(const std::string& path, const std::vector<Canvas>& images) {
 Bytes readBmp(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
     if (!f) throw std::runtime_error("cannot open " + path);
-    const std::vector<unsigned char> v{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+    return readBmp(std::vector<unsigned char>{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()}, path);
+}
+
+Bytes readBmp(const std::vector<unsigned char>& v, const std::string& path) {
     if (v.size() < 54 || v[0] != 'B' || v[1] != 'M') throw std::runtime_error(path + ": not a bitmap");
     const uint32_t dataAt = get32(v, 10);
     const int w = static_cast<int>(get32(v, 18));

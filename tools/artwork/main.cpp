@@ -1,6 +1,8 @@
-// Draws every picture of the program into one folder:
-//   korvane-artwork <output folder>
-// and reads each bitmap back to check its size and transparent corner.
+// Draws every picture of the program:
+//   korvane-artwork <art folder> <skin folder>
+// the main window's pictures and icon into the first, the built-in skin's
+// container and the menu check mark into the second, and reads each bitmap
+// back to check its size and transparent corner.
 #include <cstdio>
 #include <exception>
 #include <stdexcept>
@@ -9,6 +11,7 @@
 
 #include "files.h"
 #include "pictures.h"
+#include "skin.h"
 
 namespace {
 
@@ -57,14 +60,42 @@ void checkFlat(const std::string& dir, const FlatSpot& s) {
         }
 }
 
+uint32_t get32(const std::vector<unsigned char>& v, size_t at) {
+    if (at + 4 > v.size()) throw std::runtime_error("skin container: offset outside the file");
+    return static_cast<uint32_t>(v[at]) | static_cast<uint32_t>(v[at + 1]) << 8 |
+           static_cast<uint32_t>(v[at + 2]) << 16 | static_cast<uint32_t>(v[at + 3]) << 24;
+}
+
+// Walks the container's chain and reads every picture back at its size.
+void checkSkin(const std::vector<unsigned char>& c, const std::vector<SkinEntry>& entries) {
+    size_t at = get32(c, 20);
+    size_t n = 0;
+    while (get32(c, at + 73) != 0) {
+        const SkinEntry& e = entries.at(n++);
+        if (std::string(reinterpret_cast<const char*>(&c.at(at))) != e.name || c.at(at + 64) != e.kind)
+            throw std::runtime_error("skin container: record " + std::to_string(n) + " is not " + e.name);
+        if (e.kind == SkinEntry::Picture) {
+            const size_t from = get32(c, at + 65), length = get32(c, at + 69);
+            const Bytes b = readBmp(std::vector<unsigned char>(c.begin() + static_cast<std::ptrdiff_t>(from),
+                                                               c.begin() + static_cast<std::ptrdiff_t>(from + length)),
+                                    e.name);
+            if (b.width != e.picture.width() || b.height != e.picture.height())
+                throw std::runtime_error("skin container: " + e.name + " read back at the wrong size");
+        }
+        at = get32(c, at + 73);
+    }
+    if (n != entries.size()) throw std::runtime_error("skin container: entries missing");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s <art folder> <skin folder>\n", argv[0]);
         return 2;
     }
     const std::string dir = std::string(argv[1]) + "/";
+    const std::string skinDir = std::string(argv[2]) + "/";
     try {
         std::vector<Output> outs;
         outs.push_back({"toolbar.bmp", toolbarBackground(), false, true});
@@ -101,6 +132,13 @@ int main(int argc, char** argv) {
             {"panel-progress.bmp", 10, 10, 372, 136, deckColour()},   // progress texts and bars
         };
         for (const FlatSpot& s : spots) checkFlat(dir, s);
+
+        const std::vector<SkinEntry> skin = builtInSkin();
+        const std::vector<unsigned char> container = skinContainer(skin);
+        save(skinDir + "korvane.kvskin", container);
+        checkSkin(container, skin);
+        writeBmp(skinDir + "menu-checked.bmp", menuCheckMark(), false);
+        check(skinDir + "menu-checked.bmp", {"menu-checked.bmp", menuCheckMark(), false, false});
     } catch (const std::exception& e) {
         std::fprintf(stderr, "artwork: %s\n", e.what());
         return 1;

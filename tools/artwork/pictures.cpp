@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "palette.h"
 #include "strokefont.h"
 
 namespace art {
@@ -11,25 +12,6 @@ namespace art {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-
-// One palette for the whole program: slate greys, one teal accent, a warm
-// red only for stopping a job.
-const Color kSlateTop = rgb(53, 61, 74);
-const Color kSlateBottom = rgb(32, 38, 47);
-const Color kDeck = rgb(30, 35, 43);
-const Color kDeckLine = rgb(58, 67, 80);
-const Color kDeckShade = rgb(20, 24, 30);
-const Color kPaper = rgb(238, 241, 245);
-const Color kPaperLine = rgb(210, 216, 224);
-const Color kTeal = rgb(22, 166, 158);
-const Color kTealLight = rgb(70, 206, 194);
-const Color kTealDark = rgb(10, 112, 108);
-const Color kCoral = rgb(222, 82, 70);
-const Color kCoralLight = rgb(244, 124, 108);
-const Color kCoralDark = rgb(160, 46, 38);
-const Color kLightShade = rgb(196, 204, 214);
-const Color kWhite = rgb(255, 255, 255);
-const Color kBlack = rgb(0, 0, 0);
 
 Color toolbarAt(double y) {
     const double t = std::clamp(y / 64.0, 0.0, 1.0);
