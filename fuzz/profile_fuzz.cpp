@@ -2,7 +2,7 @@
 // editor shows, the converter arguments of those rows and of rows the user
 // typed anything into, and the write-back of the choices. Nothing may hang,
 // and the arguments are bounded by what the file holds.
-// libFuzzer: -max_len=1024
+// libFuzzer: -max_len=512
 #include "profiles/IniText.h"
 #include "profiles/ProfileArguments.h"
 
