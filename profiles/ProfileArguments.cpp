@@ -67,6 +67,8 @@ bool IsProfileGroup(std::int32_t sort)
     return sort == pgVideo || sort == pgAudio || sort == pgAdvanced;
 }
 
+namespace {
+
 // The position a key of "Main" stands for: decimal digits without leading
 // zeros, as "0" to "N-1" are written; anything else names no position.
 std::optional<std::int32_t> PositionOfKey(std::string_view key)
@@ -78,6 +80,8 @@ std::optional<std::int32_t> PositionOfKey(std::string_view key)
             return std::nullopt;
     return ParseIniInteger(key);
 }
+
+} // namespace
 
 std::vector<ProfileParameter> ReadProfileParameters(const ProfileFile& profile)
 {
