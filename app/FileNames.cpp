@@ -104,18 +104,4 @@ std::string BuildOpenDialogFilter(std::span<const std::string> extensions)
            "All Files (*.*)|*.*";
 }
 
-std::string ListFileSource(std::string_view head)
-{
-    constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-    constexpr std::size_t kLongestPath = 32767;
-    if (head.substr(0, kUtf8Mark.size()) == kUtf8Mark)
-        head.remove_prefix(kUtf8Mark.size());
-    std::string_view line = head.substr(0, head.find('\n'));
-    if (!line.empty() && line.back() == '\r')
-        line.remove_suffix(1);
-    if (line.size() > kLongestPath || line.find('\0') != std::string_view::npos)
-        return {};
-    return std::string(line);
-}
-
 } // namespace korvane

@@ -5,7 +5,6 @@
 // A path's folder separators are "\" and "/" (Windows accepts both), and the
 // ":" after a drive letter ends the drive part ("C:movie.avi" names the file
 // movie.avi). The file-name part is what follows the last of these.
-#include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
@@ -50,14 +49,5 @@ std::vector<std::string> SupportedSourceExtensions();
 // first all of them together, then one entry per extension, then all files.
 // Both pattern lists of the first entry keep their trailing semicolon.
 std::string BuildOpenDialogFilter(std::span<const std::string> extensions);
-
-// A ".tmp" list file names the source on its first line. The caller reads at
-// most kListFileHead bytes of it, and a line that long is no path.
-inline constexpr std::size_t kListFileHead = 65536;
-// The first line of the file's first bytes, without its CR and without the
-// byte-order mark an editor may put before UTF-8 text; empty when the line is
-// longer than any Windows path (32767 characters) or holds a zero byte, which
-// would cut the path short where the system reads it.
-std::string ListFileSource(std::string_view head);
 
 } // namespace korvane

@@ -1,9 +1,12 @@
 #include "app/FileNamesWin.h"
 
 #include "app/FileNames.h"
+#include "ui/Handles.h"
 
 #include <windows.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace korvane {
@@ -36,6 +39,82 @@ std::string ProgramDir()
             return WithTrailingBackslash(ExtractFileDir(std::string(buffer.data(), length)));
         buffer.resize(buffer.size() * 2);
     }
+}
+
+namespace {
+
+std::wstring Widen(UINT codePage, const std::string& text, DWORD flags = 0)
+{
+    if (text.empty())
+        return {};
+    const int n = MultiByteToWideChar(codePage, flags, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    if (n > 0)
+        MultiByteToWideChar(codePage, flags, text.data(), static_cast<int>(text.size()), wide.data(), n);
+    return wide;
+}
+
+std::string Narrow(UINT codePage, const std::wstring& wide)
+{
+    if (wide.empty())
+        return {};
+    const int n = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                      nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(n), '\0');
+    if (n > 0)
+        WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), text.data(), n, nullptr,
+                            nullptr);
+    return text;
+}
+
+UINT LegacyAnsiCodePage()
+{
+    char digits[8] = {};
+    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE, digits, sizeof digits);
+    const UINT codePage = static_cast<UINT>(std::atoi(digits));
+    return codePage ? codePage : 1252;
+}
+
+std::string FirstLineOf(std::string text)
+{
+    const std::size_t end = text.find('\n');
+    if (end != std::string::npos)
+        text.erase(end);
+    if (!text.empty() && text.back() == '\r')
+        text.pop_back();
+    // A zero byte would cut the path short where the system reads it, and
+    // another file than the line names could be loaded: such a line is no path.
+    if (text.find('\0') != std::string::npos)
+        return {};
+    return text;
+}
+
+} // namespace
+
+std::optional<std::string> ReadFirstLine(const std::string& path)
+{
+    ui::UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return std::nullopt;
+    // A first line is a path: a few kilobytes hold it whatever the encoding.
+    std::string bytes(16384, '\0');
+    DWORD got = 0;
+    if (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr))
+        return std::nullopt;
+    bytes.resize(got);
+
+    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
+        std::wstring wide((bytes.size() - 2) / 2, L'\0');
+        std::memcpy(wide.data(), bytes.data() + 2, wide.size() * 2);
+        return FirstLineOf(Narrow(CP_ACP, wide));
+    }
+    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0)
+        return FirstLineOf(Narrow(CP_ACP, Widen(CP_UTF8, bytes.substr(3))));
+    std::string line = FirstLineOf(bytes);
+    if (GetACP() == CP_UTF8 && !line.empty() && Widen(CP_UTF8, line, MB_ERR_INVALID_CHARS).empty())
+        line = Narrow(CP_UTF8, Widen(LegacyAnsiCodePage(), line));
+    return line;
 }
 
 } // namespace korvane

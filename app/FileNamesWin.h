@@ -1,5 +1,6 @@
 #pragma once
 // File-system questions about paths, answered by Windows.
+#include <optional>
 #include <string>
 
 namespace korvane {
@@ -12,5 +13,12 @@ bool DirectoryExists(const std::string& path);
 
 // The folder of the running executable, always ending in a backslash.
 std::string ProgramDir();
+
+// The first line of a text file, in the program's code page; nothing when the
+// file cannot be read. A list file may come from any program: UTF-16 with its
+// byte-order mark and UTF-8 with or without one are read as such, and text
+// that is no UTF-8 while the program runs in UTF-8 is taken to be in the
+// user's legacy code page.
+std::optional<std::string> ReadFirstLine(const std::string& path);
 
 } // namespace korvane

@@ -28,6 +28,7 @@ struct Korvane {
     // --- program-wide values, fixed by the main window's creation --------------
     std::string ProgramDir;      // always ends in a backslash
     std::string ConverterPath;   // ProgramDir + "wmaspi.dll"
+    std::string EnginePath;      // ProgramDir + "kvengine.exe", the converter's engine
     std::string ProductName = "Korvane";
     std::string VersionText;
     std::string HelpFile;        // ProgramDir + "Korvane.chm"

@@ -12,13 +12,14 @@
 #include "profiles/opSettingForm.h"
 #include "split/ClipPlan.h"
 #include "split/CommandLineLocale.h"
+#include "split/EngineReport.h"
 #include "split/Rounding.h"
 #include "ui/Application.h"
 #include "ui/Error.h"
 
 #include <shellapi.h>
 
-#include <fstream>
+#include <optional>
 
 namespace korvane {
 namespace {
@@ -32,6 +33,11 @@ constexpr char kSourceProfile[] = "Settings of the source file.";
 constexpr char kRangeLengthText[] = "The length of the marked rang is ";
 constexpr char kRangeOrderText[] = "The End Time should be later than the Start Time.";
 constexpr char kEnterKey = 13;
+constexpr char kNoPreviewText[] = "No preview is available for this file.";
+// How often the engine's report of a source is collected, and how long a job
+// started meanwhile waits for it.
+constexpr unsigned kProbeIntervalMs = 50;
+constexpr DWORD kProbeWaitMs = 30000;
 
 // DirectShow takes wide paths; ours are in the user's code page.
 std::wstring WidePath(const std::string& path)
@@ -106,6 +112,9 @@ TMainForm::TMainForm(Korvane& korvane)
     tmrPreview.SetEnabled(false);
     tmrPreview.SetInterval(1000);
     tmrPreview.OnTimer = ui::Handler(this, &TMainForm::tmrPreviewTimer);
+    tmrProbe.SetEnabled(false);
+    tmrProbe.SetInterval(kProbeIntervalMs);
+    tmrProbe.OnTimer = ui::Handler(this, &TMainForm::tmrProbeTimer);
 
     FilterGraph.SetGraphEdit(true);
     FilterGraph.SetLinearVolume(true);
@@ -166,6 +175,12 @@ void TMainForm::LayoutPreview()
     nameFont.Italic = true;
     nameFont.Color = kLightText;
     labProgramName.SetFont(nameFont);
+    labNoPreview.SetAutoSize(false);
+    labNoPreview.Place(&panbanner, 12, 204, 335, 13);
+    labNoPreview.SetTransparent(true);
+    labNoPreview.SetFont(LightFont(GetFont()));
+    labNoPreview.SetCaption(kNoPreviewText);
+    labNoPreview.Hide();
 
     const ui::Font light = LightFont(GetFont());
     PlaceFixedLabel(labLeft, panLeft, 40, 249, 80, ui::taLeftJustify, "00:00:00");
@@ -343,6 +358,7 @@ void TMainForm::FormCreate(ui::Component&)
     korvane_.ProgramDir = WithTrailingBackslash(
         korvane_.ProgramDirOverride.empty() ? ::korvane::ProgramDir() : korvane_.ProgramDirOverride);
     korvane_.ConverterPath = korvane_.ProgramDir + "wmaspi.dll";
+    korvane_.EnginePath = korvane_.ProgramDir + "kvengine.exe";
     SourceLoaded = false;
     panProgress.SetHeight(289);
     korvane_.VersionText = IniFile(korvane_.ProgramDir + "Preferences.ini").ReadString("Main", "Version", "1.8");
@@ -379,14 +395,10 @@ void TMainForm::TakeCommandLineSource()
     if (candidate.empty())
         return;
     if (LowerCaseAscii(ExtractFileExt(candidate)) == ".tmp") {
-        std::ifstream list(candidate, std::ios::binary);
-        if (!list)
+        const std::optional<std::string> first = ReadFirstLine(candidate);
+        if (!first)
             throw ui::Error("Cannot read the list file " + candidate);
-        // Only the start: a list file of any size or content costs no more.
-        std::string head(kListFileHead, '\0');
-        list.read(head.data(), static_cast<std::streamsize>(head.size()));
-        head.resize(static_cast<std::size_t>(list.gcount()));
-        candidate = ListFileSource(head);
+        candidate = *first;
     }
     if (FileExists(candidate) && IsSupportedExtension(candidate, SupportedExtensions))
         LoadSource(candidate);
@@ -411,8 +423,10 @@ void TMainForm::FormCloseQuery(ui::Form&, bool& canClose)
 
 void TMainForm::FormClose(ui::Form&, ui::CloseAction&)
 {
+    // Preferences that cannot be written are reported once, and the program
+    // still ends: the user must always be able to close it.
     if (korvane_.SettingForm)
-        korvane_.SettingForm->SavePreferences();
+        ui::Guard([this] { korvane_.SettingForm->SavePreferences(); });
 }
 
 // --- source intake ---------------------------------------------------------------------
@@ -442,9 +456,11 @@ void TMainForm::DropFiles(HDROP drop)
     } release{drop};
     if (panProgress.Visible())
         return;
-    char name[255] = {};
-    DragQueryFileA(drop, 0, name, 254);
-    const std::string path = name;
+    // The whole name, however long: in UTF-8 a name in another script takes
+    // two or three bytes a letter, and a cut name would name no file.
+    const UINT length = DragQueryFileA(drop, 0, nullptr, 0);
+    std::string path(length + 1, '\0');
+    path.resize(DragQueryFileA(drop, 0, path.data(), length + 1));
     if (IsSupportedExtension(path, SupportedExtensions) && FileExists(path))
         LoadSource(path);
 }
@@ -457,21 +473,88 @@ void TMainForm::LoadSource(const std::string& path)
         edtOutputDir.SetText(WithTrailingBackslash(ExtractFileDir(path)));
     SourceLoaded = true;
 
+    probe_.Stop();
+    tmrProbe.SetEnabled(false);
+    previewless_ = false;
+    labNoPreview.Hide();
     if (!FilterGraph.Active())
         FilterGraph.SetActive(true);
     FilterGraph.EmptyGraph();
-    FilterGraph.RenderMediaFile(WidePath(path));
+    try {
+        FilterGraph.RenderMediaFile(WidePath(path));
+    } catch (const std::exception&) {
+        // The system has no decoder for the preview; the converter may still
+        // cut the file. The render error still reaches the user.
+        LoadWithoutPreview(path);
+        throw;
+    }
     FilterGraph.Play();
 
-    const double durationMs = FilterGraph.GetDurationMs();
-    labMiddle.SetCaption(SecondsToTimeText(durationMs / 2000));
-    labRight.SetCaption(SecondsToTimeText(durationMs / 1000));
+    ShowSourceLength(FilterGraph.GetDurationMs());
     // A new source starts without a marked range; the seek bar takes the new
     // source's range and position from its first tick.
     ClearMarkedRange();
 
     VideoWindow.Show();
     JobState = jsIdle;
+}
+
+void TMainForm::ShowSourceLength(double durationMs)
+{
+    labMiddle.SetCaption(SecondsToTimeText(durationMs / 2000));
+    labRight.SetCaption(SecondsToTimeText(durationMs / 1000));
+}
+
+void TMainForm::LoadWithoutPreview(const std::string& path)
+{
+    previewless_ = true;
+    engineSeconds_ = 0;
+    panbanner.Show();
+    labNoPreview.Show();
+    ShowSourceLength(0);
+    ClearMarkedRange();
+    VideoWindow.Show();
+    JobState = jsIdle;
+    // The window stays with the user while the engine reads the file.
+    if (probe_.Start(korvane_.EnginePath, path))
+        tmrProbe.SetEnabled(true);
+}
+
+void TMainForm::tmrProbeTimer(ui::Component&)
+{
+    if (!probe_.Poll())
+        return;
+    tmrProbe.SetEnabled(false);
+    SourceProbeEnded();
+}
+
+void TMainForm::FinishSourceProbe()
+{
+    if (!probe_.Running())
+        return;
+    tmrProbe.SetEnabled(false);
+    if (!probe_.Finish(kProbeWaitMs))
+        probe_.Stop();
+    SourceProbeEnded();
+}
+
+void TMainForm::SourceProbeEnded()
+{
+    engineSeconds_ = probe_.Seconds().value_or(0);
+    ShowSourceLength(engineSeconds_ * 1000);
+    // The bar shows the marked range in whole seconds of the source.
+    tkbProgress.SetMin(0);
+    tkbProgress.SetMax(static_cast<int>(engineSeconds_));
+    // Times typed while the engine was reading are marked now.
+    if (labStart.Visible())
+        CommitTypedStart();
+    if (labEnd.Visible())
+        CommitTypedEnd();
+}
+
+double TMainForm::SourceSeconds() const
+{
+    return previewless_ ? engineSeconds_ : FilterGraph.GetDurationMs() / 1000.0;
 }
 
 void TMainForm::bbtnBrowseClick(ui::Component&)
@@ -544,7 +627,7 @@ void TMainForm::tmrPreviewTimer(ui::Component&)
 {
     // The preview is stopped during a job; position label and thumb stand
     // at the end of the source.
-    const double durationSeconds = FilterGraph.GetDurationMs() / 1000.0;
+    const double durationSeconds = SourceSeconds();
     labCurrent.SetCaption(SecondsToTimeText(durationSeconds));
     tkbProgress.SetPosition(static_cast<int>(RoundHalfEven(durationSeconds)));
 }
@@ -658,7 +741,7 @@ void TMainForm::CommitTypedEnd()
 // only the selection stops at the duration. The job reads the edit.
 void TMainForm::MarkRangeStart(double seconds)
 {
-    const double duration = FilterGraph.GetDurationMs() / 1000.0;
+    const double duration = SourceSeconds();
     if (duration < seconds)
         seconds = duration;
     tkbProgress.SetSelStart(SelectionSeconds(seconds));
@@ -672,7 +755,7 @@ void TMainForm::MarkRangeStart(double seconds)
 
 void TMainForm::MarkRangeEnd(double seconds)
 {
-    const double duration = FilterGraph.GetDurationMs() / 1000.0;
+    const double duration = SourceSeconds();
     if (duration < seconds)
         seconds = duration;
     tkbProgress.SetSelEnd(SelectionSeconds(seconds));
@@ -834,7 +917,9 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
     const double rangeStart = TimeTextToSeconds(edtStart.Text());
     if (rangeStart == -1)
         return RefuseJob("Invalid Start Time", "Please varify the Start Time you selected.", nullptr);
-    if (!(FilterGraph.GetDurationMs() / 1000.0 > rangeStart))
+    // A length the engine is still reading is waited for.
+    FinishSourceProbe();
+    if (!(SourceSeconds() > rangeStart))
         return RefuseJob("Invalid Start Time", "Please varify the Start Time you selected.", nullptr);
 
     const double rangeEnd = TimeTextToSeconds(edtEnd.Text());
@@ -873,6 +958,14 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
         arguments += " -c copy";
         if (!ExtractFileExt(ExtractFileName(source)).empty())
             extension = ExtractFileExt(ExtractFileName(source));
+    }
+    if (LeavesDvdStandardToSource(arguments)) {
+        // PAL or NTSC by the source's rate, which the engine reads.
+        SourceProbe rateProbe;
+        std::optional<double> rate;
+        if (rateProbe.Start(korvane_.EnginePath, source) && rateProbe.Finish(kProbeWaitMs))
+            rate = rateProbe.FrameRate();
+        arguments = WithDvdStandard(arguments, rate);
     }
 
     TSettingForm* settings = korvane_.SettingForm;

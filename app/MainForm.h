@@ -10,6 +10,7 @@
 #include "split/ConverterProcess.h"
 #include "split/JobTiming.h"
 #include "split/ProgressParser.h"
+#include "split/SourceProbe.h"
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
 #include "ui/Form.h"
@@ -45,6 +46,10 @@ public:
     // shown by the edit's normalised text, the label and the length line.
     void MarkRangeStart(double seconds);
     void MarkRangeEnd(double seconds);
+    // The source's length: the preview's, or the converter engine's when the
+    // preview cannot show the source (0 while unknown).
+    double SourceSeconds() const;
+    bool PreviewAvailable() const { return !previewless_; }
     // The filter of the open dialog, as built at creation.
     const std::string& OpenFilter() const { return OpenDialog1.Filter; }
 
@@ -65,6 +70,7 @@ public:
     ui::Panel& panbanner = MakeNamed<ui::Panel>("panbanner");
     ui::Image& imgBanner = MakeNamed<ui::Image>("imgBanner");
     ui::Label& labProgramName = MakeNamed<ui::Label>("labProgramName");
+    ui::Label& labNoPreview = MakeNamed<ui::Label>("labNoPreview");
     ui::Label& labLeft = MakeNamed<ui::Label>("labLeft");
     ui::Label& labMiddle = MakeNamed<ui::Label>("labMiddle");
     ui::Label& labRight = MakeNamed<ui::Label>("labRight");
@@ -121,6 +127,8 @@ public:
     // Components without a window.
     ui::Timer& tmrProcess = MakeNamed<ui::Timer>("tmrProcess");
     ui::Timer& tmrPreview = MakeNamed<ui::Timer>("tmrPreview");
+    // Collects the engine's report of a source the preview cannot show.
+    ui::Timer& tmrProbe = MakeNamed<ui::Timer>("tmrProbe");
     ui::OpenDialog& OpenDialog1 = MakeNamed<ui::OpenDialog>("OpenDialog1");
     ui::ImageList& iglStart = MakeNamed<ui::ImageList>("iglStart");
 
@@ -160,6 +168,7 @@ public:
     void Image4MouseMove(ui::Control& sender, ui::ShiftState shift, int x, int y);
     void tmrProcessTimer(ui::Component& sender);
     void tmrPreviewTimer(ui::Component& sender);
+    void tmrProbeTimer(ui::Component& sender);
 
 protected:
     void WndProc(ui::Message& message) override;
@@ -181,6 +190,12 @@ private:
     void ShowLook(ui::Image& button, int index);
     // Range marking: the selection's marks over the seek bar and the length line.
     void ClearMarkedRange();
+    void ShowSourceLength(double durationMs);
+    // A source the preview cannot render: the banner says so, and the engine
+    // is asked for its length.
+    void LoadWithoutPreview(const std::string& path);
+    void SourceProbeEnded();
+    void FinishSourceProbe();
     void CommitTypedStart();
     void CommitTypedEnd();
     void PlaceStartLabel();
@@ -199,6 +214,9 @@ private:
     JobProgress progress_;
     JobClock clock_;
     ClipSlot clip_;
+    SourceProbe probe_;
+    bool previewless_ = false;
+    double engineSeconds_ = 0;
 };
 
 } // namespace korvane

@@ -27,6 +27,7 @@ TCountDownForm::TCountDownForm(Korvane& korvane) : ui::Form("TCountDownForm"), k
 
     OnShow = ui::Handler(this, &TCountDownForm::FormShow);
     OnHide = ui::Handler(this, &TCountDownForm::FormHide);
+    OnClose = ui::Handler(this, &TCountDownForm::FormClose);
     tmrCountdown.OnTimer = ui::Handler(this, &TCountDownForm::tmrCountdownTimer);
     btnDoNow.OnClick = ui::Handler(this, &TCountDownForm::btnDoNowClick);
     btnCancel.OnClick = ui::Handler(this, &TCountDownForm::btnCancelClick);
@@ -59,6 +60,15 @@ void TCountDownForm::FormHide(ui::Component&)
     tmrCountdown.SetEnabled(false);
     if (korvane_.MainForm)
         korvane_.MainForm->SetEnabled(true);
+}
+
+// Closed by its frame or Alt+F4 the countdown is given up as with Cancel:
+// otherwise the main window would keep its busy look with nothing left to end it.
+void TCountDownForm::FormClose(ui::Form&, ui::CloseAction&)
+{
+    tmrCountdown.SetEnabled(false);
+    if (korvane_.MainForm)
+        korvane_.MainForm->LeaveBusyState();
 }
 
 void TCountDownForm::tmrCountdownTimer(ui::Component&)

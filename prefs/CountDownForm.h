@@ -28,6 +28,7 @@ public:
 
     void FormShow(ui::Component& sender);
     void FormHide(ui::Component& sender);
+    void FormClose(ui::Form& sender, ui::CloseAction& action);
     void tmrCountdownTimer(ui::Component& sender);
     void btnDoNowClick(ui::Component& sender);
     void btnCancelClick(ui::Component& sender);

@@ -110,7 +110,9 @@ void TSettingForm::FormHide(ui::Component&)
 
 void TSettingForm::btnOKClick(ui::Component&)
 {
-    SavePreferences();
+    // A file that cannot be written (a program folder the user may not
+    // write to) is reported; what the controls hold stays in force for this run.
+    ui::Guard([this] { SavePreferences(); });
     if (korvane_.MainForm) {
         if (chkoutputdir.Checked())
             korvane_.MainForm->edtOutputDir.SetText(edtOutputDir.Text());

@@ -130,16 +130,16 @@ void TDSTrackBar::GraphEventArrived(long code, LONG_PTR, LONG_PTR)
     // A new clock starts the stream over: back to the beginning. The graph
     // picks its clock at the first run after a render, while playback is
     // still in its first second: a seek then would move nothing worth
-    // moving, yet it flushes every stream, which some splitters do not
-    // survive (they hang in their next Stop). Playback still in its first
-    // second is therefore left where it is.
+    // moving, yet it would stop and restart every stream just as the
+    // picture appears. Playback still in its first second is therefore left
+    // where it is.
     LONGLONG current = 0;
     if (SUCCEEDED(seeking_->GetCurrentPosition(&current)) && current >= 0 && current < kFirstSecond)
         return;
     LONGLONG stop = 0;
     seeking_->GetDuration(&stop);
     current = 0;
-    seeking_->SetPositions(&current, AM_SEEKING_AbsolutePositioning, &stop, AM_SEEKING_NoPositioning);
+    Seek(current, stop);
 }
 
 void TDSTrackBar::ControlEventArrived(TControlEvent code, int param)
@@ -191,8 +191,17 @@ void TDSTrackBar::SeekToThumb()
     const std::int64_t position = Position();
     const std::int64_t maximum = Max();
     // A bar of one unit has only its start to seek to.
-    LONGLONG target = maximum == 0 ? 0 : stop * position / maximum;
-    seeking_->SetPositions(&target, AM_SEEKING_AbsolutePositioning, &stop, AM_SEEKING_NoPositioning);
+    Seek(maximum == 0 ? 0 : stop * position / maximum, stop);
+}
+
+// Through the graph, which seeks with playback stopped for a moment (see
+// TFilterGraph::SetPositions); the stop position stays as it is.
+void TDSTrackBar::Seek(LONGLONG current, LONGLONG stop)
+{
+    if (filterGraph_)
+        filterGraph_->SetPositions(&current, AM_SEEKING_AbsolutePositioning, &stop, AM_SEEKING_NoPositioning);
+    else
+        seeking_->SetPositions(&current, AM_SEEKING_AbsolutePositioning, &stop, AM_SEEKING_NoPositioning);
 }
 
 } // namespace korvane

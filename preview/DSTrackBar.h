@@ -78,6 +78,7 @@ private:
     void SetTimerEnabled(bool value);
     void UpdateTimer();
     void SeekToThumb();
+    void Seek(LONGLONG current, LONGLONG stop);
 
     TFilterGraph* filterGraph_ = nullptr;
     ComPtr<IMediaSeeking> seeking_;

@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <exception>
+#include <utility>
 
 #include "preview/CheckResult.h"
 #include "ui/Application.h"
@@ -92,13 +94,23 @@ ULONG STDMETHODCALLTYPE TFilterGraph::Callbacks::AddRef()
 
 ULONG STDMETHODCALLTYPE TFilterGraph::Callbacks::Release()
 {
-    return static_cast<ULONG>(--references_);
+    const long left = --references_;
+    if (left == 0)
+        delete this;
+    return static_cast<ULONG>(left);
+}
+
+ComPtr<TFilterGraph::Callbacks> TFilterGraph::NewCallbacks(TFilterGraph& graph)
+{
+    ComPtr<Callbacks> c;
+    *c.Put() = new Callbacks(graph);
+    return c;
 }
 
 HRESULT STDMETHODCALLTYPE TFilterGraph::Callbacks::SelectedFilter(IMoniker* moniker)
 {
     try {
-        if (!graph_.OnSelectedFilter)
+        if (!graph_ || !graph_->OnSelectedFilter)
             return S_OK;
         std::wstring name;
         GUID classId = GUID_NULL;
@@ -113,7 +125,7 @@ HRESULT STDMETHODCALLTYPE TFilterGraph::Callbacks::SelectedFilter(IMoniker* moni
                 name = v.bstrVal;
             VariantClear(&v);
         }
-        return graph_.OnSelectedFilter(moniker, name, classId) ? S_OK : E_FAIL;
+        return graph_->OnSelectedFilter(moniker, name, classId) ? S_OK : E_FAIL;
     } catch (...) {
         ui::App().HandleCurrentException();
         return E_FAIL;
@@ -123,12 +135,12 @@ HRESULT STDMETHODCALLTYPE TFilterGraph::Callbacks::SelectedFilter(IMoniker* moni
 HRESULT STDMETHODCALLTYPE TFilterGraph::Callbacks::CreatedFilter(IBaseFilter* filter)
 {
     try {
-        if (!graph_.OnCreatedFilter)
+        if (!graph_ || !graph_->OnCreatedFilter)
             return S_OK;
         CLSID classId = GUID_NULL;
         if (filter)
             filter->GetClassID(&classId);
-        return graph_.OnCreatedFilter(filter, classId) ? S_OK : E_FAIL;
+        return graph_->OnCreatedFilter(filter, classId) ? S_OK : E_FAIL;
     } catch (...) {
         ui::App().HandleCurrentException();
         return E_FAIL;
@@ -158,8 +170,8 @@ HRESULT STDMETHODCALLTYPE TFilterGraph::Callbacks::UnableToRender(IPin* pin)
         if (services->QueryService(SID_KorvaneFilterGraph, SID_KorvaneFilterGraph, found.PutVoid()) != S_OK || !found)
             return S_FALSE;
         // Only our own callbacks answer this service.
-        TFilterGraph& owner = static_cast<Callbacks*>(found.Get())->Owner();
-        if (owner.OnUnableToRender && owner.OnUnableToRender(pin))
+        TFilterGraph* owner = static_cast<Callbacks*>(found.Get())->Owner();
+        if (owner && owner->OnUnableToRender && owner->OnUnableToRender(pin))
             return S_OK;
         return S_FALSE;
     } catch (...) {
@@ -208,6 +220,7 @@ TFilterGraph::~TFilterGraph()
     } catch (...) {
         ui::App().HandleCurrentException();
     }
+    callbacks_->Detach();
 }
 
 void TFilterGraph::Loaded()
@@ -273,8 +286,8 @@ void TFilterGraph::Activate()
 
     ComPtr<IObjectWithSite> site;
     if (graph_ && SUCCEEDED(graph_.QueryTo(IID_IObjectWithSite, site))) {
-        site->SetSite(static_cast<IAMGraphBuilderCallback*>(&callbacks_));
-        site->SetSite(static_cast<IAMFilterGraphCallback*>(&callbacks_));
+        site->SetSite(static_cast<IAMGraphBuilderCallback*>(callbacks_.Get()));
+        site->SetSite(static_cast<IAMFilterGraphCallback*>(callbacks_.Get()));
     }
 
     SetGraphEdit(graphEdit_);
@@ -287,9 +300,21 @@ void TFilterGraph::Activate()
 
 void TFilterGraph::Deactivate()
 {
-    NotifyControlEvent(ControlActive, 0);
-    StopStreaming();
-    RemoveProvidedFilters();
+    // Whatever a listener or a provider raises, the graph is let go of in
+    // full: a graph that outlived this component would call back into it.
+    std::exception_ptr failure;
+    try {
+        NotifyControlEvent(ControlActive, 0);
+        StopStreaming();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    try {
+        RemoveProvidedFilters();
+    } catch (...) {
+        if (!failure)
+            failure = std::current_exception();
+    }
     if (events_) {
         events_->SetNotifyFlags(AM_MEDIAEVENT_NONOTIFY);
         events_->SetNotifyWindow(0, 0, 0);
@@ -299,20 +324,36 @@ void TFilterGraph::Deactivate()
     if (graph_)
         graph_->SetLogFile(0);
     log_.Close();
+    ReleaseSite();
     graph_.Reset();
     captureBuilder_.Reset();
     dvdBuilder_.Reset();
     active_ = false;
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+// The graph may live on after this component (a graph viewer holds it through
+// the running object table, or any other reference) and keep its site: that
+// site is cut loose, and the next activation hands out a fresh one. A null
+// site would do on Windows, but Wine's graph cannot take one.
+void TFilterGraph::ReleaseSite()
+{
+    callbacks_->Detach();
+    callbacks_ = NewCallbacks(*this);
 }
 
 // Filters are taken out of a stopped graph only: a renderer pulled from under
 // a running decoder leaves that decoder's streaming thread stuck, or the
-// graph's own state change running on a filter that is gone.
+// graph's own state change running on a filter that is gone. The listeners
+// hear of the stop like of any other, so that nothing follows a stopped graph.
 void TFilterGraph::StopStreaming()
 {
     ComPtr<IMediaControl> control;
-    if (graph_ && SUCCEEDED(graph_.QueryTo(IID_IMediaControl, control)))
-        control->Stop();
+    if (!graph_ || FAILED(graph_.QueryTo(IID_IMediaControl, control)))
+        return;
+    NotifyControlEvent(ControlStop, 0);
+    control->Stop();
 }
 
 void TFilterGraph::InsertProvidedFilters()
@@ -330,15 +371,37 @@ void TFilterGraph::InsertProvidedFilters()
 
 void TFilterGraph::RemoveProvidedFilters()
 {
+    // Every provider is told, even after one of them failed.
+    std::exception_ptr failure;
     const auto providers = providers_;
     for (IFilterProvider* p : providers) {
         if (!IsProvider(p))
             continue;
-        p->FilterOperation(FilterRemoving, 0);
-        if (graph_)
-            graph_->RemoveFilter(p->ProvideFilter());
-        p->FilterOperation(FilterRemoved, 0);
+        try {
+            TakeOutFilter(*p);
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
     }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+// A provider that fails to let go of its filter still sees it leave the graph.
+void TFilterGraph::TakeOutFilter(IFilterProvider& provider)
+{
+    std::exception_ptr failure;
+    try {
+        provider.FilterOperation(FilterRemoving, 0);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (graph_)
+        graph_->RemoveFilter(provider.ProvideFilter());
+    provider.FilterOperation(FilterRemoved, 0);
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 bool TFilterGraph::IsProvider(IFilterProvider* provider) const
@@ -460,10 +523,7 @@ void TFilterGraph::RemoveFilterProvider(IFilterProvider& provider)
     if (!active_)
         return;
     StopStreaming();
-    provider.FilterOperation(FilterRemoving, 0);
-    if (graph_)
-        graph_->RemoveFilter(provider.ProvideFilter());
-    provider.FilterOperation(FilterRemoved, 0);
+    TakeOutFilter(provider);
 }
 
 void TFilterGraph::AddGraphListener(IGraphListener& listener)
@@ -482,7 +542,7 @@ HRESULT TFilterGraph::QueryInterface(REFIID iid, void** out)
 {
     if (!out)
         return E_POINTER;
-    HRESULT hr = callbacks_.QueryInterface(iid, out);
+    HRESULT hr = callbacks_->QueryInterface(iid, out);
     if (SUCCEEDED(hr) || !active_)
         return hr;
     switch (mode_) {
@@ -581,6 +641,32 @@ bool TFilterGraph::Stop()
     return CheckResult(control->Stop()) == S_OK;
 }
 
+HRESULT TFilterGraph::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop, DWORD stopFlags)
+{
+    auto seeking = Query<IMediaSeeking>(IID_IMediaSeeking);
+    if (!seeking)
+        return E_NOINTERFACE;
+    auto control = Query<IMediaControl>(IID_IMediaControl);
+    if (!control)
+        return seeking->SetPositions(current, currentFlags, stop, stopFlags);
+    // In a transition the state reported is the one being entered.
+    OAFilterState state = State_Stopped;
+    const bool known = SUCCEEDED(control->GetState(0, &state));
+    if (!known) {
+        // Which state to return to is unknown: the graph stays stopped, and
+        // the listeners learn so.
+        NotifyControlEvent(ControlStop, 0);
+        state = State_Stopped;
+    }
+    control->Stop();
+    const HRESULT hr = seeking->SetPositions(current, currentFlags, stop, stopFlags);
+    if (state == State_Running)
+        control->Run();
+    else if (state == State_Paused)
+        control->Pause();
+    return hr;
+}
+
 std::int32_t TFilterGraph::GetDurationMs()
 {
     auto seeking = Query<IMediaSeeking>(IID_IMediaSeeking);
@@ -619,40 +705,207 @@ void TFilterGraph::HandleGraphEvent(long code, LONG_PTR param1, LONG_PTR param2)
     RaiseCodeEvent(code, param1, param2);
 }
 
-void TFilterGraph::RaiseCodeEvent(long code, LONG_PTR param1, LONG_PTR)
+namespace {
+
+// Calls a handler when one is assigned.
+template <class F, class... A>
+void Raise(const std::function<F>& handler, A&&... args)
+{
+    if (handler)
+        handler(std::forward<A>(args)...);
+}
+
+bool AsBool(LONG_PTR p)
+{
+    return p != 0;
+}
+
+DWORD AsDword(LONG_PTR p)
+{
+    return static_cast<DWORD>(p);
+}
+
+// The DVD navigator packs its time codes into the event's first parameter.
+DVD_HMSF_TIMECODE HmsfTimeCode(LONG_PTR p)
+{
+    const auto packed = static_cast<ULONG>(p);
+    DVD_HMSF_TIMECODE t{};
+    static_assert(sizeof t == sizeof packed);
+    std::memcpy(&t, &packed, sizeof t);
+    return t;
+}
+
+DVD_HMSF_TIMECODE BcdTimeCode(LONG_PTR p)
+{
+    const auto packed = static_cast<ULONG>(p);
+    DVD_TIMECODE bcd{};
+    static_assert(sizeof bcd == sizeof packed);
+    std::memcpy(&bcd, &packed, sizeof bcd);
+    DVD_HMSF_TIMECODE t{};
+    t.bHours = static_cast<BYTE>(bcd.Hours10 * 10 + bcd.Hours1);
+    t.bMinutes = static_cast<BYTE>(bcd.Minutes10 * 10 + bcd.Minutes1);
+    t.bSeconds = static_cast<BYTE>(bcd.Seconds10 * 10 + bcd.Seconds1);
+    t.bFrames = static_cast<BYTE>(bcd.Frames10 * 10 + bcd.Frames1);
+    return t;
+}
+
+std::wstring BstrText(LONG_PTR p)
+{
+    const auto b = reinterpret_cast<BSTR>(p);
+    return b ? std::wstring(b, SysStringLen(b)) : std::wstring();
+}
+
+} // namespace
+
+std::string LocaleLanguageName(LCID locale)
+{
+    if (locale == 0)
+        return {};
+    char name[128] = {};
+    if (GetLocaleInfoA(locale, LOCALE_SENGLANGUAGE, name, sizeof name) <= 0)
+        return {};
+    return name;
+}
+
+void TFilterGraph::RaiseCodeEvent(long code, LONG_PTR param1, LONG_PTR param2)
 {
     switch (code) {
-    case EC_COMPLETE:
-        if (OnGraphComplete)
-            OnGraphComplete(static_cast<HRESULT>(param1));
+    case EC_COMPLETE: Raise(OnGraphComplete, static_cast<HRESULT>(param1)); break;
+    case EC_USERABORT: Raise(OnGraphUserAbort); break;
+    case EC_ERRORABORT: Raise(OnGraphErrorAbort, static_cast<HRESULT>(param1)); break;
+    case EC_STREAM_ERROR_STOPPED:
+        Raise(OnGraphStreamErrorStopped, static_cast<HRESULT>(param1), AsDword(param2));
         break;
-    case EC_USERABORT:
-        if (OnGraphUserAbort)
-            OnGraphUserAbort();
+    case EC_STREAM_ERROR_STILLPLAYING:
+        Raise(OnGraphStreamErrorStillPlaying, static_cast<HRESULT>(param1), AsDword(param2));
         break;
-    case EC_ERRORABORT:
-        if (OnGraphErrorAbort)
-            OnGraphErrorAbort(static_cast<HRESULT>(param1));
-        break;
-    case EC_PAUSED:
-        if (OnGraphPaused)
-            OnGraphPaused(static_cast<HRESULT>(param1));
-        break;
+    case EC_ERROR_STILLPLAYING: Raise(OnGraphErrorStillPlaying, static_cast<HRESULT>(param1)); break;
+    case EC_PALETTE_CHANGED: Raise(OnGraphPaletteChanged); break;
     case EC_VIDEO_SIZE_CHANGED:
-        if (OnGraphVideoSizeChanged)
-            OnGraphVideoSizeChanged(LOWORD(param1), HIWORD(param1));
+        Raise(OnGraphVideoSizeChanged, static_cast<int>(LOWORD(param1)), static_cast<int>(HIWORD(param1)));
         break;
-    case EC_CLOCK_CHANGED:
-        if (OnGraphClockChanged)
-            OnGraphClockChanged();
+    case EC_QUALITY_CHANGE: Raise(OnGraphQualityChange); break;
+    case EC_CLOCK_CHANGED: Raise(OnGraphClockChanged); break;
+    case EC_PAUSED: Raise(OnGraphPaused, static_cast<HRESULT>(param1)); break;
+    case EC_OPENING_FILE: Raise(OnGraphOpeningFile, AsBool(param1)); break;
+    case EC_BUFFERING_DATA: Raise(OnGraphBufferingData, AsBool(param1)); break;
+    case EC_FULLSCREEN_LOST: Raise(OnGraphFullscreenLost, reinterpret_cast<IBaseFilter*>(param2)); break;
+    case EC_OLE_EVENT: Raise(OnGraphOleEvent, BstrText(param1), BstrText(param2)); break;
+    case EC_STREAM_CONTROL_STOPPED:
+        Raise(OnGraphStreamControlStopped, reinterpret_cast<IPin*>(param1), AsDword(param2));
         break;
-    case EC_GRAPH_CHANGED:
-        if (OnGraphChanged)
-            OnGraphChanged();
+    case EC_STREAM_CONTROL_STARTED:
+        Raise(OnGraphStreamControlStarted, reinterpret_cast<IPin*>(param1), AsDword(param2));
         break;
+    case EC_END_OF_SEGMENT: {
+        const auto* at = reinterpret_cast<const REFERENCE_TIME*>(param1);
+        Raise(OnGraphEndOfSegment, at ? *at : REFERENCE_TIME{0}, AsDword(param2));
+        break;
+    }
+    case EC_DEVICE_LOST: Raise(OnGraphDeviceLost, reinterpret_cast<IUnknown*>(param1), AsBool(param2)); break;
+    case EC_STEP_COMPLETE: Raise(OnGraphStepComplete, AsBool(param1)); break;
+    case EC_TIMECODE_AVAILABLE:
+        Raise(OnGraphTimeCodeAvailable, reinterpret_cast<IBaseFilter*>(param1), AsDword(param2));
+        break;
+    case EC_EXTDEVICE_MODE_CHANGE: Raise(OnGraphEXTDeviceModeChange, AsDword(param1), AsDword(param2)); break;
+    case EC_GRAPH_CHANGED: Raise(OnGraphChanged); break;
+    case EC_CLOCK_UNSET: Raise(OnGraphClockUnset); break;
+    case EC_VMR_RENDERDEVICE_SET: Raise(OnGraphVMRRenderDevice, AsDword(param1)); break;
+    case EC_SNDDEV_IN_ERROR:
+        Raise(OnGraphSNDDevInError, static_cast<SNDDEV_ERR>(param1), AsDword(param2));
+        break;
+    case EC_SNDDEV_OUT_ERROR:
+        Raise(OnGraphSNDDevOutError, static_cast<SNDDEV_ERR>(param1), AsDword(param2));
+        break;
+    default:
+        RaiseDvdEvent(code, param1, param2);
+        break;
+    }
+}
+
+void TFilterGraph::RaiseDvdEvent(long code, LONG_PTR param1, LONG_PTR param2)
+{
+    switch (code) {
+    case EC_DVD_DOMAIN_CHANGE:
+        switch (param1) {
+        case DVD_DOMAIN_FirstPlay: Raise(OnDVDDomainFirstPlay); break;
+        case DVD_DOMAIN_VideoManagerMenu: Raise(OnDVDDomainVideoManagerMenu); break;
+        case DVD_DOMAIN_VideoTitleSetMenu: Raise(OnDVDDomainVideoTitleSetMenu); break;
+        case DVD_DOMAIN_Title: Raise(OnDVDDomainTitle); break;
+        case DVD_DOMAIN_Stop: Raise(OnDVDDomainStop); break;
+        default: break;
+        }
+        break;
+    case EC_DVD_TITLE_CHANGE: Raise(OnDVDTitleChange, static_cast<int>(param1)); break;
+    case EC_DVD_CHAPTER_START: Raise(OnDVDChapterStart, static_cast<int>(param1)); break;
+    case EC_DVD_AUDIO_STREAM_CHANGE:
+    case EC_DVD_SUBPICTURE_STREAM_CHANGE: {
+        auto& handler = code == EC_DVD_AUDIO_STREAM_CHANGE ? OnDVDAudioStreamChange : OnDVDSubpictureStreamChange;
+        if (!handler)
+            break;
+        const LCID locale = DvdStreamLocale(code, static_cast<ULONG>(param1));
+        handler(static_cast<int>(param1), locale, LocaleLanguageName(locale));
+        break;
+    }
+    case EC_DVD_ANGLE_CHANGE: Raise(OnDVDAngleChange, static_cast<int>(param1), static_cast<int>(param2)); break;
+    case EC_DVD_BUTTON_CHANGE: Raise(OnDVDButtonChange, static_cast<int>(param1), static_cast<int>(param2)); break;
+    case EC_DVD_VALID_UOPS_CHANGE: Raise(OnDVDValidUOPSChange, static_cast<ULONG>(param1)); break;
+    case EC_DVD_STILL_ON: Raise(OnDVDStillOn, AsBool(param1), AsDword(param2)); break;
+    case EC_DVD_STILL_OFF: Raise(OnDVDStillOff); break;
+    case EC_DVD_CURRENT_TIME: Raise(OnDVDCurrentTime, BcdTimeCode(param1), AsDword(param2)); break;
+    case EC_DVD_ERROR:
+        switch (param1) {
+        case DVD_ERROR_Unexpected: Raise(OnDVDErrorUnexpected); break;
+        case DVD_ERROR_CopyProtectFail: Raise(OnDVDErrorCopyProtectFail); break;
+        case DVD_ERROR_InvalidDVD1_0Disc: Raise(OnDVDErrorInvalidDVD1_0Disc); break;
+        case DVD_ERROR_InvalidDiscRegion: Raise(OnDVDErrorInvalidDiscRegion); break;
+        case DVD_ERROR_LowParentalLevel: Raise(OnDVDErrorLowParentalLevel); break;
+        case DVD_ERROR_MacrovisionFail: Raise(OnDVDErrorMacrovisionFail); break;
+        case DVD_ERROR_IncompatibleSystemAndDecoderRegions: Raise(OnDVDErrorIncompatibleSystemAndDecoderRegions); break;
+        case DVD_ERROR_IncompatibleDiscAndDecoderRegions: Raise(OnDVDErrorIncompatibleDiscAndDecoderRegions); break;
+        default: break;
+        }
+        break;
+    case EC_DVD_WARNING:
+        switch (param1) {
+        case DVD_WARNING_InvalidDVD1_0Disc: Raise(OnDVDWarningInvalidDVD1_0Disc, param2); break;
+        case DVD_WARNING_FormatNotSupported: Raise(OnDVDWarningFormatNotSupported, param2); break;
+        case DVD_WARNING_IllegalNavCommand: Raise(OnDVDWarningIllegalNavCommand, param2); break;
+        case DVD_WARNING_Open: Raise(OnDVDWarningOpen, param2); break;
+        case DVD_WARNING_Seek: Raise(OnDVDWarningSeek, param2); break;
+        case DVD_WARNING_Read: Raise(OnDVDWarningRead, param2); break;
+        default: break;
+        }
+        break;
+    case EC_DVD_CHAPTER_AUTOSTOP: Raise(OnDVDChapterAutoStop); break;
+    case EC_DVD_NO_FP_PGC: Raise(OnDVDNoFP_PGC); break;
+    case EC_DVD_PLAYBACK_RATE_CHANGE: Raise(OnDVDPlaybackRateChange, static_cast<LONG>(param1) / 10000.0); break;
+    case EC_DVD_PARENTAL_LEVEL_CHANGE: Raise(OnDVDParentalLevelChange, static_cast<int>(param1)); break;
+    case EC_DVD_PLAYBACK_STOPPED: Raise(OnDVDPlaybackStopped, static_cast<DVD_PB_STOPPED>(param1)); break;
+    case EC_DVD_ANGLES_AVAILABLE: Raise(OnDVDAnglesAvailable, AsBool(param1)); break;
+    case EC_DVD_PLAYPERIOD_AUTOSTOP: Raise(OnDVDPlayPeriodAutoStop); break;
+    case EC_DVD_BUTTON_AUTO_ACTIVATED: Raise(OnDVDButtonAutoActivated, static_cast<int>(param1)); break;
+    case EC_DVD_CMD_START: Raise(OnDVDCMDStart, AsDword(param1), static_cast<HRESULT>(param2)); break;
+    case EC_DVD_CMD_END: Raise(OnDVDCMDEnd, AsDword(param1), static_cast<HRESULT>(param2)); break;
+    case EC_DVD_DISC_EJECTED: Raise(OnDVDDiscEjected); break;
+    case EC_DVD_DISC_INSERTED: Raise(OnDVDDiscInserted); break;
+    case EC_DVD_CURRENT_HMSF_TIME: Raise(OnDVDCurrentHMSFTime, HmsfTimeCode(param1), AsDword(param2)); break;
+    case EC_DVD_KARAOKE_MODE: Raise(OnDVDKaraokeMode, AsBool(param1)); break;
     default:
         break;
     }
+}
+
+// The navigator knows each stream's language; a graph without one says 0.
+LCID TFilterGraph::DvdStreamLocale(long code, ULONG stream)
+{
+    auto info = Query<IDvdInfo2>(IID_IDvdInfo2);
+    LCID locale = 0;
+    if (!info)
+        return 0;
+    const HRESULT hr = code == EC_DVD_AUDIO_STREAM_CHANGE ? info->GetAudioLanguage(stream, &locale)
+                                                          : info->GetSubpictureLanguage(stream, &locale);
+    return SUCCEEDED(hr) ? locale : 0;
 }
 
 void TFilterGraph::NotifyControlEvent(TControlEvent code, int param)

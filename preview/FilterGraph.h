@@ -10,6 +10,7 @@
 // Event slots are std::function members; an empty slot is not called.
 #include <windows.h>
 #include <dshow.h>
+#include <dvdevcod.h>
 
 #include <cstdint>
 #include <functional>
@@ -39,6 +40,9 @@ extern const IID IID_AMGraphBuilderCallback;
 extern const IID IID_AMFilterGraphCallback;
 // The private service under which a graph's site yields its TFilterGraph.
 extern const GUID SID_KorvaneFilterGraph;
+
+// The English name of a locale's language ("German" for 0x0407), or empty.
+std::string LocaleLanguageName(LCID locale);
 
 class TFilterGraph : public ui::Component {
 public:
@@ -98,6 +102,13 @@ public:
     bool Play();
     bool Pause();
     bool Stop();
+    // IMediaSeeking::SetPositions, made with the graph stopped and the graph
+    // then put back into the state it was in. A seek in a running or paused
+    // graph flushes every stream, and some audio renderers (Wine's over a
+    // sound server) never finish their next Stop after such a flush; a
+    // stopped graph seeks without one, on every platform. The listeners are
+    // told nothing: for them playback goes on. E_NOINTERFACE without a graph.
+    HRESULT SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop, DWORD stopFlags);
     // 0 when no duration can be had.
     std::int32_t GetDurationMs();
 
@@ -109,17 +120,89 @@ public:
     IFilterGraph2* Graph() const { return graph_.Get(); }
     HWND NotifyWindow() const { return notifyWindow_; }
     // References the graph and others hold on this component's callbacks.
-    long CallbackReferences() const { return callbacks_.References(); }
+    long CallbackReferences() const { return callbacks_->References() - 1; }
 
     std::function<void()> OnActivate;
     std::function<void(long code, LONG_PTR param1, LONG_PTR param2)> OnDSEvent;
+
+    // One handler per DirectShow event, called after OnDSEvent with the
+    // event's parameters decoded. Pointers are borrowed for the call.
     std::function<void(HRESULT result)> OnGraphComplete;
     std::function<void()> OnGraphUserAbort;
     std::function<void(HRESULT result)> OnGraphErrorAbort;
-    std::function<void(HRESULT result)> OnGraphPaused;
+    std::function<void(HRESULT operation, DWORD value)> OnGraphStreamErrorStopped;
+    std::function<void(HRESULT operation, DWORD value)> OnGraphStreamErrorStillPlaying;
+    std::function<void(HRESULT result)> OnGraphErrorStillPlaying;
+    std::function<void()> OnGraphPaletteChanged;
     std::function<void(int width, int height)> OnGraphVideoSizeChanged;
+    std::function<void()> OnGraphQualityChange;
     std::function<void()> OnGraphClockChanged;
+    std::function<void(HRESULT result)> OnGraphPaused;
+    std::function<void(bool opening)> OnGraphOpeningFile;
+    std::function<void(bool buffering)> OnGraphBufferingData;
+    std::function<void(IBaseFilter* renderer)> OnGraphFullscreenLost;
+    std::function<void(const std::wstring& function, const std::wstring& parameters)> OnGraphOleEvent;
+    std::function<void(IPin* pin, DWORD cookie)> OnGraphStreamControlStopped;
+    std::function<void(IPin* pin, DWORD cookie)> OnGraphStreamControlStarted;
+    std::function<void(REFERENCE_TIME streamTime, DWORD segment)> OnGraphEndOfSegment;
+    std::function<void(IUnknown* device, bool available)> OnGraphDeviceLost;
+    std::function<void(bool cancelled)> OnGraphStepComplete;
+    std::function<void(IBaseFilter* sender, DWORD deviceId)> OnGraphTimeCodeAvailable;
+    std::function<void(DWORD mode, DWORD deviceId)> OnGraphEXTDeviceModeChange;
     std::function<void()> OnGraphChanged;
+    std::function<void()> OnGraphClockUnset;
+    std::function<void(DWORD renderDevice)> OnGraphVMRRenderDevice;
+    std::function<void(SNDDEV_ERR operation, DWORD result)> OnGraphSNDDevInError;
+    std::function<void(SNDDEV_ERR operation, DWORD result)> OnGraphSNDDevOutError;
+
+    // DVD navigation. The domain change, error and warning events are split
+    // by their first parameter into one handler each.
+    std::function<void()> OnDVDDomainFirstPlay;
+    std::function<void()> OnDVDDomainVideoManagerMenu;
+    std::function<void()> OnDVDDomainVideoTitleSetMenu;
+    std::function<void()> OnDVDDomainTitle;
+    std::function<void()> OnDVDDomainStop;
+    std::function<void(int title)> OnDVDTitleChange;
+    std::function<void(int chapter)> OnDVDChapterStart;
+    // The stream's locale as the DVD navigator reports it (0 when it cannot
+    // tell) and that locale's language in English.
+    std::function<void(int stream, LCID locale, const std::string& language)> OnDVDAudioStreamChange;
+    std::function<void(int stream, LCID locale, const std::string& language)> OnDVDSubpictureStreamChange;
+    std::function<void(int available, int current)> OnDVDAngleChange;
+    std::function<void(int available, int current)> OnDVDButtonChange;
+    std::function<void(ULONG prohibited)> OnDVDValidUOPSChange;
+    std::function<void(bool buttonsAvailable, DWORD seconds)> OnDVDStillOn;
+    std::function<void()> OnDVDStillOff;
+    std::function<void(const DVD_HMSF_TIMECODE& time, DWORD flags)> OnDVDCurrentTime;
+    std::function<void()> OnDVDErrorUnexpected;
+    std::function<void()> OnDVDErrorCopyProtectFail;
+    std::function<void()> OnDVDErrorInvalidDVD1_0Disc;
+    std::function<void()> OnDVDErrorInvalidDiscRegion;
+    std::function<void()> OnDVDErrorLowParentalLevel;
+    std::function<void()> OnDVDErrorMacrovisionFail;
+    std::function<void()> OnDVDErrorIncompatibleSystemAndDecoderRegions;
+    std::function<void()> OnDVDErrorIncompatibleDiscAndDecoderRegions;
+    std::function<void(LONG_PTR data)> OnDVDWarningInvalidDVD1_0Disc;
+    std::function<void(LONG_PTR data)> OnDVDWarningFormatNotSupported;
+    std::function<void(LONG_PTR data)> OnDVDWarningIllegalNavCommand;
+    std::function<void(LONG_PTR data)> OnDVDWarningOpen;
+    std::function<void(LONG_PTR data)> OnDVDWarningSeek;
+    std::function<void(LONG_PTR data)> OnDVDWarningRead;
+    std::function<void()> OnDVDChapterAutoStop;
+    std::function<void()> OnDVDNoFP_PGC;
+    std::function<void(double rate)> OnDVDPlaybackRateChange;
+    std::function<void(int level)> OnDVDParentalLevelChange;
+    std::function<void(DVD_PB_STOPPED reason)> OnDVDPlaybackStopped;
+    std::function<void(bool available)> OnDVDAnglesAvailable;
+    std::function<void()> OnDVDPlayPeriodAutoStop;
+    std::function<void(int button)> OnDVDButtonAutoActivated;
+    std::function<void(DWORD command, HRESULT result)> OnDVDCMDStart;
+    std::function<void(DWORD command, HRESULT result)> OnDVDCMDEnd;
+    std::function<void()> OnDVDDiscEjected;
+    std::function<void()> OnDVDDiscInserted;
+    std::function<void(const DVD_HMSF_TIMECODE& time, DWORD flags)> OnDVDCurrentHMSFTime;
+    std::function<void(bool played)> OnDVDKaraokeMode;
+
     // Returning false makes the graph skip the filter.
     std::function<bool(IMoniker* moniker, const std::wstring& name, const GUID& classId)> OnSelectedFilter;
     std::function<bool(IBaseFilter* filter, const GUID& classId)> OnCreatedFilter;
@@ -127,15 +210,18 @@ public:
     std::function<bool(IPin* pin)> OnUnableToRender;
 
 private:
+    // The COM face the graph calls back: the site handed to the graph. It is
+    // reference counted on its own and cut loose from this component at
+    // deactivation, so that a graph that outlives the component (a graph
+    // viewer holds it through the running object table, or any other
+    // reference) calls an object that is still there and does nothing.
     class Callbacks final : public IAMGraphBuilderCallback, public IAMFilterGraphCallback, public IServiceProvider {
     public:
-        explicit Callbacks(TFilterGraph& graph) : graph_(graph) {}
+        explicit Callbacks(TFilterGraph& graph) : graph_(&graph) {}
         Callbacks(const Callbacks&) = delete;
         Callbacks& operator=(const Callbacks&) = delete;
 
         HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-        // Counted only to prove that everybody let go; the object lives as
-        // long as its TFilterGraph.
         ULONG STDMETHODCALLTYPE AddRef() override;
         ULONG STDMETHODCALLTYPE Release() override;
         HRESULT STDMETHODCALLTYPE SelectedFilter(IMoniker* moniker) override;
@@ -144,18 +230,23 @@ private:
         HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID iid, void** out) override;
 
         long References() const { return references_; }
-        TFilterGraph& Owner() { return graph_; }
+        // The component, or null once cut loose.
+        TFilterGraph* Owner() const { return graph_; }
+        void Detach() { graph_ = nullptr; }
 
     private:
-        TFilterGraph& graph_;
-        long references_ = 0;
+        ~Callbacks() = default;
+        TFilterGraph* graph_;
+        long references_ = 1;
     };
+    static ComPtr<Callbacks> NewCallbacks(TFilterGraph& graph);
 
     void Activate();
     void Deactivate();
     void StopStreaming();
     void InsertProvidedFilters();
     void RemoveProvidedFilters();
+    void TakeOutFilter(IFilterProvider& provider);
     void AddToRot();
     void RemoveFromRot();
     void OpenLog();
@@ -163,6 +254,9 @@ private:
     bool IsProvider(IFilterProvider* provider) const;
     bool IsListener(IGraphListener* listener) const;
     void RaiseCodeEvent(long code, LONG_PTR param1, LONG_PTR param2);
+    void RaiseDvdEvent(long code, LONG_PTR param1, LONG_PTR param2);
+    LCID DvdStreamLocale(long code, ULONG stream);
+    void ReleaseSite();
 
     bool active_ = false;
     bool autoCreate_ = false;
@@ -194,7 +288,7 @@ private:
     ComPtr<ICaptureGraphBuilder2> captureBuilder_;
     ComPtr<IDvdGraphBuilder> dvdBuilder_;
     ComPtr<IMediaEventEx> events_;
-    Callbacks callbacks_{*this};
+    ComPtr<Callbacks> callbacks_ = NewCallbacks(*this);
     // DirectShow's threads post GraphNotifyMessage here; the events are fetched on the GUI thread.
     ui::HiddenWindow notifyWindow_{"KorvaneGraphNotify", [this](UINT msg, WPARAM, LPARAM) {
         if (msg != GraphNotifyMessage)

@@ -123,8 +123,10 @@ void TVideoWindow::SetFilterGraph(TFilterGraph* graph)
     if (TFilterGraph* old = filterGraph_) {
         old->RemoveFreeNotification(this);
         filterGraph_ = nullptr;
-        old->RemoveFilterProvider(*this);
+        // The listener goes first: taking the renderer out may fail, and the
+        // graph must not go on calling a control that may be gone by then.
         old->RemoveGraphListener(*this);
+        old->RemoveFilterProvider(*this);
     }
     if (graph) {
         graph->FreeNotification(this);
@@ -450,8 +452,25 @@ void TVideoWindow::Resize()
     PlaceRenderer();
 }
 
+// A size kept within limits may still differ from the one asked for: the
+// renderer's window follows what the control gets.
+void TVideoWindow::ConstrainedResize(int& minWidth, int& minHeight, int& maxWidth, int& maxHeight)
+{
+    ui::CustomControl::ConstrainedResize(minWidth, minHeight, maxWidth, maxHeight);
+    Resize();
+}
+
 void TVideoWindow::WndProc(ui::Message& message)
 {
+    // Full screen, the renderer's window covers everything and its input is
+    // drained to this control: the menu belongs where the mouse is, and the
+    // parent, hidden behind the picture, is not asked.
+    if (message.Msg == WM_CONTEXTMENU && fullScreen_) {
+        POINT cursor{};
+        ::GetCursorPos(&cursor);
+        message.Result = ShowPopupMenu(cursor) ? 1 : 0;
+        return;
+    }
     ui::CustomControl::WndProc(message);
     // A move without a resize must take the renderer's window along too.
     if (message.Msg == WM_MOVE)

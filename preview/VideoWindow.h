@@ -124,6 +124,7 @@ protected:
     void CreateWindowHandleDone() override;
     void Paint(ui::Canvas& canvas) override;
     void Resize() override;
+    void ConstrainedResize(int& minWidth, int& minHeight, int& maxWidth, int& maxHeight) override;
     void WndProc(ui::Message& message) override;
     void MouseDown(ui::MouseButton button, ui::ShiftState shift, int x, int y) override;
     void MouseMove(ui::ShiftState shift, int x, int y) override;

@@ -259,8 +259,9 @@ void TopSettingForm::cmbProfileChange(ui::Component&)
 
 void TopSettingForm::btnSaveAsClick(ui::Component&)
 {
-    // No folder of its own: the current folder is the profiles folder.
-    SaveDialog1.InitialDir.clear();
+    // Profiles are listed from Profiles\ only; the current folder may be
+    // anywhere by now (the open dialog moves it).
+    SaveDialog1.InitialDir = korvane_.ProgramDir + "Profiles\\";
     SaveDialog1.FileName.clear();
     if (SaveDialog1.Execute())
         SaveProfileAs(SelectedProfilePath(), SaveDialog1.FileName);

@@ -12,6 +12,23 @@ fi
 
 echo "== Windows tests under Wine"
 source "$ROOT/scripts/with-display.sh"
+source "$ROOT/scripts/sound-server.sh"
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  korvane_sound_down
+  [[ -n ${KORVANE_XVFB_PID:-} ]] && kill "$KORVANE_XVFB_PID" 2>/dev/null
+  true
+}
+trap cleanup EXIT
+# A sound server as on a desktop, so that the preview's graph holds an audio
+# renderer; the tests' own, with a null sink, never the user's speakers. A
+# server that cannot be had leaves the preview tests without sound, nothing more.
+korvane_sound_up private || true
+if [[ ${KORVANE_SOUND_SERVER:-0} == 1 ]]; then
+  echo "sound server: ${PULSE_SERVER:-that of the desktop}"
+else
+  echo "sound server: none (the tests that need sound skip)"
+fi
 # One warm wineserver and one idle Wine process for the whole phase, so that
 # each test starts in milliseconds instead of booting Wine's helpers again.
 wineserver -p
@@ -19,10 +36,4 @@ wine "$ROOT/build/win/tools/korvane_idle.exe" </dev/null >/dev/null 2>&1 &
 # The first Wine process of a new prefix does one-time work (fonts, devices);
 # let it happen here rather than inside a test's time limit.
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  [[ -n ${KORVANE_XVFB_PID:-} ]] && kill "$KORVANE_XVFB_PID" 2>/dev/null
-  true
-}
-trap cleanup EXIT
 ctest --test-dir "$ROOT/build/win" -j "$JOBS" --output-on-failure "$@"

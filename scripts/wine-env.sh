@@ -4,9 +4,11 @@ export KORVANE_ROOT
 export WINEPREFIX="$KORVANE_ROOT/.wine"
 export WINEARCH=win32
 export WINEDEBUG=${WINEDEBUG:--all,err+module}
-export WINEDLLOVERRIDES="winemenubuilder.exe=;mscoree=;mshtml="
+# KORVANE_DLL_OVERRIDES adds overrides for one test's processes (for example
+# winegstreamer=d: a system without the preview's decoders).
+export WINEDLLOVERRIDES="winemenubuilder.exe=;mscoree=;mshtml=${KORVANE_DLL_OVERRIDES:+;$KORVANE_DLL_OVERRIDES}"
 # Wine takes the user's number format from the locale; keep it explicit.
 export LC_ALL=${LC_ALL:-C.UTF-8}
-# No sound card on the bench, and deliberately no null ALSA device either: with
-# one, Wine's audio renderer never finishes a Stop after a seek and the preview
-# hangs; without one the preview plays its picture and reports no sound device.
+# Sound goes to a PulseAudio server: the user's own for `make run`, the
+# worktree's private one with a null sink for the tests (scripts/sound-server.sh,
+# started by test.sh and run.sh). Without one the preview plays its picture only.

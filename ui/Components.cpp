@@ -121,4 +121,74 @@ void Timer::Fire()
         OnTimer(*this);
 }
 
+// --- PopupMenu ---------------------------------------------------------------------------
+
+PopupMenu::PopupMenu(Component* owner) : Component(owner) {}
+
+MenuItem& PopupMenu::Add(std::string caption, NotifyEvent onClick)
+{
+    items_.push_back(std::make_unique<MenuItem>(std::move(caption)));
+    items_.back()->OnClick = std::move(onClick);
+    return *items_.back();
+}
+
+// The removal link may also be the control's own on this menu (its
+// PopupMenu): it is never cut here, only added.
+void PopupMenu::SetPopupComponent(Control* control)
+{
+    popupComponent_ = control;
+    if (control)
+        control->FreeNotification(this);
+}
+
+void PopupMenu::Notification(Component* component, Operation operation)
+{
+    Component::Notification(component, operation);
+    if (operation == opRemove && component != nullptr && component == popupComponent_)
+        popupComponent_ = nullptr;
+}
+
+void PopupMenu::Popup(int x, int y)
+{
+    popupPoint_ = POINT{x, y};
+    if (OnPopup && !Destroying())
+        OnPopup(*this);
+    if (Destroying() || items_.empty())
+        return;
+    HMENU menu = ::CreatePopupMenu();
+    if (!menu)
+        throw Error("Out of system resources");
+    struct MenuHandle {
+        HMENU h;
+        ~MenuHandle() { ::DestroyMenu(h); }
+    } owned{menu};
+    // Command ids are item indexes plus one: 0 is "nothing chosen".
+    for (size_t i = 0; i < items_.size(); ++i) {
+        const MenuItem& item = *items_[i];
+        if (item.IsSeparator()) {
+            ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        UINT flags = MF_STRING;
+        if (!item.Enabled())
+            flags |= MF_GRAYED;
+        if (item.Checked())
+            flags |= MF_CHECKED;
+        ::AppendMenuA(menu, flags, i + 1, item.Caption().c_str());
+    }
+    // The menu needs a window of this thread to report to; the control it is
+    // for when it has one.
+    HWND owner = App().UtilityWindow();
+    if (auto* w = dynamic_cast<WinControl*>(popupComponent_); w && w->HandleAllocated())
+        owner = w->HandleIfAllocated();
+    const UINT chosen = static_cast<UINT>(
+        ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, x, y, 0,
+                         owner, nullptr));
+    if (chosen == 0 || chosen > items_.size() || Destroying())
+        return;
+    MenuItem& item = *items_[chosen - 1];
+    if (item.OnClick)
+        item.OnClick(*this);
+}
+
 } // namespace ui

@@ -1,6 +1,7 @@
 #include "ui/Control.h"
 
 #include "ui/Application.h"
+#include "ui/Controls.h"
 #include "ui/Form.h"
 
 #include <windowsx.h>
@@ -68,6 +69,8 @@ Form* Control::ParentForm() const
 
 void Control::SetBounds(int left, int top, int width, int height)
 {
+    if (width != width_ || height != height_)
+        ApplyConstraints(width, height);
     if (left == left_ && top == top_ && width == width_ && height == height_)
         return;
     const bool resized = width != width_ || height != height_;
@@ -79,6 +82,63 @@ void Control::SetBounds(int left, int top, int width, int height)
     Invalidate();
     if (resized)
         Resize();
+}
+
+void Control::SetConstraints(const SizeConstraints& constraints)
+{
+    constraints_ = constraints;
+    // The present size must obey the new limits at once.
+    int width = width_, height = height_;
+    ApplyConstraints(width, height);
+    if (width != width_ || height != height_)
+        SetBounds(left_, top_, width, height);
+}
+
+void Control::ConstrainedResize(int& minWidth, int& minHeight, int& maxWidth, int& maxHeight)
+{
+    if (OnConstrainedResize && !Destroying())
+        OnConstrainedResize(*this, minWidth, minHeight, maxWidth, maxHeight);
+}
+
+void Control::ApplyConstraints(int& width, int& height)
+{
+    int minWidth = constraints_.MinWidth, minHeight = constraints_.MinHeight;
+    int maxWidth = constraints_.MaxWidth, maxHeight = constraints_.MaxHeight;
+    ConstrainedResize(minWidth, minHeight, maxWidth, maxHeight);
+    if (maxWidth > 0 && width > maxWidth)
+        width = maxWidth;
+    if (minWidth > 0 && width < minWidth)
+        width = minWidth;
+    if (maxHeight > 0 && height > maxHeight)
+        height = maxHeight;
+    if (minHeight > 0 && height < minHeight)
+        height = minHeight;
+}
+
+// The removal link is shared with the menu's own on this control (it
+// remembers the control it was shown for), so it is never cut here; it goes
+// with either of the two.
+void Control::SetPopupMenu(ui::PopupMenu* menu)
+{
+    popupMenu_ = menu;
+    if (menu)
+        menu->FreeNotification(this);
+}
+
+void Control::Notification(Component* component, Operation operation)
+{
+    Component::Notification(component, operation);
+    if (operation == opRemove && component != nullptr && component == popupMenu_)
+        popupMenu_ = nullptr;
+}
+
+bool Control::ShowPopupMenu(POINT screen)
+{
+    if (!popupMenu_ || !popupMenu_->AutoPopup() || Destroying())
+        return false;
+    popupMenu_->SetPopupComponent(this);
+    popupMenu_->Popup(screen.x, screen.y);
+    return true;
 }
 
 void Control::UpdateBounds(int left, int top, int width, int height)

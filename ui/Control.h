@@ -23,6 +23,9 @@
 //   KeyEvent        void(Control& sender, WORD& key, ShiftState)       OnKeyDown, OnKeyUp
 //                   (set key to 0 to swallow it)
 //   KeyPressEvent   void(Control& sender, char& key)                  OnKeyPress
+//   ConstrainedResizeEvent  void(Control& sender, int& minWidth, int& minHeight,
+//                   int& maxWidth, int& maxHeight)   OnConstrainedResize
+//                   (narrow or widen the limits of a resize; 0 = no limit)
 //
 // Mouse coordinates are client coordinates of the sender. A click is a
 // left-button press and release inside the control; on the release OnClick
@@ -44,6 +47,15 @@
 // Restore `previous` when you go. Derived classes override WndProc and call
 // the base class's WndProc for everything they do not handle.
 //
+// Size limits. SetBounds keeps a new width and height within Constraints, as
+// ConstrainedResize (OnConstrainedResize) leaves them; a move that keeps the
+// size is not checked.
+//
+// Context menu. A windowed control with a PopupMenu whose AutoPopup is on
+// shows it on WM_CONTEXTMENU at the message's screen point (from the keyboard:
+// at the control's top-left corner) and answers the message with 1; without
+// one, the message goes on to the default handling (and so to the parent).
+//
 // Coordinates: Left/Top are relative to the parent's client area (for forms:
 // screen coordinates of the window); Width/Height are the outer size.
 #include "ui/Component.h"
@@ -59,6 +71,7 @@ namespace ui {
 class Control;
 class WinControl;
 class Form;
+class PopupMenu;
 
 enum MouseButton { mbLeft, mbRight, mbMiddle };
 
@@ -80,6 +93,16 @@ using MouseEvent = std::function<void(Control& sender, MouseButton button, Shift
 using MouseMoveEvent = std::function<void(Control& sender, ShiftState shift, int x, int y)>;
 using KeyEvent = std::function<void(Control& sender, WORD& key, ShiftState shift)>;
 using KeyPressEvent = std::function<void(Control& sender, char& key)>;
+using ConstrainedResizeEvent =
+    std::function<void(Control& sender, int& minWidth, int& minHeight, int& maxWidth, int& maxHeight)>;
+
+// Limits of a control's size; 0 leaves that side free.
+struct SizeConstraints {
+    int MinWidth = 0;
+    int MinHeight = 0;
+    int MaxWidth = 0;
+    int MaxHeight = 0;
+};
 
 // Binds a member function to an object for an event slot.
 template <class T, class R, class... A>
@@ -123,6 +146,8 @@ public:
     POINT ScreenToClient(POINT p) const;
     // Parent and bounds in one step.
     void Place(WinControl* parent, int left, int top, int width, int height);
+    const SizeConstraints& Constraints() const { return constraints_; }
+    void SetConstraints(const SizeConstraints& constraints);
 
     // --- state ---------------------------------------------------------------
     bool Visible() const { return visible_; }
@@ -161,6 +186,10 @@ public:
     ui::Cursor GetCursor() const { return cursor_; }
     void SetCursor(ui::Cursor cursor) { cursor_ = cursor; }
 
+    // The menu shown on a right click (see the header comment), or null.
+    ui::PopupMenu* PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(ui::PopupMenu* menu);
+
     // --- painting and order ---------------------------------------------------
     virtual void Invalidate();
     // Invalidate and paint now.
@@ -185,6 +214,9 @@ public:
     NotifyEvent OnMouseEnter;
     NotifyEvent OnMouseLeave;
     NotifyEvent OnResize;
+    ConstrainedResizeEvent OnConstrainedResize;
+
+    void Notification(Component* component, Operation operation) override;
 
     // True while the mouse is over the control (between CM_MOUSEENTER and CM_MOUSELEAVE).
     bool MouseInControl() const { return mouseInControl_; }
@@ -204,6 +236,13 @@ protected:
     virtual void MouseEnter();
     virtual void MouseLeave();
     virtual void Resize();
+    // The limits for a new size, from Constraints: narrow or widen them
+    // here. Default: OnConstrainedResize.
+    virtual void ConstrainedResize(int& minWidth, int& minHeight, int& maxWidth, int& maxHeight);
+    // Width and height brought within the limits ConstrainedResize gives.
+    void ApplyConstraints(int& width, int& height);
+    // WM_CONTEXTMENU: the PopupMenu, if any, at `screen`; true when shown.
+    bool ShowPopupMenu(POINT screen);
     // The Font or Color changed (own or inherited); windowed controls pass it on.
     virtual void FontChanged();
     virtual void ColorChanged();
@@ -242,6 +281,8 @@ private:
     ui::Cursor cursor_ = crDefault;
     bool mouseInControl_ = false;
     bool clickPending_ = false;   // left button went down inside
+    SizeConstraints constraints_;
+    ui::PopupMenu* popupMenu_ = nullptr;
 };
 
 // --- windowed controls -------------------------------------------------------

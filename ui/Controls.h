@@ -47,9 +47,16 @@
 //                size; Count, Draw(Canvas&, x, y, index), GetBitmap(index, Bitmap&).
 //   Timer        Interval (ms, default 1000), Enabled (default true), OnTimer;
 //                Fire() runs OnTimer now (tests).
+//   PopupMenu    a context menu: Add items (caption, OnClick; "-" makes a
+//                separator) with Enabled and Checked; AutoPopup (default
+//                true) lets a control show it on a right click; Popup(x, y)
+//                shows it at a screen point and waits for the choice, then
+//                runs the chosen item's OnClick. OnPopup fires just before
+//                the menu opens, with PopupComponent the control it is for.
 #include "ui/Control.h"
 #include "ui/Form.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -559,6 +566,61 @@ private:
     unsigned interval_ = 1000;
     bool enabled_ = true;
     bool running_ = false;
+};
+
+// --- PopupMenu ---------------------------------------------------------------------------
+
+class MenuItem {
+public:
+    explicit MenuItem(std::string caption) : caption_(std::move(caption)) {}
+
+    const std::string& Caption() const { return caption_; }
+    void SetCaption(std::string caption) { caption_ = std::move(caption); }
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool enabled) { enabled_ = enabled; }
+    bool Checked() const { return checked_; }
+    void SetChecked(bool checked) { checked_ = checked; }
+    bool IsSeparator() const { return caption_ == "-"; }
+
+    // Sender: the menu.
+    NotifyEvent OnClick;
+
+private:
+    std::string caption_;
+    bool enabled_ = true;
+    bool checked_ = false;
+};
+
+class PopupMenu : public Component {
+public:
+    explicit PopupMenu(Component* owner);
+    const char* ClassName() const override { return "TPopupMenu"; }
+
+    MenuItem& Add(std::string caption, NotifyEvent onClick = {});
+    int Count() const { return static_cast<int>(items_.size()); }
+    MenuItem& Items(int index) { return *items_.at(static_cast<size_t>(index)); }
+
+    bool AutoPopup() const { return autoPopup_; }
+    void SetAutoPopup(bool value) { autoPopup_ = value; }
+
+    // Shows the menu with its top-left corner at a screen point and returns
+    // when it is closed, after the chosen item's OnClick.
+    void Popup(int x, int y);
+    // The screen point of the last Popup.
+    POINT PopupPoint() const { return popupPoint_; }
+    // The control the menu was last shown for, or null.
+    Control* PopupComponent() const { return popupComponent_; }
+    void SetPopupComponent(Control* control);
+
+    NotifyEvent OnPopup;
+
+    void Notification(Component* component, Operation operation) override;
+
+private:
+    std::vector<std::unique_ptr<MenuItem>> items_;
+    bool autoPopup_ = true;
+    POINT popupPoint_{0, 0};
+    Control* popupComponent_ = nullptr;
 };
 
 } // namespace ui

@@ -6,6 +6,7 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
+#include <cstring>
 #include <vector>
 
 namespace ui {
@@ -56,12 +57,18 @@ bool SystemDialogs::BrowseForFolder(HWND owner, const std::string& title, std::s
     LPITEMIDLIST pidl = ::SHBrowseForFolderA(&bi);
     if (!pidl)
         return false;
-    char path[MAX_PATH] = {};
-    const BOOL ok = ::SHGetPathFromIDListA(pidl, path);
+    // The wide call: in the program's code page (UTF-8) a folder's name may
+    // take more than MAX_PATH bytes although it has fewer letters.
+    wchar_t path[MAX_PATH] = {};
+    const BOOL ok = ::SHGetPathFromIDListW(pidl, path);
     ::CoTaskMemFree(pidl);
     if (!ok)
         return false;
-    folder = path;
+    const int n = ::WideCharToMultiByte(CP_ACP, 0, path, -1, nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<size_t>(n > 0 ? n : 1), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, path, -1, narrow.data(), n, nullptr, nullptr);
+    narrow.resize(std::strlen(narrow.c_str()));
+    folder = narrow;
     return true;
 }
 

@@ -87,7 +87,7 @@ void Label::AdjustBounds()
     Canvas canvas(screen.Get());
     canvas.SetFont(GetFont());
     RECT r{0, 0, wordWrap_ ? Width() : 0, 0};
-    ::DrawTextA(screen.Get(), text.data(), static_cast<int>(text.size()), &r,
+    DrawProgramText(screen.Get(), text, r,
                 (DrawFlags() & ~(DT_RIGHT | DT_CENTER)) | DT_CALCRECT);
     int left = Left();
     const int newWidth = wordWrap_ ? Width() : r.right;
@@ -126,7 +126,7 @@ void Label::Paint(Canvas& canvas)
     const UINT flags = DrawFlags();
     if (layout_ != tlTop) {
         RECT calc{0, 0, r.right, 0};
-        ::DrawTextA(canvas.Handle(), text.data(), static_cast<int>(text.size()), &calc, flags | DT_CALCRECT);
+        DrawProgramText(canvas.Handle(), text, calc, flags | DT_CALCRECT);
         const int h = calc.bottom - calc.top;
         r.top = layout_ == tlCenter ? (r.bottom - h) / 2 : r.bottom - h;
     }
@@ -418,7 +418,7 @@ void SpeedButton::Paint(Canvas& canvas)
     SIZE textSize{0, 0};
     if (!caption.empty()) {
         RECT calc{0, 0, 0, 0};
-        ::DrawTextA(canvas.Handle(), caption.data(), static_cast<int>(caption.size()), &calc,
+        DrawProgramText(canvas.Handle(), caption, calc,
                     DT_CALCRECT | DT_SINGLELINE);
         textSize = SIZE{calc.right, calc.bottom};
     }

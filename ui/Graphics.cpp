@@ -332,14 +332,32 @@ void Canvas::SetTextBackground(COLORREF color)
     ::SetBkColor(dc_, ColorToRGB(color));
 }
 
+std::wstring ProgramTextToWide(std::string_view text)
+{
+    if (text.empty())
+        return {};
+    const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0)
+        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+    return wide;
+}
+
+int DrawProgramText(HDC dc, std::string_view text, RECT& rect, UINT format)
+{
+    const std::wstring wide = ProgramTextToWide(text);
+    return ::DrawTextW(dc, wide.data(), static_cast<int>(wide.size()), &rect, format);
+}
+
 void Canvas::TextOut(int x, int y, std::string_view text)
 {
-    ::TextOutA(dc_, x, y, text.data(), static_cast<int>(text.size()));
+    const std::wstring wide = ProgramTextToWide(text);
+    ::TextOutW(dc_, x, y, wide.data(), static_cast<int>(wide.size()));
 }
 
 int Canvas::DrawText(RECT rect, std::string_view text, UINT format)
 {
-    return ::DrawTextA(dc_, text.data(), static_cast<int>(text.size()), &rect, format);
+    return DrawProgramText(dc_, text, rect, format);
 }
 
 void Canvas::TextRect(const RECT& rect, std::string_view text, TextAlign align)
@@ -352,7 +370,8 @@ void Canvas::TextRect(const RECT& rect, std::string_view text, TextAlign align)
 SIZE Canvas::TextExtent(std::string_view text)
 {
     SIZE s{0, 0};
-    ::GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(text.size()), &s);
+    const std::wstring wide = ProgramTextToWide(text);
+    ::GetTextExtentPoint32W(dc_, wide.data(), static_cast<int>(wide.size()), &s);
     return s;
 }
 

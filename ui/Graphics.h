@@ -85,6 +85,12 @@ struct Font {
 
 // --- bitmap ----------------------------------------------------------------
 
+// Text of the program's code page, drawn through the wide calls: GDI's own
+// conversion follows the font's character set, not the code page the program
+// runs in (UTF-8), and would draw the bytes of another script as Latin letters.
+std::wstring ProgramTextToWide(std::string_view text);
+int DrawProgramText(HDC dc, std::string_view text, RECT& rect, UINT format);
+
 class Canvas;
 
 class Bitmap {
@@ -176,7 +182,7 @@ public:
     void SetTextBackground(COLORREF color);       // used when not transparent
 
     void TextOut(int x, int y, std::string_view text);
-    // DrawTextA with the given DT_ flags; returns the height drawn.
+    // DrawText with the given DT_ flags; returns the height drawn.
     int DrawText(RECT rect, std::string_view text, UINT format);
     // One line aligned inside rect, vertically centred.
     void TextRect(const RECT& rect, std::string_view text, TextAlign align);

@@ -335,7 +335,7 @@ void BitBtn::DrawItem(const DRAWITEMSTRUCT& item)
     SIZE textSize{0, 0};
     if (!caption.empty()) {
         RECT calc{0, 0, 0, 0};
-        ::DrawTextA(dc, caption.data(), static_cast<int>(caption.size()), &calc, DT_CALCRECT | DT_SINGLELINE);
+        DrawProgramText(dc, caption, calc, DT_CALCRECT | DT_SINGLELINE);
         textSize = SIZE{calc.right, calc.bottom};
     }
     GlyphLayout layout = LayoutGlyphAndText(face, SIZE{partWidth, glyph_.Height()}, textSize, layout_, margin_, spacing_);

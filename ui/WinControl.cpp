@@ -447,6 +447,8 @@ void WinControl::SetTabOrder(int order)
 
 void WinControl::SetBounds(int left, int top, int width, int height)
 {
+    if (width != width_ || height != height_)
+        ApplyConstraints(width, height);
     if (left == left_ && top == top_ && width == width_ && height == height_)
         return;
     if (handle_) {
@@ -878,6 +880,16 @@ void WinControl::WndProc(Message& m)
         DefaultHandler(m);
         Resize();
         return;
+    case WM_CONTEXTMENU: {
+        POINT at{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+        if (at.x == -1 && at.y == -1)   // from the keyboard
+            at = ClientToScreen(POINT{0, 0});
+        if (ShowPopupMenu(at)) {
+            m.Result = 1;
+            return;
+        }
+        break;
+    }
     case WM_SETCURSOR:
         if (LOWORD(m.LParam) == HTCLIENT && reinterpret_cast<HWND>(m.WParam) == handle_) {
             Control* c = this;

@@ -139,25 +139,3 @@ TEST(FileNames, OpenDialogFilterUpperCasesTheTypeName)
     EXPECT_EQ(BuildOpenDialogFilter(one),
               "All Support Files(*.mkv;)|*.mkv;|MKV Files (*.mkv)|*.mkv|All Files (*.*)|*.*");
 }
-
-TEST(FileNames, ListFileSourceIsTheFirstLineWhenItCanBeAPath)
-{
-    using namespace std::string_literals;
-    struct Case {
-        std::string head;
-        std::string source;
-    };
-    const Case cases[] = {
-        {"C:\\v\\a.avi\r\nC:\\v\\b.avi\r\n", "C:\\v\\a.avi"},
-        {"C:\\v\\a.avi", "C:\\v\\a.avi"},            // no line end at all
-        {"C:\\v\\a.avi\n", "C:\\v\\a.avi"},
-        {"\xEF\xBB\xBF" "C:\\v\\a.avi\r\n", "C:\\v\\a.avi"},   // a UTF-8 mark from an editor
-        {"", ""},
-        {"\r\nC:\\v\\a.avi", ""},                     // the first line is empty
-        {"C:\\v\\a.avi\0.mkv\r\n"s, ""},              // a zero byte would cut the path short
-        {std::string(40000, 'x') + ".avi", ""},       // longer than any path
-        {"\xFF\xFE" "C\0:\0"s, ""},                   // UTF-16 text: a zero byte in the line
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(ListFileSource(c.head), c.source) << ::testing::PrintToString(c.head.substr(0, 40));
-}

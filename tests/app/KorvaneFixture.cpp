@@ -68,14 +68,17 @@ bool FileExistsAt(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-KorvaneTest::KorvaneTest()
+KorvaneTest::KorvaneTest(const std::string& folderPrefix) : folder(folderPrefix)
 {
     CreateDirectoryA((folder / "Profiles").c_str(), nullptr);
     CreateDirectoryA((folder / "out").c_str(), nullptr);
-    // The converter is big: a hard link where the file system allows it.
-    const std::string converter = folder / "wmaspi.dll";
-    if (!CreateHardLinkA(converter.c_str(), ConverterExe().c_str(), nullptr))
-        CopyFileA(ConverterExe().c_str(), converter.c_str(), FALSE);
+    // The converter and its engine are big: hard links where the file system allows it.
+    for (const char* name : {"wmaspi.dll", "kvengine.exe"}) {
+        const std::string from = WinePath(std::string(KORVANE_DIST_DIR "/") + name);
+        const std::string to = folder / name;
+        if (!CreateHardLinkA(to.c_str(), from.c_str(), nullptr))
+            CopyFileA(from.c_str(), to.c_str(), FALSE);
+    }
     korvane.ProgramDirOverride = folder.path();
     korvane.ShellOpen = [this](HWND, const std::string& path) { opened.push_back(path); };
     korvane.PowerOff = [this] { ++powerOffs; };

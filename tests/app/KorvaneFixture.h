@@ -59,7 +59,8 @@ struct Preferences {
 
 class KorvaneTest : public ::testing::Test {
 protected:
-    KorvaneTest();
+    // The program folder is a scratch folder whose name starts with the prefix.
+    explicit KorvaneTest(const std::string& folderPrefix = "korvane-profiles-");
     ~KorvaneTest() override;
 
     // Writes the preferences file and a profile, then creates the windows.

@@ -1,6 +1,7 @@
 // The main window's start-up, source intake and the split job's checks,
 // driven through the real windows with scripted questions.
 #include "tests/app/KorvaneFixture.h"
+#include "tests/ui/UiTestSupport.h"
 
 #include "app/AboutForm.h"
 #include "app/TimeText.h"
@@ -300,6 +301,94 @@ TEST_F(MainWindow, ToolbarOpensSettingsAboutAndHelp)
     EXPECT_TRUE(main.Enabled());
     // Cancel puts the file's values back.
     EXPECT_FALSE(Settings().chkOverwrite.Checked());
+}
+
+// --- the Start and Stop pictures ----------------------------------------------------------------
+
+// A point of the 133 x 65 pictures where the normal, hover and pressed looks
+// of both buttons differ and none is transparent.
+POINT DistinctSpot(ui::ImageList& list)
+{
+    std::vector<ui::Bitmap> looks(6);
+    for (int i = 0; i < 6; ++i)
+        list.GetBitmap(i, looks[i]);
+    ui::MemoryDC dc(nullptr);
+    auto at = [&](int i, int x, int y) {
+        ui::SelectObjectScope s(dc.Get(), looks[i].Handle());
+        return ::GetPixel(dc.Get(), x, y);
+    };
+    for (int y = 20; y < 45; ++y)
+        for (int x = 20; x < 113; ++x) {
+            bool distinct = true;
+            for (int b = 0; b < 6 && distinct; b += 3) {
+                const COLORREF c[3] = {at(b, x, y), at(b + 1, x, y), at(b + 2, x, y)};
+                distinct = c[0] != c[1] && c[1] != c[2] && c[0] != c[2] && c[0] != RGB(255, 0, 255) &&
+                           c[1] != RGB(255, 0, 255) && c[2] != RGB(255, 0, 255);
+            }
+            if (distinct)
+                return POINT{x, y};
+        }
+    return POINT{-1, -1};
+}
+
+TEST_F(MainWindow, StartAndStopPicturesFollowTheMouse)
+{
+    Start();
+    TMainForm& main = Main();
+    const POINT spot = DistinctSpot(main.iglStart);
+    ASSERT_GE(spot.x, 0);
+    std::vector<COLORREF> face(6);
+    {
+        ui::MemoryDC dc(nullptr);
+        for (int i = 0; i < 6; ++i) {
+            ui::Bitmap look;
+            main.iglStart.GetBitmap(i, look);
+            ui::SelectObjectScope s(dc.Get(), look.Handle());
+            face[i] = ::GetPixel(dc.Get(), spot.x, spot.y);
+        }
+    }
+    const HWND right = main.panRight.Handle();
+    const int x = 229 + spot.x, y = 291 + spot.y;
+    // What the screen shows at the spot, once painting is done.
+    auto shown = [&](HWND panel, int px, int py) {
+        ::RedrawWindow(panel, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        ui::App().ProcessMessages();
+        return uitest::Snapshot(panel).At(px, py);
+    };
+    ASSERT_EQ(shown(right, x, y), face[0]);
+
+    uitest::MouseMove(right, x, y);
+    EXPECT_EQ(main.imgStart.Tag(), 1);
+    EXPECT_EQ(shown(right, x, y), face[1]);
+    // The right button presses too, and lets go to the hover look without starting a job.
+    ::SendMessageA(right, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, y));
+    EXPECT_EQ(shown(right, x, y), face[2]);
+    uitest::MouseMove(right, x + 1, y, MK_RBUTTON);
+    EXPECT_EQ(main.imgStart.Tag(), 2);   // pressed stays pressed
+    ::SendMessageA(right, WM_RBUTTONUP, 0, MAKELPARAM(x, y));
+    EXPECT_EQ(shown(right, x, y), face[1]);
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_FALSE(main.panProgress.Visible());
+    // Leaving over the left panel, and over the right panel's background.
+    uitest::MouseMove(main.panLeft.Handle(), 100, 100);
+    EXPECT_EQ(main.imgStart.Tag(), 0);
+    EXPECT_EQ(shown(right, x, y), face[0]);
+    uitest::MouseMove(right, x, y);
+    uitest::MouseMove(right, 20, 340);
+    EXPECT_EQ(shown(right, x, y), face[0]);
+
+    // The Stop picture of a job: pressed, then left over the progress panel.
+    main.EnterBusyState();
+    uitest::MouseMove(right, x, y);
+    EXPECT_EQ(shown(right, x, y), face[4]);
+    uitest::MouseDown(right, x, y);
+    EXPECT_EQ(shown(right, x, y), face[5]);
+    uitest::MouseMove(main.panProgress.Handle(), 100, 200, MK_LBUTTON);
+    EXPECT_EQ(main.imgCancel.Tag(), 0);
+    EXPECT_EQ(shown(right, x, y), face[3]);
+    ::ReleaseCapture();
+    main.LeaveBusyState();
+    EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(MainWindow, ClosingWritesThePreferences)

@@ -68,7 +68,9 @@ std::string WindowText(HWND hwnd)
 
 class Program : public ::testing::Test {
 protected:
-    Program()
+    // A program folder of our own, named in other scripts: the program finds
+    // its preferences and profiles beside itself whatever the folder's name.
+    Program() : folder("Программа 番組 ")
     {
         // A program folder of our own: the program writes its preferences beside itself.
         CreateDirectoryA((folder / "Profiles").c_str(), nullptr);
@@ -111,7 +113,9 @@ protected:
 
 TEST_F(Program, StartsWithTheSourceFromItsCommandLineAndClosesCleanly)
 {
-    HWND main = Launch(SampleVideo());
+    const std::string source = folder / "夏 Лето.avi";
+    ASSERT_TRUE(CopyFileA(SampleVideo().c_str(), source.c_str(), FALSE));
+    HWND main = Launch(source);
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(WindowText(main), "Korvane V1.8");
     RECT client{};
@@ -119,9 +123,9 @@ TEST_F(Program, StartsWithTheSourceFromItsCommandLineAndClosesCleanly)
     EXPECT_EQ(client.right, 783);
     EXPECT_EQ(client.bottom, 431);
 
-    HWND source = FindNamedChild(main, "edtSource");
-    ASSERT_NE(source, nullptr);
-    EXPECT_EQ(WindowText(source), SampleVideo());
+    HWND sourceEdit = FindNamedChild(main, "edtSource");
+    ASSERT_NE(sourceEdit, nullptr);
+    EXPECT_EQ(WindowText(sourceEdit), source);
     HWND profile = FindNamedChild(main, "cmbProfile");
     ASSERT_NE(profile, nullptr);
     EXPECT_EQ(SendMessageA(profile, CB_GETCOUNT, 0, 0), 1);

@@ -26,7 +26,7 @@ std::string LengthLine(const std::string& time)
     return "The length of the marked rang is " + time;
 }
 
-// Picture-only sources made by the build, of exact odd lengths.
+// Sources made by the build, of exact odd lengths.
 std::string RangeVideo(const char* seconds)
 {
     return WinePath(std::string(KORVANE_APP_MEDIA_DIR) + "/range" + seconds + ".avi");
@@ -112,7 +112,7 @@ protected:
     {
         LONGLONG stop = 0;
         Seeking()->GetStopPosition(&stop);
-        Seeking()->SetPositions(&position, AM_SEEKING_AbsolutePositioning, &stop, AM_SEEKING_NoPositioning);
+        Main().FilterGraph.SetPositions(&position, AM_SEEKING_AbsolutePositioning, &stop, AM_SEEKING_NoPositioning);
     }
 
     // Both labels, the selection, the edits and the length line as one text.

@@ -142,10 +142,18 @@ TEST_F(SplitJob, NoOverwriteInOneClipModeEndsAtOnce)
 
 TEST_F(SplitJob, OverwriteYesOrPreferenceReplacesTheFile)
 {
-    Preferences prefs;
-    prefs.overwrite = true;
-    StartWithSource(prefs);
+    StartWithSource();
     SetRange("00:00:00", "00:00:02");
+    folder.Write("out\\sample_Clip1.avi", "old");
+    dialogs.QueueAnswer(IDYES);
+    Click();
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{"Overwrite|The output file is existent. Overwrite it?",
+                                                 "Completed|Splitting is completed successfully."}));
+    EXPECT_NEAR(VideoFrames(Clip(1)), 50, 1);
+
+    // With the preference nobody is asked.
+    dialogs.ClearCalls();
+    Settings().chkOverwrite.SetChecked(true);
     folder.Write("out\\sample_Clip1.avi", "old");
     Click();
     EXPECT_EQ(Boxes(), std::vector<std::string>{"Completed|Splitting is completed successfully."});
@@ -197,6 +205,38 @@ TEST_F(SplitJob, TurnOffWinsOverExitAndKeepsTheBusyLook)
     EXPECT_EQ(powerOffs, 0);
     EXPECT_FALSE(Main().panProgress.Visible());
     EXPECT_TRUE(Main().Enabled());
+}
+
+TEST_F(SplitJob, CountdownClosedByItsFrameReturnsTheWindowToIdle)
+{
+    Preferences prefs;
+    prefs.autoExit = true;
+    prefs.overwrite = true;
+    StartWithSource(prefs);
+    SetRange("00:00:00", "00:00:01");
+    Click();
+    TCountDownForm& countdown = *korvane.CountDownForm;
+    ASSERT_TRUE(countdown.Visible());
+    ASSERT_TRUE(Main().panProgress.Visible());
+    // The caption's close box and Alt+F4 both arrive as this system command.
+    SendMessageA(countdown.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    ui::App().ProcessMessages();
+
+    EXPECT_FALSE(countdown.Visible());
+    EXPECT_FALSE(countdown.tmrCountdown.Enabled());
+    EXPECT_FALSE(ui::App().Terminated());
+    EXPECT_TRUE(Main().Enabled());
+    EXPECT_FALSE(Main().panProgress.Visible());
+    EXPECT_TRUE(Main().imgStart.Visible());
+    EXPECT_FALSE(Main().imgCancel.Visible());
+    EXPECT_TRUE(Main().sbtnOpen.Enabled());
+    EXPECT_TRUE(Main().sbtnSettings.Enabled());
+    EXPECT_TRUE(Main().sbtnStopPreview.Enabled());
+    // The window takes work again: the next job runs.
+    Click();
+    EXPECT_TRUE(countdown.Visible());
+    countdown.btnCancel.Click();
+    EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(SplitJob, CountdownRunsOutAndActs)

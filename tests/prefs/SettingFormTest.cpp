@@ -134,5 +134,39 @@ TEST_F(SettingsDialog, ExitCountdownClosesTheMainWindow)
     EXPECT_NE(File().find("Auto Exit="), std::string::npos);
 }
 
+TEST_F(SettingsDialog, PreferencesThatCannotBeWrittenAreReportedAndHoldNothingUp)
+{
+    WriteWithDefaults();
+    StartOwn();
+    const std::string path = folder / "Preferences.ini";
+    const std::string before = File();
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    TSettingForm& s = Settings();
+    const std::vector<std::string> unable{"Korvane|Unable to write to " + path + "."};
+
+    // OK: reported, and the controls stay in force for this run.
+    Main().sbtnSettings.Click();
+    s.edtOutputDir.SetText("D:\\clips\\");
+    s.chkOverwrite.SetChecked(true);
+    s.btnOK.Click();
+    EXPECT_EQ(Boxes(), unable);
+    EXPECT_FALSE(s.Visible());
+    EXPECT_TRUE(Main().Enabled());
+    EXPECT_EQ(Main().edtOutputDir.Text(), "D:\\clips\\");
+    EXPECT_TRUE(s.chkOverwrite.Checked());
+
+    // Exit through the countdown: reported once, and the program ends.
+    dialogs.ClearCalls();
+    TCountDownForm& countdown = *korvane.CountDownForm;
+    countdown.Start(TCountDownForm::caExit);
+    countdown.btnDoNow.Click();
+    EXPECT_EQ(Boxes(), unable);
+    EXPECT_EQ(dialogs.MessageBoxes()[0].Flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_TRUE(ui::App().Terminated());
+    EXPECT_FALSE(Main().Visible());
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(File(), before);
+}
+
 } // namespace
 } // namespace korvane::testing

@@ -1,10 +1,7 @@
 // TDSTrackBar on a real form with the platform's real DirectShow: the bar
 // follows playback, seeks where the user lets go of it and lets go of the
-// graph when either of them goes.
-//
-// Known platform gap: under Wine 8 with a sound device (even ALSA's null one)
-// the audio renderer hangs in the graph's next Stop once the graph has been
-// seeked, so every test that seeks uses the picture-only media seek*.avi.
+// graph when either of them goes. The seek media have sound, so that with the
+// bench's sound server the graph holds an audio renderer, as a user's does.
 #include "preview/DSTrackBar.h"
 
 #include <gtest/gtest.h>
@@ -114,7 +111,14 @@ protected:
     {
         LONGLONG stop = 0;
         bar().Seeking()->GetStopPosition(&stop);
-        bar().Seeking()->SetPositions(&position, AM_SEEKING_AbsolutePositioning, &stop, AM_SEEKING_NoPositioning);
+        graph().SetPositions(&position, AM_SEEKING_AbsolutePositioning, &stop, AM_SEEKING_NoPositioning);
+    }
+
+    OAFilterState GraphState()
+    {
+        OAFilterState state = -1;
+        graph().Query<IMediaControl>(IID_IMediaControl)->GetState(5000, &state);
+        return state;
     }
 
     POINT ThumbCentre()
@@ -292,6 +296,20 @@ TEST_F(DSTrackBarTest, ReleasingTheThumbSeeksToTheSameFractionOfTheStopPosition)
     PressThumb();
     ReleaseThumb();
     EXPECT_EQ(GraphPosition(), 105000000);
+    EXPECT_EQ(GraphState(), State_Paused);
+
+    // While playing, with the sound as a user has it: playback goes on from
+    // there, and the graph still stops afterwards (see TearDown).
+    if (test::SoundServerRunning())
+        EXPECT_TRUE(test::HasAudioRenderer(graph().Graph()));
+    graph().Play();
+    bar().SetPosition(7);
+    PressThumb();
+    ReleaseThumb();
+    EXPECT_EQ(GraphState(), State_Running);
+    EXPECT_GE(GraphPosition(), 73500000);
+    EXPECT_LT(GraphPosition(), 83500000);
+    EXPECT_TRUE(bar().TimerRunning());
 }
 
 TEST_F(DSTrackBarTest, WhileTheLeftButtonIsHeldTicksLeaveTheThumbAlone)
@@ -380,6 +398,19 @@ TEST_F(DSTrackBarTest, AClockChangeTakesPlaybackBackToTheBeginning)
     bar().Seeking()->GetStopPosition(&stop);
     bar().Seeking()->GetDuration(&duration);
     EXPECT_EQ(stop, duration) << "the stop position is left as it was";
+}
+
+TEST_F(DSTrackBarTest, StopsThatComeWithRemovingTheRendererOrDeactivatingEndTheTimer)
+{
+    Load(MediaFile("seek10_5.avi"));
+    ASSERT_TRUE(bar().TimerRunning());
+    // A new renderer: the old one leaves a stopped graph.
+    form->VideoWindow.SetMode(vmNormal);
+    EXPECT_FALSE(bar().TimerRunning());
+    graph().Play();
+    ASSERT_TRUE(bar().TimerRunning());
+    graph().SetActive(false);
+    EXPECT_FALSE(bar().TimerRunning());
 }
 
 TEST_F(DSTrackBarTest, TheGraphGoingFirstIsDroppedAndTheBarGoingFirstDetaches)

@@ -2,9 +2,12 @@
 // Helpers shared by the preview tests: COM for the test thread, the test
 // media as Windows paths, bounded message pumping.
 #include <windows.h>
+#include <dshow.h>
 
 #include <functional>
 #include <string>
+
+#include "tests/preview/AudioRenderer.h"
 
 namespace korvane::test {
 

@@ -253,15 +253,20 @@ TEST_F(ProfileEditor, SaveAsCopiesTheProfileWithTheShownChoices)
     Choose(Video(), "Bit Rate", "2000k");
     const std::string target = folder / "Copy.apf";
     folder.Write("Copy.apf", "[Main]\r\nType=old\r\n");   // replaced without a question
+    // Opening a video elsewhere has moved the current folder.
+    char current[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, current);
+    SetCurrentDirectoryA((folder / "out").c_str());
     dialogs.QueueFile(target);
     Editor().btnSaveAs.Click();
+    SetCurrentDirectoryA(current);
 
     ASSERT_EQ(dialogs.Calls().size(), 1u);
     const ui::FileDialogRequest& request = dialogs.Calls()[0].Request;
     EXPECT_TRUE(request.Save);
     EXPECT_EQ(request.Filter, "Profiles (*.apf)|*.apf");
     EXPECT_EQ(request.DefaultExt, ".apf");
-    EXPECT_EQ(request.InitialDir, "");
+    EXPECT_EQ(request.InitialDir, folder / "Profiles\\");
     EXPECT_EQ(request.FileName, "");
     EXPECT_FALSE(request.Flags & OFN_OVERWRITEPROMPT);
 

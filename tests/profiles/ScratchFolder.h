@@ -14,13 +14,13 @@ namespace korvane::testing {
 
 class ScratchFolder {
 public:
-    ScratchFolder()
+    explicit ScratchFolder(const std::string& prefix = "korvane-profiles-")
     {
         static std::atomic<int> counter{0};
         GetCurrentDirectoryA(MAX_PATH, savedCurrent_);
         char temp[MAX_PATH];
         GetTempPathA(MAX_PATH, temp);
-        path_ = std::string(temp) + "korvane-profiles-" + std::to_string(GetCurrentProcessId()) + "-" +
+        path_ = std::string(temp) + prefix + std::to_string(GetCurrentProcessId()) + "-" +
                 std::to_string(++counter);
         RemoveTree(path_);
         EXPECT_TRUE(CreateDirectoryA(path_.c_str(), nullptr)) << path_;

@@ -1,0 +1,108 @@
+#include "split/SourceProbe.h"
+
+#include "split/EngineReport.h"
+
+namespace korvane {
+namespace {
+
+// The engine's report of a source is a few kilobytes; more is not a report.
+constexpr std::size_t kLongestReport = 1 << 20;
+
+} // namespace
+
+bool SourceProbe::Start(const std::string& enginePath, const std::string& source)
+{
+    Stop();
+    output_.clear();
+    SECURITY_ATTRIBUTES security{sizeof security, nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &security, 0))
+        return false;
+    pipeRead_ = ui::UniqueHandle(readEnd);
+    const ui::UniqueHandle pipeWrite(writeEnd);
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+    startup.wShowWindow = SW_HIDE;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    std::string commandLine = "\"" + enginePath + "\" -hide_banner -i \"" + source + "\"";
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(enginePath.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info)) {
+        pipeRead_ = ui::UniqueHandle();
+        return false;
+    }
+    CloseHandle(info.hThread);
+    process_ = ui::UniqueHandle(info.hProcess);
+    return true;
+}
+
+void SourceProbe::Drain()
+{
+    for (;;) {
+        DWORD waiting = 0;
+        if (!PeekNamedPipe(pipeRead_.Get(), nullptr, 0, nullptr, &waiting, nullptr) || waiting == 0)
+            return;
+        char buffer[4096];
+        DWORD got = 0;
+        if (!ReadFile(pipeRead_.Get(), buffer, sizeof buffer, &got, nullptr) || got == 0)
+            return;
+        if (output_.size() < kLongestReport)
+            output_.append(buffer, got);
+    }
+}
+
+bool SourceProbe::Poll()
+{
+    if (!process_)
+        return true;
+    Drain();
+    if (WaitForSingleObject(process_.Get(), 0) != WAIT_OBJECT_0)
+        return false;
+    // What it wrote just before it ended.
+    Drain();
+    process_ = ui::UniqueHandle();
+    pipeRead_ = ui::UniqueHandle();
+    return true;
+}
+
+bool SourceProbe::Finish(DWORD limitMs)
+{
+    const DWORD start = GetTickCount();
+    while (!Poll()) {
+        if (GetTickCount() - start >= limitMs)
+            return false;
+        WaitForSingleObject(process_.Get(), 20);
+    }
+    return true;
+}
+
+void SourceProbe::Stop()
+{
+    if (process_) {
+        TerminateProcess(process_.Get(), 1);
+        WaitForSingleObject(process_.Get(), 2000);
+    }
+    process_ = ui::UniqueHandle();
+    pipeRead_ = ui::UniqueHandle();
+}
+
+std::optional<double> SourceProbe::Seconds() const
+{
+    if (process_)
+        return std::nullopt;
+    return ReportedInputDuration(output_);
+}
+
+std::optional<double> SourceProbe::FrameRate() const
+{
+    if (process_)
+        return std::nullopt;
+    return ReportedFrameRate(output_);
+}
+
+} // namespace korvane
