@@ -22,6 +22,13 @@ bool IsValidSourceFile(const std::string& path)
     return FileExists(path);
 }
 
+bool FileHasContent(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)
+        && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && (data.nFileSizeLow != 0 || data.nFileSizeHigh != 0);
+}
+
 bool DirectoryExists(const std::string& path)
 {
     const DWORD attributes = GetFileAttributesA(path.c_str());

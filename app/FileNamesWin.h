@@ -10,6 +10,8 @@ namespace korvane {
 bool IsValidSourceFile(const std::string& path);
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
+// An existing file that holds at least one byte.
+bool FileHasContent(const std::string& path);
 
 // The folder of the running executable, always ending in a backslash.
 std::string ProgramDir();

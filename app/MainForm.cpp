@@ -969,6 +969,7 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
     }
 
     TSettingForm* settings = korvane_.SettingForm;
+    std::vector<FailedClip> failed;
     for (std::int32_t number = 1; number <= plan.ClipCount(); ++number) {
         const std::string output = ClipOutputPath(outputFolder, source, number, extension);
         if (FileExists(output) && !(settings && settings->chkOverwrite.Checked())) {
@@ -988,6 +989,7 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
         const std::string commandLine =
             BuildConverterCommandLine(source, span.start, span.duration, arguments, output);
 
+        outputTail_.Clear();
         const ClipRunResult result = RunConverterClip(Converter, korvane_.ConverterPath, commandLine, *this);
         if (result == ClipRunResult::PipeFailed || result == ClipRunResult::StartFailed) {
             ShowReinstallError();
@@ -999,8 +1001,22 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
             return;
         }
         ShowProgress(progress_.EndClip());
+        // A converter that ended is not yet a clip made: it says by its exit
+        // code, and the file must be there with something in it.
+        if (auto failure = ClipFailure(Converter.ExitCode(), FileHasContent(output), outputTail_.LastLine()))
+            failed.push_back(FailedClip{number, std::move(*failure)});
     }
+    if (!failed.empty())
+        return ReportFailedClips(plan.ClipCount(), failed);
     CompleteJob();
+}
+
+void TMainForm::ReportFailedClips(std::int32_t clipCount, const std::vector<FailedClip>& failed)
+{
+    tmrPreview.SetEnabled(false);
+    tmrProcess.SetEnabled(false);
+    ui::ShowMessageBox(FailedClipsMessage(clipCount, failed), ui::App().Title(), MB_OK | MB_ICONERROR);
+    LeaveBusyState();
 }
 
 void TMainForm::CompleteJob()
@@ -1037,6 +1053,7 @@ bool TMainForm::CancelRequested()
 
 void TMainForm::OnOutput(std::string_view bytes)
 {
+    outputTail_.Feed(bytes);
     ShowProgress(progress_.OnOutput(bytes, clip_));
 }
 

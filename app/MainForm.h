@@ -7,6 +7,7 @@
 #include "preview/DSTrackBar.h"
 #include "preview/FilterGraph.h"
 #include "preview/VideoWindow.h"
+#include "split/ClipOutcome.h"
 #include "split/ConverterProcess.h"
 #include "split/JobTiming.h"
 #include "split/ProgressParser.h"
@@ -207,6 +208,8 @@ private:
     void RefuseJob(const char* caption, const char* text, ui::WinControl* focus);
     void ShowReinstallError();
     void CompleteJob();
+    // The job's end when clips failed: one message naming them, then idle.
+    void ReportFailedClips(std::int32_t clipCount, const std::vector<FailedClip>& failed);
     bool IsSourceProfile() const;
 
     Korvane& korvane_;
@@ -214,6 +217,7 @@ private:
     JobProgress progress_;
     JobClock clock_;
     ClipSlot clip_;
+    OutputTail outputTail_;
     SourceProbe probe_;
     bool previewless_ = false;
     double engineSeconds_ = 0;

@@ -16,12 +16,16 @@ constexpr DWORD kLongestIdleWaitMs = 32;
 // A killed converter needs a moment to let go of its output file; the next
 // clip, or the user, may want that file at once.
 constexpr DWORD kKillWaitMs = 5000;
+// A converter that has closed its output is on its way out; its exit code is
+// what tells a finished clip from a failed one.
+constexpr DWORD kExitWaitMs = 5000;
 
 } // namespace
 
 bool ConverterProcess::PreparePipe()
 {
     KillConverter();
+    exitCode_.reset();
     SECURITY_ATTRIBUTES security{};
     security.nLength = sizeof security;
     security.lpSecurityDescriptor = nullptr;
@@ -188,6 +192,12 @@ ClipRunResult RunConverterClip(ConverterProcess& converter, const std::string& c
         return ClipRunResult::StartFailed;
     }
     const ReadLoopResult result = RunReadLoop(converter, host);
+    if (result == ReadLoopResult::PipeEnded && converter.process_
+        && WaitForSingleObject(converter.process_.Get(), kExitWaitMs) == WAIT_OBJECT_0) {
+        DWORD code = 0;
+        if (GetExitCodeProcess(converter.process_.Get(), &code))
+            converter.exitCode_ = code;
+    }
     // The converter has normally ended by now; this only lets go of it.
     converter.KillConverter();
     return result == ReadLoopResult::Cancelled ? ClipRunResult::Cancelled : ClipRunResult::Done;

@@ -45,7 +45,7 @@ enum class ReadLoopResult {
 
 // The outcome of one clip's converter run.
 enum class ClipRunResult {
-    Done,         // the converter ran to its end (its exit code is not read)
+    Done,         // the converter ran to its end; ExitCode() tells how it ended
     Cancelled,    // the host asked to cancel; the converter has been killed
     PipeFailed,   // the pipe could not be made; nothing was started
     StartFailed   // the converter could not be started
@@ -84,12 +84,17 @@ public:
     void KillConverter();
 
     bool HasProcess() const { return static_cast<bool>(process_); }
+    // How the converter of the last clip that ran to its end ended: its exit
+    // code, or nothing when it was killed, cancelled or never started.
+    std::optional<DWORD> ExitCode() const { return exitCode_; }
     DWORD ProcessId() const { return processId_; }
     // Win32 error code of the last PreparePipe or Start that failed.
     DWORD LastError() const { return lastError_; }
 
 private:
     friend ReadLoopResult RunReadLoop(ConverterProcess& converter, IReadLoopHost& host);
+    friend ClipRunResult RunConverterClip(ConverterProcess& converter, const std::string& converterPath,
+                                          const std::string& commandLine, IReadLoopHost& host);
 
     enum class Look { Output, Nothing, Ended };
     // One look at the pipe: reads what is there, or waits a little for the
@@ -106,6 +111,7 @@ private:
     DWORD processId_ = 0;
     DWORD lastError_ = 0;
     DWORD idleWaitMs_ = 0;
+    std::optional<DWORD> exitCode_;
     std::array<char, kReadChunkBytes + 2> readBuffer_{};
 };
 

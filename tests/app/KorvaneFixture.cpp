@@ -40,7 +40,7 @@ std::string RunAndCapture(const std::string& application, const std::string& com
 
 double MediaDuration(const std::string& path)
 {
-    const std::string text = RunAndCapture(ConverterExe(), " -hide_banner -i \"" + path + "\"");
+    const std::string text = RunAndCapture(EngineExe(), " -hide_banner -i \"" + path + "\"");
     const std::size_t at = text.find("Duration: ");
     if (at == std::string::npos)
         return -1;
@@ -54,12 +54,17 @@ double MediaDuration(const std::string& path)
 int VideoFrames(const std::string& path)
 {
     const std::string text =
-        RunAndCapture(ConverterExe(), " -hide_banner -nostats -i \"" + path + "\" -map 0:v:0 -f null -");
+        RunAndCapture(EngineExe(), " -hide_banner -nostats -i \"" + path + "\" -map 0:v:0 -f null -");
     // The summary line at the end: "frame=  167 fps=...".
     const std::size_t at = text.rfind("frame=");
     if (at == std::string::npos)
         return -1;
     return std::atoi(text.c_str() + at + 6);
+}
+
+std::string DecodeErrors(const std::string& path)
+{
+    return RunAndCapture(EngineExe(), " -v error -i \"" + path + "\" -f null -");
 }
 
 bool FileExistsAt(const std::string& path)

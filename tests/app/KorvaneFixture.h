@@ -37,6 +37,12 @@ inline std::string ConverterExe()
     return WinePath(KORVANE_DIST_DIR "/wmaspi.dll");
 }
 
+// The engine behind the converter, which also reads media for the tests.
+inline std::string EngineExe()
+{
+    return WinePath(KORVANE_DIST_DIR "/kvengine.exe");
+}
+
 // Runs a command line and returns what it wrote to standard output and error.
 std::string RunAndCapture(const std::string& application, const std::string& commandLine);
 
@@ -44,6 +50,8 @@ std::string RunAndCapture(const std::string& application, const std::string& com
 double MediaDuration(const std::string& path);
 // Number of video frames the converter decodes from a media file, or -1.
 int VideoFrames(const std::string& path);
+// What the engine complains about when it decodes the whole file; empty when clean.
+std::string DecodeErrors(const std::string& path);
 
 bool FileExistsAt(const std::string& path);
 

@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -31,6 +32,49 @@ private:
     ui::ProgressBar& bar_;
     std::function<void(ui::Message&)> previous_;
     int highest_ = 0;
+};
+
+// The first process of that name that the given process started, or 0.
+DWORD ChildOf(DWORD parent, const char* exeName)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    DWORD found = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry))
+        if (entry.th32ParentProcessID == parent && lstrcmpiA(entry.szExeFile, exeName) == 0)
+            found = entry.th32ProcessID;
+    CloseHandle(snapshot);
+    return found;
+}
+
+// The engine the job's converter runs, watched from the moment it is seen.
+class EngineWatch {
+public:
+    ~EngineWatch()
+    {
+        if (handle_ != nullptr) {
+            TerminateProcess(handle_, 99);
+            CloseHandle(handle_);
+        }
+    }
+    // Looks for it while the job runs; true once it has been seen running.
+    bool Find()
+    {
+        if (handle_ == nullptr) {
+            const DWORD id = ChildOf(ChildOf(GetCurrentProcessId(), "wmaspi.dll"), "kvengine.exe");
+            if (id != 0)
+                handle_ = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
+            seenRunning_ = handle_ != nullptr && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT;
+        }
+        return handle_ != nullptr;
+    }
+    bool SeenRunning() const { return seenRunning_; }
+    bool EndsWithin(DWORD ms) const { return handle_ != nullptr && WaitForSingleObject(handle_, ms) == WAIT_OBJECT_0; }
+
+private:
+    HANDLE handle_ = nullptr;
+    bool seenRunning_ = false;
 };
 
 class SplitJob : public KorvaneTest {
@@ -257,36 +301,148 @@ TEST_F(SplitJob, CountdownRunsOutAndActs)
     countdown.btnCancel.Click();
 }
 
-TEST_F(SplitJob, CancelEndsTheConverterAndKeepsThePartialClip)
+// Cancel while an encode and while a copy runs: the converter is terminated,
+// its engine ends with it, and the clip stays as far as it got.
+TEST_F(SplitJob, CancelEndsTheConverterAndItsEngineAndKeepsThePartialClip)
 {
-    StartWithSource();
+    Preferences prefs;
+    prefs.overwrite = true;
+    StartWithSource(prefs);
     Main().LoadSource(WinePath(KORVANE_LONG_VIDEO));
     SetRange("00:00:00", "00:00:40");
-    // The user clicks the Cancel picture at the first progress the converter reports.
-    bool clicked = false;
-    auto previous = Main().pgbCurrent.WindowProc;
-    Main().pgbCurrent.WindowProc = [&](ui::Message& m) {
-        if (m.Msg == PBM_SETPOS && m.WParam > 0 && !clicked) {
-            clicked = true;
-            const LPARAM at = MAKELPARAM(229 + 60, 291 + 30);
-            PostMessageA(Main().panRight.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-            PostMessageA(Main().panRight.Handle(), WM_LBUTTONUP, 0, at);
-        }
-        previous(m);
-    };
-    dialogs.QueueAnswer(IDYES);
-    Click();
-    Main().pgbCurrent.WindowProc = previous;
+    for (const bool copy : {false, true}) {
+        SCOPED_TRACE(copy ? "copy" : "encode");
+        SelectProfile(copy ? "Settings of the source file." : "AVI video");
+        dialogs.ClearCalls();
+        // The user clicks the Cancel picture at the first progress the
+        // converter reports; a copy is cancelled at its first output, since
+        // it may well be done before it reports any progress.
+        bool clicked = false;
+        EngineWatch engine;
+        auto previous = Main().pgbCurrent.WindowProc;
+        Main().pgbCurrent.WindowProc = [&](ui::Message& m) {
+            if (m.Msg == PBM_SETPOS && (m.WParam > 0 || copy) && !clicked && engine.Find()) {
+                clicked = true;
+                const LPARAM at = MAKELPARAM(229 + 60, 291 + 30);
+                PostMessageA(Main().panRight.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+                PostMessageA(Main().panRight.Handle(), WM_LBUTTONUP, 0, at);
+            }
+            previous(m);
+        };
+        dialogs.QueueAnswer(IDYES);
+        Click();
+        Main().pgbCurrent.WindowProc = previous;
 
-    EXPECT_EQ(Boxes(), std::vector<std::string>{"Query|Do you want to cancel the splitting?"});
+        EXPECT_EQ(Boxes(), std::vector<std::string>{"Query|Do you want to cancel the splitting?"});
+        EXPECT_TRUE(engine.SeenRunning());
+        EXPECT_TRUE(engine.EndsWithin(5000)) << "the engine outlived its converter";
+        EXPECT_EQ(Main().JobState, jsIdle);
+        EXPECT_FALSE(Main().panProgress.Visible());
+        EXPECT_LT(Main().pgbCurrent.Position(), 100);
+        EXPECT_TRUE(opened.empty());
+        if (!copy) {
+            const std::string partial = OutputDir() + "long_Clip1.avi";
+            ASSERT_TRUE(FileExistsAt(partial));
+            EXPECT_LT(VideoFrames(partial), 1000);
+        }
+    }
+}
+
+// A profile the engine cannot follow makes no clip, and the job says so
+// instead of counting down to the exit.
+TEST_F(SplitJob, ABrokenProfileEndsInOneErrorMessageWithTheEnginesReason)
+{
+    folder.Write("Profiles\\Broken.apf", "[Main]\r\nType=avi\r\nPara=1\r\n0=Video Codec\r\n"
+                                          "[Video Codec]\r\nSort=1\r\nList=0\r\nCaption=nosuchcodec\r\n"
+                                          "Value=nosuchcodec\r\ncmd=-vcodec\r\n");
+    Preferences prefs;
+    prefs.autoExit = true;
+    StartWithSource(prefs);
+    SelectProfile("Broken");
+    SetRange("00:00:00", "00:00:04");
+    SetSections("2");
+    Click();
+
+    EXPECT_EQ(Boxes(), std::vector<std::string>{ui::App().Title() + "|Splitting failed: 2 of 2 clips could not be made.\n"
+                                                "\nClip 1: Unknown encoder 'nosuchcodec'"
+                                                "\nClip 2: Unknown encoder 'nosuchcodec'"});
+    EXPECT_EQ(dialogs.MessageBoxes()[0].Flags, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_FALSE(korvane.CountDownForm->Visible());
+    EXPECT_TRUE(opened.empty());
     EXPECT_EQ(Main().JobState, jsIdle);
     EXPECT_FALSE(Main().panProgress.Visible());
-    // The clip the converter was writing stays as far as it got.
-    const std::string partial = OutputDir() + "long_Clip1.avi";
-    ASSERT_TRUE(FileExistsAt(partial));
-    EXPECT_LT(VideoFrames(partial), 1000);
-    EXPECT_LT(Main().pgbCurrent.Position(), 100);
-    EXPECT_TRUE(opened.empty());
+    EXPECT_TRUE(Main().imgStart.Visible());
+}
+
+// One section beyond the source's end fails; the others are made, and no
+// power-off follows a job that did not do all it was asked.
+TEST_F(SplitJob, AFailingClipAmongGoodOnesIsNamedAndStopsThePowerOff)
+{
+    Preferences prefs;
+    prefs.turnOff = true;
+    StartWithSource(prefs);
+    SetRange("00:00:00", "00:00:45");
+    SetSections("3");
+    Click();
+
+    EXPECT_EQ(Boxes(), std::vector<std::string>{ui::App().Title() + "|Splitting failed: 1 of 3 clips could not be made.\n"
+                                                "\nClip 3: Nothing was converted: the clip starts after the end "
+                                                "of the source."});
+    EXPECT_EQ(powerOffs, 0);
+    EXPECT_FALSE(korvane.CountDownForm->Visible());
+    EXPECT_NEAR(VideoFrames(Clip(1)) / 25.0, 15.0, 0.04);
+    EXPECT_NEAR(VideoFrames(Clip(2)) / 25.0, 5.0, 0.05);
+    EXPECT_EQ(Main().JobState, jsIdle);
+}
+
+// The user's number format writes "-ss 6,7 -t 6,66666666666667". The
+// separator is the prefix's user setting, which every Wine process shares:
+// run alone by its own ctest entry (e2e_comma_locale), skipped otherwise.
+TEST_F(SplitJob, CommaDecimalLocaleMakesItsClips)
+{
+    if (!std::getenv("KORVANE_COMMA_LOCALE"))
+        GTEST_SKIP() << "changes the decimal separator of the whole prefix; runs alone as e2e_comma_locale";
+    char saved[8] = {};
+    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, saved, sizeof saved);
+    ASSERT_TRUE(SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, ","));
+    struct Restore {
+        const char* value;
+        ~Restore() { SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, value); }
+    } restore{saved[0] ? saved : "."};
+
+    StartWithSource();
+    SetRange("00:00:00", "00:00:20");
+    SetSections("3");
+    BarWatch current(Main().pgbCurrent);
+    Click();
+
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Completed|Splitting is completed successfully."});
+    EXPECT_EQ(current.Highest(), 100) << "progress read in the comma form";
+    for (int n = 1; n <= 3; ++n)
+        EXPECT_NEAR(VideoFrames(Clip(n)) / 25.0, 20.0 / 3, 0.04) << Clip(n);
+}
+
+// "Settings of the source file." on an MP4 with a keyframe every 10 s: each
+// clip starts on the keyframe at or before its start and ends at its end.
+// e2e_copy_cuts_ffprobe looks at the kept clips again with the host's tools.
+TEST_F(SplitJob, CopyCutsOfALongGopMp4StartOnAKeyframe)
+{
+    StartWithSource();
+    SelectProfile("Settings of the source file.");
+    Main().LoadSource(WinePath(KORVANE_TEST_MEDIA_DIR "/gop.mp4"));
+    SetRange("00:00:05", "00:00:25");
+    SetSections("2");
+    Click();
+
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Completed|Splitting is completed successfully."});
+    for (int n = 1; n <= 2; ++n) {
+        const std::string clip = OutputDir() + "gop_Clip" + std::to_string(n) + ".mp4";
+        // [5, 15] from the keyframe at 0, [15, 25] from the one at 10.
+        EXPECT_NEAR(VideoFrames(clip) / 25.0, 15.0, 0.1) << clip;
+        EXPECT_EQ(DecodeErrors(clip), "") << clip;
+        if (const char* keep = std::getenv("KORVANE_KEEP_CLIPS"))
+            CopyFileA(clip.c_str(), (std::string(keep) + "\\gop_Clip" + std::to_string(n) + ".mp4").c_str(), FALSE);
+    }
 }
 
 TEST_F(SplitJob, ClosingTheWindowDuringAJobCancelsItAndEnds)

@@ -37,6 +37,7 @@ std::string WindowsPath(std::string path)
 }
 
 const std::string kConverterPath = WindowsPath(KORVANE_DIST_DIR "/wmaspi.dll");
+const std::string kEnginePath = WindowsPath(KORVANE_DIST_DIR "/kvengine.exe");
 const std::string kStandInPath = WindowsPath(KORVANE_STAND_IN_CONVERTER);
 const std::string kScratch = WindowsPath(KORVANE_BINARY_DIR "/tests/split/converter-scratch");
 
@@ -378,7 +379,7 @@ protected:
         RecordingHost host;
         const std::string make = " -y -f lavfi -i testsrc=duration=8:size=320x240:rate=25"
                                  " -f lavfi -i sine=duration=8 -shortest \"" + made + "\"";
-        ASSERT_EQ(RunConverterClip(converter, kConverterPath, make, host), ClipRunResult::Done) << host.text;
+        ASSERT_EQ(RunConverterClip(converter, kEnginePath, make, host), ClipRunResult::Done) << host.text;
         if (!MoveFileA(made.c_str(), source_.c_str()))
             DeleteFileA(made.c_str());
         ASSERT_NE(GetFileAttributesA(source_.c_str()), INVALID_FILE_ATTRIBUTES) << host.text;

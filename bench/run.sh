@@ -1,0 +1,214 @@
+#!/usr/bin/env bash
+# Times split jobs through the program's real main window, converter and
+# engine under Wine, side by side with what the same work costs without the
+# job: one engine pass over the whole range, the same converter command lines
+# run back to back from a shell, the contract's order handed to the engine
+# directly, N bare engine starts and a plain copy of the source file. Prints
+# each time and the ratios. Not a test: nothing here passes or fails.
+#
+#   bench/run.sh                      # everything (about an hour on a busy 2-core machine)
+#   BENCH_SOURCES=short BENCH_SECTIONS=10 BENCH_MODES=copy bench/run.sh
+#
+# Every figure is given twice: wall-clock time, and the processor time that
+# the run's processes used (user + system, from a cpuacct control group of
+# its own, when the machine lets root make one). On a machine shared with
+# other work the wall clock swings by tens of percent from one minute to the
+# next; the processor time does not, so its ratios are the ones to compare.
+#
+# Sources are made once by the host's ffmpeg into bench/media/ (git-ignored):
+#   long   600 s 1280x720 H.264 30 fps, a keyframe every 10 s, AAC
+#   short  180 s  640x360 H.264 25 fps, a keyframe every 10 s, AAC
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/wine-env.sh"
+ROOT=$KORVANE_ROOT
+MEDIA=$ROOT/bench/media
+WORK=$ROOT/bench/work
+SECTIONS=${BENCH_SECTIONS:-"6 10"}
+SOURCES=${BENCH_SOURCES:-"long short"}
+MODES=${BENCH_MODES:-"encode copy"}
+COPY_ROUNDS=${BENCH_COPY_ROUNDS:-3}
+ENCODE_ROUNDS=${BENCH_ENCODE_ROUNDS:-1}
+mkdir -p "$MEDIA" "$WORK"
+
+make_source() { # name seconds size rate
+  local f=$MEDIA/$1.mp4
+  [[ -f $f ]] && return
+  echo "bench: making $1.mp4 ($2 s $3)..." >&2
+  ffmpeg -v error -y -f lavfi -i "testsrc2=size=$3:rate=$4:duration=$2" \
+    -f lavfi -i "sine=frequency=440:duration=$2:sample_rate=48000" \
+    -c:v libx264 -preset veryfast -g $((10 * $4)) -keyint_min $((10 * $4)) -sc_threshold 0 -pix_fmt yuv420p \
+    -c:a aac -b:a 128k "$f.part.mp4"
+  mv "$f.part.mp4" "$f"
+}
+for s in $SOURCES; do
+  case $s in
+    long) make_source long 600 1280x720 30 ;;
+    short) make_source short 180 640x360 25 ;;
+    *) echo "unknown source $s" >&2; exit 2 ;;
+  esac
+done
+
+cmake --build "$ROOT/build/win" --target korvane_bench >/dev/null
+BENCH_EXE=$ROOT/build/win/bench/korvane_bench.exe
+DIST=$ROOT/build/win/Korvane
+
+# A Wine prefix of the bench's own (a copy of the project's), so that tests
+# and the bench can run at the same time without stopping each other's server.
+if [[ ! -f $WORK/wine/.korvane-ready ]]; then
+  rm -rf "$WORK/wine"
+  cp -a "$WINEPREFIX" "$WORK/wine"
+fi
+export WINEPREFIX=$WORK/wine
+
+# A program folder of the bench's own: the shipped converter, engine and
+# profiles, and preferences that overwrite without asking and open nothing.
+PROG=$WORK/prog
+rm -rf "$PROG"
+mkdir -p "$PROG"
+cp "$DIST/wmaspi.dll" "$DIST/kvengine.exe" "$PROG/"
+cp -r "$DIST/Profiles" "$PROG/"
+printf '[Main]\r\nPreview=0\r\nOverwrite=1\r\nAptotic=0\r\nAuto Open Dir=0\r\nAuto Exit=0\r\nAuto Turn Off=0\r\nProfile=0\r\n' \
+  >"$PROG/Preferences.ini"
+WPROG=$(winepath -w "$PROG")
+
+source "$ROOT/scripts/with-display.sh"
+wineserver -p 2>/dev/null || true
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  [[ -n ${KORVANE_XVFB_PID:-} ]] && kill "$KORVANE_XVFB_PID" 2>/dev/null
+  true
+}
+trap cleanup EXIT
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+
+CGROUPS=/sys/fs/cgroup/cpuacct
+if ! mkdir "$CGROUPS/korvane-bench-probe-$$" 2>/dev/null; then
+  echo "bench: no cpuacct control group here; processor times are not shown" >&2
+  CGROUPS=
+else
+  rmdir "$CGROUPS/korvane-bench-probe-$$"
+fi
+
+value() { sed -n "s/^$1=//p" | tr -d '\r' | head -1; }
+# measure command...: runs it in a control group of its own; sets OUTPUT,
+# WALL (the seconds it prints) and CPU (processor seconds of it and every
+# process it started, or those it reports itself as "cpu=").
+measure() {
+  local group=
+  if [[ -n $CGROUPS ]]; then
+    group=$CGROUPS/korvane-bench-$$-$RANDOM
+    mkdir "$group"
+  fi
+  OUTPUT=$([[ -z $group ]] || {
+    echo "$BASHPID" >"$group/cgroup.procs"
+    KORVANE_BENCH_CPU_FILE=$(winepath -w "$group/cpuacct.usage")
+    export KORVANE_BENCH_CPU_FILE
+  }; "$@" </dev/null 2>/dev/null)
+  WALL=$(value seconds <<<"$OUTPUT")
+  CPU=-
+  if [[ -n $group ]]; then
+    # A run that measures itself (the job) tells what was its own work.
+    CPU=$(value cpu <<<"$OUTPUT")
+    [[ -n $CPU ]] || CPU=$(awk '{ printf "%.3f", $1 / 1e9 }' "$group/cpuacct.usage")
+    for _ in 1 2 3 4 5; do rmdir "$group" 2>/dev/null && break; sleep 1; done
+  fi
+}
+run_batch() { measure wine "$BENCH_EXE" run "$(winepath -w "$1")"; }
+# Runs a batch of clips into an empty output folder and warns when a clip is missing.
+run_clips() { # batch count
+  rm -f "$WORK/out"/*
+  run_batch "$1"
+  local made
+  made=$(find "$WORK/out" -type f -size +0 | wc -l)
+  ((made >= $2)) || echo "bench: $(basename "$1") made $made of $2 files" >&2
+}
+timed_cp() {
+  local t0 t1
+  t0=$(date +%s.%N)
+  cp "$1" "$2"
+  sync "$2"
+  t1=$(date +%s.%N)
+  awk -v a="$t0" -v b="$t1" 'BEGIN { printf "seconds=%.3f\n", b - a }'
+}
+# Turns command lines (each starting with a blank) into a batch file for a program.
+to_batch() { # lines-file program-path out-batch
+  PROGRAM=$2 awk '{ sub(/\r$/, ""); printf "\"%s\"%s >NUL 2>&1\r\n", ENVIRON["PROGRAM"], $0 }' "$1" >"$3"
+}
+repeat_batch() { # count command out-batch
+  : >"$3"
+  for ((i = 0; i < $1; i++)); do printf '%s >NUL 2>&1\r\n' "$2" >>"$3"; done
+}
+min() { printf '%s\n' "$@" | sort -g | head -1; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else printf "-" }'; }
+sum() { awk -v a="$1" -v b="$2" 'BEGIN { print a + b }'; }
+per() { awk -v t="$1" -v n="$2" 'BEGIN { if (t == "-") print "-"; else printf "%.3f", t / n }'; }
+
+printf '%-6s %-6s %3s %-4s | %8s %8s %6s | %8s %6s | %8s %6s | %7s %6s %6s | %s\n' \
+  source mode N "" job onepass ratio shell ratio contract ratio starts cp ratio "per start: engine, front-end"
+for s in $SOURCES; do
+  src=$MEDIA/$s.mp4
+  wsrc=$(winepath -w "$src")
+  end=$([[ $s == long ]] && echo 00:10:00 || echo 00:03:00)
+  measure timed_cp "$src" "$WORK/copy.mp4"
+  cp_wall=$WALL cp_cpu=$CPU
+  rm -f "$WORK/copy.mp4"
+  for m in $MODES; do
+    profile=$([[ $m == encode ]] && echo "AVI video, MPEG-4 and MP3" || echo "Settings of the source file.")
+    rounds=$([[ $m == copy ]] && echo "$COPY_ROUNDS" || echo "$ENCODE_ROUNDS")
+    pass_wall=() pass_cpu=()
+    for n in $SECTIONS; do
+      out=$WORK/out
+      rm -rf "$out"; mkdir -p "$out"
+      lines=$WORK/lines.txt
+      declare -A best=()
+      keep() { # name wall cpu: the best of the rounds
+        [[ -z ${best[$1.wall]:-} ]] || set -- "$1" "$(min "$2" "${best[$1.wall]}")" "$(min "$3" "${best[$1.cpu]}")"
+        best[$1.wall]=$2 best[$1.cpu]=$3
+      }
+      for ((r = 0; r < rounds; r++)); do
+        measure wine "$BENCH_EXE" job "$WPROG" "$wsrc" "$end" "$n" "$profile" "$(winepath -w "$out")" \
+          "$(winepath -w "$lines")"
+        grep -q "result=Completed" <<<"$OUTPUT" || echo "bench: the job did not complete: $OUTPUT" >&2
+        keep job "$WALL" "$CPU"
+        head -n "$n" "$lines" >"$WORK/clips.txt"
+        tail -n 1 "$lines" >"$WORK/pass.txt"
+        to_batch "$WORK/clips.txt" "$WPROG\\wmaspi.dll" "$WORK/shell.bat"
+        to_batch "$WORK/clips.txt" "$WPROG\\kvengine.exe" "$WORK/contract.bat"
+        to_batch "$WORK/pass.txt" "$WPROG\\kvengine.exe" "$WORK/pass.bat"
+        repeat_batch "$n" "\"$WPROG\\kvengine.exe\" -hide_banner -version" "$WORK/starts.bat"
+        repeat_batch "$n" "\"$WPROG\\wmaspi.dll\"" "$WORK/festarts.bat"
+        # One pass over the range is the same for every N: measured with the first.
+        if ((${#pass_wall[@]} < rounds)); then
+          run_clips "$WORK/pass.bat" 1
+          pass_wall+=("$WALL") pass_cpu+=("$CPU")
+        fi
+        run_clips "$WORK/shell.bat" "$n"; keep shell "$WALL" "$CPU"
+        run_clips "$WORK/contract.bat" "$n"; keep contract "$WALL" "$CPU"
+        run_batch "$WORK/starts.bat"; keep starts "$WALL" "$CPU"
+        run_batch "$WORK/festarts.bat"; keep festarts "$WALL" "$CPU"
+      done
+      for kind in wall cpu; do
+        [[ $kind == cpu && -z $CGROUPS ]] && continue
+        if [[ $kind == wall ]]; then pass=$(min "${pass_wall[@]}") cpv=$cp_wall; else pass=$(min "${pass_cpu[@]}") cpv=$cp_cpu; fi
+        job=${best[job.$kind]} shell=${best[shell.$kind]} contract=${best[contract.$kind]}
+        starts=${best[starts.$kind]} festarts=${best[festarts.$kind]}
+        printf '%-6s %-6s %3s %-4s | %8s %8s %6s | %8s %6s | %8s %6s | %7s %6s %6s | %s, %s s\n' \
+          "$s" "$m" "$n" "$kind" "$job" "$pass" "$(ratio "$job" "$pass")" \
+          "$shell" "$(ratio "$job" "$shell")" \
+          "$contract" "$(ratio "$contract" "$pass")" \
+          "$starts" "$cpv" "$(ratio "$job" "$(sum "$cpv" "$starts")")" \
+          "$(per "$starts" "$n")" "$(per "$festarts" "$n")"
+      done
+      unset best
+    done
+  done
+done
+cat <<'NOTE'
+
+wall / cpu  wall-clock seconds / processor seconds of all the run's processes
+job       the split job through the main window (Start to its last message)
+onepass   the engine once over the whole range, same settings; ratio = job / onepass (target 1.15 re-encoding)
+shell     the job's converter command lines back to back in cmd.exe; ratio = job / shell (target 1.05)
+contract  the same command lines given to the engine itself (input, then -ss); ratio = contract / onepass
+starts    N bare engine starts; cp = copy of the source; ratio = job / (cp + starts) (target 1.5 for copies)
+NOTE

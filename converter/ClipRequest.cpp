@@ -1,0 +1,368 @@
+#include "converter/ClipRequest.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+namespace korvane::frontend {
+namespace {
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool IsLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// Options of the engine that take no value. Any other option takes the next
+// word, unless that word is itself an option (a switch this list does not
+// know yet must not swallow the option after it).
+constexpr std::array<std::string_view, 24> kSwitches = {
+    "y", "n", "vn", "an", "sn", "dn", "bitexact", "shortest", "copyts", "start_at_zero",
+    "copyinkf", "stats", "nostats", "hide_banner", "nostdin", "accurate_seek", "noaccurate_seek",
+    "xerror", "re", "ignore_unknown", "copy_unknown", "debug_ts", "benchmark", "benchmark_all"};
+
+bool IsSwitch(std::string_view name)
+{
+    for (std::string_view s : kSwitches)
+        if (s == name)
+            return true;
+    return false;
+}
+
+bool LooksLikeOption(std::string_view word)
+{
+    return word.size() >= 2 && word[0] == '-' && IsLetter(word[1]);
+}
+
+// Which streams an option such as -c, -c:v, -codec:a:0 or -vcodec sets.
+struct Streams {
+    bool video = false;
+    bool audio = false;
+};
+
+std::optional<Streams> CodecOptionStreams(std::string_view name)
+{
+    if (name == "vcodec")
+        return Streams{true, false};
+    if (name == "acodec")
+        return Streams{false, true};
+    if (name == "c" || name == "codec")
+        return Streams{true, true};
+    for (std::string_view base : {std::string_view("c:"), std::string_view("codec:")}) {
+        if (name.substr(0, base.size()) != base)
+            continue;
+        const std::string_view specifier = name.substr(base.size());
+        if (!specifier.empty() && specifier[0] == 'v')
+            return Streams{true, false};
+        if (!specifier.empty() && specifier[0] == 'a')
+            return Streams{false, true};
+        return Streams{true, true};
+    }
+    return std::nullopt;
+}
+
+bool IsVideoFilterOption(std::string_view name)
+{
+    return name == "vf" || name == "filter:v";
+}
+
+bool IsAudioFilterOption(std::string_view name)
+{
+    return name == "af" || name == "filter:a";
+}
+
+std::string ShortWord(std::string_view word)
+{
+    constexpr std::size_t kLongest = 60;
+    if (word.size() <= kLongest)
+        return std::string(word);
+    return std::string(word.substr(0, kLongest)) + "...";
+}
+
+} // namespace
+
+std::vector<std::string> SplitWords(std::string_view line)
+{
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && IsBlank(line[i]))
+            ++i;
+        if (i >= line.size())
+            break;
+        std::string word;
+        bool quoted = false;
+        for (; i < line.size() && (quoted || !IsBlank(line[i])); ++i) {
+            if (line[i] == '"')
+                quoted = !quoted;
+            else
+                word += line[i];
+        }
+        words.push_back(std::move(word));
+    }
+    return words;
+}
+
+std::vector<std::string> ArgumentWords(std::string_view commandLine)
+{
+    std::vector<std::string> words = SplitWords(commandLine);
+    const bool namesProgram = !commandLine.empty() && !IsBlank(commandLine[0]) && !words.empty()
+        && words[0].substr(0, 1) != "-";
+    if (namesProgram)
+        words.erase(words.begin());
+    return words;
+}
+
+std::optional<double> ReadSeconds(std::string_view text)
+{
+    // Checked by hand: from_chars alone would take "1.5.3" up to its second point.
+    std::string plain;
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        if (text[i] == '-')
+            plain += '-';
+        ++i;
+    }
+    std::size_t digits = 0;
+    for (; i < text.size() && IsDigit(text[i]); ++i, ++digits)
+        plain += text[i];
+    if (i < text.size() && (text[i] == '.' || text[i] == ',')) {
+        plain += '.';
+        for (++i; i < text.size() && IsDigit(text[i]); ++i, ++digits)
+            plain += text[i];
+    }
+    if (digits == 0)
+        return std::nullopt;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        plain += 'e';
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+            plain += text[i++];
+        std::size_t exponentDigits = 0;
+        for (; i < text.size() && IsDigit(text[i]); ++i, ++exponentDigits)
+            plain += text[i];
+        if (exponentDigits == 0)
+            return std::nullopt;
+    }
+    if (i != text.size())
+        return std::nullopt;
+    double value = 0;
+    const char* first = plain.data();
+    if (*first == '-')
+        ++first;
+    const auto result = std::from_chars(first, plain.data() + plain.size(), value);
+    if (result.ec != std::errc() || result.ptr != plain.data() + plain.size() || !std::isfinite(value))
+        return std::nullopt;
+    return plain[0] == '-' ? -value : value;
+}
+
+std::string EngineSeconds(double seconds)
+{
+    char buf[64];
+    const auto result = std::to_chars(buf, buf + sizeof buf, seconds, std::chars_format::fixed, 6);
+    std::string text(buf, static_cast<std::size_t>(result.ptr - buf));
+    while (!text.empty() && text.back() == '0')
+        text.pop_back();
+    if (!text.empty() && text.back() == '.')
+        text.pop_back();
+    if (text == "-0")
+        text = "0";
+    return text;
+}
+
+ReadResult ReadClipRequest(const std::vector<std::string>& words)
+{
+    ReadResult result;
+    auto fail = [&result](std::string message) {
+        result.error = std::move(message);
+        return result;
+    };
+    if (words.empty())
+        return fail("No source and no output file were given.");
+
+    ClipRequest request;
+    bool haveInput = false;
+    const std::size_t last = words.size() - 1;
+    if (words[last].empty() || LooksLikeOption(words[last]))
+        return fail("The last argument must be the output file.");
+    request.output = words[last];
+
+    for (std::size_t i = 0; i < last; ++i) {
+        const std::string& word = words[i];
+        if (!LooksLikeOption(word))
+            return fail("Unexpected argument '" + ShortWord(word) + "'.");
+        const std::string name = word.substr(1);
+        const bool nextIsOption = i + 1 < last && LooksLikeOption(words[i + 1]);
+        if (IsSwitch(name) || (nextIsOption && name != "i" && name != "ss" && name != "t")) {
+            if (name == "y" || name == "n" || name == "nostdin" || name == "stats" || name == "nostats"
+                || name == "hide_banner")
+                continue;  // the front-end decides these itself
+            if (!haveInput) {
+                request.inputOptions.push_back(word);
+                continue;
+            }
+            if (name == "vn")
+                request.noVideo = true;
+            request.options.push_back(word);
+            continue;
+        }
+        if (i + 1 >= last)
+            return fail("The option " + ShortWord(word) + " has no value.");
+        const std::string& value = words[++i];
+        if (name == "i") {
+            if (haveInput)
+                return fail("Only one source file can be given.");
+            if (value.empty())
+                return fail("The source file name is empty.");
+            request.input = value;
+            haveInput = true;
+        } else if (name == "ss") {
+            const auto seconds = ReadSeconds(value);
+            if (!seconds || *seconds < 0 || *seconds >= kLongestDuration)
+                return fail("The start offset '" + ShortWord(value) + "' is not a number of seconds.");
+            request.start = *seconds;
+        } else if (name == "t") {
+            const auto seconds = ReadSeconds(value);
+            if (!seconds || !(*seconds > 0))
+                return fail("The duration '" + ShortWord(value) + "' is not a positive number of seconds.");
+            request.duration = *seconds < kLongestDuration ? seconds : std::nullopt;
+        } else if (!haveInput) {
+            request.inputOptions.push_back(word);
+            request.inputOptions.push_back(value);
+        } else if (IsVideoFilterOption(name)) {
+            if (!value.empty())
+                request.videoFilters.push_back(value);
+        } else if (IsAudioFilterOption(name)) {
+            if (!value.empty())
+                request.audioFilters.push_back(value);
+        } else if (name == "s") {
+            request.size = value;
+        } else {
+            if (const auto streams = CodecOptionStreams(name)) {
+                const bool copy = value == "copy";
+                if (streams->video)
+                    request.videoCopied = copy;
+                if (streams->audio)
+                    request.audioCopied = copy;
+            }
+            request.options.push_back(word);
+            request.options.push_back(value);
+        }
+    }
+    if (!haveInput)
+        return fail("No source file was given (-i).");
+    result.request = std::move(request);
+    return result;
+}
+
+std::string EvenSize(std::string_view size)
+{
+    const std::size_t x = size.find('x');
+    if (x == std::string_view::npos || x == 0 || x + 1 >= size.size())
+        return std::string(size);
+    long dims[2] = {};
+    const std::string_view parts[2] = {size.substr(0, x), size.substr(x + 1)};
+    for (int k = 0; k < 2; ++k) {
+        const auto r = std::from_chars(parts[k].data(), parts[k].data() + parts[k].size(), dims[k]);
+        if (r.ec != std::errc() || r.ptr != parts[k].data() + parts[k].size() || dims[k] <= 0 || dims[k] > 65536)
+            return std::string(size);
+    }
+    for (long& d : dims)
+        d = d > 1 ? d / 2 * 2 : 2;
+    return std::to_string(dims[0]) + "x" + std::to_string(dims[1]);
+}
+
+std::vector<std::string> EngineArguments(const ClipRequest& request)
+{
+    std::vector<std::string> args = {"-hide_banner", "-nostdin", "-y", "-loglevel", "error", "-stats"};
+    if (request.start > 0) {
+        args.push_back("-ss");
+        args.push_back(EngineSeconds(request.start));
+    }
+    args.insert(args.end(), request.inputOptions.begin(), request.inputOptions.end());
+    args.push_back("-i");
+    args.push_back(request.input);
+    if (request.duration) {
+        args.push_back("-t");
+        args.push_back(EngineSeconds(*request.duration));
+    }
+    args.insert(args.end(), request.options.begin(), request.options.end());
+
+    const bool videoEncoded = !request.noVideo && !request.videoCopied;
+    std::vector<std::string> videoFilters = request.videoFilters;
+    if (request.size) {
+        args.push_back("-s");
+        args.push_back(videoEncoded ? EvenSize(*request.size) : *request.size);
+    } else if (videoEncoded) {
+        // Cropping the odd last row or column keeps every other pixel as it
+        // is; scaling would resample the whole picture for one pixel.
+        videoFilters.push_back("crop=trunc(iw/2)*2:trunc(ih/2)*2");
+    }
+    auto chain = [](const std::vector<std::string>& filters) {
+        std::string text;
+        for (const std::string& f : filters)
+            text += (text.empty() ? "" : ",") + f;
+        return text;
+    };
+    if (!videoFilters.empty()) {
+        args.push_back("-vf");
+        args.push_back(chain(videoFilters));
+    }
+    if (!request.audioFilters.empty()) {
+        args.push_back("-af");
+        args.push_back(chain(request.audioFilters));
+    }
+    if (request.videoCopied || request.audioCopied) {
+        // The seek lands on the keyframe at or before the start and takes the
+        // other streams there too; without this the clip's first picture
+        // would sit before its zero and be dropped or hidden by players.
+        args.push_back("-avoid_negative_ts");
+        args.push_back("make_zero");
+    }
+    args.push_back(request.output);
+    return args;
+}
+
+std::string JoinCommandLine(const std::vector<std::string>& words)
+{
+    std::string line;
+    for (const std::string& word : words) {
+        if (!line.empty())
+            line += ' ';
+        if (!word.empty() && word.find_first_of(" \t\"") == std::string::npos) {
+            line += word;
+            continue;
+        }
+        // Backslashes count only before a quote: double those, escape the quote.
+        line += '"';
+        std::size_t backslashes = 0;
+        for (char c : word) {
+            if (c == '\\') {
+                ++backslashes;
+            } else if (c == '"') {
+                line.append(backslashes * 2 + 1, '\\');
+                backslashes = 0;
+            } else {
+                line.append(backslashes, '\\');
+                backslashes = 0;
+            }
+            if (c != '\\')
+                line += c;
+        }
+        line.append(backslashes * 2, '\\');
+        line += '"';
+    }
+    return line;
+}
+
+} // namespace korvane::frontend

@@ -1,0 +1,60 @@
+#pragma once
+// What the engine writes (its progress line and its errors), turned into what
+// the front-end writes for the main program: "time=" with plain seconds and a
+// blank, and at the end one short reason when the clip failed. Pure text work,
+// free of windows.h.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvane::frontend {
+
+// The output time of the engine's progress line ("frame=  25 fps=0.0 ...
+// time=00:00:01.01 bitrate=..."), in seconds; nothing for any other line or
+// for a time that is unknown or negative.
+std::optional<double> ProgressLineTime(std::string_view line);
+// The frame count of a progress line; nothing when it names none (audio only).
+std::optional<long> ProgressLineFrames(std::string_view line);
+
+// "time=12.5 " with the given decimal separator and up to two decimals, the
+// form the main program reads, followed by CR LF.
+std::string ProgressText(double seconds, char decimalSeparator);
+
+// Collects the engine's output one read at a time and splits it into lines
+// (CR or LF end a line: the engine redraws its progress line with a CR).
+class EngineLog {
+public:
+    struct Line {
+        std::string text;
+        bool progress = false;
+    };
+    // The complete lines that this read finishes. A line longer than a few
+    // kilobytes is cut into pieces rather than held without end.
+    std::vector<Line> Feed(std::string_view bytes);
+    // The line left unfinished when the engine ended.
+    std::vector<Line> Finish();
+
+    // What the last progress line said.
+    std::optional<double> LastTime() const { return lastTime_; }
+    std::optional<long> LastFrames() const { return lastFrames_; }
+    // The engine's error lines, in order; a few dozen at most.
+    const std::vector<std::string>& Errors() const { return errors_; }
+
+private:
+    Line Take(std::string text);
+
+    std::string partial_;
+    std::optional<double> lastTime_;
+    std::optional<long> lastFrames_;
+    std::vector<std::string> errors_;
+};
+
+// One short line in plain words for a failed clip, from the engine's error
+// lines: the first error is the cause, what follows is its consequence. The
+// engine's "[component @ 0x...]" tag and a leading "function(): " go, a path
+// it starts with is cut to the file's name, and the line is kept short.
+// An empty text when there is no error line.
+std::string FailureReason(const std::vector<std::string>& errors);
+
+} // namespace korvane::frontend

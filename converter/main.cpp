@@ -1,0 +1,339 @@
+// Korvane's converter front-end, shipped as wmaspi.dll: reads the command line
+// the main program writes for one clip, runs the engine (kvengine.exe, beside
+// it) with a command line that cuts cleanly and fast, and reports progress and
+// the outcome in the form the main program reads.
+//
+// Exit codes: 0 the output file is complete; 1 the engine failed or wrote
+// nothing; 2 the command line was not understood; 3 the engine could not be
+// started. On any failure the last output line says why in a few words.
+#include "converter/ClipRequest.h"
+#include "converter/EngineReport.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using namespace korvane::frontend;
+
+constexpr int kExitDone = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitBadCommandLine = 2;
+constexpr int kExitNoEngine = 3;
+// The main program's bars move at least this often while the engine works,
+// also while it says nothing (opening a large file, a slow first frame).
+constexpr DWORD kProgressIntervalMs = 400;
+constexpr DWORD kIdleWaitMs = 50;
+// The main program takes only the first time of what one read brings: two
+// lines written close together may reach it as one read, and the newer time
+// would be lost (the last one of a clip above all). Lines are spaced so that
+// its read loop, which looks at least every few tens of milliseconds, takes
+// them one by one.
+constexpr DWORD kProgressSpacingMs = 60;
+
+class Handle {
+public:
+    explicit Handle(HANDLE h = nullptr) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
+    ~Handle() { Reset(); }
+    Handle(Handle&& other) noexcept : h_(other.h_) { other.h_ = nullptr; }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE Get() const { return h_; }
+    explicit operator bool() const { return h_ != nullptr; }
+    void Reset(HANDLE h = nullptr)
+    {
+        if (h_)
+            CloseHandle(h_);
+        h_ = h;
+    }
+
+private:
+    HANDLE h_;
+};
+
+std::string Utf8(std::wstring_view text)
+{
+    if (text.empty())
+        return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                      nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::wstring Wide(std::string_view text)
+{
+    if (text.empty())
+        return {};
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
+char UserDecimalSeparator()
+{
+    wchar_t buf[8] = {};
+    if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buf, 8) > 1 && buf[0] < 0x80)
+        return static_cast<char>(buf[0]);
+    return '.';
+}
+
+// Everything goes to standard output, which the main program reads; its
+// standard error is the same pipe.
+class Report {
+public:
+    Report() : out_(GetStdHandle(STD_OUTPUT_HANDLE)) {}
+
+    // False once nobody reads any more: the main program has gone.
+    bool Write(std::string_view text)
+    {
+        while (!text.empty() && out_ != nullptr && out_ != INVALID_HANDLE_VALUE) {
+            DWORD written = 0;
+            if (!WriteFile(out_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
+                const DWORD error = GetLastError();
+                if (error == ERROR_BROKEN_PIPE || error == ERROR_NO_DATA)
+                    return false;
+                break;
+            }
+            text.remove_prefix(written);
+        }
+        return true;
+    }
+    bool Line(std::string_view text) { return Write(std::string(text) + "\r\n"); }
+
+private:
+    HANDLE out_;
+};
+
+// The times the main program reads: the newest time the engine reached,
+// written as soon as the spacing allows, and repeated while the engine is
+// silent so that the main program always hears from a working converter.
+class ProgressWriter {
+public:
+    ProgressWriter(Report& report, char separator) : report_(report), separator_(separator)
+    {
+        Write(0);
+    }
+    void Reached(double seconds)
+    {
+        if (seconds > written_ || pending_)
+            pending_ = seconds;
+    }
+    void Tick()
+    {
+        const DWORD since = GetTickCount() - lastWrite_;
+        if (pending_ && since >= kProgressSpacingMs)
+            Write(*pending_);
+        else if (!pending_ && since >= kProgressIntervalMs)
+            Write(written_);
+    }
+    // The last time goes out alone, however soon after the one before.
+    void Flush()
+    {
+        if (!pending_)
+            return;
+        const DWORD since = GetTickCount() - lastWrite_;
+        if (since < kProgressSpacingMs)
+            Sleep(kProgressSpacingMs - since);
+        Write(*pending_);
+    }
+    bool ReaderGone() const { return readerGone_; }
+
+private:
+    void Write(double seconds)
+    {
+        readerGone_ = readerGone_ || !report_.Write(ProgressText(seconds, separator_));
+        written_ = seconds;
+        pending_.reset();
+        lastWrite_ = GetTickCount();
+    }
+
+    Report& report_;
+    char separator_;
+    double written_ = 0;
+    std::optional<double> pending_;
+    DWORD lastWrite_ = 0;
+    bool readerGone_ = false;
+};
+
+std::wstring ProgramFolder()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+bool FileHasContent(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+        return false;
+    return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && (data.nFileSizeHigh != 0 || data.nFileSizeLow != 0);
+}
+
+// The engine runs in a job that ends it when our last handle to the job
+// closes: when we exit, and also when the main program terminates us (Cancel,
+// closing the window), so no engine is left writing a clip nobody waits for.
+Handle MakeKillOnCloseJob()
+{
+    Handle job(CreateJobObjectW(nullptr, nullptr));
+    if (!job)
+        return job;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits))
+        job.Reset();
+    return job;
+}
+
+// Our own standard handles are the main program's pipe: the engine must not
+// inherit them, or the main program's pipe would outlive us.
+void KeepOwnHandlesFromChildren()
+{
+    for (DWORD which : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+        HANDLE h = GetStdHandle(which);
+        if (h != nullptr && h != INVALID_HANDLE_VALUE)
+            SetHandleInformation(h, HANDLE_FLAG_INHERIT, 0);
+    }
+}
+
+struct Engine {
+    Handle process;
+    Handle output;  // read end of the engine's standard output and error
+};
+
+bool StartEngine(const std::wstring& path, const std::wstring& commandLine, HANDLE job, Engine& engine)
+{
+    SECURITY_ATTRIBUTES security{sizeof security, nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &security, 0))
+        return false;
+    engine.output.Reset(readEnd);
+    Handle write(writeEnd);
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    startup.hStdInput = nullptr;
+    startup.hStdOutput = write.Get();
+    startup.hStdError = write.Get();
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(L'\0');
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED | CREATE_NO_WINDOW,
+                        nullptr, nullptr, &startup, &info))
+        return false;
+    engine.process.Reset(info.hProcess);
+    Handle thread(info.hThread);
+    // Where jobs cannot nest (before Windows 8, inside a job of our caller's)
+    // this fails; the engine then still ends on its own when its clip is done.
+    if (job != nullptr)
+        AssignProcessToJobObject(job, info.hProcess);
+    ResumeThread(info.hThread);
+    return true;
+}
+
+int Run()
+{
+    Report report;
+    const std::string commandLine = Utf8(GetCommandLineW());
+    const ReadResult read = ReadClipRequest(ArgumentWords(commandLine));
+    if (!read.request) {
+        report.Line("Cannot understand the command line: " + read.error);
+        return kExitBadCommandLine;
+    }
+    const ClipRequest& request = *read.request;
+    const char separator = UserDecimalSeparator();
+
+    const std::wstring enginePath = ProgramFolder() + L"kvengine.exe";
+    std::vector<std::string> engineWords = EngineArguments(request);
+    engineWords.insert(engineWords.begin(), "kvengine.exe");
+    KeepOwnHandlesFromChildren();
+    Handle job = MakeKillOnCloseJob();
+    Engine engine;
+    if (!StartEngine(enginePath, Wide(JoinCommandLine(engineWords)), job.Get(), engine)) {
+        report.Line("The converter's engine kvengine.exe could not be started (error "
+                    + std::to_string(GetLastError()) + ").");
+        return kExitNoEngine;
+    }
+
+    EngineLog log;
+    ProgressWriter progress(report, separator);
+    std::vector<char> buffer(4096);
+    while (!progress.ReaderGone()) {
+        DWORD available = 0;
+        if (!PeekNamedPipe(engine.output.Get(), nullptr, 0, nullptr, &available, nullptr))
+            break;  // the engine has ended and everything it wrote is read
+        if (available == 0) {
+            WaitForSingleObject(engine.process.Get(), kIdleWaitMs);
+        } else {
+            DWORD got = 0;
+            if (!ReadFile(engine.output.Get(), buffer.data(),
+                          available < buffer.size() ? available : static_cast<DWORD>(buffer.size()), &got, nullptr))
+                break;
+            for (const EngineLog::Line& line : log.Feed(std::string_view(buffer.data(), got)))
+                if (line.progress && log.LastTime())
+                    progress.Reached(*log.LastTime());
+        }
+        progress.Tick();
+    }
+    log.Finish();
+    if (log.LastTime())
+        progress.Reached(*log.LastTime());
+    progress.Flush();
+    const bool readerGone = progress.ReaderGone();
+    if (readerGone) {
+        // Nobody waits for this clip any more; the job takes the engine down.
+        TerminateProcess(engine.process.Get(), kExitFailed);
+        return kExitFailed;
+    }
+
+    WaitForSingleObject(engine.process.Get(), INFINITE);
+    DWORD engineExit = 0;
+    GetExitCodeProcess(engine.process.Get(), &engineExit);
+    if (engineExit != 0) {
+        std::string reason = FailureReason(log.Errors());
+        if (reason.empty())
+            reason = "The converter's engine ended with code " + std::to_string(engineExit) + ".";
+        report.Line(reason);
+        return kExitFailed;
+    }
+    const bool nothingEncoded = !(log.LastTime().value_or(0) > 0) && !(log.LastFrames().value_or(0) > 0);
+    if (nothingEncoded) {
+        report.Line("Nothing was converted: the clip starts after the end of the source.");
+        return kExitFailed;
+    }
+    if (!FileHasContent(Wide(request.output))) {
+        report.Line("No output file was written.");
+        return kExitFailed;
+    }
+    return kExitDone;
+}
+
+} // namespace
+
+int main()
+{
+    try {
+        return Run();
+    } catch (const std::exception& e) {
+        Report().Line(std::string("The converter failed: ") + e.what());
+        return kExitFailed;
+    }
+}

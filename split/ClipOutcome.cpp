@@ -1,0 +1,81 @@
+#include "split/ClipOutcome.h"
+
+namespace korvane {
+namespace {
+
+constexpr std::size_t kTailBytes = 1024;
+constexpr std::size_t kLongestReason = 200;
+constexpr std::size_t kListedFailures = 5;
+
+bool IsLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
+std::string_view Trim(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+} // namespace
+
+void OutputTail::Feed(std::string_view bytes)
+{
+    if (bytes.size() >= kTailBytes)
+        tail_.assign(bytes.substr(bytes.size() - kTailBytes));
+    else {
+        tail_.append(bytes);
+        if (tail_.size() > kTailBytes)
+            tail_.erase(0, tail_.size() - kTailBytes);
+    }
+}
+
+std::string OutputTail::LastLine() const
+{
+    std::size_t end = tail_.size();
+    while (end > 0) {
+        while (end > 0 && IsLineEnd(tail_[end - 1]))
+            --end;
+        std::size_t start = end;
+        while (start > 0 && !IsLineEnd(tail_[start - 1]))
+            --start;
+        const std::string_view line = Trim(std::string_view(tail_).substr(start, end - start));
+        if (!line.empty())
+            return std::string(line.substr(0, kLongestReason));
+        end = start;
+    }
+    return {};
+}
+
+std::optional<std::string> ClipFailure(std::optional<std::uint32_t> exitCode, bool outputHasContent,
+                                       std::string_view lastLine)
+{
+    if (!exitCode)
+        return std::string("The converter did not end.");
+    if (*exitCode != 0) {
+        // A converter that died mid-clip leaves its progress as its last words.
+        if (!lastLine.empty() && lastLine.substr(0, 5) != "time=")
+            return std::string(lastLine);
+        return "The converter ended with code " + std::to_string(*exitCode) + ".";
+    }
+    if (!outputHasContent)
+        return std::string("No clip file was written.");
+    return std::nullopt;
+}
+
+std::string FailedClipsMessage(std::int32_t clipCount, const std::vector<FailedClip>& failed)
+{
+    std::string text = "Splitting failed: " + std::to_string(failed.size()) + " of " + std::to_string(clipCount)
+        + (clipCount == 1 ? " clip" : " clips") + " could not be made.\n";
+    for (std::size_t i = 0; i < failed.size() && i < kListedFailures; ++i)
+        text += "\nClip " + std::to_string(failed[i].number) + ": " + failed[i].reason;
+    if (failed.size() > kListedFailures)
+        text += "\n...";
+    return text;
+}
+
+} // namespace korvane

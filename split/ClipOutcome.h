@@ -1,0 +1,41 @@
+#pragma once
+// Whether a clip was made, and what the job tells the user when clips were
+// not. Pure: the exit code, the output file's state and the converter's last
+// words are passed in.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvane {
+
+// The last line a converter wrote, kept from its output read by read: a
+// converter that fails says why in its last line.
+class OutputTail {
+public:
+    void Feed(std::string_view bytes);
+    void Clear() { tail_.clear(); }
+    // The last line that is not blank, without its line end; long lines are cut.
+    std::string LastLine() const;
+
+private:
+    std::string tail_;
+};
+
+// Why a clip that ran to its end was not made, or nothing when it was: made
+// means the converter exited with 0 and the output file exists and is not
+// empty. exitCode is empty when the converter's end could not be seen.
+std::optional<std::string> ClipFailure(std::optional<std::uint32_t> exitCode, bool outputHasContent,
+                                       std::string_view lastLine);
+
+struct FailedClip {
+    std::int32_t number = 0;
+    std::string reason;
+};
+
+// The job's one message about its failed clips: how many out of how many,
+// then the number and reason of the first five, and "..." for the rest.
+std::string FailedClipsMessage(std::int32_t clipCount, const std::vector<FailedClip>& failed);
+
+} // namespace korvane

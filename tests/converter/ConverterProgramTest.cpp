@@ -1,0 +1,228 @@
+// The shipped converter front-end (wmaspi.dll) with its engine, started the
+// way the main program starts it, on media the test build makes.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::wstring Wide(const std::string& text)
+{
+    std::wstring out(text.size() + 1, L'\0');
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, out.data(), static_cast<int>(out.size()));
+    out.resize(n > 0 ? static_cast<std::size_t>(n - 1) : 0);
+    return out;
+}
+
+std::wstring WinePath(std::string unixPath)
+{
+    for (char& c : unixPath)
+        if (c == '/')
+            c = '\\';
+    return Wide("Z:" + unixPath);
+}
+
+const std::wstring kDist = WinePath(KORVANE_DIST_DIR);
+const std::wstring kMedia = WinePath(KORVANE_CONVERTER_MEDIA_DIR);
+
+class Process {
+public:
+    ~Process()
+    {
+        if (info_.hProcess) {
+            TerminateProcess(info_.hProcess, 99);
+            CloseHandle(info_.hProcess);
+            CloseHandle(info_.hThread);
+        }
+        if (read_)
+            CloseHandle(read_);
+    }
+
+    // Starts the program hidden with its output and errors in one pipe and
+    // no input, as the main program does.
+    bool Start(const std::wstring& application, const std::wstring& commandLine)
+    {
+        SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+        HANDLE write = nullptr;
+        if (!CreatePipe(&read_, &write, &sa, 0))
+            return false;
+        SetHandleInformation(read_, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+        si.wShowWindow = SW_HIDE;
+        si.hStdOutput = write;
+        si.hStdError = write;
+        std::wstring line = commandLine;
+        const BOOL started =
+            CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &info_);
+        CloseHandle(write);
+        return started;
+    }
+
+    // Reads until the output ends; true when something was read before.
+    bool ReadSome()
+    {
+        char buf[4096];
+        DWORD got = 0;
+        if (!ReadFile(read_, buf, sizeof buf, &got, nullptr) || got == 0)
+            return false;
+        output.append(buf, got);
+        return true;
+    }
+    DWORD Finish()
+    {
+        while (ReadSome()) {
+        }
+        WaitForSingleObject(info_.hProcess, 60000);
+        DWORD code = 0;
+        GetExitCodeProcess(info_.hProcess, &code);
+        return code;
+    }
+
+    std::string LastLine() const
+    {
+        std::size_t end = output.find_last_not_of("\r\n");
+        if (end == std::string::npos)
+            return {};
+        const std::size_t start = output.find_last_of("\r\n", end);
+        return output.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
+    }
+
+    HANDLE Handle() const { return info_.hProcess; }
+    DWORD Id() const { return info_.dwProcessId; }
+    std::string output;
+
+private:
+    HANDLE read_ = nullptr;
+    PROCESS_INFORMATION info_{};
+};
+
+struct Outcome {
+    DWORD exitCode;
+    std::string output;
+    std::string lastLine;
+};
+
+Outcome Convert(const std::wstring& commandLine)
+{
+    Process p;
+    EXPECT_TRUE(p.Start(kDist + L"\\wmaspi.dll", commandLine));
+    const DWORD code = p.Finish();
+    return Outcome{code, p.output, p.LastLine()};
+}
+
+// What the engine prints about a media file's streams.
+std::string Probe(const std::wstring& path)
+{
+    Process p;
+    EXPECT_TRUE(p.Start(kDist + L"\\kvengine.exe", L" -hide_banner -i \"" + path + L"\""));
+    p.Finish();
+    return p.output;
+}
+
+// The engine's complaints when it decodes the whole file; empty when clean.
+std::string DecodeErrors(const std::wstring& path)
+{
+    Process p;
+    EXPECT_TRUE(p.Start(kDist + L"\\kvengine.exe", L" -v error -i \"" + path + L"\" -f null -"));
+    p.Finish();
+    return p.output;
+}
+
+std::wstring ScratchFolder(const std::wstring& name)
+{
+    const std::wstring folder = WinePath(KORVANE_BINARY_DIR "/tests/converter/scratch");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring path = folder + L"\\" + name;
+    CreateDirectoryW(path.c_str(), nullptr);
+    return path;
+}
+
+DWORD ChildOf(DWORD parent, const wchar_t* exeName)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    DWORD found = 0;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry))
+        if (entry.th32ParentProcessID == parent && lstrcmpiW(entry.szExeFile, exeName) == 0)
+            found = entry.th32ProcessID;
+    CloseHandle(snapshot);
+    return found;
+}
+
+} // namespace
+
+// Paths with blanks and letters outside any ANSI code page, numbers with a
+// decimal comma, and a picture of odd size for an encoder that needs an even one.
+TEST(ConverterProgram, CutsAnOddSizedSourceBetweenUnicodePathsWithCommaNumbers)
+{
+    const std::wstring folder = ScratchFolder(L"Urlaub am See \u00e4\u00df \u65e5\u672c \u0416");
+    const std::wstring source = folder + L"\\Quelle \u00e4 \u65e5.avi";
+    ASSERT_TRUE(CopyFileW((kMedia + L"\\odd.avi").c_str(), source.c_str(), FALSE));
+    const std::wstring output = folder + L"\\Quelle \u00e4 \u65e5_Clip1.mp4";
+    DeleteFileW(output.c_str());
+
+    const Outcome r = Convert(L" -y -i \"" + source + L"\" -ss 1,0 -t 2,5 -vcodec libx264 -pix_fmt yuv420p -acodec aac"
+                          L" -vf hflip -vf vflip \"" + output + L"\"");
+
+    EXPECT_EQ(r.exitCode, 0u) << r.output;
+    EXPECT_NE(r.output.find("time=2"), std::string::npos) << "progress in plain seconds: " << r.output;
+    const std::string probe = Probe(output);
+    EXPECT_NE(probe.find("Duration: 00:00:02.5"), std::string::npos) << probe;
+    EXPECT_NE(probe.find(", 852x478"), std::string::npos) << probe;
+    EXPECT_EQ(DecodeErrors(output), "");
+}
+
+TEST(ConverterProgram, FailsWithANonZeroCodeAndTheEnginesReasonLast)
+{
+    const std::wstring source = kMedia + L"\\odd.avi";
+    const std::wstring output = ScratchFolder(L"failing") + L"\\out.avi";
+
+    Outcome r = Convert(L" -y -i \"" + source + L"\" -ss 0,0 -t 1 -vcodec nosuchcodec \"" + output + L"\"");
+    EXPECT_EQ(r.exitCode, 1u);
+    EXPECT_EQ(r.lastLine, "Unknown encoder 'nosuchcodec'") << r.output;
+
+    r = Convert(L" -y -i \"" + source + L"\" -ss 60 -t 1 \"" + output + L"\"");
+    EXPECT_EQ(r.exitCode, 1u) << "a clip after the source's end is no clip";
+    EXPECT_EQ(r.lastLine, "Nothing was converted: the clip starts after the end of the source.") << r.output;
+
+    r = Convert(L" -y -i \"" + source + L"\" -ss 0,0 -t 1 \"" + ScratchFolder(L"failing") + L"\\no such folder\\out.avi\"");
+    EXPECT_EQ(r.exitCode, 1u);
+    EXPECT_EQ(r.lastLine, "out.avi: No such file or directory") << r.output;
+
+    r = Convert(L" -y -i \"" + source + L"\" -ss 1;5 -t 1 \"" + output + L"\"");
+    EXPECT_EQ(r.exitCode, 2u);
+    EXPECT_EQ(r.lastLine, "Cannot understand the command line: The start offset '1;5' is not a number of seconds.");
+}
+
+// Cancel and closing the window terminate the front-end; its engine must not
+// go on writing a clip nobody waits for.
+TEST(ConverterProgram, TheEngineEndsWhenTheFrontEndIsTerminated)
+{
+    const std::wstring output = ScratchFolder(L"killed") + L"\\long.avi";
+    Process p;
+    // Reading at the source's own pace keeps the engine busy for seconds.
+    ASSERT_TRUE(p.Start(kDist + L"\\wmaspi.dll",
+                        L" -y -re -i \"" + kMedia + L"\\gop.mp4\" -ss 0,0 -t 20 -vcodec mpeg4 \"" + output + L"\""));
+    ASSERT_TRUE(p.ReadSome());
+    DWORD engineId = 0;
+    for (int i = 0; i < 100 && !engineId; ++i, Sleep(50))
+        engineId = ChildOf(p.Id(), L"kvengine.exe");
+    ASSERT_NE(engineId, 0u);
+    HANDLE engine = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, engineId);
+    ASSERT_NE(engine, nullptr);
+    EXPECT_EQ(WaitForSingleObject(engine, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+
+    TerminateProcess(p.Handle(), 4);
+
+    const DWORD ended = WaitForSingleObject(engine, 5000);
+    if (ended != WAIT_OBJECT_0)
+        TerminateProcess(engine, 99);
+    CloseHandle(engine);
+    EXPECT_EQ(ended, static_cast<DWORD>(WAIT_OBJECT_0));
+}

@@ -1,0 +1,186 @@
+// The converter front-end's reading of the main program's command lines and
+// of the engine's output, without the engine.
+#include "converter/ClipRequest.h"
+#include "converter/EngineReport.h"
+#include "split/CommandLine.h"
+#include "split/ProgressParser.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+using namespace korvane::frontend;
+using Words = std::vector<std::string>;
+
+namespace {
+
+const std::string kEven = "crop=trunc(iw/2)*2:trunc(ih/2)*2";
+
+ClipRequest Read(std::string_view line)
+{
+    const ReadResult r = ReadClipRequest(ArgumentWords(line));
+    EXPECT_TRUE(r.request) << line << ": " << r.error;
+    return r.request.value_or(ClipRequest{});
+}
+
+Words Engine(std::string_view line)
+{
+    return EngineArguments(Read(line));
+}
+
+Words Tail(const Words& args, std::size_t from)
+{
+    return Words(args.begin() + static_cast<long>(from), args.end());
+}
+
+} // namespace
+
+// Whatever the main program writes, in either decimal form and with any
+// path, comes back as the same clip: the source, the start as its one
+// decimal, the duration to its 15 digits, the output.
+TEST(ConverterFrontEnd, ReadsBackEveryClipTheMainProgramWrites)
+{
+    const std::string source = "C:\\Videos\\Urlaub am See \xC3\xA4\xC3\xB6 \xE6\x97\xA5\xE6\x9C\xAC.mp4";
+    const std::string output = "D:\\Clips out\\Urlaub am See \xC3\xA4\xC3\xB6 \xE6\x97\xA5\xE6\x9C\xAC_Clip2.avi";
+    struct Clip {
+        double start, duration, expectedStart;
+    };
+    for (char separator : {'.', ','}) {
+        for (const Clip& c : {Clip{20.0 / 3, 20.0 / 3, 6.7}, Clip{0, 45, 0}, Clip{0.15, 1e-6, 0.2},
+                              Clip{3599.95, 1.5e20, 3600}}) {
+            const std::string line = korvane::BuildConverterCommandLine(
+                source, c.start, c.duration, " -vcodec mpeg4 -vtag XVID -vn  -b:v 1500k", output, separator);
+            const ClipRequest r = Read(line);
+            EXPECT_EQ(r.input, source);
+            EXPECT_EQ(r.output, output);
+            EXPECT_DOUBLE_EQ(r.start, c.expectedStart) << line;
+            if (c.duration < kLongestDuration) {
+                ASSERT_TRUE(r.duration) << line;
+                EXPECT_NEAR(*r.duration, c.duration, c.duration * 1e-14) << line;
+            } else {
+                EXPECT_FALSE(r.duration) << "a duration beyond any source means to its end: " << line;
+            }
+            EXPECT_EQ(r.options, (Words{"-vcodec", "mpeg4", "-vtag", "XVID", "-vn", "-b:v", "1500k"}));
+        }
+    }
+}
+
+TEST(ConverterFrontEnd, SeeksBeforeTheInputWhateverTheOrderItWasGivenIn)
+{
+    const Words expected = {"-hide_banner", "-nostdin", "-y", "-loglevel", "error", "-stats",
+                            "-ss", "6.7", "-i", "C:\\a b\\in.avi", "-t", "3.333333",
+                            "-b:v", "1500k", "-an", "-vf", kEven, "out.avi"};
+    EXPECT_EQ(Engine(" -y -i \"C:\\a b\\in.avi\" -ss 6,7 -t 3,33333333333333 -b:v 1500k -an \"out.avi\""), expected);
+    // Typed in a shell: the program's name first, the pieces in another order.
+    EXPECT_EQ(Engine("wmaspi.dll -t 3.33333333333333 -i \"C:\\a b\\in.avi\" -b:v 1500k -ss 6.7 -an -y out.avi"),
+              expected);
+    // Options before the source are the source's own.
+    EXPECT_EQ(Tail(Engine(" -y -re -f lavfi -i testsrc -t 1 -an out.avi"), 6),
+              (Words{"-re", "-f", "lavfi", "-i", "testsrc", "-t", "1", "-an", "-vf", kEven, "out.avi"}));
+    // A start of 0 needs no seek at all.
+    EXPECT_EQ(Tail(Engine(" -y -i a.avi -ss 0,0 -t 5 -vn b.mp3"), 6), (Words{"-i", "a.avi", "-t", "5", "-vn", "b.mp3"}));
+}
+
+TEST(ConverterFrontEnd, MergesFiltersAndGivesEncodedPicturesAnEvenSize)
+{
+    // The engine keeps only the last -vf and -af: deinterlacing and a volume
+    // choice must both survive, and the picture is cropped to even last.
+    EXPECT_EQ(Tail(Engine(" -y -i a.avi -ss 0.0 -t 5 -vcodec libx264 -vf yadif -af volume=0.5 -vf hflip"
+                          " -af aresample=44100 \"b.mp4\""), 8),
+              (Words{"-t", "5", "-vcodec", "libx264", "-vf", "yadif,hflip," + kEven, "-af",
+                     "volume=0.5,aresample=44100", "b.mp4"}));
+    // A chosen size is rounded down to even instead.
+    EXPECT_EQ(Tail(Engine(" -y -i a.avi -ss 0.0 -t 5 -s 853x479 -vf yadif b.mpg"), 10),
+              (Words{"-s", "852x478", "-vf", "yadif", "b.mpg"}));
+    // No picture, no cropping.
+    EXPECT_EQ(Tail(Engine(" -y -i a.avi -ss 0.0 -t 5 -vn -af volume=2 b.mp3"), 10),
+              (Words{"-vn", "-af", "volume=2", "b.mp3"}));
+    EXPECT_EQ(EvenSize("1x1"), "2x2");
+    EXPECT_EQ(EvenSize("hd720"), "hd720");
+}
+
+TEST(ConverterFrontEnd, CopiedStreamsStartOnTheKeyframeTheSeekLandsOn)
+{
+    for (const char* copy : {" -c copy", " -vcodec copy -acodec copy", " -codec:v copy"}) {
+        const Words args = Engine(std::string(" -y -i a.mp4 -ss 15,0 -t 5 -aspect 16:9") + copy + " b.mp4");
+        EXPECT_EQ(Tail(args, args.size() - 3), (Words{"-avoid_negative_ts", "make_zero", "b.mp4"})) << copy;
+        for (const std::string& a : args)
+            EXPECT_EQ(a.find("crop"), std::string::npos) << "streams that are copied cannot be filtered: " << copy;
+    }
+    // A later codec choice overrides the copy.
+    const Words encoded = Engine(" -y -i a.mp4 -ss 1 -t 5 -c copy -vcodec mpeg4 b.mp4");
+    EXPECT_EQ(Tail(encoded, encoded.size() - 5), (Words{"-vf", kEven, "-avoid_negative_ts", "make_zero", "b.mp4"}));
+}
+
+TEST(ConverterFrontEnd, RefusesWhatItCannotUnderstandWithAReason)
+{
+    for (const char* line : {"", " ", " -y -i a.avi -ss 1 -t 2", " -y -ss 1 -t 2 out.avi",
+                             " -y -i a.avi -i b.avi out.avi", " -y -i a.avi -ss abc out.avi",
+                             " -y -i a.avi -ss -1 out.avi", " -y -i a.avi -ss 1,2,3 out.avi",
+                             " -y -i a.avi -t 0 out.avi", " -y -i a.avi -t NAN out.avi",
+                             " -y -i a.avi -ss INF out.avi", " -y -i a.avi stray out.avi",
+                             " -y -i a.avi -vcodec out.avi", " -y -i \"\" out.avi"}) {
+        const ReadResult r = ReadClipRequest(ArgumentWords(line));
+        EXPECT_FALSE(r.request) << line;
+        EXPECT_FALSE(r.error.empty()) << line;
+    }
+}
+
+TEST(ConverterFrontEnd, QuotesEngineWordsSoTheyReadBackUnchanged)
+{
+    EXPECT_EQ(JoinCommandLine({"-i", "C:\\a b\\c.avi", "", "x\"y", "C:\\end dir\\", "scale=1:2"}),
+              "-i \"C:\\a b\\c.avi\" \"\" \"x\\\"y\" \"C:\\end dir\\\\\" scale=1:2");
+}
+
+TEST(ConverterFrontEnd, TurnsTheEnginesProgressIntoTheContractsTime)
+{
+    EngineLog log;
+    // The engine redraws its progress line with CR; reads split lines anywhere.
+    std::vector<EngineLog::Line> lines = log.Feed("frame=   25 fps=0.0 q=1.6 size=     130kB time=00:01:0");
+    EXPECT_TRUE(lines.empty());
+    lines = log.Feed("2.50 bitrate=1049.1kbits/s speed=2.38x    \r[mp3 @ 0x1] warn\r\nsize=  12kB time=-00:00:00.04 bitrate=N/A\n");
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_TRUE(lines[0].progress);
+    EXPECT_FALSE(lines[1].progress);
+    EXPECT_DOUBLE_EQ(*log.LastTime(), 62.5) << "a negative time is no progress";
+    EXPECT_FALSE(log.LastFrames()) << "an audio-only line counts no frames";
+    EXPECT_EQ(log.Errors(), (Words{"[mp3 @ 0x1] warn"}));
+    EXPECT_FALSE(ProgressLineTime("frame=  1 size=0kB time=N/A bitrate=N/A"));
+    EXPECT_EQ(ProgressLineFrames("frame=   25 fps=0.0 time=00:00:01.00 bitrate=1"), 25);
+
+    // What the front-end writes is what the main program's bars read, in the
+    // user's decimal form.
+    for (char separator : {'.', ','}) {
+        for (double t : {0.0, 0.04, 62.5, 35999.99}) {
+            const auto read = korvane::ProgressTimeInChunk(ProgressText(t, separator), separator);
+            ASSERT_TRUE(read) << ProgressText(t, separator);
+            EXPECT_NEAR(*read, t, 0.005);
+        }
+    }
+}
+
+TEST(ConverterFrontEnd, NamesTheCauseOfAFailureInAFewWords)
+{
+    struct Case {
+        Words errors;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {{"Unknown encoder 'nosuchcodec'"}, "Unknown encoder 'nosuchcodec'"},
+        {{"[libx264 @ 0x5561f0] width not divisible by 2 (853x479)",
+          "Error initializing output stream 0:0 -- Error while opening encoder"},
+         "width not divisible by 2 (853x479)"},
+        {{"av_interleaved_write_frame(): No space left on device", "Error writing trailer: No space left on device"},
+         "No space left on device"},
+        {{"C:\\My clips\\a b\\film \xC3\xA4.avi: No such file or directory"}, "film \xC3\xA4.avi: No such file or directory"},
+        {{"Last message repeated 2 times", "  ", "Conversion failed!"}, "Conversion failed!"},
+        {{}, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FailureReason(c.errors), c.reason);
+    const std::string reason = FailureReason({std::string(300, 'x')});
+    EXPECT_LE(reason.size(), 160u);
+    EXPECT_EQ(reason.substr(reason.size() - 3), "...");
+}

@@ -1,0 +1,45 @@
+#include "split/ClipOutcome.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace korvane;
+
+TEST(ClipOutcome, AClipIsMadeOnlyWhenTheConverterSaysSoAndTheFileHasContent)
+{
+    EXPECT_EQ(ClipFailure(0u, true, "time=3.00"), std::nullopt);
+    EXPECT_EQ(ClipFailure(0u, false, "time=3.00"), "No clip file was written.");
+    EXPECT_EQ(ClipFailure(1u, true, "Unknown encoder 'x'"), "Unknown encoder 'x'");
+    // Killed or crashed mid-clip: its last words are progress, not a reason.
+    EXPECT_EQ(ClipFailure(3221225477u, true, "time=1.50"), "The converter ended with code 3221225477.");
+    EXPECT_EQ(ClipFailure(4u, true, ""), "The converter ended with code 4.");
+    EXPECT_EQ(ClipFailure(std::nullopt, true, ""), "The converter did not end.");
+}
+
+TEST(ClipOutcome, TheLastLineSurvivesAnySplitOfTheOutput)
+{
+    OutputTail tail;
+    tail.Feed("time=1.00 \r\ntime=2.00 \r\nUnknown enc");
+    tail.Feed("oder 'x'\r\n");
+    tail.Feed("\r\n  \r\n");
+    EXPECT_EQ(tail.LastLine(), "Unknown encoder 'x'");
+    tail.Feed(std::string(5000, 'x') + "\nNo space left on device\r\n");
+    EXPECT_EQ(tail.LastLine(), "No space left on device");
+    tail.Feed(std::string(5000, 'y'));
+    EXPECT_EQ(tail.LastLine().size(), 200u) << "a reason is kept short";
+    tail.Clear();
+    EXPECT_EQ(tail.LastLine(), "");
+}
+
+TEST(ClipOutcome, TheMessageNamesAtMostFiveFailedClips)
+{
+    std::vector<FailedClip> failed;
+    for (int n : {2, 3, 5, 6, 7, 9, 10})
+        failed.push_back({n, "reason " + std::to_string(n)});
+    EXPECT_EQ(FailedClipsMessage(10, failed), "Splitting failed: 7 of 10 clips could not be made.\n\n"
+                                              "Clip 2: reason 2\nClip 3: reason 3\nClip 5: reason 5\n"
+                                              "Clip 6: reason 6\nClip 7: reason 7\n...");
+    EXPECT_EQ(FailedClipsMessage(1, {{1, "No space left on device"}}),
+              "Splitting failed: 1 of 1 clip could not be made.\n\nClip 1: No space left on device");
+}
