@@ -924,6 +924,31 @@ void TSkinWindowOwn::Notification(ui::Component* component, ui::Operation operat
     }
 }
 
+void TSkinWindowOwn::SetMinimumSize(bool on)
+{
+    ui::SizeConstraints c = form_.Constraints();
+    if (on && titleShown_) {
+        // A form without limits of its own stays large enough for the frame.
+        if (c.MinWidth == 0 && engine_.GetSkinInt("FormMinWidthInt") > 0) {
+            c.MinWidth = engine_.GetSkinInt("FormMinWidthInt");
+            minWidthSet_ = true;
+        }
+        if (c.MinHeight == 0) {
+            c.MinHeight = MenuBarHeight() + 6;
+            if (engine_.GetSkinInt("FormRoundCornerInt") > 0)
+                c.MinHeight = std::max(c.MinHeight, 66);
+            minHeightSet_ = true;
+        }
+    } else {
+        if (minWidthSet_)
+            c.MinWidth = 0;
+        if (minHeightSet_)
+            c.MinHeight = 0;
+        minWidthSet_ = minHeightSet_ = false;
+    }
+    form_.SetConstraints(c);
+}
+
 void TSkinWindowOwn::SwitchControls(bool on)
 {
     HWND h = Handle();
@@ -934,6 +959,7 @@ void TSkinWindowOwn::SwitchControls(bool on)
         }
         form_.SetColor(engine_.BackgroundColor());
     }
+    SetMinimumSize(on);
     TSkinWindow::SwitchControls(on);
     if (!on && colorChanged_) {
         form_.SetColor(savedColor_);
@@ -965,9 +991,12 @@ bool TSkinWindowOwn::PreFilter(ui::Message& m)
         HWND h = Handle();
         if (h)
             ::SetWindowLongA(h, GWL_STYLE, ::GetWindowLongA(h, GWL_STYLE) & ~WS_SYSMENU);
-        if (h && (title != titleShown_ || border != borderShown_))
+        if (h && (title != titleShown_ || border != borderShown_)) {
+            SetMinimumSize(false);
+            SetMinimumSize(skinOn_);
             ::SetWindowPos(h, nullptr, 0, 0, 0, 0,
                            SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        }
         PaintFrame();
     }
     return true;

@@ -179,6 +179,9 @@ private:
     struct Link;
     void SkinControlsOf(ui::Component& owner);
     void ComputeFlags();
+    // Sets the minimum size the skinned frame needs where the form has none,
+    // or takes back what it set.
+    void SetMinimumSize(bool on);
 
     ui::Form& form_;
     std::shared_ptr<Link> link_;
@@ -186,6 +189,8 @@ private:
     bool firstShowSeen_ = false;
     COLORREF savedColor_ = 0;
     bool colorChanged_ = false;
+    bool minWidthSet_ = false;
+    bool minHeightSet_ = false;
 };
 
 // Any other window of the process (system dialogs, message boxes).

@@ -259,9 +259,16 @@ TEST_F(SkinnedProgram, ActiveOffGivesTheSystemFrameBackAndOnTheSkinnedOne)
     EXPECT_EQ(client.cx, 783);
     EXPECT_EQ(client.cy, 431);
     EXPECT_EQ(::GetWindowLongA(h, GWL_STYLE) & WS_SYSMENU, 0);
+    const COLORREF ownColor = Main().Color();
+    EXPECT_EQ(ownColor, Engine().BackgroundColor());
+    EXPECT_GT(Main().Constraints().MinWidth, 0);
 
     Engine().SetActive(false);
     Settle();
+    // Every adjustment of the form taken back.
+    EXPECT_EQ(Main().Color(), ui::clBtnFace);
+    EXPECT_EQ(Main().Constraints().MinWidth, 0);
+    EXPECT_EQ(Main().Constraints().MinHeight, 0);
     EXPECT_EQ(::SendMessageA(h, WM_SKIN_QUERY, 0, 0), 0);
     EXPECT_FALSE(HasRoundedRegion(h));
     EXPECT_NE(::GetWindowLongA(h, GWL_STYLE) & WS_SYSMENU, 0);
