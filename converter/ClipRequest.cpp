@@ -1,5 +1,6 @@
 #include "converter/ClipRequest.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -282,19 +283,27 @@ std::string EvenSize(std::string_view size)
     return std::to_string(dims[0]) + "x" + std::to_string(dims[1]);
 }
 
-std::vector<std::string> EngineArguments(const ClipRequest& request)
+std::vector<std::string> EngineArguments(const ClipRequest& request, const std::optional<CutAfterSeek>& cut)
 {
     std::vector<std::string> args = {"-hide_banner", "-nostdin", "-y", "-loglevel", "error", "-stats"};
-    if (request.start > 0) {
+    const double seek = cut ? cut->seek : request.start;
+    if (seek > 0) {
         args.push_back("-ss");
-        args.push_back(EngineSeconds(request.start));
+        args.push_back(EngineSeconds(seek));
     }
     args.insert(args.end(), request.inputOptions.begin(), request.inputOptions.end());
     args.push_back("-i");
     args.push_back(request.input);
+    const double begin = cut ? cut->begin : 0;
+    if (begin > 0) {
+        args.push_back("-ss");
+        args.push_back(EngineSeconds(begin));
+    }
     if (request.duration) {
         args.push_back("-t");
-        args.push_back(EngineSeconds(*request.duration));
+        // A keyframe found after the end leaves nothing to copy; the engine
+        // then says so rather than being given a length it refuses.
+        args.push_back(EngineSeconds(std::max(request.start - seek + *request.duration - begin, 1e-6)));
     }
     args.insert(args.end(), request.options.begin(), request.options.end());
 

@@ -69,13 +69,23 @@ ReadResult ReadClipRequest(const std::vector<std::string>& words);
 // colour at half the resolution. Texts that are no WxH size stay as they are.
 std::string EvenSize(std::string_view size);
 
+// A clip that begins after the point the engine seeks to, for sources whose
+// seeks do not land where a copy must begin (KeyframeCut.h).
+struct CutAfterSeek {
+    double seek = 0;   // the input seek, seconds into the source
+    double begin = 0;  // where the clip begins, seconds after the seek
+};
+
 // The engine's arguments (without its own name) for a request: the start as
 // an input seek, so the engine neither decodes nor reads from the source's
 // beginning; repeated filters merged into one chain each; an even picture
 // size for encoded video; for copied streams, timestamps starting at 0 so
 // that the clip opens on the keyframe the seek landed on, with audio and video
-// together; errors only, and the progress line.
-std::vector<std::string> EngineArguments(const ClipRequest& request);
+// together; errors only, and the progress line. With a cut, the engine seeks
+// to the cut's seek and drops what comes before its beginning; the clip still
+// ends at the request's end.
+std::vector<std::string> EngineArguments(const ClipRequest& request,
+                                         const std::optional<CutAfterSeek>& cut = std::nullopt);
 
 // One command line of words, each quoted where needed so that the standard
 // Windows reading of a command line gives them back unchanged.

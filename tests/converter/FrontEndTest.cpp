@@ -2,6 +2,7 @@
 // of the engine's output, without the engine.
 #include "converter/ClipRequest.h"
 #include "converter/EngineReport.h"
+#include "converter/KeyframeCut.h"
 #include "split/CommandLine.h"
 #include "split/ProgressParser.h"
 
@@ -112,6 +113,65 @@ TEST(ConverterFrontEnd, CopiedStreamsStartOnTheKeyframeTheSeekLandsOn)
     // A later codec choice overrides the copy.
     const Words encoded = Engine(" -y -i a.mp4 -ss 1 -t 5 -c copy -vcodec mpeg4 b.mp4");
     EXPECT_EQ(Tail(encoded, encoded.size() - 5), (Words{"-vf", kEven, "-avoid_negative_ts", "make_zero", "b.mp4"}));
+}
+
+// A program stream's seek lands between keyframes: the front-end lists the
+// video packets from a little before the start and cuts every stream at the
+// decoding time of the keyframe shown at or before the start.
+TEST(ConverterFrontEnd, CopyCutsOfProgramStreamsBeginAtTheKeyframeBeforeTheStart)
+{
+    EXPECT_EQ(CutNeeded(Read(" -y -i C:\\dvd\\VTS_01_1.VOB -ss 5,3 -t 8 -c copy out.VOB")), CutKind::AtKeyframe);
+    EXPECT_EQ(CutNeeded(Read(" -y -i a.mpeg -ss 5 -t 8 -vcodec mpeg4 -acodec copy out.avi")), CutKind::AtStart);
+    EXPECT_EQ(CutNeeded(Read(" -y -i a.mpg -ss 5 -t 8 -vn -c copy out.mpg")), CutKind::AtStart);
+    EXPECT_EQ(CutNeeded(Read(" -y -i a.mpg -ss 0 -t 8 -c copy out.mpg")), CutKind::None);
+    EXPECT_EQ(CutNeeded(Read(" -y -i a.mp4 -ss 5 -t 8 -c copy out.mp4")), CutKind::None);
+    EXPECT_EQ(CutNeeded(Read(" -y -i a.mpg -ss 5 -t 8 -vcodec mpeg4 out.avi")), CutKind::None);
+
+    // The engine's listing: times in its ticks, flags only where a packet is
+    // not just a keyframe, no presentation time on some packets.
+    const std::vector<VideoPacket> packets = ReadPacketList(
+        "#tb 0: 1/90000\r\n#media_type 0: video\r\n"
+        "0,      16680,      27480,     3600,    15400, 0xd8c30baa\r\n"
+        "0,      20280,      20280,     3600,      577, 0x3a9bec03, F=0x0\r\n"
+        "[mpeg2video @ 0x1] ac-tex damaged at 2 3\r\n"
+        "0,      49080, -9223372036854775808,     3600,     1465, 0x31652ebb, F=0x0\r\n"
+        "0,      70680,      81480,     3600,    15207, 0x5944e704\r\n"
+        "0,     124680, -9223372036854775808,     3600,    15439, 0x41c52a53\r\n"
+        "0,     178680,     189480,     3600,    15564, 0x96005e2a, F=0x1\r\n");
+    ASSERT_EQ(packets.size(), 6u);
+    EXPECT_DOUBLE_EQ(packets[0].dts, 16680 / 90000.0);
+    EXPECT_DOUBLE_EQ(*packets[0].pts, 27480 / 90000.0);
+    EXPECT_FALSE(packets[2].pts);
+    EXPECT_EQ((std::vector<bool>{packets[0].key, packets[1].key, packets[3].key, packets[4].key, packets[5].key}),
+              (std::vector<bool>{true, false, true, true, true}));
+
+    // Seek to 2.3 for a start at 4.3: the keyframe decoded 1.385 s after the
+    // seek has no presentation time of its own; the other keyframes show
+    // theirs 0.12 s after decoding.
+    auto beginFor = [&](double start, bool lastTry = false) -> std::optional<double> {
+        const auto cut = CutAtKeyframe(packets, start, 2.3, lastTry);
+        if (!cut)
+            return std::nullopt;
+        EXPECT_DOUBLE_EQ(cut->seek, 2.3);
+        return cut->begin;
+    };
+    EXPECT_NEAR(*beginFor(4.3), 124680 / 90000.0, 0.001);
+    EXPECT_NEAR(*beginFor(2.3 + 124680 / 90000.0 + 0.11), 81480 / 90000.0 - 0.12, 0.001)
+        << "that keyframe is not shown yet";
+    EXPECT_LT(*beginFor(4.3), 124680 / 90000.0) << "the keyframe itself is kept";
+    EXPECT_NEAR(*beginFor(2.3 + 27480 / 90000.0), 16680 / 90000.0, 0.001) << "a keyframe at the start itself";
+    EXPECT_FALSE(beginFor(2.4)) << "no keyframe before the start: a longer lead is tried";
+    EXPECT_NEAR(*beginFor(2.4, true), 16680 / 90000.0, 0.001) << "else the first keyframe";
+    EXPECT_DOUBLE_EQ(CutAtKeyframe({}, 5.3, 0, false)->begin, 5.3) << "no picture at all: at the start";
+
+    // The engine seeks to the cut's seek, drops what lies before its
+    // beginning, and ends the clip at the marked end, 8 s after 5.3.
+    const Words args = EngineArguments(Read(" -y -i a.vob -ss 5,3 -t 8 -c copy b.vob"), CutAfterSeek{2.3, 1.3845});
+    EXPECT_EQ(Tail(args, 6), (Words{"-ss", "2.3", "-i", "a.vob", "-ss", "1.3845", "-t", "9.6155", "-c", "copy",
+                                    "-avoid_negative_ts", "make_zero", "b.vob"}));
+    const CutAfterSeek sound = CutAtStart(5.3);
+    EXPECT_DOUBLE_EQ(sound.seek + sound.begin, 5.3);
+    EXPECT_GT(sound.begin, 0) << "the sound's first packet after the seek is cut short";
 }
 
 TEST(ConverterFrontEnd, RefusesWhatItCannotUnderstandWithAReason)
