@@ -214,6 +214,8 @@ ReadResult ReadClipRequest(const std::vector<std::string>& words)
             }
             if (name == "vn")
                 request.noVideo = true;
+            if (name == "an")
+                request.noAudio = true;
             request.options.push_back(word);
             continue;
         }
@@ -286,6 +288,9 @@ std::string EvenSize(std::string_view size)
 std::vector<std::string> EngineArguments(const ClipRequest& request, const std::optional<CutAfterSeek>& cut)
 {
     std::vector<std::string> args = {"-hide_banner", "-nostdin", "-y", "-loglevel", "error", "-stats"};
+    const bool sourceTimes = cut && cut->sourceStart;
+    if (sourceTimes)
+        args.push_back("-copyts");
     const double seek = cut ? cut->seek : request.start;
     if (seek > 0) {
         args.push_back("-ss");
@@ -294,16 +299,37 @@ std::vector<std::string> EngineArguments(const ClipRequest& request, const std::
     args.insert(args.end(), request.inputOptions.begin(), request.inputOptions.end());
     args.push_back("-i");
     args.push_back(request.input);
+    if (sourceTimes && cut->soundFrom && request.videoCopied && request.audioCopied && !request.noVideo
+        && !request.noAudio) {
+        // The picture comes from the seek above, the sound from a second
+        // reading of the source that seeks to where the sound begins: the
+        // engine drops a copied stream's first packets before the time its
+        // input seeked to, each input its own, but cuts the streams of one
+        // input at one time. Both keep the source's timestamps, so they stay
+        // in step.
+        args.push_back("-seek_timestamp");
+        args.push_back("1");
+        args.push_back("-ss");
+        args.push_back(EngineSeconds(*cut->soundFrom));
+        args.insert(args.end(), request.inputOptions.begin(), request.inputOptions.end());
+        args.push_back("-i");
+        args.push_back(request.input);
+        for (const char* word : {"-map", "0:v:0", "-map", "1:a:0", "-copypriorss:a", "0"})
+            args.push_back(word);
+    }
     const double begin = cut ? cut->begin : 0;
     if (begin > 0) {
         args.push_back("-ss");
         args.push_back(EngineSeconds(begin));
     }
     if (request.duration) {
+        // The end in the engine's times, which count from the seek or from
+        // the source's first timestamp.
+        const double end = request.start + *request.duration + (sourceTimes ? *cut->sourceStart : -seek);
         args.push_back("-t");
         // A keyframe found after the end leaves nothing to copy; the engine
         // then says so rather than being given a length it refuses.
-        args.push_back(EngineSeconds(std::max(request.start - seek + *request.duration - begin, 1e-6)));
+        args.push_back(EngineSeconds(std::max(end - begin, 1e-6)));
     }
     args.insert(args.end(), request.options.begin(), request.options.end());
 

@@ -51,6 +51,7 @@ struct ClipRequest {
     bool videoCopied = false;            // the video stream is copied, not encoded
     bool audioCopied = false;
     bool noVideo = false;                // -vn
+    bool noAudio = false;                // -an
 };
 
 struct ReadResult {
@@ -73,7 +74,15 @@ std::string EvenSize(std::string_view size);
 // seeks do not land where a copy must begin (KeyframeCut.h).
 struct CutAfterSeek {
     double seek = 0;   // the input seek, seconds into the source
-    double begin = 0;  // where the clip begins, seconds after the seek
+    // Where the clip begins: seconds after the seek, or, when the engine keeps
+    // the source's own timestamps, such a timestamp.
+    double begin = 0;
+    // The engine keeps the source's own timestamps, which count from this
+    // first one (the seek's seconds count from 0).
+    std::optional<double> sourceStart;
+    // Copied sound begins later than the picture's decoding, at this
+    // timestamp of the source's own.
+    std::optional<double> soundFrom;
 };
 
 // The engine's arguments (without its own name) for a request: the start as

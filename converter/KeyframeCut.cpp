@@ -81,9 +81,36 @@ std::optional<double> TickOfStream0(std::string_view line)
     return static_cast<double>(*num) / static_cast<double>(*den);
 }
 
-CutAfterSeek CutBefore(double seek, const VideoPacket& keyframe)
+// "  Duration: 00:00:30.02, start: 0.534667, bitrate: 1749 kb/s"
+std::optional<double> SourceStart(std::string_view line)
 {
-    return {seek, std::max(keyframe.dts - kCutMargin, 0.0)};
+    if (line.substr(0, 9) != "Duration:")
+        return std::nullopt;
+    constexpr std::string_view kStart = ", start: ";
+    const std::size_t at = line.find(kStart);
+    if (at == std::string_view::npos)
+        return std::nullopt;
+    std::string_view value = line.substr(at + kStart.size());
+    value = value.substr(0, value.find(','));
+    return ReadSeconds(Trim(value));
+}
+
+// A keyframe without a presentation time (program streams give one only to
+// the first picture that starts in a packet) is shown when the next picture
+// that is shown later than decoded is decoded: the pictures between are shown
+// before it. Without one in the list, as late after its decoding as the
+// keyframes before it.
+double ShownAt(const std::vector<VideoPacket>& packets, std::size_t keyframe, double delay)
+{
+    for (std::size_t i = keyframe + 1; i < packets.size(); ++i)
+        if (!packets[i].pts || *packets[i].pts > packets[i].dts)
+            return packets[i].dts;
+    return packets[keyframe].dts + delay;
+}
+
+CutAfterSeek CutBefore(double seek, const VideoPacket& keyframe, double shown, double sourceStart)
+{
+    return {seek, keyframe.dts - kCutMargin, sourceStart, shown};
 }
 
 } // namespace
@@ -107,26 +134,28 @@ CutKind CutNeeded(const ClipRequest& request)
 
 std::vector<std::string> PacketListArguments(const ClipRequest& request, double seek, double length)
 {
-    std::vector<std::string> args = {"-hide_banner", "-nostdin", "-loglevel", "error", "-nostats"};
+    // The source's own timestamps, which the cut keeps too; its description,
+    // with its first timestamp, comes at the "info" level.
+    std::vector<std::string> args = {"-hide_banner", "-nostdin", "-loglevel", "info", "-nostats", "-copyts"};
     if (seek > 0) {
         args.push_back("-ss");
         args.push_back(EngineSeconds(seek));
     }
+    args.push_back("-t");
+    args.push_back(EngineSeconds(length));
     args.insert(args.end(), request.inputOptions.begin(), request.inputOptions.end());
     args.push_back("-i");
     args.push_back(request.input);
-    for (const char* word : {"-map", "0:v:0", "-c", "copy", "-t"})
-        args.push_back(word);
-    args.push_back(EngineSeconds(length));
-    for (const char* word : {"-f", "framecrc", "-"})
+    for (const char* word : {"-map", "0:v:0", "-c", "copy", "-f", "framecrc", "-"})
         args.push_back(word);
     return args;
 }
 
-std::vector<VideoPacket> ReadPacketList(std::string_view listing)
+PacketList ReadPacketList(std::string_view listing)
 {
     constexpr std::int64_t kNoTime = std::numeric_limits<std::int64_t>::min();
-    std::vector<VideoPacket> packets;
+    PacketList list;
+    std::vector<VideoPacket>& packets = list.packets;
     std::optional<double> tick;
     while (!listing.empty()) {
         const std::size_t end = listing.find('\n');
@@ -134,6 +163,10 @@ std::vector<VideoPacket> ReadPacketList(std::string_view listing)
         listing.remove_prefix(end == std::string_view::npos ? listing.size() : end + 1);
         if (const auto t = TickOfStream0(line)) {
             tick = t;
+            continue;
+        }
+        if (const auto first = SourceStart(line); first && !list.sourceStart) {
+            list.sourceStart = first;
             continue;
         }
         const std::vector<std::string_view> f = Fields(line);
@@ -161,45 +194,53 @@ std::vector<VideoPacket> ReadPacketList(std::string_view listing)
         p.key = (flags & 1) != 0;
         packets.push_back(p);
     }
-    return packets;
+    return list;
 }
 
-std::optional<CutAfterSeek> CutAtKeyframe(const std::vector<VideoPacket>& packets, double start, double seek,
-                                          bool lastTry)
+std::optional<CutAfterSeek> CutAtKeyframe(const PacketList& list, double start, double seek, bool lastTry)
 {
-    const double startAfterSeek = start - seek;
+    if (!list.sourceStart)
+        return std::nullopt;
+    const double origin = *list.sourceStart;
     const VideoPacket* atOrBefore = nullptr;
     const VideoPacket* first = nullptr;
-    // A keyframe without a presentation time is shown as late after its
-    // decoding time as the other keyframes are.
+    double atOrBeforeShown = 0;
+    double firstShown = 0;
     double delay = 0;
-    for (const VideoPacket& p : packets) {
+    const std::vector<VideoPacket>& packets = list.packets;
+    for (std::size_t i = 0; i < packets.size(); ++i) {
+        const VideoPacket& p = packets[i];
         if (!p.key)
             continue;
         if (p.pts)
             delay = std::max(*p.pts - p.dts, 0.0);
-        if (!first)
+        const double shown = p.pts ? *p.pts : ShownAt(packets, i, delay);
+        if (!first) {
             first = &p;
-        if (p.pts.value_or(p.dts + delay) <= startAfterSeek + kSameTime)
+            firstShown = shown;
+        }
+        if (shown <= origin + start + kSameTime) {
             atOrBefore = &p;
+            atOrBeforeShown = shown;
+        }
     }
-    // A keyframe at the very point the seek landed on may have sound before
-    // it that the cut cannot drop (the cut lies after the seek): look further
-    // back then too.
-    const bool canLookFurther = !lastTry && seek > 0;
-    if (atOrBefore && (atOrBefore->dts > kCutMargin || !canLookFurther))
-        return CutBefore(seek, *atOrBefore);
+    // The seek lands on a packet decoded before the time it seeks to; the
+    // sound there starts with the partial frame. A keyframe decoded before
+    // that time may be the very packet it landed on: look further back then.
+    const bool canLookFurther = !lastTry && seek > 0 && !packets.empty();
+    if (atOrBefore && (atOrBefore->dts - kCutMargin > origin + seek || !canLookFurther))
+        return CutBefore(seek, *atOrBefore, atOrBeforeShown, origin);
     if (canLookFurther)
         return std::nullopt;
     if (first)
-        return CutBefore(seek, *first);
-    return CutAfterSeek{seek, startAfterSeek};
+        return CutBefore(seek, *first, firstShown, origin);
+    return CutAfterSeek{seek, origin + start, origin, std::nullopt};
 }
 
 CutAfterSeek CutAtStart(double start)
 {
     const double seek = std::max(start - kSoundLead, 0.0);
-    return {seek, start - seek};
+    return {seek, start - seek, std::nullopt, std::nullopt};
 }
 
 } // namespace korvane::frontend

@@ -40,29 +40,37 @@ inline constexpr double kKeyframeLeads[] = {3, 30};
 inline constexpr double kSoundLead = 1;
 
 // The engine's arguments that list the video packets (their decoding and
-// presentation times and whether each is a keyframe) from `seek` on, for
-// `length` seconds, on standard output.
+// presentation times in the source's own timestamps, and whether each is a
+// keyframe) from `seek` on, for `length` seconds, on standard output, with
+// its description of the source.
 std::vector<std::string> PacketListArguments(const ClipRequest& request, double seek, double length);
 
 struct VideoPacket {
-    double dts = 0;                // seconds after the seek
+    double dts = 0;                // the source's own timestamps, in seconds
     std::optional<double> pts;     // program streams leave out some presentation times
     bool key = false;
 };
 
+struct PacketList {
+    std::vector<VideoPacket> packets;
+    std::optional<double> sourceStart;  // the source's first timestamp
+};
+
 // The packets of stream 0 in the engine's frame checksum listing
-// ("#tb 0: 1/90000" then "0,  16680,  27480,  3600,  15400, 0xd8c30baa[, F=0x0]").
-// Lines it does not understand are left out.
-std::vector<VideoPacket> ReadPacketList(std::string_view listing);
+// ("#tb 0: 1/90000" then "0,  16680,  27480,  3600,  15400, 0xd8c30baa[, F=0x0]"),
+// and the start of its "Duration: ..., start: 0.534667, ..." line. Lines it
+// does not understand are left out.
+PacketList ReadPacketList(std::string_view listing);
 
 // Where the clip begins after a seek to `seek`: at the decoding time of the
-// last keyframe presented at or before the start. When the list has none
-// there, or that keyframe lies at the seek itself: nothing, so that a longer
-// lead can be tried, unless this is the last try or the list starts at the
-// source's beginning; then that keyframe, else the first keyframe listed, and
-// without any keyframe the start itself.
-std::optional<CutAfterSeek> CutAtKeyframe(const std::vector<VideoPacket>& packets, double start, double seek,
-                                          bool lastTry);
+// last keyframe presented at or before the start, its sound from that
+// keyframe's presentation. When the list has none there, or that keyframe is
+// the very one the seek landed on: nothing, so that a longer lead can be
+// tried, unless this is the last try, the list starts at the source's
+// beginning or lists no video at all; then that keyframe, else the first
+// keyframe listed, and without any keyframe the start itself. Nothing either
+// without the source's start.
+std::optional<CutAfterSeek> CutAtKeyframe(const PacketList& list, double start, double seek, bool lastTry);
 
 // The cut when no picture is copied: the sound from its first whole frame at
 // the start.

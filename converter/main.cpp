@@ -301,12 +301,12 @@ EngineRun RunEngine(const std::vector<std::string>& arguments, HANDLE job, Progr
     return run;
 }
 
-// The engine's listing of the video packets after a seek, or nothing when it
-// could not make one (a source without video, a broken file: the cut itself
-// then reports what is wrong).
+// The engine's listing of the video packets after a seek; empty when it could
+// not make one (a source without video, a broken file: the cut itself then
+// reports what is wrong).
 struct PacketListing {
     EngineRun run;
-    std::vector<VideoPacket> packets;
+    PacketList list;
 };
 
 PacketListing ListVideoPackets(const ClipRequest& request, double seek, HANDLE job, ProgressWriter& progress)
@@ -320,8 +320,9 @@ PacketListing ListVideoPackets(const ClipRequest& request, double seek, HANDLE j
                                 if (text.size() < kLongestListing)
                                     text.append(bytes);
                             });
-    if (listing.run.started && !listing.run.readerGone && listing.run.exitCode == 0)
-        listing.packets = ReadPacketList(text);
+    // A source without video lists no packets but still its start.
+    if (listing.run.started && !listing.run.readerGone)
+        listing.list = ReadPacketList(text);
     return listing;
 }
 
@@ -355,7 +356,7 @@ int Run()
             if (listing.run.readerGone)
                 return kExitFailed;
             const bool lastTry = i + 1 == std::size(kKeyframeLeads) || seek == 0;
-            cut = CutAtKeyframe(listing.packets, request.start, seek, lastTry);
+            cut = CutAtKeyframe(listing.list, request.start, seek, lastTry);
         }
     } else if (cutKind == CutKind::AtStart) {
         cut = CutAtStart(request.start);
