@@ -90,7 +90,32 @@ std::string ShortWord(std::string_view word)
     return std::string(word.substr(0, kLongest)) + "...";
 }
 
+char Lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Files the engine writes with edit lists: the MP4 family and MOV.
+bool IsEditListFile(std::string_view path)
+{
+    for (std::string_view ext : {".mp4", ".mov", ".m4v", ".m4a", ".3gp"})
+        if (HasExtension(path, ext))
+            return true;
+    return false;
+}
+
 } // namespace
+
+bool HasExtension(std::string_view path, std::string_view extension)
+{
+    if (path.size() < extension.size())
+        return false;
+    path = path.substr(path.size() - extension.size());
+    for (std::size_t i = 0; i < extension.size(); ++i)
+        if (Lower(path[i]) != Lower(extension[i]))
+            return false;
+    return true;
+}
 
 std::vector<std::string> SplitWords(std::string_view line)
 {
@@ -359,10 +384,16 @@ std::vector<std::string> EngineArguments(const ClipRequest& request, const std::
     }
     if (request.videoCopied || request.audioCopied) {
         // The seek lands on the keyframe at or before the start and takes the
-        // other streams there too; without this the clip's first picture
-        // would sit before its zero and be dropped or hidden by players.
+        // other streams there too. An MP4 or MOV file says with an edit list
+        // where its presentation starts: the engine writes one that starts at
+        // the marked start itself when the packets before it keep times below
+        // zero, so the clip is exact in players that read edit lists, and
+        // begins on that keyframe, sound and picture together, in the others.
+        // Other files have no such list: their times are made to start at 0
+        // with the keyframe, or the first picture would sit before the
+        // clip's zero and be dropped by players.
         args.push_back("-avoid_negative_ts");
-        args.push_back("make_zero");
+        args.push_back(IsEditListFile(request.output) && !sourceTimes ? "disabled" : "make_zero");
     }
     args.push_back(request.output);
     return args;

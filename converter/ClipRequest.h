@@ -35,6 +35,9 @@ std::optional<double> ReadSeconds(std::string_view text);
 // engine counts in, without trailing zeros ("6.7", "0.000001", "45").
 std::string EngineSeconds(double seconds);
 
+// Whether a path ends with an extension such as ".vob", in any letter case.
+bool HasExtension(std::string_view path, std::string_view extension);
+
 // Longest duration passed on as a limit; anything longer means "to the end".
 inline constexpr double kLongestDuration = 1e9;
 

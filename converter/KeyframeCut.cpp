@@ -16,22 +16,6 @@ constexpr double kSameTime = 1e-4;
 // on the dropped side. No audio or video frame is this short.
 constexpr double kCutMargin = 0.0005;
 
-char Lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EndsWithNoCase(std::string_view text, std::string_view tail)
-{
-    if (text.size() < tail.size())
-        return false;
-    text = text.substr(text.size() - tail.size());
-    for (std::size_t i = 0; i < tail.size(); ++i)
-        if (Lower(text[i]) != tail[i])
-            return false;
-    return true;
-}
-
 std::string_view Trim(std::string_view text)
 {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
@@ -118,7 +102,7 @@ CutAfterSeek CutBefore(double seek, const VideoPacket& keyframe, double shown, d
 bool IsProgramStream(std::string_view path)
 {
     for (std::string_view ext : {".mpg", ".mpeg", ".vob"})
-        if (EndsWithNoCase(path, ext))
+        if (HasExtension(path, ext))
             return true;
     return false;
 }

@@ -102,17 +102,25 @@ TEST(ConverterFrontEnd, MergesFiltersAndGivesEncodedPicturesAnEvenSize)
     EXPECT_EQ(EvenSize("hd720"), "hd720");
 }
 
+// Copies start on the keyframe the seek lands on. An MP4 or MOV clip keeps the
+// times before the start below zero, so that the engine's edit list starts
+// its presentation at the start itself; other clips start at 0 with that
+// keyframe.
 TEST(ConverterFrontEnd, CopiedStreamsStartOnTheKeyframeTheSeekLandsOn)
 {
     for (const char* copy : {" -c copy", " -vcodec copy -acodec copy", " -codec:v copy"}) {
-        const Words args = Engine(std::string(" -y -i a.mp4 -ss 15,0 -t 5 -aspect 16:9") + copy + " b.mp4");
-        EXPECT_EQ(Tail(args, args.size() - 3), (Words{"-avoid_negative_ts", "make_zero", "b.mp4"})) << copy;
-        for (const std::string& a : args)
-            EXPECT_EQ(a.find("crop"), std::string::npos) << "streams that are copied cannot be filtered: " << copy;
+        for (const char* out : {"b.MP4", "b.mov", "b.avi"}) {
+            const Words args =
+                Engine(std::string(" -y -i a.mp4 -ss 15,0 -t 5 -aspect 16:9") + copy + " " + out);
+            const char* zero = std::string(out) == "b.avi" ? "make_zero" : "disabled";
+            EXPECT_EQ(Tail(args, args.size() - 3), (Words{"-avoid_negative_ts", zero, out})) << copy;
+            for (const std::string& a : args)
+                EXPECT_EQ(a.find("crop"), std::string::npos) << "streams that are copied cannot be filtered: " << copy;
+        }
     }
     // A later codec choice overrides the copy.
-    const Words encoded = Engine(" -y -i a.mp4 -ss 1 -t 5 -c copy -vcodec mpeg4 b.mp4");
-    EXPECT_EQ(Tail(encoded, encoded.size() - 5), (Words{"-vf", kEven, "-avoid_negative_ts", "make_zero", "b.mp4"}));
+    const Words encoded = Engine(" -y -i a.mp4 -ss 1 -t 5 -c copy -vcodec mpeg4 b.avi");
+    EXPECT_EQ(Tail(encoded, encoded.size() - 5), (Words{"-vf", kEven, "-avoid_negative_ts", "make_zero", "b.avi"}));
 }
 
 // A program stream's seek lands between keyframes: the front-end lists the
