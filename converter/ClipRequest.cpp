@@ -339,7 +339,7 @@ std::vector<std::string> EngineArguments(const ClipRequest& request, const std::
         args.insert(args.end(), request.inputOptions.begin(), request.inputOptions.end());
         args.push_back("-i");
         args.push_back(request.input);
-        for (const char* word : {"-map", "0:v:0", "-map", "1:a:0", "-copypriorss:a", "0"})
+        for (const char* word : {"-map", "0:v:0", "-map", "1:a:0?", "-copypriorss:a", "0"})
             args.push_back(word);
     }
     const double begin = cut ? cut->begin : 0;

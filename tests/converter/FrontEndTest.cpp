@@ -194,7 +194,7 @@ TEST(ConverterFrontEnd, CopyCutsOfProgramStreamsBeginAtTheKeyframeBeforeTheStart
     const ClipRequest vob = Read(" -y -i a.vob -ss 5,3 -t 8 -c copy b.vob");
     EXPECT_EQ(Tail(EngineArguments(vob, cut), 6),
               (Words{"-copyts", "-ss", "3.3", "-i", "a.vob", "-seek_timestamp", "1", "-ss", "5.34", "-i", "a.vob",
-                     "-map", "0:v:0", "-map", "1:a:0", "-copypriorss:a", "0", "-ss", "5.2195", "-t", "8.615167", "-c",
+                     "-map", "0:v:0", "-map", "1:a:0?", "-copypriorss:a", "0", "-ss", "5.2195", "-t", "8.615167", "-c",
                      "copy", "-avoid_negative_ts", "make_zero", "b.vob"}));
     EXPECT_EQ(Tail(EngineArguments(Read(" -y -i a.vob -ss 5,3 -t 8 -c copy -an b.vob"), cut), 6),
               (Words{"-copyts", "-ss", "3.3", "-i", "a.vob", "-ss", "5.2195", "-t", "8.615167", "-c", "copy", "-an",
