@@ -119,32 +119,40 @@ private:
 // silent so that the main program always hears from a working converter.
 class ProgressWriter {
 public:
-    ProgressWriter(Report& report, char separator) : report_(report), separator_(separator)
+    ProgressWriter(Report& report, char separator) : report_(report), separator_(separator) {}
+    // The first time, 0, once an engine is working: whoever watches the main
+    // program's bars finds it running from then on.
+    void Begin()
     {
-        Write(0);
+        if (!begun_) {
+            begun_ = true;
+            Write(0);
+        }
     }
     void Reached(double seconds)
     {
-        if (seconds > written_ || pending_)
+        if (seconds > written_ || hasPending_) {
             pending_ = seconds;
+            hasPending_ = true;
+        }
     }
     void Tick()
     {
         const DWORD since = GetTickCount() - lastWrite_;
-        if (pending_ && since >= kProgressSpacingMs)
-            Write(*pending_);
-        else if (!pending_ && since >= kProgressIntervalMs)
+        if (hasPending_ && since >= kProgressSpacingMs)
+            Write(pending_);
+        else if (!hasPending_ && since >= kProgressIntervalMs)
             Write(written_);
     }
     // The last time goes out alone, however soon after the one before.
     void Flush()
     {
-        if (!pending_)
+        if (!hasPending_)
             return;
         const DWORD since = GetTickCount() - lastWrite_;
         if (since < kProgressSpacingMs)
             Sleep(kProgressSpacingMs - since);
-        Write(*pending_);
+        Write(pending_);
     }
     bool ReaderGone() const { return readerGone_; }
 
@@ -153,16 +161,18 @@ private:
     {
         readerGone_ = readerGone_ || !report_.Write(ProgressText(seconds, separator_));
         written_ = seconds;
-        pending_.reset();
+        hasPending_ = false;
         lastWrite_ = GetTickCount();
     }
 
     Report& report_;
     char separator_;
     double written_ = 0;
-    std::optional<double> pending_;
+    double pending_ = 0;
+    bool hasPending_ = false;
     DWORD lastWrite_ = 0;
     bool readerGone_ = false;
+    bool begun_ = false;
 };
 
 std::wstring ProgramFolder()
@@ -274,6 +284,7 @@ EngineRun RunEngine(const std::vector<std::string>& arguments, HANDLE job, Progr
         return run;
     }
     run.started = true;
+    progress.Begin();
     std::vector<char> buffer(4096);
     while (!progress.ReaderGone()) {
         DWORD available = 0;
