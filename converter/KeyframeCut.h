@@ -9,9 +9,10 @@
 //
 // So the front-end first asks the engine for the video packets from a point a
 // little before the start, picks the keyframe at or before the start, and cuts
-// every stream at that keyframe's decoding time: the picture comes first, the
-// sound begins with the first whole frame at that time, and both keep their
-// source timestamps. Plain text work, free of windows.h.
+// the picture at that keyframe's decoding time and the sound at its
+// presentation time: the clip begins with that picture and the first whole
+// audio frame at it, both keeping the source's timestamps. Plain text work,
+// free of windows.h.
 #include "converter/ClipRequest.h"
 
 #include <optional>
@@ -65,7 +66,8 @@ PacketList ReadPacketList(std::string_view listing);
 // Where the clip begins after a seek to `seek`: at the decoding time of the
 // last keyframe presented at or before the start, its sound from that
 // keyframe's presentation. When the list has none there, or that keyframe is
-// the very one the seek landed on: nothing, so that a longer lead can be
+// decoded before the time the seek went to (the seek may have landed on it):
+// nothing, so that a longer lead can be
 // tried, unless this is the last try, the list starts at the source's
 // beginning or lists no video at all; then that keyframe, else the first
 // keyframe listed, and without any keyframe the start itself. Nothing either
