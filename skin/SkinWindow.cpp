@@ -1009,6 +1009,30 @@ void TSkinWindowOwn::AfterHandler(ui::Message& m)
         if (&form_ == ui::App().MainForm() && engine_.SkinAllForms())
             engine_.SkinProgramForms();
     }
+    if (m.Msg == WM_SIZE && m.WParam == SIZE_MAXIMIZED)
+        FillWorkArea();
+}
+
+void TSkinWindowOwn::FillWorkArea()
+{
+    // The system sizes a maximized window for the classic frame; the skinned
+    // frame's sides lie 4 pixels outside the work area instead, and the
+    // bottom keeps one pixel free for a taskbar that hides itself.
+    HWND h = Handle();
+    ui::Form* main = ui::App().MainForm();
+    HWND monitorOf = main && main->HandleAllocated() ? main->HandleIfAllocated() : h;
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!h || !::GetMonitorInfoA(::MonitorFromWindow(monitorOf, MONITOR_DEFAULTTONEAREST), &info))
+        return;
+    RECT target = info.rcWork;
+    target.bottom -= 1;
+    ::InflateRect(&target, 4, 4);
+    const RECT now = WindowRectOf(h);
+    if (now.right - now.left >= target.right - target.left && now.bottom - now.top >= target.bottom - target.top)
+        return;
+    ::SetWindowPos(h, nullptr, target.left, target.top, target.right - target.left, target.bottom - target.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // --- TSkinWindowWnd ------------------------------------------------------------------------

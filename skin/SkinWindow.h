@@ -182,6 +182,8 @@ private:
     // Sets the minimum size the skinned frame needs where the form has none,
     // or takes back what it set.
     void SetMinimumSize(bool on);
+    // A maximized form covers its monitor's work area with its frame's sides outside it.
+    void FillWorkArea();
 
     ui::Form& form_;
     std::shared_ptr<Link> link_;

@@ -244,3 +244,32 @@ TEST_F(SkinnedControls, MenusOfASkinnedFormAreDrawnByTheEngine)
     EXPECT_EQ(band, form.engine.SkinColor("MenuBarColor", 0));
     EXPECT_EQ(beside, form.engine.SkinColor("MenuBackgroundColor", 0));
 }
+
+TEST_F(SkinnedControls, DoubleClickOnTheCaptionMaximizesOverTheWorkArea)
+{
+    SkinnedForm& form = MakeForm();
+    HWND h = form.Handle();
+    RECT caption = form.Frame().ButtonRect(shIcon);
+    ::OffsetRect(&caption, 150, 0);
+    PointAt(h, caption);
+    NcMessage(h, WM_NCLBUTTONDBLCLK);
+    Settle();
+    ASSERT_TRUE(::IsZoomed(h));
+
+    // The frame's sides lie outside the work area, one pixel at the bottom stays free.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ::GetMonitorInfoA(::MonitorFromWindow(h, MONITOR_DEFAULTTONEAREST), &monitor);
+    RECT window{};
+    ::GetWindowRect(h, &window);
+    EXPECT_EQ(window.left, monitor.rcWork.left - 4);
+    EXPECT_EQ(window.top, monitor.rcWork.top - 4);
+    EXPECT_EQ(window.right, monitor.rcWork.right + 4);
+    EXPECT_EQ(window.bottom, monitor.rcWork.bottom - 1 + 4);
+    EXPECT_TRUE(HasRoundedRegion(h));
+
+    ::SetCursorPos(monitor.rcWork.left + 300, monitor.rcWork.bottom - 2);
+    form.Frame().PaintFrame();
+    EXPECT_TRUE(ShowsPicture(h, form.Frame().ButtonRect(shMaxRestore), *form.engine.Picture("TitleBarButtonImage", 10, 18)))
+        << "the restore button";
+}
