@@ -187,16 +187,30 @@ bool FileHasContent(const std::wstring& path)
 // The engine runs in a job that ends it when our last handle to the job
 // closes: when we exit, and also when the main program terminates us (Cancel,
 // closing the window), so no engine is left writing a clip nobody waits for.
-Handle MakeKillOnCloseJob()
+// We join the job ourselves before the engine exists, so that the engine is in
+// it from its first moment: a Cancel that terminates us while we are still
+// starting the engine must not leave it outside, running or suspended.
+struct EngineJob {
+    // Never closed by us: with us inside, closing it would end us with it,
+    // before our exit code is set. The system closes it when we end.
+    HANDLE job = nullptr;
+    bool joined = false;  // we are in the job, and so is every process we start
+};
+
+EngineJob MakeKillOnCloseJob()
 {
-    Handle job(CreateJobObjectW(nullptr, nullptr));
-    if (!job)
-        return job;
+    EngineJob engineJob{CreateJobObjectW(nullptr, nullptr)};
+    if (engineJob.job == nullptr)
+        return engineJob;
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (!SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits))
-        job.Reset();
-    return job;
+    if (SetInformationJobObject(engineJob.job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+        engineJob.joined = AssignProcessToJobObject(engineJob.job, GetCurrentProcess()) != FALSE;
+    } else {
+        CloseHandle(engineJob.job);
+        engineJob.job = nullptr;
+    }
+    return engineJob;
 }
 
 // Our own standard handles are the main program's pipe: the engine must not
@@ -215,7 +229,7 @@ struct Engine {
     Handle output;  // read end of the engine's standard output and error
 };
 
-bool StartEngine(const std::wstring& path, const std::wstring& commandLine, HANDLE job, Engine& engine)
+bool StartEngine(const std::wstring& path, const std::wstring& commandLine, const EngineJob& job, Engine& engine)
 {
     SECURITY_ATTRIBUTES security{sizeof security, nullptr, TRUE};
     HANDLE readEnd = nullptr;
@@ -236,16 +250,19 @@ bool StartEngine(const std::wstring& path, const std::wstring& commandLine, HAND
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED | CREATE_NO_WINDOW,
-                        nullptr, nullptr, &startup, &info))
+    const DWORD flags = CREATE_NO_WINDOW | (job.joined ? 0 : CREATE_SUSPENDED);
+    if (!CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr, &startup, &info))
         return false;
     engine.process.Reset(info.hProcess);
     Handle thread(info.hThread);
-    // Where jobs cannot nest (before Windows 8, inside a job of our caller's)
-    // this fails; the engine then still ends on its own when its clip is done.
-    if (job != nullptr)
-        AssignProcessToJobObject(job, info.hProcess);
-    ResumeThread(info.hThread);
+    if (!job.joined) {
+        // Where jobs cannot nest (before Windows 8, inside a job of our
+        // caller's) this fails too; the engine then still ends on its own
+        // when its clip is done.
+        if (job.job != nullptr)
+            AssignProcessToJobObject(job.job, info.hProcess);
+        ResumeThread(info.hThread);
+    }
     return true;
 }
 
@@ -265,9 +282,9 @@ int Run()
     std::vector<std::string> engineWords = EngineArguments(request);
     engineWords.insert(engineWords.begin(), "kvengine.exe");
     KeepOwnHandlesFromChildren();
-    Handle job = MakeKillOnCloseJob();
+    const EngineJob job = MakeKillOnCloseJob();
     Engine engine;
-    if (!StartEngine(enginePath, Wide(JoinCommandLine(engineWords)), job.Get(), engine)) {
+    if (!StartEngine(enginePath, Wide(JoinCommandLine(engineWords)), job, engine)) {
         report.Line("The converter's engine kvengine.exe could not be started (error "
                     + std::to_string(GetLastError()) + ").");
         return kExitNoEngine;
