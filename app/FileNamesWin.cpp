@@ -89,6 +89,10 @@ std::string FirstLineOf(std::string text)
         text.erase(end);
     if (!text.empty() && text.back() == '\r')
         text.pop_back();
+    // A zero byte would cut the path short where the system reads it, and
+    // another file than the line names could be loaded: such a line is no path.
+    if (text.find('\0') != std::string::npos)
+        return {};
     return text;
 }
 

@@ -2,6 +2,8 @@
 
 #include "profiles/IniNumber.h"
 
+#include <algorithm>
+
 namespace korvane {
 namespace {
 
@@ -65,11 +67,40 @@ bool IsProfileGroup(std::int32_t sort)
     return sort == pgVideo || sort == pgAudio || sort == pgAdvanced;
 }
 
+namespace {
+
+// The position a key of "Main" stands for: decimal digits without leading
+// zeros, as "0" to "N-1" are written; anything else names no position.
+std::optional<std::int32_t> PositionOfKey(std::string_view key)
+{
+    if (key.empty() || (key.size() > 1 && key.front() == '0'))
+        return std::nullopt;
+    for (char c : key)
+        if (c < '0' || c > '9')
+            return std::nullopt;
+    return ParseIniInteger(key);
+}
+
+} // namespace
+
 std::vector<ProfileParameter> ReadProfileParameters(const ProfileFile& profile)
 {
-    std::vector<ProfileParameter> parameters;
+    // A position without its key would read an empty name, which has no
+    // group, option or row: walking the keys the file holds instead of every
+    // position up to "Para" gives the same parameters, and a "Para" of two
+    // billion no longer holds the window for good.
     const std::int32_t count = profile.ReadInteger(kMain, "Para", 0);
-    for (std::int32_t i = 0; i < count; ++i) {
+    std::vector<std::int32_t> positions;
+    for (const std::string& key : profile.ReadKeys(kMain))
+        if (const auto position = PositionOfKey(key); position && *position < count)
+            positions.push_back(*position);
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    if (positions.size() > kMaxProfileParameters)
+        positions.resize(kMaxProfileParameters);
+
+    std::vector<ProfileParameter> parameters;
+    for (const std::int32_t i : positions) {
         ProfileParameter p;
         p.Name = profile.ReadString(kMain, std::to_string(i), "");
         p.Sort = profile.ReadInteger(p.Name, "Sort", -1);

@@ -11,6 +11,7 @@
 // ("ReadOnly"), its captions and converter values ("Caption", "Value": item
 // lists for a pick list, plain texts otherwise), the selected caption
 // ("Index") and the converter option it feeds ("cmd").
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -38,6 +39,8 @@ public:
                                    const std::string& defaultValue) const = 0;
     // Written at once; a failure raises an error for the user to see.
     virtual void WriteString(const std::string& section, const std::string& key, const std::string& value) = 0;
+    // The key names of a section in file order; empty when it is missing.
+    virtual std::vector<std::string> ReadKeys(const std::string& section) const = 0;
 
     // The stored text read as a whole number (see ParseIniInteger); the
     // default when missing or no whole number.
@@ -63,7 +66,15 @@ struct ProfileParameter {
     std::string Option;        // "cmd": the converter option; empty yields nothing
 };
 
-// The parameters in the order of "Main" ("Para" missing: none).
+// A profile describes at most this many parameters; positions beyond are not
+// read. Real profiles hold a dozen; the editor's lists stay within the sizes a
+// window can have, and a file of a hundred thousand sections cannot hold the
+// window for minutes (each read of the platform's INI functions walks the file).
+inline constexpr std::size_t kMaxProfileParameters = 1000;
+
+// The parameters in the order of "Main" ("Para" missing: none). Only the
+// positions below "Para" whose key "Main" holds name a parameter: a broken
+// file's "Para" of two billion costs no more than the keys it really has.
 std::vector<ProfileParameter> ReadProfileParameters(const ProfileFile& profile);
 
 // "." + "Type" of "Main", ".mp4" when missing.

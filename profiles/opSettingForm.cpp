@@ -33,6 +33,10 @@ public:
     {
         ini_.WriteString(section, key, value);
     }
+    std::vector<std::string> ReadKeys(const std::string& section) const override
+    {
+        return ini_.ReadSectionKeys(section);
+    }
 
 private:
     IniFile ini_;

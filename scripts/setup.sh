@@ -8,9 +8,12 @@ DEPS="$ROOT/.deps"
 mkdir -p "$DEPS"
 LOG="$DEPS/setup.log"
 
+# nsis makes the installer; clang with its runtime libraries builds the fuzz
+# targets (scripts/fuzz.sh).
 # pulseaudio stands in for a desktop's sound server (scripts/sound-server.sh);
 # Wine's 32-bit audio driver reaches it through the i386 client library.
 PACKAGES=(cmake ninja-build make googletest g++-mingw-w64-i686-posix fp-utils-3.2.2
+  nsis clang libclang-rt-dev
   wine wine64 wine32:i386 fonts-wine xvfb xauth x11-utils imagemagick ffmpeg
   gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
   gstreamer1.0-plugins-bad:i386 gstreamer1.0-libav:i386

@@ -112,10 +112,10 @@ std::string Utf16WithMark(const std::string& path)
 // a file can only name a path of that code page's letters.
 std::string Legacy(const std::string& path)
 {
-    std::string bytes = path;
-    const std::size_t at = bytes.find("é");
-    bytes.replace(at, 2, "\xE9");
-    return bytes + "\r\n";
+    const std::size_t at = path.find("é");
+    if (at == std::string::npos)
+        return path + "\r\n";
+    return path.substr(0, at) + '\xE9' + path.substr(at + 2) + "\r\n";
 }
 
 class ListFiles : public UnicodeNames, public ::testing::WithParamInterface<ListCase> {
@@ -128,8 +128,9 @@ TEST_P(ListFiles, NameTheSourceInAnyEncoding)
     const bool legacy = GetParam().encode == Legacy;
     const std::string source =
         legacy ? westernFolder / GetParam().fileName : PlaceSource(GetParam().fileName);
-    if (legacy)
+    if (legacy) {
         ASSERT_TRUE(CopyFileA(SampleVideo().c_str(), source.c_str(), FALSE));
+    }
     korvane.CommandLineArgument = folder.Write("list.tmp", GetParam().encode(source));
     Start();
     EXPECT_EQ(Main().edtSource.Text(), source);

@@ -300,8 +300,9 @@ TEST_F(DSTrackBarTest, ReleasingTheThumbSeeksToTheSameFractionOfTheStopPosition)
 
     // While playing, with the sound as a user has it: playback goes on from
     // there, and the graph still stops afterwards (see TearDown).
-    if (test::SoundServerRunning())
+    if (test::SoundServerRunning()) {
         EXPECT_TRUE(test::HasAudioRenderer(graph().Graph()));
+    }
     graph().Play();
     bar().SetPosition(7);
     PressThumb();

@@ -427,7 +427,7 @@ template <class... A>
 std::string CallText(const char* name, const A&... args)
 {
     std::string text = std::string(name) + "(";
-    const char* separator = "";
+    [[maybe_unused]] const char* separator = "";
     ((text += separator + Arg(args), separator = ","), ...);
     return text + ")";
 }

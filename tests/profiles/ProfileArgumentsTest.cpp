@@ -2,78 +2,31 @@
 // write-back of its choices, on profiles held in memory; and the whole
 // numbers of the size dialog.
 #include "profiles/ProfileArguments.h"
+#include "profiles/IniText.h"
 #include "app/TimeText.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <map>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace korvane {
 namespace {
 
-std::string Lower(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
-std::string Trim(const std::string& s)
-{
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
-// An INI text in memory with the private-profile rules the program relies on:
-// names without regard to case, blanks around names and values dropped.
-class MemoryProfile : public ProfileFile {
+// A profile in memory that also records what is written into it.
+class MemoryProfile : public IniText {
 public:
-    explicit MemoryProfile(const std::string& text)
-    {
-        std::istringstream in(text);
-        std::string line, section;
-        while (std::getline(in, line)) {
-            line = Trim(line);
-            if (line.empty() || line[0] == ';')
-                continue;
-            if (line.front() == '[' && line.back() == ']') {
-                section = Lower(Trim(line.substr(1, line.size() - 2)));
-                continue;
-            }
-            const auto eq = line.find('=');
-            if (eq != std::string::npos)
-                values_[section][Lower(Trim(line.substr(0, eq)))] = Trim(line.substr(eq + 1));
-        }
-    }
-
-    std::string ReadString(const std::string& section, const std::string& key,
-                           const std::string& defaultValue) const override
-    {
-        const auto s = values_.find(Lower(section));
-        if (s == values_.end())
-            return defaultValue;
-        const auto k = s->second.find(Lower(key));
-        return k == s->second.end() ? defaultValue : k->second;
-    }
+    explicit MemoryProfile(const std::string& text) : IniText(text) {}
 
     void WriteString(const std::string& section, const std::string& key, const std::string& value) override
     {
-        values_[Lower(section)][Lower(key)] = value;
+        IniText::WriteString(section, key, value);
         writes.push_back(section + "." + key + "=" + value);
     }
 
     std::vector<std::string> writes;
-
-private:
-    std::map<std::string, std::map<std::string, std::string>> values_;
 };
 
 // The editor's lists: rows per group, keys looked up without regard to case.
@@ -241,6 +194,48 @@ TEST(BuildProfileArguments, ShownValueIsTakenFromTheListOfTheParametersGroup)
     // A row of the same key in another list does not count.
     rows.Row(pgVideo, "Rate", "25").Row(pgVideo, "Odd", "x").Row(pgAudio, "RATE", "44100");
     EXPECT_EQ(Arguments(profile, rows), " -ar 44100");
+}
+
+// A broken "Para" (huge, negative, hexadecimal) costs no more than the keys the
+// file holds, positions without their key name no parameter, and no profile
+// names more than kMaxProfileParameters.
+TEST(ReadProfileParameters, TakeThePositionsBelowParaThatMainHolds)
+{
+    struct Case {
+        const char* main;
+        std::vector<std::string> names;
+    };
+    const Case cases[] = {
+        {"Para=3\n0=Size\n1=Quality\n2=Raw", {"Size", "Quality", "Raw"}},
+        {"Para=2000000000\n0=Size\n1=Quality\n2=Raw", {"Size", "Quality", "Raw"}},
+        {"Para=0x7FFFFFFF\n2=Raw\n0=Size", {"Size", "Raw"}},   // file order does not matter, positions do
+        {"Para=2\n0=Size\n1=Quality\n2=Raw", {"Size", "Quality"}},
+        {"Para=3\n0=Size\n2=Raw", {"Size", "Raw"}},
+        {"Para=-2000000000\n0=Size", {}},
+        {"Para=99999999999\n0=Size", {}},   // no 32-bit number: "Para" missing
+        {"Para=9\n00=Size\n+1=Quality\n2x=Raw\n-0=Size", {}},   // no position is written so
+        {"Para=5\n4=Raw\n4=Size", {"Raw"}},   // the first of two equal keys
+    };
+    for (const Case& c : cases) {
+        const MemoryProfile profile(std::string("[Main]\n") + c.main + "\n");
+        std::vector<std::string> names;
+        for (const ProfileParameter& p : ReadProfileParameters(profile))
+            names.push_back(p.Name);
+        EXPECT_EQ(names, c.names) << c.main;
+    }
+    std::string many = "[Main]\nPara=5000\n";
+    for (int i = 4999; i >= 0; --i)
+        many += std::to_string(i) + "=P" + std::to_string(i) + "\n";
+    const std::vector<ProfileParameter> first = ReadProfileParameters(MemoryProfile(many));
+    ASSERT_EQ(first.size(), kMaxProfileParameters);
+    EXPECT_EQ(first.front().Name, "P0");
+    EXPECT_EQ(first.back().Name, "P" + std::to_string(kMaxProfileParameters - 1));
+
+    FakeRows rows;
+    rows.Row(pgVideo, "Size", "Large").Row(pgAudio, "Quality", "512").Row(pgAdvanced, "Raw", "On");
+    std::string huge = kWorkedExample;
+    huge.replace(huge.find("Para=3"), 6, "Para=2000000000");
+    EXPECT_EQ(Arguments(huge, rows), " -p 640x480 -q 512 -r ");
 }
 
 // --- the editor's rows --------------------------------------------------------------

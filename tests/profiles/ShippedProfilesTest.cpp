@@ -304,8 +304,9 @@ TEST_P(EachShippedProfile, MakesClipsOfRealSourcesWithItsDefaults)
         EXPECT_NEAR(MediaDuration(clip), 1.0, 0.3) << p.text;
         // Decodes from start to end without a word from the decoders.
         EXPECT_EQ(DecodeErrors(clip), "") << clip;
-        if (type == ".mp4" || type == ".mov")
+        if (type == ".mp4" || type == ".mov") {
             EXPECT_TRUE(IndexFirst(clip)) << clip;
+        }
         Keep(clip, std::string(copy ? "source" : e.extension + 1) + "-" + ExtractFileName(clip));
     }
 }

@@ -20,8 +20,9 @@ TEST_P(ReportedDuration, IsTheFirstInputsDurationLine)
 {
     const auto seconds = ReportedInputDuration(GetParam().output);
     ASSERT_EQ(seconds.has_value(), GetParam().seconds.has_value()) << GetParam().output;
-    if (seconds)
+    if (seconds) {
         EXPECT_DOUBLE_EQ(*seconds, *GetParam().seconds);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
