@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -27,6 +28,8 @@ constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitBadCommandLine = 2;
 constexpr int kExitNoEngine = 3;
+// The engine's exit codes from here up are the system's: an exception ended it.
+constexpr DWORD kFirstExceptionCode = 0xC0000000u;
 // The main program's bars move at least this often while the engine works,
 // also while it says nothing (opening a large file, a slow first frame).
 constexpr DWORD kProgressIntervalMs = 400;
@@ -195,6 +198,18 @@ bool FileHasContent(const std::wstring& path)
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
         return false;
     return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && (data.nFileSizeHigh != 0 || data.nFileSizeLow != 0);
+}
+
+// Less than this left on the output's disk after a write failed: the failed
+// write took what there was, the disk is full.
+constexpr ULONGLONG kFullDiskBytes = 1 << 20;
+
+bool OutputDiskIsFull(const std::wstring& output)
+{
+    const std::wstring folder = output.substr(0, output.find_last_of(L"\\/") + 1);
+    ULARGE_INTEGER available{};
+    return GetDiskFreeSpaceExW(folder.empty() ? nullptr : folder.c_str(), &available, nullptr, nullptr)
+        && available.QuadPart < kFullDiskBytes;
 }
 
 // The engine runs in a job that ends it when our last handle to the job
@@ -409,8 +424,22 @@ int Run()
     if (progress.ReaderGone())
         return kExitFailed;
 
-    if (run.exitCode != 0) {
-        std::string reason = FailureReason(log.Errors());
+    if (run.exitCode >= kFirstExceptionCode) {
+        // Whatever it wrote last (under Wine, the debugger's report) is no reason.
+        char text[80];
+        std::snprintf(text, sizeof text, "The converter's engine crashed (exception 0x%08lX).",
+                      static_cast<unsigned long>(run.exitCode));
+        report.Line(text);
+        return kExitFailed;
+    }
+    // An output the engine could not write to its end fails the clip, also
+    // when the engine exits with 0. On a full disk its own words for that
+    // vary with the system (under Wine "Bad file descriptor").
+    std::string writeFailure = WriteFailureReason(log.Errors());
+    if (!writeFailure.empty() && OutputDiskIsFull(Wide(request.output)))
+        writeFailure = "No space left on device";
+    if (run.exitCode != 0 || !writeFailure.empty()) {
+        std::string reason = writeFailure.empty() ? FailureReason(log.Errors()) : writeFailure;
         if (reason.empty())
             reason = "The converter's engine ended with code " + std::to_string(run.exitCode) + ".";
         report.Line(reason);
