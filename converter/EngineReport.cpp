@@ -1,6 +1,7 @@
 #include "converter/EngineReport.h"
 
 #include <charconv>
+#include <cstddef>
 
 namespace korvane::frontend {
 namespace {
@@ -27,6 +28,19 @@ bool IsProgressLine(std::string_view line)
 {
     line = Trim(line);
     return (StartsWith(line, "frame=") || StartsWith(line, "size=")) && line.find(" time=") != std::string_view::npos;
+}
+
+// The progress line in a line: all of it, or what follows a message the
+// engine wrote without its line end, which runs into the next progress line.
+// Empty when there is none.
+std::string_view ProgressPart(std::string_view line)
+{
+    if (IsProgressLine(line))
+        return line;
+    const std::size_t at = line.rfind("frame=");
+    if (at != std::string_view::npos && IsProgressLine(line.substr(at)))
+        return line.substr(at);
+    return {};
 }
 
 // The value after "key=" in a progress line; the engine pads values with
@@ -146,14 +160,16 @@ std::vector<EngineLog::Line> EngineLog::Finish()
 EngineLog::Line EngineLog::Take(std::string text)
 {
     Line line;
-    line.progress = IsProgressLine(text);
+    const std::string_view progress = ProgressPart(text);
+    line.progress = !progress.empty();
     if (line.progress) {
-        if (const auto t = ProgressLineTime(text))
+        if (const auto t = ProgressLineTime(progress))
             lastTime_ = t;
-        lastFrames_ = ProgressLineFrames(text);
-    } else if (!Trim(text).empty() && errors_.size() < kMostErrors) {
-        errors_.emplace_back(Trim(text));
+        lastFrames_ = ProgressLineFrames(progress);
     }
+    const std::string_view message = Trim(std::string_view(text).substr(0, text.size() - progress.size()));
+    if (!message.empty() && errors_.size() < kMostErrors)
+        errors_.emplace_back(message);
     line.text = std::move(text);
     return line;
 }
@@ -202,6 +218,22 @@ std::string FailureReason(const std::vector<std::string>& errors)
             reason += "...";
         }
         return reason;
+    }
+    return {};
+}
+
+std::string WriteFailureReason(const std::vector<std::string>& errors)
+{
+    static constexpr std::string_view kWriteFailures[] = {"Error writing trailer", "Could not write header",
+                                                          "Error closing file", "av_interleaved_write_frame(): "};
+    for (std::size_t i = 0; i < errors.size(); ++i) {
+        std::string_view text = Trim(errors[i]);
+        while (!text.empty() && text.front() == '[' && text.find("] ") != std::string_view::npos)
+            text = Trim(text.substr(text.find("] ") + 2));
+        for (std::string_view failure : kWriteFailures)
+            if (StartsWith(text, failure))
+                return FailureReason(std::vector<std::string>(errors.begin() + static_cast<std::ptrdiff_t>(i),
+                                                              errors.end()));
     }
     return {};
 }

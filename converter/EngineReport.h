@@ -57,4 +57,10 @@ private:
 // An empty text when there is no error line.
 std::string FailureReason(const std::vector<std::string>& errors);
 
+// The reason, in the same few words, when the engine says it could not write
+// the output to its end; empty when it says no such thing. The engine exits
+// with 0 when only the file's end could not be written, and leaves a clip
+// cut short behind.
+std::string WriteFailureReason(const std::vector<std::string>& errors);
+
 } // namespace korvane::frontend

@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -27,6 +28,8 @@ constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitBadCommandLine = 2;
 constexpr int kExitNoEngine = 3;
+// The engine's exit codes from here up are the system's: an exception ended it.
+constexpr DWORD kFirstExceptionCode = 0xC0000000u;
 // The main program's bars move at least this often while the engine works,
 // also while it says nothing (opening a large file, a slow first frame).
 constexpr DWORD kProgressIntervalMs = 400;
@@ -197,19 +200,45 @@ bool FileHasContent(const std::wstring& path)
     return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && (data.nFileSizeHigh != 0 || data.nFileSizeLow != 0);
 }
 
+// Less than this left on the output's disk after a write failed: the failed
+// write took what there was, the disk is full.
+constexpr ULONGLONG kFullDiskBytes = 1 << 20;
+
+bool OutputDiskIsFull(const std::wstring& output)
+{
+    const std::wstring folder = output.substr(0, output.find_last_of(L"\\/") + 1);
+    ULARGE_INTEGER available{};
+    return GetDiskFreeSpaceExW(folder.empty() ? nullptr : folder.c_str(), &available, nullptr, nullptr)
+        && available.QuadPart < kFullDiskBytes;
+}
+
 // The engine runs in a job that ends it when our last handle to the job
 // closes: when we exit, and also when the main program terminates us (Cancel,
 // closing the window), so no engine is left writing a clip nobody waits for.
-Handle MakeKillOnCloseJob()
+// We join the job ourselves before the engine exists, so that the engine is in
+// it from its first moment: a Cancel that terminates us while we are still
+// starting the engine must not leave it outside, running or suspended.
+struct EngineJob {
+    // Never closed by us: with us inside, closing it would end us with it,
+    // before our exit code is set. The system closes it when we end.
+    HANDLE job = nullptr;
+    bool joined = false;  // we are in the job, and so is every process we start
+};
+
+EngineJob MakeKillOnCloseJob()
 {
-    Handle job(CreateJobObjectW(nullptr, nullptr));
-    if (!job)
-        return job;
+    EngineJob engineJob{CreateJobObjectW(nullptr, nullptr)};
+    if (engineJob.job == nullptr)
+        return engineJob;
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (!SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits))
-        job.Reset();
-    return job;
+    if (SetInformationJobObject(engineJob.job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+        engineJob.joined = AssignProcessToJobObject(engineJob.job, GetCurrentProcess()) != FALSE;
+    } else {
+        CloseHandle(engineJob.job);
+        engineJob.job = nullptr;
+    }
+    return engineJob;
 }
 
 // Our own standard handles are the main program's pipe: the engine must not
@@ -228,7 +257,7 @@ struct Engine {
     Handle output;  // read end of the engine's standard output and error
 };
 
-bool StartEngine(const std::wstring& path, const std::wstring& commandLine, HANDLE job, Engine& engine)
+bool StartEngine(const std::wstring& path, const std::wstring& commandLine, const EngineJob& job, Engine& engine)
 {
     SECURITY_ATTRIBUTES security{sizeof security, nullptr, TRUE};
     HANDLE readEnd = nullptr;
@@ -249,16 +278,19 @@ bool StartEngine(const std::wstring& path, const std::wstring& commandLine, HAND
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED | CREATE_NO_WINDOW,
-                        nullptr, nullptr, &startup, &info))
+    const DWORD flags = CREATE_NO_WINDOW | (job.joined ? 0 : CREATE_SUSPENDED);
+    if (!CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr, &startup, &info))
         return false;
     engine.process.Reset(info.hProcess);
     Handle thread(info.hThread);
-    // Where jobs cannot nest (before Windows 8, inside a job of our caller's)
-    // this fails; the engine then still ends on its own when its clip is done.
-    if (job != nullptr)
-        AssignProcessToJobObject(job, info.hProcess);
-    ResumeThread(info.hThread);
+    if (!job.joined) {
+        // Where jobs cannot nest (before Windows 8, inside a job of our
+        // caller's) this fails too; the engine then still ends on its own
+        // when its clip is done.
+        if (job.job != nullptr)
+            AssignProcessToJobObject(job.job, info.hProcess);
+        ResumeThread(info.hThread);
+    }
     return true;
 }
 
@@ -273,7 +305,8 @@ struct EngineRun {
 // Runs the engine with the given arguments, hands everything it writes to
 // `take`, and keeps the progress going meanwhile.
 template <class Take>
-EngineRun RunEngine(const std::vector<std::string>& arguments, HANDLE job, ProgressWriter& progress, Take take)
+EngineRun RunEngine(const std::vector<std::string>& arguments, const EngineJob& job, ProgressWriter& progress,
+                    Take take)
 {
     EngineRun run;
     std::vector<std::string> words = arguments;
@@ -320,7 +353,8 @@ struct PacketListing {
     PacketList list;
 };
 
-PacketListing ListVideoPackets(const ClipRequest& request, double seek, HANDLE job, ProgressWriter& progress)
+PacketListing ListVideoPackets(const ClipRequest& request, double seek, const EngineJob& job,
+                               ProgressWriter& progress)
 {
     // A listing of half a minute of video is a few dozen kilobytes.
     constexpr std::size_t kLongestListing = 4 << 20;
@@ -348,7 +382,7 @@ int Run()
     }
     const ClipRequest& request = *read.request;
     KeepOwnHandlesFromChildren();
-    Handle job = MakeKillOnCloseJob();
+    const EngineJob job = MakeKillOnCloseJob();
     ProgressWriter progress(report, UserDecimalSeparator());
     auto cannotStart = [&report](DWORD error) {
         report.Line("The converter's engine kvengine.exe could not be started (error " + std::to_string(error)
@@ -361,7 +395,7 @@ int Run()
     if (cutKind == CutKind::AtKeyframe) {
         for (std::size_t i = 0; i < std::size(kKeyframeLeads) && !cut; ++i) {
             const double seek = std::max(request.start - kKeyframeLeads[i], 0.0);
-            const PacketListing listing = ListVideoPackets(request, seek, job.Get(), progress);
+            const PacketListing listing = ListVideoPackets(request, seek, job, progress);
             if (!listing.run.started)
                 return cannotStart(listing.run.startError);
             if (listing.run.readerGone)
@@ -374,7 +408,7 @@ int Run()
     }
 
     EngineLog log;
-    const EngineRun run = RunEngine(EngineArguments(request, cut), job.Get(), progress, [&](std::string_view bytes) {
+    const EngineRun run = RunEngine(EngineArguments(request, cut), job, progress, [&](std::string_view bytes) {
         for (const EngineLog::Line& line : log.Feed(bytes))
             if (line.progress && log.LastTime())
                 progress.Reached(*log.LastTime());
@@ -390,8 +424,22 @@ int Run()
     if (progress.ReaderGone())
         return kExitFailed;
 
-    if (run.exitCode != 0) {
-        std::string reason = FailureReason(log.Errors());
+    if (run.exitCode >= kFirstExceptionCode) {
+        // Whatever it wrote last (under Wine, the debugger's report) is no reason.
+        char text[80];
+        std::snprintf(text, sizeof text, "The converter's engine crashed (exception 0x%08lX).",
+                      static_cast<unsigned long>(run.exitCode));
+        report.Line(text);
+        return kExitFailed;
+    }
+    // An output the engine could not write to its end fails the clip, also
+    // when the engine exits with 0. On a full disk its own words for that
+    // vary with the system (under Wine "Bad file descriptor").
+    std::string writeFailure = WriteFailureReason(log.Errors());
+    if (!writeFailure.empty() && OutputDiskIsFull(Wide(request.output)))
+        writeFailure = "No space left on device";
+    if (run.exitCode != 0 || !writeFailure.empty()) {
+        std::string reason = writeFailure.empty() ? FailureReason(log.Errors()) : writeFailure;
         if (reason.empty())
             reason = "The converter's engine ended with code " + std::to_string(run.exitCode) + ".";
         report.Line(reason);

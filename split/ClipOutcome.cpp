@@ -1,11 +1,16 @@
 #include "split/ClipOutcome.h"
 
+#include <cstdio>
+
 namespace korvane {
 namespace {
 
 constexpr std::size_t kTailBytes = 1024;
 constexpr std::size_t kLongestReason = 200;
 constexpr std::size_t kListedFailures = 5;
+// Exit codes from here up are the system's own: an exception (an access
+// violation, a stack overflow...) ended the process, not a code it chose.
+constexpr std::uint32_t kFirstExceptionCode = 0xC0000000u;
 
 bool IsLineEnd(char c)
 {
@@ -56,6 +61,14 @@ std::optional<std::string> ClipFailure(std::optional<std::uint32_t> exitCode, bo
 {
     if (!exitCode)
         return std::string("The converter did not end.");
+    if (*exitCode >= kFirstExceptionCode) {
+        // A crash leaves no words of its own: what came last is progress, or
+        // under Wine the debugger's report, and neither says why.
+        char text[64];
+        std::snprintf(text, sizeof text, "The converter crashed (exception 0x%08lX).",
+                      static_cast<unsigned long>(*exitCode));
+        return std::string(text);
+    }
     if (*exitCode != 0) {
         // A converter that died mid-clip leaves its progress as its last words.
         if (!lastLine.empty() && lastLine.substr(0, 5) != "time=")

@@ -238,6 +238,14 @@ TEST(ConverterFrontEnd, TurnsTheEnginesProgressIntoTheContractsTime)
     EXPECT_DOUBLE_EQ(*log.LastTime(), 62.5) << "a negative time is no progress";
     EXPECT_FALSE(log.LastFrames()) << "an audio-only line counts no frames";
     EXPECT_EQ(log.Errors(), (Words{"[mp3 @ 0x1] warn"}));
+    // A message without its line end runs into the progress line after it:
+    // both still count, the last clip time above all.
+    lines = log.Feed("[avi @ 0x2] broken\x01 frame=   26 fps=0.0 q=1.6 Lsize=  131kB time=00:01:03.00 bitrate=1\r");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(lines[0].progress);
+    EXPECT_DOUBLE_EQ(*log.LastTime(), 63);
+    EXPECT_EQ(log.LastFrames(), 26);
+    EXPECT_EQ(log.Errors(), (Words{"[mp3 @ 0x1] warn", "[avi @ 0x2] broken\x01"}));
     EXPECT_FALSE(ProgressLineTime("frame=  1 size=0kB time=N/A bitrate=N/A"));
     EXPECT_EQ(ProgressLineFrames("frame=   25 fps=0.0 time=00:00:01.00 bitrate=1"), 25);
 
@@ -271,6 +279,13 @@ TEST(ConverterFrontEnd, NamesTheCauseOfAFailureInAFewWords)
     };
     for (const Case& c : cases)
         EXPECT_EQ(FailureReason(c.errors), c.reason);
+    // A file whose end could not be written fails its clip, whatever the
+    // engine's exit code; any other error need not (a damaged source picture).
+    EXPECT_EQ(WriteFailureReason({"[mpeg4 @ 0x1] ac-tex damaged at 2 3",
+                                  "Error writing trailer of C:\\out\\a_Clip2.avi: No space left on device"}),
+              "a_Clip2.avi: No space left on device");
+    EXPECT_EQ(WriteFailureReason({"av_interleaved_write_frame(): Bad file descriptor"}), "Bad file descriptor");
+    EXPECT_EQ(WriteFailureReason({"[mpeg4 @ 0x1] ac-tex damaged at 2 3", "Conversion failed!"}), "");
     const std::string reason = FailureReason({std::string(300, 'x')});
     EXPECT_LE(reason.size(), 160u);
     EXPECT_EQ(reason.substr(reason.size() - 3), "...");

@@ -11,8 +11,10 @@ TEST(ClipOutcome, AClipIsMadeOnlyWhenTheConverterSaysSoAndTheFileHasContent)
     EXPECT_EQ(ClipFailure(0u, true, "time=3.00"), std::nullopt);
     EXPECT_EQ(ClipFailure(0u, false, "time=3.00"), "No clip file was written.");
     EXPECT_EQ(ClipFailure(1u, true, "Unknown encoder 'x'"), "Unknown encoder 'x'");
-    // Killed or crashed mid-clip: its last words are progress, not a reason.
-    EXPECT_EQ(ClipFailure(3221225477u, true, "time=1.50"), "The converter ended with code 3221225477.");
+    // Killed or crashed mid-clip: its last words are progress or a debugger's
+    // report, not a reason.
+    EXPECT_EQ(ClipFailure(3221225477u, true, "time=1.50"), "The converter crashed (exception 0xC0000005).");
+    EXPECT_EQ(ClipFailure(0xC00000FDu, true, "Host version: 6.1"), "The converter crashed (exception 0xC00000FD).");
     EXPECT_EQ(ClipFailure(4u, true, ""), "The converter ended with code 4.");
     EXPECT_EQ(ClipFailure(std::nullopt, true, ""), "The converter did not end.");
 }
