@@ -24,6 +24,9 @@ struct Korvane {
     std::string ProgramDirOverride;
     // The first command-line argument, empty when there is none.
     std::string CommandLineArgument;
+    // The windows wear the built-in skin; false leaves the system look (the
+    // start-up benchmark measures both).
+    bool Skinned = true;
 
     // --- program-wide values, fixed by the main window's creation --------------
     std::string ProgramDir;      // always ends in a backslash

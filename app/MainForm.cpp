@@ -125,6 +125,14 @@ TMainForm::TMainForm(Korvane& korvane)
     OnShow = ui::Handler(this, &TMainForm::FormShow);
     OnCloseQuery = ui::Handler(this, &TMainForm::FormCloseQuery);
     OnClose = ui::Handler(this, &TMainForm::FormClose);
+
+    // The skin travels with the window; a container of that name in the
+    // program's folder is looked for first, the built-in one is read last.
+    SkinEngine1.SetActive(korvane_.Skinned);
+    SkinEngine1.SetSkinFile("Korvane.skn");
+    SkinEngine1.SetBuiltIn(true);
+    if (korvane_.Skinned)
+        SkinEngine1.SetSkinData(BuiltInSkinData());
 }
 
 TMainForm::~TMainForm()

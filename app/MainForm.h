@@ -7,6 +7,8 @@
 #include "preview/DSTrackBar.h"
 #include "preview/FilterGraph.h"
 #include "preview/VideoWindow.h"
+#include "skin/SkinBitmap.h"
+#include "skin/SkinEngine.h"
 #include "split/ClipOutcome.h"
 #include "split/ConverterProcess.h"
 #include "split/JobTiming.h"
@@ -132,6 +134,8 @@ public:
     ui::Timer& tmrProbe = MakeNamed<ui::Timer>("tmrProbe");
     ui::OpenDialog& OpenDialog1 = MakeNamed<ui::OpenDialog>("OpenDialog1");
     ui::ImageList& iglStart = MakeNamed<ui::ImageList>("iglStart");
+    // Made last, so that it finds every control of the window when it is loaded.
+    TSkinEngine& SkinEngine1 = MakeNamed<TSkinEngine>("SkinEngine1");
 
     // --- event handlers ------------------------------------------------------------------
     void FormCreate(ui::Component& sender);

@@ -31,8 +31,11 @@ bool SourceProbe::Start(const std::string& enginePath, const std::string& source
     startup.hStdError = writeEnd;
     std::string commandLine = "\"" + enginePath + "\" -hide_banner -i \"" + source + "\"";
     PROCESS_INFORMATION info{};
+    // No console at all, only the pipe: Wine gives a windowless console a host
+    // process of its own, which outlives an engine stopped while it starts
+    // (a new source loaded at once) and holds the program's own output open.
     if (!CreateProcessA(enginePath.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info)) {
+                        DETACHED_PROCESS, nullptr, nullptr, &startup, &info)) {
         pipeRead_ = ui::UniqueHandle();
         return false;
     }

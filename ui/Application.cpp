@@ -27,6 +27,8 @@ Application::Application() = default;
 Application::~Application()
 {
     DestroyForms();
+    if (cbtHook_)
+        ::UnhookWindowsHookEx(cbtHook_);
     if (hintWindow_)
         ::DestroyWindow(hintWindow_);
     if (utilityWindow_)
@@ -320,6 +322,52 @@ void Application::ShowPendingHint()
     ::SendMessageA(hintWindow_, TTM_TRACKPOSITION, 0, MAKELPARAM(p.x, p.y + 20));
     ::SendMessageA(hintWindow_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&ti));
     hintShown_ = true;
+}
+
+int Application::AddCbtHandler(CbtHandler handler)
+{
+    if (!cbtHook_) {
+        cbtHook_ = ::SetWindowsHookExA(WH_CBT, &Application::CbtProc, nullptr, ::GetCurrentThreadId());
+        if (!cbtHook_)
+            return 0;
+    }
+    const int id = nextCbtId_++;
+    cbtHandlers_.emplace_back(id, std::move(handler));
+    return id;
+}
+
+void Application::RemoveCbtHandler(int id)
+{
+    cbtHandlers_.erase(std::remove_if(cbtHandlers_.begin(), cbtHandlers_.end(),
+                                      [id](const auto& h) { return h.first == id; }),
+                       cbtHandlers_.end());
+    if (cbtHandlers_.empty() && cbtHook_) {
+        ::UnhookWindowsHookEx(cbtHook_);
+        cbtHook_ = nullptr;
+    }
+}
+
+LRESULT CALLBACK Application::CbtProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    Application& app = Instance();
+    if (code >= 0) {
+        // A handler may add or remove handlers: walk a copy of the ids.
+        std::vector<int> ids;
+        for (const auto& h : app.cbtHandlers_)
+            ids.push_back(h.first);
+        bool block = false;
+        for (int id : ids) {
+            const auto it = std::find_if(app.cbtHandlers_.begin(), app.cbtHandlers_.end(),
+                                         [id](const auto& h) { return h.first == id; });
+            if (it == app.cbtHandlers_.end())
+                continue;
+            const CbtHandler handler = it->second;
+            Guard([&] { block = handler(code, wParam, lParam) || block; });
+        }
+        if (block)
+            return 1;
+    }
+    return ::CallNextHookEx(app.cbtHook_, code, wParam, lParam);
 }
 
 void Application::RegisterTimer(Timer* timer)

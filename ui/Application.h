@@ -31,9 +31,24 @@
 //
 // Modal questions. Every message box and file/folder dialog goes through
 // Dialogs() (ui/Dialogs.h); tests install ui::ScriptedDialogs.
+//
+// Window hooks. The application owns the one computer-based-training hook
+// (WH_CBT) of the GUI thread, so that what watches window creation and
+// activation (the skin engine) keeps no state of its own outside the
+// application. AddCbtHandler installs the hook with the first handler and
+// RemoveCbtHandler removes it with the last; every handler sees every call
+// (guarded), and one answering true blocks the creation or activation:
+//
+//     int id = ui::App().AddCbtHandler([](int code, WPARAM w, LPARAM l) {
+//         return code == HCBT_CREATEWND && IsUnwanted(w, l);
+//     });
+//     ...
+//     ui::App().RemoveCbtHandler(id);
 #include "ui/Form.h"
 
 #include <exception>
+#include <functional>
+#include <utility>
 #include <memory>
 #include <string>
 #include <vector>
@@ -111,6 +126,12 @@ public:
     // Offers a message to the form dialog-key handling; true when consumed.
     bool PreTranslate(MSG& msg);
 
+    // WH_CBT hook of the GUI thread (see above); ids are never 0.
+    using CbtHandler = std::function<bool(int code, WPARAM wParam, LPARAM lParam)>;
+    int AddCbtHandler(CbtHandler handler);
+    void RemoveCbtHandler(int id);
+    bool CbtHookInstalled() const { return cbtHook_ != nullptr; }
+
     // Hints: a control with ShowHint and a Hint shows it in a tooltip after
     // the mouse rested on it for HintPause ms; leaving or pressing hides it.
     void ActivateHint(Control& control);
@@ -131,6 +152,7 @@ private:
     void UnregisterTimer(Timer* timer);
     bool TimerAlive(Timer* timer) const;
     static LRESULT CALLBACK UtilityProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam);
 
     std::string title_;
     std::string helpFile_;
@@ -147,6 +169,9 @@ private:
     HWND hintWindow_ = nullptr;
     bool hintShown_ = false;
     std::string hintText_;
+    HHOOK cbtHook_ = nullptr;
+    std::vector<std::pair<int, CbtHandler>> cbtHandlers_;
+    int nextCbtId_ = 1;
 };
 
 inline Application& App() { return Application::Instance(); }

@@ -2,6 +2,7 @@
 
 #include "ui/Application.h"
 #include "ui/Error.h"
+#include "ui/HiddenWindow.h"
 
 namespace ui {
 
@@ -162,9 +163,18 @@ void PopupMenu::Popup(int x, int y)
         HMENU h;
         ~MenuHandle() { ::DestroyMenu(h); }
     } owned{menu};
+    MenuPainter* painter = painter_ && painter_->Paints() ? painter_ : nullptr;
     // Command ids are item indexes plus one: 0 is "nothing chosen".
     for (size_t i = 0; i < items_.size(); ++i) {
         const MenuItem& item = *items_[i];
+        if (painter) {
+            // Separators too are the painter's; the item is its data.
+            UINT flags = MF_OWNERDRAW | (item.IsSeparator() || !item.Enabled() ? MF_GRAYED : 0);
+            if (item.Checked())
+                flags |= MF_CHECKED;
+            ::AppendMenuA(menu, flags, item.IsSeparator() ? 0 : i + 1, reinterpret_cast<LPCSTR>(&item));
+            continue;
+        }
         if (item.IsSeparator()) {
             ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
             continue;
@@ -177,10 +187,35 @@ void PopupMenu::Popup(int x, int y)
         ::AppendMenuA(menu, flags, i + 1, item.Caption().c_str());
     }
     // The menu needs a window of this thread to report to; the control it is
-    // for when it has one.
+    // for when it has one. A painted menu reports to a window of its own,
+    // which hands the painter the items to measure and draw.
     HWND owner = App().UtilityWindow();
     if (auto* w = dynamic_cast<WinControl*>(popupComponent_); w && w->HandleAllocated())
         owner = w->HandleIfAllocated();
+    std::unique_ptr<HiddenWindow> paintedOwner;
+    if (painter) {
+        paintedOwner = std::make_unique<HiddenWindow>(
+            "TPopupMenuOwner",
+            [painter](UINT msg, WPARAM, LPARAM lParam) {
+                if (msg == WM_MEASUREITEM) {
+                    auto& measure = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+                    if (measure.CtlType != ODT_MENU || !measure.itemData)
+                        return false;
+                    Guard([&] { painter->MeasureItem(*reinterpret_cast<const MenuItem*>(measure.itemData), measure); });
+                    return true;
+                }
+                if (msg == WM_DRAWITEM) {
+                    const auto& draw = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+                    if (draw.CtlType != ODT_MENU || !draw.itemData)
+                        return false;
+                    Guard([&] { painter->DrawItem(*reinterpret_cast<const MenuItem*>(draw.itemData), draw); });
+                    return true;
+                }
+                return false;
+            },
+            WS_POPUP, nullptr);
+        owner = paintedOwner->Handle();
+    }
     const UINT chosen = static_cast<UINT>(
         ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, x, y, 0,
                          owner, nullptr));

@@ -8,6 +8,8 @@
 //                native children over it (check boxes, radio buttons, push
 //                buttons) get a pattern brush of that background, aligned to
 //                them, so they show no grey box. Caption centred when set.
+//   GroupBox     framework window: an etched frame with the caption set into
+//                its top edge; takes the parent's colour.
 //   Edit         EDIT: Text, ReadOnly, MaxLength, SelectAll, OnChange (the text
 //                really changed, by the user or by code), OnClick (mouse click in it).
 //   Memo         multi-line EDIT: Lines as one text with CRLF, WordWrap, ScrollBars.
@@ -53,6 +55,8 @@
 //                shows it at a screen point and waits for the choice, then
 //                runs the chosen item's OnClick. OnPopup fires just before
 //                the menu opens, with PopupComponent the control it is for.
+//                With a MenuPainter that paints (a skin), its items are
+//                owner-drawn: the painter measures and draws each one.
 #include "ui/Control.h"
 #include "ui/Form.h"
 
@@ -102,6 +106,23 @@ private:
     Bitmap picture_;
     Bitmap tiled_;            // the panel-sized background, for child brushes
     GdiBrush patternBrush_;
+};
+
+// --- GroupBox ----------------------------------------------------------------------
+
+class GroupBox : public CustomControl {
+public:
+    explicit GroupBox(Component* owner);
+    const char* ClassName() const override { return "TGroupBox"; }
+
+    // The frame's rectangle: below the middle of the caption's line.
+    RECT FrameRect();
+    // Where the caption sits over the frame's top edge.
+    RECT CaptionRect();
+
+protected:
+    void Paint(Canvas& canvas) override;
+    void TextChanged() override;
 };
 
 // --- Label -------------------------------------------------------------------------
@@ -591,6 +612,16 @@ private:
     bool checked_ = false;
 };
 
+// Measures and draws the items of menus it is given (the skin engine).
+class MenuPainter {
+public:
+    virtual ~MenuPainter() = default;
+    // False: the menu shows the system's look this time.
+    virtual bool Paints() const = 0;
+    virtual void MeasureItem(const MenuItem& item, MEASUREITEMSTRUCT& measure) = 0;
+    virtual void DrawItem(const MenuItem& item, const DRAWITEMSTRUCT& draw) = 0;
+};
+
 class PopupMenu : public Component {
 public:
     explicit PopupMenu(Component* owner);
@@ -614,10 +645,16 @@ public:
 
     NotifyEvent OnPopup;
 
+    // The painter of its items, or null for the system's look; the caller
+    // keeps it alive while it is set.
+    MenuPainter* Painter() const { return painter_; }
+    void SetPainter(MenuPainter* painter) { painter_ = painter; }
+
     void Notification(Component* component, Operation operation) override;
 
 private:
     std::vector<std::unique_ptr<MenuItem>> items_;
+    MenuPainter* painter_ = nullptr;
     bool autoPopup_ = true;
     POINT popupPoint_{0, 0};
     Control* popupComponent_ = nullptr;

@@ -201,6 +201,8 @@ void Form::UpdateFrameStyles()
     const DWORD exFrameBits = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
     ChangeStyle(style & frameBits, frameBits & ~style, false);
     ChangeStyle(exStyle & exFrameBits, exFrameBits & ~exStyle, true);
+    // Whoever draws the frame (the skin) adjusts to the new styles first.
+    Perform(CM_BORDERCHANGED);
     ApplyClientSize();
 }
 

@@ -46,6 +46,7 @@ enum : UINT {
     CM_EXIT = CM_BASE + 12,           // the control stopped being the active control
     CM_BUTTONPRESSED = CM_BASE + 13,  // reserved
     CM_CHECKEDCHANGED = CM_BASE + 14, // Checked changed (check box, radio button)
+    CM_BORDERCHANGED = CM_BASE + 15,  // a form's border style or icons changed (window exists)
 
     // Reflected notifications: CN_BASE + the parent's message number.
     CN_BASE = 0xBC00,

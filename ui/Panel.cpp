@@ -107,4 +107,51 @@ void Panel::PaintBackgroundFor(HDC dc, const Control& child)
     ::SetBrushOrgEx(dc, old.x, old.y, nullptr);
 }
 
+// --- GroupBox ----------------------------------------------------------------------
+
+GroupBox::GroupBox(Component* owner) : CustomControl(owner)
+{
+    UpdateBounds(0, 0, 185, 105);
+    SetParentColor(true);
+}
+
+RECT GroupBox::CaptionRect()
+{
+    const std::string caption = Text();
+    if (caption.empty())
+        return RECT{8, 0, 8, 0};
+    WindowDC screen(nullptr);
+    MemoryDC dc(screen.Get());
+    SelectObjectScope font(dc.Get(), FontHandle());
+    SIZE size{};
+    ::GetTextExtentPoint32A(dc.Get(), caption.data(), static_cast<int>(caption.size()), &size);
+    return RECT{8, 0, 8 + size.cx + 4, size.cy};
+}
+
+RECT GroupBox::FrameRect()
+{
+    const RECT caption = CaptionRect();
+    const RECT client = ClientRect();
+    return RECT{0, (caption.bottom - caption.top) / 2, client.right, client.bottom};
+}
+
+void GroupBox::Paint(Canvas& canvas)
+{
+    const RECT frame = FrameRect();
+    canvas.Edge(frame, EDGE_ETCHED, BF_RECT);
+    const std::string caption = Text();
+    if (caption.empty())
+        return;
+    const RECT c = CaptionRect();
+    canvas.FillRect(c, EffectiveColor());
+    canvas.SetTextColor(Enabled() ? GetFont().Color : clGrayText);
+    canvas.DrawText(RECT{c.left + 2, c.top, c.right, c.bottom}, caption, DT_LEFT | DT_TOP | DT_SINGLELINE);
+}
+
+void GroupBox::TextChanged()
+{
+    CustomControl::TextChanged();
+    Invalidate();
+}
+
 } // namespace ui

@@ -1,0 +1,1399 @@
+#include "skin/SkinControls.h"
+
+#include "skin/SkinDraw.h"
+#include "skin/SkinHooks.h"
+#include "skin/SkinBitmap.h"
+#include "skin/SkinWindow.h"
+#include "ui/Application.h"
+#include "ui/ValueListEditor.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cctype>
+
+namespace korvane {
+
+namespace {
+
+constexpr COLORREF kDisabledText = RGB(0x80, 0x80, 0x80);
+
+HFONT WindowFont(HWND hwnd)
+{
+    return reinterpret_cast<HFONT>(::SendMessageA(hwnd, WM_GETFONT, 0, 0));
+}
+
+std::string WindowText(HWND hwnd)
+{
+    const int n = ::GetWindowTextLengthA(hwnd);
+    std::string text(static_cast<size_t>(n) + 1, '\0');
+    text.resize(static_cast<size_t>(::GetWindowTextA(hwnd, text.data(), n + 1)));
+    return text;
+}
+
+// Paints on a window's client area through an off-screen picture.
+template <class F>
+void PaintClient(HWND hwnd, F&& paint)
+{
+    if (!hwnd || !::IsWindowVisible(hwnd))
+        return;
+    RECT client{};
+    ::GetClientRect(hwnd, &client);
+    if (client.right <= 0 || client.bottom <= 0)
+        return;
+    ui::WindowDC dc(hwnd);
+    OffscreenBuffer buffer(dc.Get(), client.right, client.bottom);
+    paint(buffer.Dc(), client);
+    buffer.CopyTo(dc.Get(), 0, 0);
+}
+
+// The box of a check box or radio button, over what the control painted.
+void PaintCheckBox(TSkinEngine& engine, HWND hwnd, bool radio, COLORREF boxBackground)
+{
+    if (!hwnd || !::IsWindowVisible(hwnd))
+        return;
+    const LRESULT state = ::SendMessageA(hwnd, BM_GETCHECK, 0, 0);
+    const bool checked = state == BST_CHECKED;
+    const bool enabled = ::IsWindowEnabled(hwnd) != FALSE;
+    const int part = enabled ? (checked ? 1 : 2) : (checked ? 3 : 4);
+    const ui::Bitmap* picture = engine.Picture(radio ? "RadioButtonImage" : "CheckBoxImage", part, 4);
+    if (!picture)
+        return;
+    RECT client{};
+    ::GetClientRect(hwnd, &client);
+    const LONG style = ::GetWindowLongA(hwnd, GWL_STYLE);
+    const LONG exStyle = ::GetWindowLongA(hwnd, GWL_EXSTYLE);
+    const bool leftText = (style & BS_LEFTTEXT) != 0;
+    const bool rtl = (exStyle & WS_EX_RTLREADING) != 0;
+    const int pw = picture->Width(), ph = picture->Height();
+    const int boxW = std::max(13, pw), boxH = std::max(13, ph);
+    const bool textOnRight = leftText == rtl;
+    const int x = textOnRight ? 0 : client.right - pw - 1;
+    const int y = (client.bottom - ph) / 2;
+    ui::WindowDC dc(hwnd);
+    const RECT box{x, (client.bottom - boxH) / 2, x + boxW, (client.bottom - boxH) / 2 + boxH};
+    FillSolid(dc.Get(), box, boxBackground);
+    DrawPictureRect(dc.Get(), RECT{x, y, x + pw, y + ph}, *picture, RECT{0, 0, pw, ph}, radio);
+}
+
+// Border, drop button and arrow of a combo box, over what it painted itself.
+void PaintComboBox(TSkinEngine& engine, HWND hwnd)
+{
+    if (!hwnd || !::IsWindowVisible(hwnd))
+        return;
+    const LONG style = ::GetWindowLongA(hwnd, GWL_STYLE);
+    if ((style & 3) == CBS_SIMPLE)
+        return;
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetComboBoxInfo(hwnd, &info))
+        return;   // parts unknown: the system look stays
+    const COLORREF border = engine.SkinColor("ControlBorderColor", RGB(0x7B, 0x7B, 0x7B));
+    const COLORREF inside = engine.SkinColor("ControlBackgroundColor", RGB(255, 255, 255));
+    RECT client{};
+    ::GetClientRect(hwnd, &client);
+    {
+        ui::WindowDC dc(hwnd);
+        HDC d = dc.Get();
+        FrameSolid(d, client, border);
+        RECT inner = client;
+        ::InflateRect(&inner, -1, -1);
+        FrameSolid(d, inner, inside);
+        RECT button = info.rcButton;
+        if (button.right > button.left) {
+            // The button reaches the frame.
+            const bool rtl = (::GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_RTLREADING) != 0;
+            button.top = client.top + 1;
+            button.bottom = client.bottom - 1;
+            if (rtl)
+                button.left = client.left + 1;
+            else
+                button.right = client.right - 1;
+            FillSolid(d, button, engine.BackgroundColor());
+            const int lineX = rtl ? button.right : button.left - 1;
+            FillSolid(d, RECT{lineX, button.top - 1, lineX + 1, button.bottom + 1}, border);
+            const int cx = (button.left + button.right) / 2 - 3;
+            const int cy = (button.top + button.bottom) / 2 - 1;
+            const COLORREF arrow = ::IsWindowEnabled(hwnd) ? RGB(0, 0, 0) : kDisabledText;
+            for (int row = 0; row < 4; ++row)
+                FillSolid(d, RECT{cx + row, cy + row, cx + 7 - row, cy + row + 1}, arrow);
+        }
+    }
+    if (info.hwndList && ::IsWindowVisible(info.hwndList)) {
+        RECT list{};
+        ::GetWindowRect(info.hwndList, &list);
+        ::OffsetRect(&list, -list.left, -list.top);
+        HDC d = ::GetWindowDC(info.hwndList);
+        FrameSolid(d, list, border);
+        ::ReleaseDC(info.hwndList, d);
+    }
+}
+
+// A push button's face from "ButtonImage", with glyph and caption.
+struct ButtonFace {
+    bool Pressed = false;
+    bool Hover = false;
+    bool Focused = false;
+    bool Enabled = true;
+    std::string Caption;
+    HFONT Font = nullptr;
+    COLORREF TextColor = RGB(0, 0, 0);
+    const ui::BitBtn* Glyphs = nullptr;
+};
+
+void PaintButtonFace(TSkinEngine& engine, HDC dc, const RECT& client, const ButtonFace& face)
+{
+    const int part = face.Pressed ? 3 : face.Hover ? 2 : 1;
+    if (const ui::Bitmap* picture = engine.Picture("ButtonImage", part, 3))
+        DrawNineSlices(dc, client, *picture, engine.GetSkinBool("ButtonTransparentBool"));
+    ui::SelectObjectScope font(dc, face.Font);
+    SIZE textSize{0, 0};
+    if (!face.Caption.empty()) {
+        RECT calc{0, 0, 0, 0};
+        ::DrawTextA(dc, face.Caption.data(), static_cast<int>(face.Caption.size()), &calc, DT_CALCRECT | DT_SINGLELINE);
+        textSize = SIZE{calc.right, calc.bottom};
+    }
+    RECT textRect = client;
+    if (face.Glyphs && !face.Glyphs->Glyph().Empty()) {
+        const ui::Bitmap& glyph = face.Glyphs->Glyph();
+        const int count = std::max(1, face.Glyphs->NumGlyphs());
+        const int partW = glyph.Width() / count;
+        ui::GlyphLayout layout = ui::LayoutGlyphAndText(client, SIZE{partW, glyph.Height()}, textSize,
+                                                        face.Glyphs->Layout(), face.Glyphs->Margin(),
+                                                        face.Glyphs->Spacing());
+        if (face.Pressed) {
+            ::OffsetRect(&layout.GlyphRect, 1, 1);
+            ::OffsetRect(&layout.TextRect, 1, 1);
+        }
+        const int index = !face.Enabled && count > 1 ? 1 : 0;
+        glyph.DrawPart(dc, layout.GlyphRect.left, layout.GlyphRect.top,
+                       RECT{index * partW, 0, (index + 1) * partW, glyph.Height()}, true);
+        textRect = layout.TextRect;
+    } else if (face.Pressed) {
+        ::OffsetRect(&textRect, 1, 1);
+    }
+    if (!face.Caption.empty()) {
+        ::SetBkMode(dc, TRANSPARENT);
+        ::SetTextColor(dc, face.Enabled ? face.TextColor : kDisabledText);
+        ::DrawTextA(dc, face.Caption.data(), static_cast<int>(face.Caption.size()), &textRect,
+                    DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
+    if (face.Focused) {
+        RECT focus = client;
+        ::InflateRect(&focus, -5, -5);
+        if (face.Pressed)
+            ::OffsetRect(&focus, 1, 1);
+        ::SetTextColor(dc, RGB(0, 0, 0));
+        ::SetBkColor(dc, RGB(255, 255, 255));
+        ::DrawFocusRect(dc, &focus);
+    }
+}
+
+void PaintScrollBar(TSkinEngine& engine, HDC dc, HWND hwnd, LONG object, const RECT& window)
+{
+    SCROLLBARINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetScrollBarInfo(hwnd, object, &info) || (info.rgstate[0] & STATE_SYSTEM_INVISIBLE))
+        return;
+    RECT bar = info.rcScrollBar;
+    ::OffsetRect(&bar, -window.left, -window.top);
+    if (bar.right <= bar.left || bar.bottom <= bar.top)
+        return;
+    const bool vertical = object == OBJID_VSCROLL;
+    FillSolid(dc, bar, engine.SkinColor("ScrollBarBackgroundColor", RGB(0xF4, 0xF0, 0xEF)));
+    // A disabled bar reports no button size: the arrows keep their usual one.
+    const int length = vertical ? bar.bottom - bar.top : bar.right - bar.left;
+    int button = info.dxyLineButton;
+    if (button <= 0)
+        button = std::min(::GetSystemMetrics(vertical ? SM_CYVSCROLL : SM_CXHSCROLL), length / 2);
+    const bool disabled = (info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE) != 0;
+    // Parts 1-3: towards the start (left, up), 4-6: towards the end; normal, hover, pressed.
+    const TSkinScrollBtnRes& pictures = engine.ScrollButtons();
+    const int startPart = (info.rgstate[2] & STATE_SYSTEM_PRESSED) ? 3 : 1;
+    const int endPart = (info.rgstate[4] & STATE_SYSTEM_PRESSED) ? 6 : 4;
+    RECT first = bar, last = bar;
+    if (vertical) {
+        first.bottom = first.top + button;
+        last.top = last.bottom - button;
+        // Turned left, the end-pointing part points up, the start-pointing one down.
+        const ui::Bitmap& up = pictures.Button(endPart, SkinTurn::Left);
+        const ui::Bitmap& down = pictures.Button(startPart, SkinTurn::Left);
+        DrawPictureRect(dc, first, up, RECT{0, 0, up.Width(), up.Height()}, false);
+        DrawPictureRect(dc, last, down, RECT{0, 0, down.Width(), down.Height()}, false);
+    } else {
+        first.right = first.left + button;
+        last.left = last.right - button;
+        const ui::Bitmap& left = pictures.Button(startPart, SkinTurn::Stored);
+        const ui::Bitmap& right = pictures.Button(endPart, SkinTurn::Stored);
+        DrawPictureRect(dc, first, left, RECT{0, 0, left.Width(), left.Height()}, false);
+        DrawPictureRect(dc, last, right, RECT{0, 0, right.Width(), right.Height()}, false);
+    }
+    if (disabled || info.xyThumbBottom <= info.xyThumbTop)
+        return;
+    RECT thumb = bar;
+    if (vertical) {
+        thumb.top = bar.top + info.xyThumbTop;
+        thumb.bottom = bar.top + info.xyThumbBottom;
+        DrawThreeSlicesVertical(dc, thumb, pictures.Slider(SkinTurn::Right), false);
+    } else {
+        thumb.left = bar.left + info.xyThumbTop;
+        thumb.right = bar.left + info.xyThumbBottom;
+        DrawThreeSlices(dc, thumb, pictures.Slider(SkinTurn::Stored), false);
+    }
+}
+
+// Border of a bordered control, and its scroll bars when the engine draws them.
+void PaintControlNonClient(TSkinEngine& engine, HWND hwnd, bool border, bool scroll)
+{
+    if (!hwnd || !::IsWindowVisible(hwnd))
+        return;
+    RECT window{};
+    ::GetWindowRect(hwnd, &window);
+    const int W = window.right - window.left, H = window.bottom - window.top;
+    POINT origin{0, 0};
+    ::ClientToScreen(hwnd, &origin);
+    RECT client{};
+    ::GetClientRect(hwnd, &client);
+    ::OffsetRect(&client, origin.x - window.left, origin.y - window.top);
+    HDC dc = ::GetWindowDC(hwnd);
+    if (!dc)
+        return;
+    {
+        OffscreenBuffer buffer(dc, W, H);
+        HDC b = buffer.Dc();
+        const RECT all{0, 0, W, H};
+        FillSolid(b, all, engine.SkinColor("ControlBackgroundColor", RGB(255, 255, 255)));
+        if (border)
+            FrameSolid(b, all, engine.SkinColor("ControlBorderColor", RGB(0x7B, 0x7B, 0x7B)));
+        const LONG style = ::GetWindowLongA(hwnd, GWL_STYLE);
+        if (scroll && (style & WS_VSCROLL))
+            PaintScrollBar(engine, b, hwnd, OBJID_VSCROLL, window);
+        if (scroll && (style & WS_HSCROLL))
+            PaintScrollBar(engine, b, hwnd, OBJID_HSCROLL, window);
+        ::ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+        if (!scroll) {
+            // The system's scroll bars stay: only the border is ours.
+            for (LONG object : {static_cast<LONG>(OBJID_VSCROLL), static_cast<LONG>(OBJID_HSCROLL)}) {
+                if (!(style & (object == OBJID_VSCROLL ? WS_VSCROLL : WS_HSCROLL)))
+                    continue;
+                SCROLLBARINFO info{};
+                info.cbSize = sizeof info;
+                if (::GetScrollBarInfo(hwnd, object, &info)) {
+                    RECT bar = info.rcScrollBar;
+                    ::OffsetRect(&bar, -window.left, -window.top);
+                    ::ExcludeClipRect(dc, bar.left, bar.top, bar.right, bar.bottom);
+                }
+            }
+        }
+        buffer.CopyTo(dc, 0, 0);
+    }
+    ::ReleaseDC(hwnd, dc);
+}
+
+} // namespace
+
+// --- TSkinControl ---------------------------------------------------------------------------------
+
+TSkinControl::TSkinControl(TSkinWindow& window) : window_(window) {}
+
+TSkinControl::~TSkinControl() = default;
+
+TSkinEngine& TSkinControl::Engine() const
+{
+    return window_.Engine();
+}
+
+void TSkinControl::ApplyState(bool on)
+{
+    on_ = on;
+    hover_ = false;
+    pressed_ = false;
+    // A hidden control paints its new look when it is shown.
+    if (HWND h = Handle(); h && ::IsWindowVisible(h))
+        ::RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+}
+
+bool TSkinControl::IsEnabled() const
+{
+    HWND h = Handle();
+    return h && ::IsWindowEnabled(h);
+}
+
+RECT TSkinControl::ClientRectangle() const
+{
+    RECT r{};
+    if (HWND h = Handle())
+        ::GetClientRect(h, &r);
+    return r;
+}
+
+void TSkinControl::PaintBackground(HDC dc, const RECT& rect)
+{
+    FillSolid(dc, rect, Engine().BackgroundColor());
+}
+
+void TSkinControl::Dispatch(ui::Message& m)
+{
+    if (!on_ || !Engine().InForce() || Tag() == Engine().DisabledTag()) {
+        CallPrevious(m);
+        return;
+    }
+    painted_ = false;
+    if (PreFilter(m))
+        CallPrevious(m);
+    AfterHandler(m);
+}
+
+void TSkinControl::AfterHandler(ui::Message& m)
+{
+    switch (m.Msg) {
+    case WM_ENABLE:
+    case WM_SETTEXT:
+    case WM_PAINT:
+    case WM_ERASEBKGND:
+    case WM_SKIN_REPAINT:
+    case ui::CM_ENABLEDCHANGED:
+    case ui::CM_TEXTCHANGED:
+        if (!painted_)
+            Paint();
+        break;
+    case WM_KEYDOWN:
+        if (m.WParam == VK_SPACE || m.WParam == VK_RETURN) {
+            pressed_ = true;
+            Paint();
+        }
+        KeyDown(static_cast<WORD>(m.WParam));
+        break;
+    case WM_KEYUP:
+        if (m.WParam == VK_SPACE || m.WParam == VK_RETURN) {
+            pressed_ = false;
+            Paint();
+        }
+        KeyUp(static_cast<WORD>(m.WParam));
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        pressed_ = true;
+        if (!painted_)
+            Paint();
+        MouseDown();
+        break;
+    case WM_LBUTTONUP:
+        pressed_ = false;
+        Paint();
+        MouseUp();
+        break;
+    case ui::CM_MOUSEENTER:
+        hover_ = true;
+        Paint();
+        HoverEnter();
+        break;
+    case ui::CM_MOUSELEAVE:
+        hover_ = false;
+        pressed_ = false;
+        Paint();
+        HoverLeave();
+        break;
+    case WM_SKIN_QUERY:
+        m.Result = 1;
+        break;
+    default:
+        break;
+    }
+}
+
+// --- TSkinControlOwn ------------------------------------------------------------------------------
+
+TSkinControlOwn::TSkinControlOwn(TSkinWindow& window, ui::Control& control)
+    : TSkinControl(window), control_(control)
+{
+    hook_ = std::make_unique<ControlHook>(control, [this](ui::Message& m) { Dispatch(m); });
+}
+
+TSkinControlOwn::~TSkinControlOwn()
+{
+    if (hook_ && on_)
+        ui::Guard([&] { ApplyState(false); });
+}
+
+void TSkinControlOwn::TargetGone()
+{
+    if (hook_)
+        hook_->ControlGone();
+    on_ = false;
+    colorTaken_ = false;
+    hook_.reset();
+}
+
+HWND TSkinControlOwn::Handle() const
+{
+    auto* w = dynamic_cast<ui::WinControl*>(&control_);
+    return w ? w->HandleIfAllocated() : nullptr;
+}
+
+bool TSkinControlOwn::IsEnabled() const
+{
+    return control_.Enabled();
+}
+
+RECT TSkinControlOwn::ClientRectangle() const
+{
+    return control_.ClientRect();
+}
+
+void TSkinControlOwn::CallPrevious(ui::Message& m)
+{
+    if (hook_)
+        hook_->CallPrevious(m);
+}
+
+void TSkinControlOwn::ApplyState(bool on)
+{
+    // Only a control that shows the system's face colour takes the skinned
+    // form's: a colour of its own (a dark header, a picture panel's) is
+    // content, and its text is chosen for it.
+    const COLORREF own = control_.Color();
+    const bool systemFace = control_.ParentColor() || own == ui::clDefault || own == ui::clBtnFace;
+    if (AsksParentColor() && (colorTaken_ || systemFace)) {
+        if (on && !colorTaken_) {
+            savedParentColor_ = control_.ParentColor();
+            savedColor_ = control_.Color();
+            colorTaken_ = true;
+            control_.SetParentColor(true);
+        } else if (!on && colorTaken_) {
+            colorTaken_ = false;
+            if (savedParentColor_)
+                control_.SetParentColor(true);
+            else
+                control_.SetColor(savedColor_);
+        }
+    }
+    TSkinControl::ApplyState(on);
+    if (!Handle())
+        control_.Invalidate();
+}
+
+void TSkinControlOwn::PaintBackground(HDC dc, const RECT& rect)
+{
+    // What lies under the control: on a skinned form that is the skin's
+    // background colour; on a panel with a picture, the picture.
+    if (ui::WinControl* parent = control_.Parent()) {
+        const int saved = ::SaveDC(dc);
+        ::IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
+        parent->PaintBackgroundFor(dc, control_);
+        ::RestoreDC(dc, saved);
+        return;
+    }
+    TSkinControl::PaintBackground(dc, rect);
+}
+
+// --- push buttons ---------------------------------------------------------------------------------
+
+void TSkinButton::ApplyState(bool on)
+{
+    armed_ = false;
+    TSkinControlOwn::ApplyState(on);
+}
+
+bool TSkinButton::PreFilter(ui::Message& m)
+{
+    switch (m.Msg) {
+    case WM_KEYDOWN:
+        return m.WParam != VK_RETURN && m.WParam != VK_SPACE;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        pressed_ = true;
+        Paint();
+        painted_ = true;
+        return false;
+    case WM_KILLFOCUS:
+    case ui::CM_ENTER:
+    case ui::CM_EXIT:
+        Paint();
+        painted_ = true;
+        return false;
+    case WM_PAINT: {
+        HWND h = Handle();
+        ui::PaintDC pdc(h);
+        RECT client{};
+        ::GetClientRect(h, &client);
+        if (client.right > 0 && client.bottom > 0) {
+            OffscreenBuffer buffer(pdc.Get(), client.right, client.bottom);
+            PaintTo(buffer.Dc());
+            buffer.CopyTo(pdc.Get(), 0, 0);
+        }
+        painted_ = true;
+        m.Result = 0;
+        return false;
+    }
+    case WM_ERASEBKGND:
+        m.Result = 1;
+        painted_ = true;
+        return false;
+    default:
+        return true;
+    }
+}
+
+void TSkinButton::AfterHandler(ui::Message& m)
+{
+    TSkinControlOwn::AfterHandler(m);
+    switch (m.Msg) {
+    case WM_SETFOCUS:
+    case BM_SETSTATE:
+    case BM_SETSTYLE:
+        Paint();
+        break;
+    case WM_CHAR:
+        if (m.WParam == 0 || m.WParam == 13) {
+            pressed_ = false;
+            Paint();
+            control_.Click();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void TSkinButton::Paint()
+{
+    PaintClient(Handle(), [this](HDC dc, const RECT&) { PaintTo(dc); });
+}
+
+void TSkinButton::PaintTo(HDC dc)
+{
+    const RECT client = ClientRectangle();
+    PaintBackground(dc, client);
+    ButtonFace face;
+    face.Pressed = pressed_;
+    face.Hover = hover_;
+    face.Focused = Handle() && ::GetFocus() == Handle();
+    face.Enabled = control_.Enabled();
+    face.Caption = control_.Caption();
+    face.Font = control_.FontHandle();
+    face.Glyphs = dynamic_cast<const ui::BitBtn*>(&control_);
+    // A bitmap button writes in its font's colour, a push button in the
+    // system's button text colour, as they do unskinned.
+    face.TextColor = face.Glyphs ? ui::ColorToRGB(control_.GetFont().Color) : ::GetSysColor(COLOR_BTNTEXT);
+    PaintButtonFace(Engine(), dc, client, face);
+}
+
+void TSkinButton::MouseDown()
+{
+    auto* button = dynamic_cast<ui::WinControl*>(&control_);
+    ui::Form* form = control_.ParentForm();
+    if (button && form && form->Active() && button->CanFocus() && control_.Enabled() && button->TabStop())
+        button->SetFocus();
+    armed_ = true;
+}
+
+void TSkinButton::MouseUp()
+{
+    const bool click = armed_;
+    armed_ = false;
+    if (click)
+        control_.Click();
+}
+
+void TSkinButton::KeyUp(WORD key)
+{
+    if (key != VK_SPACE || !Handle() || ::GetFocus() != Handle() || !control_.Enabled() || !Engine().InForce())
+        return;
+    pressed_ = false;
+    Paint();
+    control_.Click();
+}
+
+void TSkinButton::HoverLeave()
+{
+    // A press that left the button is no longer a click.
+    armed_ = false;
+}
+
+// --- check boxes and radio buttons -----------------------------------------------------------------
+
+void TSkinCheckBox::AfterHandler(ui::Message& m)
+{
+    TSkinControlOwn::AfterHandler(m);
+    switch (m.Msg) {
+    case BM_SETCHECK:
+    case BM_SETSTATE:
+    case ui::CM_CHECKEDCHANGED:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_LBUTTONDBLCLK:
+        Paint();
+        break;
+    default:
+        break;
+    }
+}
+
+void TSkinCheckBox::Paint()
+{
+    HWND h = Handle();
+    if (!h)
+        return;
+    const COLORREF background = ui::ColorToRGB(control_.EffectiveColor());
+    PaintCheckBox(Engine(), h, Radio(), background);
+}
+
+bool TSkinRadioButton::PreFilter(ui::Message& m)
+{
+    if (m.Msg == WM_LBUTTONDBLCLK) {
+        if (control_.OnDblClick && !control_.Destroying())
+            control_.OnDblClick(control_);
+        m.Result = 0;
+        return false;
+    }
+    if (m.Msg == WM_ERASEBKGND) {
+        m.Result = 1;
+        return false;
+    }
+    return true;
+}
+
+// --- speed buttons ---------------------------------------------------------------------------------
+
+bool TSkinSpeedButton::PreFilter(ui::Message& m)
+{
+    switch (m.Msg) {
+    case WM_ERASEBKGND:
+        m.Result = 1;
+        return false;
+    case WM_PAINT:
+        if (m.WParam) {
+            PaintTo(reinterpret_cast<HDC>(m.WParam));
+            painted_ = true;
+            m.Result = 0;
+            return false;
+        }
+        return true;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        pressed_ = true;
+        Paint();
+        painted_ = true;
+        return true;
+    default:
+        return true;
+    }
+}
+
+void TSkinSpeedButton::Paint()
+{
+    control_.Invalidate();
+}
+
+void TSkinSpeedButton::PaintTo(HDC dc)
+{
+    auto& button = static_cast<ui::SpeedButton&>(control_);
+    const RECT client{0, 0, button.Width(), button.Height()};
+    const bool enabled = button.Enabled();
+    const COLORREF border = Engine().SkinColor("ControlBorderColor", RGB(0x7B, 0x7B, 0x7B));
+    const bool down = (pressed_ && enabled) || button.Down();
+    const bool spin = std::string(button.ClassName()) == "TTimerSpeedButton" ||
+        std::string(button.ClassName()) == "TAdvTimerSpeedButton";
+    if (down || (hover_ && enabled) || spin) {
+        FillSolid(dc, client, down ? Engine().SkinColor("ToolBarButtonDownBackgroundColor", RGB(0xF0, 0xF0, 0xF0))
+                                   : Engine().BackgroundColor());
+        FrameSolid(dc, client, border);
+    } else {
+        FillSolid(dc, client, Engine().BackgroundColor());
+    }
+    const ui::Bitmap& glyph = button.Glyph();
+    const std::string caption = button.Caption();
+    ui::SelectObjectScope font(dc, button.FontHandle());
+    SIZE textSize{0, 0};
+    if (!caption.empty()) {
+        RECT calc{0, 0, 0, 0};
+        ::DrawTextA(dc, caption.data(), static_cast<int>(caption.size()), &calc, DT_CALCRECT | DT_SINGLELINE);
+        textSize = SIZE{calc.right, calc.bottom};
+    }
+    const int count = std::max(1, button.NumGlyphs());
+    const int partW = glyph.Empty() ? 0 : glyph.Width() / count;
+    ui::GlyphLayout layout = ui::LayoutGlyphAndText(client, SIZE{partW, glyph.Height()}, textSize, button.Layout(),
+                                                    button.Margin(), button.Spacing());
+    if (down) {
+        ::OffsetRect(&layout.GlyphRect, 1, 1);
+        ::OffsetRect(&layout.TextRect, 1, 1);
+    }
+    if (partW > 0) {
+        int index = 0;
+        if (!enabled && count > 1)
+            index = 1;
+        else if (down && count > 2)
+            index = 2;
+        if (!enabled && count == 1) {
+            ui::Bitmap grey;
+            grey.AssignDisabled(glyph);
+            grey.DrawPart(dc, layout.GlyphRect.left, layout.GlyphRect.top, RECT{0, 0, partW, glyph.Height()}, true);
+        } else {
+            glyph.DrawPart(dc, layout.GlyphRect.left, layout.GlyphRect.top,
+                           RECT{index * partW, 0, (index + 1) * partW, glyph.Height()}, true);
+        }
+    }
+    if (!caption.empty()) {
+        ::SetBkMode(dc, TRANSPARENT);
+        ::SetTextColor(dc, enabled ? ui::ColorToRGB(button.GetFont().Color) : kDisabledText);
+        ::DrawTextA(dc, caption.data(), static_cast<int>(caption.size()), &layout.TextRect,
+                    DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
+    if (spin && std::string(button.Name()).find("Down") != std::string::npos)
+        FillSolid(dc, RECT{1, 0, client.right - 1, 1}, RGB(255, 255, 255));
+}
+
+// --- bordered and scrolling controls ---------------------------------------------------------------
+
+bool TSkinBorderWinControl::HasBorder() const
+{
+    HWND h = Handle();
+    if (!h)
+        return false;
+    const LONG style = ::GetWindowLongA(h, GWL_STYLE);
+    const LONG exStyle = ::GetWindowLongA(h, GWL_EXSTYLE);
+    return (style & WS_BORDER) || (exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE));
+}
+
+bool TSkinBorderWinControl::PreFilter(ui::Message& m)
+{
+    if (m.Msg != WM_NCPAINT)
+        return true;
+    const LONG style = Handle() ? ::GetWindowLongA(Handle(), GWL_STYLE) : 0;
+    const bool scrolls = DrawsScrollBars() && (style & (WS_VSCROLL | WS_HSCROLL));
+    if (!HasBorder() && !scrolls)
+        return true;
+    if (!DrawsScrollBars())
+        CallPrevious(m);   // the system's scroll bars, our border over its own
+    PaintNonClient();
+    painted_ = true;
+    m.Result = 0;
+    return false;
+}
+
+void TSkinBorderWinControl::AfterHandler(ui::Message& m)
+{
+    TSkinControlOwn::AfterHandler(m);
+    switch (m.Msg) {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_SIZE:
+    case WM_STYLECHANGED:
+        Paint();
+        break;
+    default:
+        break;
+    }
+}
+
+void TSkinBorderWinControl::Paint()
+{
+    HWND h = Handle();
+    if (!h)
+        return;
+    const LONG style = ::GetWindowLongA(h, GWL_STYLE);
+    if (HasBorder() || (DrawsScrollBars() && (style & (WS_VSCROLL | WS_HSCROLL))))
+        PaintNonClient();
+}
+
+void TSkinBorderWinControl::PaintNonClient()
+{
+    PaintControlNonClient(Engine(), Handle(), HasBorder(), DrawsScrollBars());
+}
+
+bool TSkinScrollWinControl::DrawsScrollBars() const
+{
+    return Engine().DrawScrollBar();
+}
+
+void TSkinScrollWinControl::AfterHandler(ui::Message& m)
+{
+    TSkinBorderWinControl::AfterHandler(m);
+    switch (m.Msg) {
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+    case WM_MOUSEWHEEL:
+    case WM_CHAR:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONUP:
+    case WM_NCMOUSEMOVE:
+    case WM_CAPTURECHANGED:
+    case ui::CN_VSCROLL:
+    case ui::CN_HSCROLL:
+        Paint();
+        break;
+    default:
+        break;
+    }
+}
+
+// --- combo boxes -----------------------------------------------------------------------------------
+
+void TSkinExtComboboxLikeControl::AfterHandler(ui::Message& m)
+{
+    TSkinControlOwn::AfterHandler(m);
+    switch (m.Msg) {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_MOUSEMOVE:
+    case CB_SETCURSEL:
+    case WM_CTLCOLORLISTBOX:
+    case WM_SIZE:
+        Paint();
+        break;
+    case ui::CN_COMMAND:
+        Paint();
+        if (HIWORD(m.WParam) == CBN_DROPDOWN && Handle())
+            ::PostMessageA(Handle(), WM_SKIN_REPAINT, 0, 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void TSkinExtComboboxLikeControl::Paint()
+{
+    PaintComboBox(Engine(), Handle());
+}
+
+// --- group boxes -----------------------------------------------------------------------------------
+
+bool TSkinGroupBox::PreFilter(ui::Message&)
+{
+    return true;
+}
+
+void TSkinGroupBox::Paint()
+{
+    PaintClient(Handle(), [this](HDC dc, const RECT&) { PaintTo(dc); });
+}
+
+void TSkinGroupBox::PaintTo(HDC dc)
+{
+    auto* box = dynamic_cast<ui::GroupBox*>(&control_);
+    const RECT client = ClientRectangle();
+    PaintBackground(dc, client);
+    if (!box)
+        return;
+    FrameSolid(dc, box->FrameRect(), Engine().SkinColor("ControlBorderColor", RGB(0x7B, 0x7B, 0x7B)));
+    const std::string caption = box->Caption();
+    if (caption.empty())
+        return;
+    RECT c = box->CaptionRect();
+    PaintBackground(dc, c);
+    ui::SelectObjectScope font(dc, box->FontHandle());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, box->Enabled() ? ui::ColorToRGB(box->GetFont().Color) : kDisabledText);
+    c.left += 2;
+    ::DrawTextA(dc, caption.data(), static_cast<int>(caption.size()), &c, DT_LEFT | DT_TOP | DT_SINGLELINE);
+}
+
+// --- progress bars -------------------------------------------------------------------------------
+
+void TSkinProgressBar::ApplyState(bool on)
+{
+    picture_.Clear();
+    if (on && Engine().GetSkinBitmap("ProgressBarImage", picture_) && Handle() &&
+        (::GetWindowLongA(Handle(), GWL_STYLE) & PBS_VERTICAL))
+        RotateBitmapLeft(picture_);
+    TSkinControlOwn::ApplyState(on);
+}
+
+bool TSkinProgressBar::PreFilter(ui::Message& m)
+{
+    if (picture_.Empty())
+        return true;
+    if (m.Msg == WM_ERASEBKGND) {
+        m.Result = 1;
+        painted_ = true;
+        return false;
+    }
+    if (m.Msg == WM_PAINT) {
+        HWND h = Handle();
+        ui::PaintDC pdc(h);
+        RECT client{};
+        ::GetClientRect(h, &client);
+        if (client.right > 0 && client.bottom > 0) {
+            OffscreenBuffer buffer(pdc.Get(), client.right, client.bottom);
+            PaintTo(buffer.Dc());
+            buffer.CopyTo(pdc.Get(), 0, 0);
+        }
+        painted_ = true;
+        m.Result = 0;
+        return false;
+    }
+    return true;
+}
+
+void TSkinProgressBar::Paint()
+{
+    if (!picture_.Empty())
+        PaintClient(Handle(), [this](HDC dc, const RECT&) { PaintTo(dc); });
+}
+
+void TSkinProgressBar::PaintTo(HDC dc)
+{
+    HWND h = Handle();
+    RECT client{};
+    ::GetClientRect(h, &client);
+    FillSolid(dc, client, Engine().BackgroundColor());
+    const int low = static_cast<int>(::SendMessageA(h, PBM_GETRANGE, TRUE, 0));
+    const int high = static_cast<int>(::SendMessageA(h, PBM_GETRANGE, FALSE, 0));
+    const int position = static_cast<int>(::SendMessageA(h, PBM_GETPOS, 0, 0));
+    if (high <= low)
+        return;
+    const bool vertical = (::GetWindowLongA(h, GWL_STYLE) & PBS_VERTICAL) != 0;
+    const long long share = static_cast<long long>(std::clamp(position, low, high) - low);
+    RECT filled = client;
+    if (vertical)
+        filled.top = client.bottom - static_cast<int>(share * client.bottom / (high - low));
+    else
+        filled.right = static_cast<int>(share * client.right / (high - low));
+    DrawPictureRect(dc, filled, picture_, RECT{0, 0, picture_.Width(), picture_.Height()}, false);
+}
+
+// --- track bars ----------------------------------------------------------------------------------
+
+void TSkinTrackBar::ApplyState(bool on)
+{
+    bar_.Clear();
+    if (on && Engine().GetSkinBitmap("TrackBarBarImage", bar_) && Handle() &&
+        (::GetWindowLongA(Handle(), GWL_STYLE) & TBS_VERT))
+        RotateBitmapLeft(bar_);
+    TSkinControlOwn::ApplyState(on);
+}
+
+bool TSkinTrackBar::PreFilter(ui::Message& m)
+{
+    if (bar_.Empty())
+        return true;
+    switch (m.Msg) {
+    case WM_ERASEBKGND:
+        m.Result = 1;
+        painted_ = true;
+        return false;
+    case WM_PAINT: {
+        HWND h = Handle();
+        ui::PaintDC pdc(h);
+        RECT client{};
+        ::GetClientRect(h, &client);
+        if (client.right > 0 && client.bottom > 0) {
+            OffscreenBuffer buffer(pdc.Get(), client.right, client.bottom);
+            PaintTo(buffer.Dc());
+            buffer.CopyTo(pdc.Get(), 0, 0);
+        }
+        painted_ = true;
+        m.Result = 0;
+        return false;
+    }
+    case WM_KILLFOCUS:
+    case ui::CM_ENTER:
+        Paint();
+        painted_ = true;
+        return false;
+    default:
+        return true;
+    }
+}
+
+void TSkinTrackBar::Paint()
+{
+    if (!bar_.Empty())
+        PaintClient(Handle(), [this](HDC dc, const RECT&) { PaintTo(dc); });
+}
+
+void TSkinTrackBar::PaintTo(HDC dc)
+{
+    HWND h = Handle();
+    RECT client{};
+    ::GetClientRect(h, &client);
+    FillSolid(dc, client, Engine().BackgroundColor());
+    const LONG style = ::GetWindowLongA(h, GWL_STYLE);
+    const bool vertical = (style & TBS_VERT) != 0;
+    RECT channel{};
+    ::SendMessageA(h, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+    RECT thumb{};
+    ::SendMessageA(h, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+    // Across the bar the channel runs through the thumb's middle: some
+    // systems report a channel below a short fixed-length thumb.
+    if (!(style & TBS_NOTHUMB) && thumb.bottom > thumb.top) {
+        if (vertical) {
+            const int w = channel.bottom - channel.top;
+            channel.top = (thumb.left + thumb.right) / 2 - w / 2;
+            channel.bottom = channel.top + w;
+        } else {
+            const int hgt = channel.bottom - channel.top;
+            channel.top = (thumb.top + thumb.bottom) / 2 - hgt / 2;
+            channel.bottom = channel.top + hgt;
+        }
+    }
+    if (vertical) {
+        // The channel rectangle comes as if the bar were horizontal.
+        RECT turned{channel.top, channel.left, channel.bottom, channel.right};
+        const int w = bar_.Width();
+        turned.left += (turned.right - turned.left - w) / 2 + 2;
+        turned.right = turned.left + w;
+        DrawThreeSlicesVertical(dc, turned, bar_, false);
+    } else {
+        const int ph = bar_.Height();
+        channel.top += (channel.bottom - channel.top - ph) / 2;
+        channel.bottom = channel.top + ph;
+        DrawThreeSlices(dc, channel, bar_, false);
+    }
+    if (!(style & TBS_NOTHUMB)) {
+        if (const ui::Bitmap* slider = Engine().Picture(vertical ? "TrackBarSliderVImage" : "TrackBarSliderImage"))
+            DrawPictureRect(dc, thumb, *slider, RECT{0, 0, slider->Width(), slider->Height()}, true);
+    }
+    if ((style & TBS_AUTOTICKS) && !(style & TBS_NOTICKS)) {
+        const COLORREF tick = Engine().SkinColor("ControlBorderColor", RGB(0x7B, 0x7B, 0x7B));
+        const bool both = (style & TBS_BOTH) != 0;
+        const bool topLeft = both || (style & TBS_TOP) != 0;
+        const bool bottomRight = both || !(style & TBS_TOP);
+        auto mark = [&](int at) {
+            if (vertical) {
+                if (topLeft)
+                    FillSolid(dc, RECT{thumb.left - 4, at, thumb.left - 1, at + 1}, tick);
+                if (bottomRight)
+                    FillSolid(dc, RECT{thumb.right + 1, at, thumb.right + 4, at + 1}, tick);
+            } else {
+                if (topLeft)
+                    FillSolid(dc, RECT{at, thumb.top - 4, at + 1, thumb.top - 1}, tick);
+                if (bottomRight)
+                    FillSolid(dc, RECT{at, thumb.bottom + 1, at + 1, thumb.bottom + 4}, tick);
+            }
+        };
+        const int count = static_cast<int>(::SendMessageA(h, TBM_GETNUMTICS, 0, 0));
+        // The first and last ticks are the band's ends, marked 8 pixels in.
+        for (int i = 0; i + 2 < count; ++i) {
+            const int at = static_cast<int>(::SendMessageA(h, TBM_GETTICPOS, static_cast<WPARAM>(i), 0));
+            if (at >= 0)
+                mark(at);
+        }
+        const int length = vertical ? client.bottom : client.right;
+        mark(8);
+        mark(length - 9);
+    }
+    if (::GetFocus() == h) {
+        RECT band = vertical ? RECT{thumb.left - 1, 0, thumb.right + 1, client.bottom}
+                             : RECT{0, thumb.top - 1, client.right, thumb.bottom + 1};
+        ::SetTextColor(dc, RGB(0, 0, 0));
+        ::SetBkColor(dc, RGB(255, 255, 255));
+        ::DrawFocusRect(dc, &band);
+    }
+}
+
+// --- child windows of foreign windows ---------------------------------------------------------------
+
+TSkinControlWnd::TSkinControlWnd(TSkinWindow& window, HWND hwnd) : TSkinControl(window), hwnd_(hwnd)
+{
+    subclass_ = std::make_unique<WindowSubclass>(hwnd, kSkinControlKey, [this](UINT msg, WPARAM w, LPARAM l) {
+        ui::Message m{msg, w, l, 0};
+        if (msg == WM_NCDESTROY) {
+            m.Result = subclass_->CallPrevious(msg, w, l);
+            TargetGone();
+            return m.Result;
+        }
+        if (msg == WM_MOUSEMOVE && !tracking_) {
+            TRACKMOUSEEVENT t{sizeof t, TME_LEAVE, hwnd_, 0};
+            tracking_ = ::TrackMouseEvent(&t) != FALSE;
+            ui::Message enter{ui::CM_MOUSEENTER, 0, 0, 0};
+            Dispatch(enter);
+        }
+        if (msg == WM_MOUSELEAVE) {
+            tracking_ = false;
+            ui::Message leave{ui::CM_MOUSELEAVE, 0, 0, 0};
+            Dispatch(leave);
+        }
+        Dispatch(m);
+        return m.Result;
+    });
+}
+
+TSkinControlWnd::~TSkinControlWnd()
+{
+    if (hwnd_ && ::IsWindow(hwnd_) && on_)
+        ui::Guard([&] { ApplyState(false); });
+}
+
+void TSkinControlWnd::TargetGone()
+{
+    if (subclass_)
+        subclass_->WindowGone();
+    on_ = false;
+    hwnd_ = nullptr;
+}
+
+bool TSkinControlWnd::IsEnabled() const
+{
+    return hwnd_ && ::IsWindowEnabled(hwnd_);
+}
+
+void TSkinControlWnd::CallPrevious(ui::Message& m)
+{
+    // Framework notifications of our own never reach the window.
+    if (m.Msg >= ui::CM_BASE && m.Msg < ui::CN_BASE)
+        return;
+    if (subclass_ && hwnd_)
+        m.Result = subclass_->CallPrevious(m.Msg, m.WParam, m.LParam);
+}
+
+namespace {
+
+bool IsPushButton(HWND hwnd)
+{
+    const LONG type = ::GetWindowLongA(hwnd, GWL_STYLE) & BS_TYPEMASK;
+    return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
+}
+
+} // namespace
+
+bool TSkinWndButton::PreFilter(ui::Message& m)
+{
+    if (!IsPushButton(hwnd_))
+        return true;
+    if (m.Msg == WM_ERASEBKGND) {
+        m.Result = 1;
+        painted_ = true;
+        return false;
+    }
+    if (m.Msg == WM_PAINT) {
+        ui::PaintDC pdc(hwnd_);
+        RECT client{};
+        ::GetClientRect(hwnd_, &client);
+        if (client.right > 0 && client.bottom > 0) {
+            OffscreenBuffer buffer(pdc.Get(), client.right, client.bottom);
+            PaintTo(buffer.Dc());
+            buffer.CopyTo(pdc.Get(), 0, 0);
+        }
+        painted_ = true;
+        m.Result = 0;
+        return false;
+    }
+    return true;
+}
+
+void TSkinWndButton::AfterHandler(ui::Message& m)
+{
+    TSkinControlWnd::AfterHandler(m);
+    switch (m.Msg) {
+    case BM_SETSTATE:
+    case BM_SETSTYLE:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_MOUSEMOVE:
+    case WM_CAPTURECHANGED:
+        Paint();
+        break;
+    default:
+        break;
+    }
+}
+
+void TSkinWndButton::Paint()
+{
+    if (IsPushButton(hwnd_))
+        PaintClient(hwnd_, [this](HDC dc, const RECT&) { PaintTo(dc); });
+}
+
+void TSkinWndButton::PaintTo(HDC dc)
+{
+    RECT client{};
+    ::GetClientRect(hwnd_, &client);
+    PaintBackground(dc, client);
+    ButtonFace face;
+    face.Pressed = (::SendMessageA(hwnd_, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+    face.Hover = hover_;
+    face.Focused = ::GetFocus() == hwnd_;
+    face.Enabled = ::IsWindowEnabled(hwnd_) != FALSE;
+    face.Caption = WindowText(hwnd_);
+    face.Font = WindowFont(hwnd_);
+    face.TextColor = ::GetSysColor(COLOR_BTNTEXT);
+    PaintButtonFace(Engine(), dc, client, face);
+}
+
+void TSkinWndCheckBox::AfterHandler(ui::Message& m)
+{
+    TSkinControlWnd::AfterHandler(m);
+    switch (m.Msg) {
+    case BM_SETCHECK:
+    case BM_SETSTATE:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_LBUTTONDBLCLK:
+        Paint();
+        break;
+    default:
+        break;
+    }
+}
+
+void TSkinWndCheckBox::Paint()
+{
+    PaintCheckBox(Engine(), hwnd_, Radio(), Engine().BackgroundColor());
+}
+
+void TSkinWndComboBox::AfterHandler(ui::Message& m)
+{
+    TSkinControlWnd::AfterHandler(m);
+    switch (m.Msg) {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_MOUSEMOVE:
+    case CB_SETCURSEL:
+    case WM_CTLCOLORLISTBOX:
+    case WM_SIZE:
+    case WM_COMMAND:
+        Paint();
+        break;
+    default:
+        break;
+    }
+}
+
+void TSkinWndComboBox::Paint()
+{
+    PaintComboBox(Engine(), hwnd_);
+}
+
+bool TSkinBorderWndControl::PreFilter(ui::Message&)
+{
+    return true;
+}
+
+bool TSkinWndToolbarWindow32::PreFilter(ui::Message& m)
+{
+    if (m.Msg == WM_ERASEBKGND && m.WParam) {
+        RECT client{};
+        ::GetClientRect(hwnd_, &client);
+        FillSolid(reinterpret_cast<HDC>(m.WParam), client, Engine().BackgroundColor());
+        m.Result = 1;
+        painted_ = true;
+        return false;
+    }
+    return true;
+}
+
+// --- class tables ------------------------------------------------------------------------------------
+
+namespace {
+
+template <class T>
+bool Is(const ui::Control& c)
+{
+    return dynamic_cast<const T*>(&c) != nullptr;
+}
+
+template <class S>
+OwnSkinFactory Own()
+{
+    return [](TSkinWindow& w, ui::Control& c) -> std::unique_ptr<TSkinControlOwn> { return std::make_unique<S>(w, c); };
+}
+
+template <class S>
+WndSkinFactory Wnd()
+{
+    return [](TSkinWindow& w, HWND h) -> std::unique_ptr<TSkinControlWnd> { return std::make_unique<S>(w, h); };
+}
+
+bool ClassNamed(const ui::Control& c, const char* name)
+{
+    return std::string(c.ClassName()) == name;
+}
+
+} // namespace
+
+const std::vector<ControlClassRow>& ControlClassTable()
+{
+    // The framework's classes in the rows of the classes they stand for.
+    static const std::vector<ControlClassRow> table = {
+        {"TCustomControl", [](const ui::Control& c) { return Is<ui::CustomControl>(c); }, Own<TSkinScrollWinControl>()},
+        {"TCustomFrame", [](const ui::Control&) { return false; }, Own<TSkinFrame>()},
+        {"TScrollBox", [](const ui::Control& c) { return ClassNamed(c, "TScrollBox"); }, Own<TSkinScrollWinControl>()},
+        {"TToolBar", [](const ui::Control&) { return false; }, nullptr},
+        {"TCustomStatusBar", [](const ui::Control&) { return false; }, nullptr},
+        {"TDateTimePicker", [](const ui::Control&) { return false; }, nullptr},
+        {"TCustomTreeView", [](const ui::Control&) { return false; }, nullptr},
+        {"TCustomUpDown", [](const ui::Control&) { return false; }, nullptr},
+        {"TCustomHotKey", [](const ui::Control&) { return false; }, nullptr},
+        {"TProgressBar", [](const ui::Control& c) { return Is<ui::ProgressBar>(c); }, Own<TSkinProgressBar>()},
+        {"TTrackBar", [](const ui::Control& c) { return Is<ui::TrackBar>(c); }, Own<TSkinTrackBar>()},
+        {"TCustomTabControl", [](const ui::Control&) { return false; }, nullptr},
+        {"TCustomGrid", [](const ui::Control& c) { return Is<ui::ValueListEditor>(c); }, Own<TSkinGrid>()},
+        {"TSpeedButton", [](const ui::Control& c) { return Is<ui::SpeedButton>(c); }, Own<TSkinSpeedButton>()},
+        {"TCustomPanel", [](const ui::Control& c) { return Is<ui::Panel>(c); }, Own<TSkinPanel>()},
+        {"TCustomGroupBox", [](const ui::Control& c) { return Is<ui::GroupBox>(c); }, Own<TSkinGroupBox>()},
+        {"TScrollBar", [](const ui::Control&) { return false; }, nullptr},
+        {"TCustomListControl", [](const ui::Control&) { return false; }, nullptr},
+        {"TRadioButton", [](const ui::Control& c) { return Is<ui::RadioButton>(c); }, Own<TSkinRadioButton>()},
+        {"TCustomComboBox", [](const ui::Control& c) { return Is<ui::ComboBox>(c); }, Own<TSkinComboBox>()},
+        // The framework's radio button derives from its check box; here it is not one.
+        {"TCustomCheckBox", [](const ui::Control& c) { return Is<ui::CheckBox>(c) && !Is<ui::RadioButton>(c); },
+         Own<TSkinCheckBox>()},
+        {"TCustomEdit", [](const ui::Control& c) { return Is<ui::Edit>(c); }, Own<TSkinScrollWinControl>()},
+        {"TButton", [](const ui::Control& c) { return Is<ui::Button>(c); }, Own<TSkinButton>()},
+    };
+    return table;
+}
+
+const ControlClassRow* FindControlClass(const ui::Control& control)
+{
+    const auto& table = ControlClassTable();
+    for (auto it = table.rbegin(); it != table.rend(); ++it)
+        if (it->Make && it->Matches(control))
+            return &*it;
+    return nullptr;
+}
+
+const std::vector<WindowClassRow>& WindowClassTable()
+{
+    static const std::vector<WindowClassRow> table = {
+        {"COMBOBOX", Wnd<TSkinWndComboBox>()},
+        {"COMBOBOXEX32", Wnd<TSkinWndComboBox>()},
+        {"BUTTON", Wnd<TSkinWndButton>()},
+        {"BUTTON_CHECKBOX", Wnd<TSkinWndCheckBox>()},
+        {"BUTTON_RADIOBUTTON", Wnd<TSkinWndRadioButton>()},
+        {"SYSTABCONTROL32", Wnd<TSkinWndTabControl>()},
+        {"TOOLBARWINDOW32", Wnd<TSkinWndToolbarWindow32>()},
+    };
+    return table;
+}
+
+const WindowClassRow* FindWindowClass(const std::string& key)
+{
+    for (const WindowClassRow& row : WindowClassTable())
+        if (key == row.Key)
+            return &row;
+    return nullptr;
+}
+
+std::string WindowClassKey(HWND hwnd)
+{
+    char name[256] = {};
+    ::GetClassNameA(hwnd, name, sizeof name);
+    std::string key = name;
+    for (char& c : key)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const LONG style = ::GetWindowLongA(hwnd, GWL_STYLE);
+    if (key == "BUTTON") {
+        switch (style & BS_TYPEMASK) {
+        case BS_GROUPBOX:
+            return "";
+        case BS_CHECKBOX:
+        case BS_AUTOCHECKBOX:
+        case BS_3STATE:
+        case BS_AUTO3STATE:
+            return "BUTTON_CHECKBOX";
+        case BS_RADIOBUTTON:
+        case BS_AUTORADIOBUTTON:
+            return "BUTTON_RADIOBUTTON";
+        default:
+            return key;
+        }
+    }
+    if (key == "COMBOBOX" && (style & 3) == CBS_SIMPLE)
+        return "";
+    return key;
+}
+
+} // namespace korvane

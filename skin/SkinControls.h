@@ -1,0 +1,379 @@
+#pragma once
+// Skin objects: one in front of each control of a skinned window, painting
+// the control from the skin.
+//
+//   TSkinControlOwn   a control of the program: sits in front of the
+//                     control's WindowProc (never a second raw subclass) and
+//                     puts the previous handler back when it goes.
+//   TSkinControlWnd   a child window of a foreign window: its window
+//                     procedure is replaced, and put back when the object
+//                     goes if the window still exists.
+//
+// While skinning is in force and the control's tag is not the engine's
+// DisabledTag, a message goes to the object's PreFilter (false: the control
+// never sees it), then to the control's previous handler, then to the
+// object's AfterHandler; otherwise straight to the previous handler. The
+// base AfterHandler repaints after the messages that change the look, follows
+// the mouse (hover, pressed) and Space/Enter, and answers WM_SKIN_QUERY.
+//
+// Which skin object a control gets: ControlClassTable (the program's control
+// classes) and WindowClassTable (window class names of foreign children).
+#include "skin/SkinEngine.h"
+#include "ui/Controls.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace korvane {
+
+class TSkinWindow;
+class ControlHook;
+class WindowSubclass;
+
+class TSkinControl {
+public:
+    explicit TSkinControl(TSkinWindow& window);
+    virtual ~TSkinControl();
+    TSkinControl(const TSkinControl&) = delete;
+    TSkinControl& operator=(const TSkinControl&) = delete;
+
+    TSkinEngine& Engine() const;
+    TSkinWindow& Window() const { return window_; }
+    bool Hover() const { return hover_; }
+    bool IsPressed() const { return pressed_; }
+    bool On() const { return on_; }
+
+    // Skin switched on (prepare pictures) or off (free them, system look back).
+    virtual void ApplyState(bool on);
+    // Right after the object is made.
+    virtual void Start() {}
+    // The window handle to paint on (graphic controls: none).
+    virtual HWND Handle() const = 0;
+    virtual bool IsEnabled() const;
+    virtual int Tag() const { return 0; }
+    virtual RECT ClientRectangle() const;
+    // For the engine's list: the control or window this object serves.
+    virtual const void* Target() const = 0;
+    // Called when the target went away on its own: nothing may touch it.
+    virtual void TargetGone() = 0;
+
+    void Dispatch(ui::Message& m);
+
+protected:
+    virtual bool PreFilter(ui::Message&) { return true; }
+    virtual void AfterHandler(ui::Message& m);
+    virtual void CallPrevious(ui::Message& m) = 0;
+    // Repaints the skinned look now.
+    virtual void Paint() {}
+    virtual void HoverEnter() {}
+    virtual void HoverLeave() {}
+    virtual void MouseDown() {}
+    virtual void MouseUp() {}
+    virtual void KeyDown(WORD) {}
+    virtual void KeyUp(WORD) {}
+    // Fills `rect` (in the control's client coordinates) with what lies
+    // under the control: the skinned form's background, or the panel's.
+    virtual void PaintBackground(HDC dc, const RECT& rect);
+
+    TSkinWindow& window_;
+    bool hover_ = false;
+    bool pressed_ = false;
+    bool on_ = false;
+    bool painted_ = false;   // the pre-filter painted this message already
+};
+
+// --- controls of the program ------------------------------------------------------------
+
+class TSkinControlOwn : public TSkinControl {
+public:
+    TSkinControlOwn(TSkinWindow& window, ui::Control& control);
+    ~TSkinControlOwn() override;
+
+    ui::Control& GetControl() const { return control_; }
+    HWND Handle() const override;
+    bool IsEnabled() const override;
+    int Tag() const override { return control_.Tag(); }
+    RECT ClientRectangle() const override;
+    const void* Target() const override { return &control_; }
+    void TargetGone() override;
+    // Whether the skin object asks its control to take the parent's colour.
+    virtual bool AsksParentColor() const { return false; }
+    void ApplyState(bool on) override;
+
+protected:
+    void CallPrevious(ui::Message& m) override;
+    void PaintBackground(HDC dc, const RECT& rect) override;
+
+    ui::Control& control_;
+
+private:
+    std::unique_ptr<ControlHook> hook_;
+    bool savedParentColor_ = false;
+    COLORREF savedColor_ = 0;
+    bool colorTaken_ = false;
+};
+
+// Push buttons and bitmap buttons.
+class TSkinButton : public TSkinControlOwn {
+public:
+    using TSkinControlOwn::TSkinControlOwn;
+    void ApplyState(bool on) override;
+    bool Armed() const { return armed_; }
+
+protected:
+    bool PreFilter(ui::Message& m) override;
+    void AfterHandler(ui::Message& m) override;
+    void Paint() override;
+    void MouseDown() override;
+    void MouseUp() override;
+    void KeyUp(WORD key) override;
+    void HoverLeave() override;
+
+private:
+    void PaintTo(HDC dc);
+    bool armed_ = false;
+};
+
+// Check boxes; the control paints itself and the object paints the box over it.
+class TSkinCheckBox : public TSkinControlOwn {
+public:
+    using TSkinControlOwn::TSkinControlOwn;
+
+protected:
+    void AfterHandler(ui::Message& m) override;
+    void Paint() override;
+    virtual bool Radio() const { return false; }
+};
+
+class TSkinRadioButton : public TSkinCheckBox {
+public:
+    using TSkinCheckBox::TSkinCheckBox;
+
+protected:
+    bool PreFilter(ui::Message& m) override;
+    bool Radio() const override { return true; }
+};
+
+// Speed buttons (graphic controls, painted by their parent).
+class TSkinSpeedButton : public TSkinControlOwn {
+public:
+    using TSkinControlOwn::TSkinControlOwn;
+
+protected:
+    bool PreFilter(ui::Message& m) override;
+    void Paint() override;
+
+private:
+    void PaintTo(HDC dc);
+};
+
+// Controls with a flat one-pixel border in the skin's colours.
+class TSkinBorderWinControl : public TSkinControlOwn {
+public:
+    using TSkinControlOwn::TSkinControlOwn;
+
+protected:
+    bool PreFilter(ui::Message& m) override;
+    void AfterHandler(ui::Message& m) override;
+    void Paint() override;
+    bool HasBorder() const;
+    // Paints the non-client area: border, and the scroll bars when drawn by the engine.
+    virtual void PaintNonClient();
+    virtual bool DrawsScrollBars() const { return false; }
+};
+
+// Bordered controls whose scroll bars the engine draws (edits, memos, grids,
+// scroll boxes, custom controls).
+class TSkinScrollWinControl : public TSkinBorderWinControl {
+public:
+    using TSkinBorderWinControl::TSkinBorderWinControl;
+
+protected:
+    void AfterHandler(ui::Message& m) override;
+    bool DrawsScrollBars() const override;
+};
+
+class TSkinGrid : public TSkinScrollWinControl {
+public:
+    using TSkinScrollWinControl::TSkinScrollWinControl;
+};
+
+class TSkinFrame : public TSkinScrollWinControl {
+public:
+    using TSkinScrollWinControl::TSkinScrollWinControl;
+};
+
+// Combo boxes: border, drop button and arrow drawn over the control's own painting.
+class TSkinExtComboboxLikeControl : public TSkinControlOwn {
+public:
+    using TSkinControlOwn::TSkinControlOwn;
+
+protected:
+    void AfterHandler(ui::Message& m) override;
+    void Paint() override;
+};
+
+class TSkinComboBox : public TSkinExtComboboxLikeControl {
+public:
+    using TSkinExtComboboxLikeControl::TSkinExtComboboxLikeControl;
+};
+
+// Panels and group boxes take the skinned form's colour.
+class TSkinPanel : public TSkinControlOwn {
+public:
+    using TSkinControlOwn::TSkinControlOwn;
+    bool AsksParentColor() const override { return true; }
+};
+
+class TSkinGroupBox : public TSkinControlOwn {
+public:
+    using TSkinControlOwn::TSkinControlOwn;
+    bool AsksParentColor() const override { return true; }
+
+protected:
+    bool PreFilter(ui::Message& m) override;
+    void Paint() override;
+
+private:
+    void PaintTo(HDC dc);
+};
+
+class TSkinProgressBar : public TSkinControlOwn {
+public:
+    using TSkinControlOwn::TSkinControlOwn;
+    void ApplyState(bool on) override;
+
+protected:
+    bool PreFilter(ui::Message& m) override;
+    void Paint() override;
+
+private:
+    void PaintTo(HDC dc);
+    ui::Bitmap picture_;
+};
+
+class TSkinTrackBar : public TSkinControlOwn {
+public:
+    using TSkinControlOwn::TSkinControlOwn;
+    void ApplyState(bool on) override;
+
+protected:
+    bool PreFilter(ui::Message& m) override;
+    void Paint() override;
+
+private:
+    void PaintTo(HDC dc);
+    ui::Bitmap bar_;
+};
+
+// --- child windows of foreign windows -------------------------------------------------
+
+class TSkinControlWnd : public TSkinControl {
+public:
+    TSkinControlWnd(TSkinWindow& window, HWND hwnd);
+    ~TSkinControlWnd() override;
+
+    HWND Handle() const override { return hwnd_; }
+    bool IsEnabled() const override;
+    const void* Target() const override { return hwnd_; }
+    void TargetGone() override;
+
+protected:
+    void CallPrevious(ui::Message& m) override;
+
+    HWND hwnd_;
+
+private:
+    std::unique_ptr<WindowSubclass> subclass_;
+    bool tracking_ = false;
+};
+
+class TSkinWndButton : public TSkinControlWnd {
+public:
+    using TSkinControlWnd::TSkinControlWnd;
+
+protected:
+    bool PreFilter(ui::Message& m) override;
+    void AfterHandler(ui::Message& m) override;
+    void Paint() override;
+
+private:
+    void PaintTo(HDC dc);
+};
+
+class TSkinWndCheckBox : public TSkinControlWnd {
+public:
+    using TSkinControlWnd::TSkinControlWnd;
+
+protected:
+    void AfterHandler(ui::Message& m) override;
+    void Paint() override;
+    virtual bool Radio() const { return false; }
+};
+
+class TSkinWndRadioButton : public TSkinWndCheckBox {
+public:
+    using TSkinWndCheckBox::TSkinWndCheckBox;
+
+protected:
+    bool Radio() const override { return true; }
+};
+
+class TSkinWndComboBox : public TSkinControlWnd {
+public:
+    using TSkinControlWnd::TSkinControlWnd;
+
+protected:
+    void AfterHandler(ui::Message& m) override;
+    void Paint() override;
+};
+
+class TSkinBorderWndControl : public TSkinControlWnd {
+public:
+    using TSkinControlWnd::TSkinControlWnd;
+
+protected:
+    bool PreFilter(ui::Message& m) override;
+};
+
+class TSkinWndTabControl : public TSkinBorderWndControl {
+public:
+    using TSkinBorderWndControl::TSkinBorderWndControl;
+};
+
+class TSkinWndToolbarWindow32 : public TSkinControlWnd {
+public:
+    using TSkinControlWnd::TSkinControlWnd;
+
+protected:
+    bool PreFilter(ui::Message& m) override;
+};
+
+// --- class tables ---------------------------------------------------------------------------
+
+using OwnSkinFactory = std::function<std::unique_ptr<TSkinControlOwn>(TSkinWindow&, ui::Control&)>;
+using WndSkinFactory = std::function<std::unique_ptr<TSkinControlWnd>(TSkinWindow&, HWND)>;
+
+struct ControlClassRow {
+    const char* ControlClass;   // the class it stands for ("TButton"...)
+    bool (*Matches)(const ui::Control&);
+    OwnSkinFactory Make;
+};
+
+struct WindowClassRow {
+    const char* Key;   // upper-case window class, with _CHECKBOX / _RADIOBUTTON
+    WndSkinFactory Make;
+};
+
+// Looked up from the last row to the first; the first row that matches wins.
+const std::vector<ControlClassRow>& ControlClassTable();
+const std::vector<WindowClassRow>& WindowClassTable();
+// The row for a control, or null.
+const ControlClassRow* FindControlClass(const ui::Control& control);
+// The table key of a foreign child window ("" when it is not skinned).
+std::string WindowClassKey(HWND hwnd);
+const WindowClassRow* FindWindowClass(const std::string& key);
+
+} // namespace korvane

@@ -1,0 +1,128 @@
+#include "SkinTestSupport.h"
+
+#include "ui/Application.h"
+
+namespace skintest {
+
+COLORREF ScreenPixel(int x, int y)
+{
+    ui::WindowDC dc(nullptr);
+    return ::GetPixel(dc.Get(), x, y);
+}
+
+COLORREF WindowPixel(HWND hwnd, int x, int y)
+{
+    RECT r{};
+    ::GetWindowRect(hwnd, &r);
+    return ScreenPixel(r.left + x, r.top + y);
+}
+
+bool ShowsPicture(HWND hwnd, const RECT& at, const ui::Bitmap& picture)
+{
+    if (picture.Empty() || at.right - at.left != picture.Width() || at.bottom - at.top != picture.Height())
+        return false;
+    RECT w{};
+    ::GetWindowRect(hwnd, &w);
+    ui::WindowDC screen(nullptr);
+    ui::MemoryDC mem;
+    ui::SelectObjectScope sel(mem.Get(), picture.Handle());
+    for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x)
+            if (::GetPixel(screen.Get(), w.left + at.left + x, w.top + at.top + y) != ::GetPixel(mem.Get(), x, y))
+                return false;
+    return true;
+}
+
+bool InRegion(HWND hwnd, int x, int y)
+{
+    ui::GdiRegion region(::CreateRectRgn(0, 0, 0, 0));
+    if (::GetWindowRgn(hwnd, region.Get()) == ERROR)
+        return false;
+    return ::PtInRegion(region.Get(), x, y) != FALSE;
+}
+
+bool HasRoundedRegion(HWND hwnd)
+{
+    RECT r{};
+    ::GetWindowRect(hwnd, &r);
+    const int W = r.right - r.left, H = r.bottom - r.top;
+    return !InRegion(hwnd, 0, 0) && !InRegion(hwnd, W - 1, 0) && !InRegion(hwnd, 0, H - 1) &&
+        !InRegion(hwnd, W - 1, H - 1) && InRegion(hwnd, W / 2, H / 2) && InRegion(hwnd, W / 2, 0) &&
+        InRegion(hwnd, W / 2, H - 1) && InRegion(hwnd, 0, H / 2) && InRegion(hwnd, W - 1, H / 2);
+}
+
+POINT PointAt(HWND hwnd, const RECT& windowRect)
+{
+    RECT w{};
+    ::GetWindowRect(hwnd, &w);
+    const POINT p{w.left + (windowRect.left + windowRect.right) / 2, w.top + (windowRect.top + windowRect.bottom) / 2};
+    ::SetCursorPos(p.x, p.y);
+    return p;
+}
+
+void NcMessage(HWND hwnd, UINT msg, WPARAM hit)
+{
+    POINT p{};
+    ::GetCursorPos(&p);
+    ::SendMessageA(hwnd, msg, hit, MAKELPARAM(p.x, p.y));
+    Settle(2);
+}
+
+namespace {
+
+struct ModalState {
+    std::string windowClass;
+    std::function<void(HWND)> inside;
+    bool done = false;
+};
+ModalState* g_modal = nullptr;   // only while WhileModal runs
+
+BOOL CALLBACK FindWindowOfClass(HWND hwnd, LPARAM found)
+{
+    char cls[64] = {};
+    ::GetClassNameA(hwnd, cls, sizeof cls);
+    if (g_modal && g_modal->windowClass == cls && ::IsWindowVisible(hwnd)) {
+        *reinterpret_cast<HWND*>(found) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK ModalTick(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (!g_modal || g_modal->done)
+        return;
+    HWND found = nullptr;
+    // Menus' windows belong to no thread list in every system: look at the top level too.
+    ::EnumThreadWindows(::GetCurrentThreadId(), &FindWindowOfClass, reinterpret_cast<LPARAM>(&found));
+    if (!found)
+        ::EnumWindows(&FindWindowOfClass, reinterpret_cast<LPARAM>(&found));
+    if (!found)
+        return;
+    g_modal->done = true;
+    Settle(3);
+    g_modal->inside(found);
+}
+
+} // namespace
+
+void WhileModal(const std::function<void()>& open, const char* windowClass, const std::function<void(HWND)>& inside)
+{
+    ModalState state{windowClass, inside, false};
+    g_modal = &state;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, &ModalTick);
+    open();
+    ::KillTimer(nullptr, timer);
+    g_modal = nullptr;
+}
+
+void Settle(int rounds)
+{
+    for (int i = 0; i < rounds; ++i) {
+        ui::App().ProcessMessages();
+        ::Sleep(10);
+    }
+    ui::App().ProcessMessages();
+}
+
+} // namespace skintest
