@@ -1,5 +1,6 @@
 #include "converter/ClipRequest.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -89,7 +90,32 @@ std::string ShortWord(std::string_view word)
     return std::string(word.substr(0, kLongest)) + "...";
 }
 
+char Lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Files the engine writes with edit lists: the MP4 family and MOV.
+bool IsEditListFile(std::string_view path)
+{
+    for (std::string_view ext : {".mp4", ".mov", ".m4v", ".m4a", ".3gp"})
+        if (HasExtension(path, ext))
+            return true;
+    return false;
+}
+
 } // namespace
+
+bool HasExtension(std::string_view path, std::string_view extension)
+{
+    if (path.size() < extension.size())
+        return false;
+    path = path.substr(path.size() - extension.size());
+    for (std::size_t i = 0; i < extension.size(); ++i)
+        if (Lower(path[i]) != Lower(extension[i]))
+            return false;
+    return true;
+}
 
 std::vector<std::string> SplitWords(std::string_view line)
 {
@@ -213,6 +239,8 @@ ReadResult ReadClipRequest(const std::vector<std::string>& words)
             }
             if (name == "vn")
                 request.noVideo = true;
+            if (name == "an")
+                request.noAudio = true;
             request.options.push_back(word);
             continue;
         }
@@ -282,19 +310,51 @@ std::string EvenSize(std::string_view size)
     return std::to_string(dims[0]) + "x" + std::to_string(dims[1]);
 }
 
-std::vector<std::string> EngineArguments(const ClipRequest& request)
+std::vector<std::string> EngineArguments(const ClipRequest& request, const std::optional<CutAfterSeek>& cut)
 {
     std::vector<std::string> args = {"-hide_banner", "-nostdin", "-y", "-loglevel", "error", "-stats"};
-    if (request.start > 0) {
+    const bool sourceTimes = cut && cut->sourceStart;
+    if (sourceTimes)
+        args.push_back("-copyts");
+    const double seek = cut ? cut->seek : request.start;
+    if (seek > 0) {
         args.push_back("-ss");
-        args.push_back(EngineSeconds(request.start));
+        args.push_back(EngineSeconds(seek));
     }
     args.insert(args.end(), request.inputOptions.begin(), request.inputOptions.end());
     args.push_back("-i");
     args.push_back(request.input);
+    if (sourceTimes && cut->soundFrom && request.videoCopied && request.audioCopied && !request.noVideo
+        && !request.noAudio) {
+        // The picture comes from the seek above, the sound from a second
+        // reading of the source that seeks to where the sound begins: the
+        // engine drops a copied stream's first packets before the time its
+        // input seeked to, each input its own, but cuts the streams of one
+        // input at one time. Both keep the source's timestamps, so they stay
+        // in step.
+        args.push_back("-seek_timestamp");
+        args.push_back("1");
+        args.push_back("-ss");
+        args.push_back(EngineSeconds(*cut->soundFrom));
+        args.insert(args.end(), request.inputOptions.begin(), request.inputOptions.end());
+        args.push_back("-i");
+        args.push_back(request.input);
+        for (const char* word : {"-map", "0:v:0", "-map", "1:a:0?", "-copypriorss:a", "0"})
+            args.push_back(word);
+    }
+    const double begin = cut ? cut->begin : 0;
+    if (begin > 0) {
+        args.push_back("-ss");
+        args.push_back(EngineSeconds(begin));
+    }
     if (request.duration) {
+        // The end in the engine's times, which count from the seek or from
+        // the source's first timestamp.
+        const double end = request.start + *request.duration + (sourceTimes ? *cut->sourceStart : -seek);
         args.push_back("-t");
-        args.push_back(EngineSeconds(*request.duration));
+        // A keyframe found after the end leaves nothing to copy; the engine
+        // then says so rather than being given a length it refuses.
+        args.push_back(EngineSeconds(std::max(end - begin, 1e-6)));
     }
     args.insert(args.end(), request.options.begin(), request.options.end());
 
@@ -324,10 +384,16 @@ std::vector<std::string> EngineArguments(const ClipRequest& request)
     }
     if (request.videoCopied || request.audioCopied) {
         // The seek lands on the keyframe at or before the start and takes the
-        // other streams there too; without this the clip's first picture
-        // would sit before its zero and be dropped or hidden by players.
+        // other streams there too. An MP4 or MOV file says with an edit list
+        // where its presentation starts: the engine writes one that starts at
+        // the marked start itself when the packets before it keep times below
+        // zero, so the clip is exact in players that read edit lists, and
+        // begins on that keyframe, sound and picture together, in the others.
+        // Other files have no such list: their times are made to start at 0
+        // with the keyframe, or the first picture would sit before the
+        // clip's zero and be dropped by players.
         args.push_back("-avoid_negative_ts");
-        args.push_back("make_zero");
+        args.push_back(IsEditListFile(request.output) && !sourceTimes ? "disabled" : "make_zero");
     }
     args.push_back(request.output);
     return args;

@@ -35,6 +35,9 @@ std::optional<double> ReadSeconds(std::string_view text);
 // engine counts in, without trailing zeros ("6.7", "0.000001", "45").
 std::string EngineSeconds(double seconds);
 
+// Whether a path ends with an extension such as ".vob", in any letter case.
+bool HasExtension(std::string_view path, std::string_view extension);
+
 // Longest duration passed on as a limit; anything longer means "to the end".
 inline constexpr double kLongestDuration = 1e9;
 
@@ -51,6 +54,7 @@ struct ClipRequest {
     bool videoCopied = false;            // the video stream is copied, not encoded
     bool audioCopied = false;
     bool noVideo = false;                // -vn
+    bool noAudio = false;                // -an
 };
 
 struct ReadResult {
@@ -69,13 +73,31 @@ ReadResult ReadClipRequest(const std::vector<std::string>& words);
 // colour at half the resolution. Texts that are no WxH size stay as they are.
 std::string EvenSize(std::string_view size);
 
+// A clip that begins after the point the engine seeks to, for sources whose
+// seeks do not land where a copy must begin (KeyframeCut.h).
+struct CutAfterSeek {
+    double seek = 0;   // the input seek, seconds into the source
+    // Where the clip begins: seconds after the seek, or, when the engine keeps
+    // the source's own timestamps, such a timestamp.
+    double begin = 0;
+    // The engine keeps the source's own timestamps, which count from this
+    // first one (the seek's seconds count from 0).
+    std::optional<double> sourceStart;
+    // Copied sound begins later than the picture's decoding, at this
+    // timestamp of the source's own.
+    std::optional<double> soundFrom;
+};
+
 // The engine's arguments (without its own name) for a request: the start as
 // an input seek, so the engine neither decodes nor reads from the source's
 // beginning; repeated filters merged into one chain each; an even picture
 // size for encoded video; for copied streams, timestamps starting at 0 so
 // that the clip opens on the keyframe the seek landed on, with audio and video
-// together; errors only, and the progress line.
-std::vector<std::string> EngineArguments(const ClipRequest& request);
+// together; errors only, and the progress line. With a cut, the engine seeks
+// to the cut's seek and drops what comes before its beginning; the clip still
+// ends at the request's end.
+std::vector<std::string> EngineArguments(const ClipRequest& request,
+                                         const std::optional<CutAfterSeek>& cut = std::nullopt);
 
 // One command line of words, each quoted where needed so that the standard
 // Windows reading of a command line gives them back unchanged.

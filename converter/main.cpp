@@ -8,9 +8,12 @@
 // started. On any failure the last output line says why in a few words.
 #include "converter/ClipRequest.h"
 #include "converter/EngineReport.h"
+#include "converter/KeyframeCut.h"
 
 #include <windows.h>
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -116,32 +119,40 @@ private:
 // silent so that the main program always hears from a working converter.
 class ProgressWriter {
 public:
-    ProgressWriter(Report& report, char separator) : report_(report), separator_(separator)
+    ProgressWriter(Report& report, char separator) : report_(report), separator_(separator) {}
+    // The first time, 0, once an engine is working: whoever watches the main
+    // program's bars finds it running from then on.
+    void Begin()
     {
-        Write(0);
+        if (!begun_) {
+            begun_ = true;
+            Write(0);
+        }
     }
     void Reached(double seconds)
     {
-        if (seconds > written_ || pending_)
+        if (seconds > written_ || hasPending_) {
             pending_ = seconds;
+            hasPending_ = true;
+        }
     }
     void Tick()
     {
         const DWORD since = GetTickCount() - lastWrite_;
-        if (pending_ && since >= kProgressSpacingMs)
-            Write(*pending_);
-        else if (!pending_ && since >= kProgressIntervalMs)
+        if (hasPending_ && since >= kProgressSpacingMs)
+            Write(pending_);
+        else if (!hasPending_ && since >= kProgressIntervalMs)
             Write(written_);
     }
     // The last time goes out alone, however soon after the one before.
     void Flush()
     {
-        if (!pending_)
+        if (!hasPending_)
             return;
         const DWORD since = GetTickCount() - lastWrite_;
         if (since < kProgressSpacingMs)
             Sleep(kProgressSpacingMs - since);
-        Write(*pending_);
+        Write(pending_);
     }
     bool ReaderGone() const { return readerGone_; }
 
@@ -150,16 +161,18 @@ private:
     {
         readerGone_ = readerGone_ || !report_.Write(ProgressText(seconds, separator_));
         written_ = seconds;
-        pending_.reset();
+        hasPending_ = false;
         lastWrite_ = GetTickCount();
     }
 
     Report& report_;
     char separator_;
     double written_ = 0;
-    std::optional<double> pending_;
+    double pending_ = 0;
+    bool hasPending_ = false;
     DWORD lastWrite_ = 0;
     bool readerGone_ = false;
+    bool begun_ = false;
 };
 
 std::wstring ProgramFolder()
@@ -249,32 +262,29 @@ bool StartEngine(const std::wstring& path, const std::wstring& commandLine, HAND
     return true;
 }
 
-int Run()
+// One run of the engine, to its end or until nobody reads our output any more.
+struct EngineRun {
+    bool started = false;
+    DWORD startError = 0;
+    bool readerGone = false;
+    DWORD exitCode = 0;
+};
+
+// Runs the engine with the given arguments, hands everything it writes to
+// `take`, and keeps the progress going meanwhile.
+template <class Take>
+EngineRun RunEngine(const std::vector<std::string>& arguments, HANDLE job, ProgressWriter& progress, Take take)
 {
-    Report report;
-    const std::string commandLine = Utf8(GetCommandLineW());
-    const ReadResult read = ReadClipRequest(ArgumentWords(commandLine));
-    if (!read.request) {
-        report.Line("Cannot understand the command line: " + read.error);
-        return kExitBadCommandLine;
-    }
-    const ClipRequest& request = *read.request;
-    const char separator = UserDecimalSeparator();
-
-    const std::wstring enginePath = ProgramFolder() + L"kvengine.exe";
-    std::vector<std::string> engineWords = EngineArguments(request);
-    engineWords.insert(engineWords.begin(), "kvengine.exe");
-    KeepOwnHandlesFromChildren();
-    Handle job = MakeKillOnCloseJob();
+    EngineRun run;
+    std::vector<std::string> words = arguments;
+    words.insert(words.begin(), "kvengine.exe");
     Engine engine;
-    if (!StartEngine(enginePath, Wide(JoinCommandLine(engineWords)), job.Get(), engine)) {
-        report.Line("The converter's engine kvengine.exe could not be started (error "
-                    + std::to_string(GetLastError()) + ").");
-        return kExitNoEngine;
+    if (!StartEngine(ProgramFolder() + L"kvengine.exe", Wide(JoinCommandLine(words)), job, engine)) {
+        run.startError = GetLastError();
+        return run;
     }
-
-    EngineLog log;
-    ProgressWriter progress(report, separator);
+    run.started = true;
+    progress.Begin();
     std::vector<char> buffer(4096);
     while (!progress.ReaderGone()) {
         DWORD available = 0;
@@ -287,30 +297,103 @@ int Run()
             if (!ReadFile(engine.output.Get(), buffer.data(),
                           available < buffer.size() ? available : static_cast<DWORD>(buffer.size()), &got, nullptr))
                 break;
-            for (const EngineLog::Line& line : log.Feed(std::string_view(buffer.data(), got)))
-                if (line.progress && log.LastTime())
-                    progress.Reached(*log.LastTime());
+            take(std::string_view(buffer.data(), got));
         }
         progress.Tick();
     }
+    if (progress.ReaderGone()) {
+        // Nobody waits for this clip any more; the job takes the engine down.
+        run.readerGone = true;
+        TerminateProcess(engine.process.Get(), kExitFailed);
+        return run;
+    }
+    WaitForSingleObject(engine.process.Get(), INFINITE);
+    GetExitCodeProcess(engine.process.Get(), &run.exitCode);
+    return run;
+}
+
+// The engine's listing of the video packets after a seek; empty when it could
+// not make one (a source without video, a broken file: the cut itself then
+// reports what is wrong).
+struct PacketListing {
+    EngineRun run;
+    PacketList list;
+};
+
+PacketListing ListVideoPackets(const ClipRequest& request, double seek, HANDLE job, ProgressWriter& progress)
+{
+    // A listing of half a minute of video is a few dozen kilobytes.
+    constexpr std::size_t kLongestListing = 4 << 20;
+    std::string text;
+    PacketListing listing;
+    listing.run = RunEngine(PacketListArguments(request, seek, request.start - seek + 1), job, progress,
+                            [&text](std::string_view bytes) {
+                                if (text.size() < kLongestListing)
+                                    text.append(bytes);
+                            });
+    // A source without video lists no packets but still its start.
+    if (listing.run.started && !listing.run.readerGone)
+        listing.list = ReadPacketList(text);
+    return listing;
+}
+
+int Run()
+{
+    Report report;
+    const std::string commandLine = Utf8(GetCommandLineW());
+    const ReadResult read = ReadClipRequest(ArgumentWords(commandLine));
+    if (!read.request) {
+        report.Line("Cannot understand the command line: " + read.error);
+        return kExitBadCommandLine;
+    }
+    const ClipRequest& request = *read.request;
+    KeepOwnHandlesFromChildren();
+    Handle job = MakeKillOnCloseJob();
+    ProgressWriter progress(report, UserDecimalSeparator());
+    auto cannotStart = [&report](DWORD error) {
+        report.Line("The converter's engine kvengine.exe could not be started (error " + std::to_string(error)
+                    + ").");
+        return kExitNoEngine;
+    };
+
+    std::optional<CutAfterSeek> cut;
+    const CutKind cutKind = CutNeeded(request);
+    if (cutKind == CutKind::AtKeyframe) {
+        for (std::size_t i = 0; i < std::size(kKeyframeLeads) && !cut; ++i) {
+            const double seek = std::max(request.start - kKeyframeLeads[i], 0.0);
+            const PacketListing listing = ListVideoPackets(request, seek, job.Get(), progress);
+            if (!listing.run.started)
+                return cannotStart(listing.run.startError);
+            if (listing.run.readerGone)
+                return kExitFailed;
+            const bool lastTry = i + 1 == std::size(kKeyframeLeads) || seek == 0;
+            cut = CutAtKeyframe(listing.list, request.start, seek, lastTry);
+        }
+    } else if (cutKind == CutKind::AtStart) {
+        cut = CutAtStart(request.start);
+    }
+
+    EngineLog log;
+    const EngineRun run = RunEngine(EngineArguments(request, cut), job.Get(), progress, [&](std::string_view bytes) {
+        for (const EngineLog::Line& line : log.Feed(bytes))
+            if (line.progress && log.LastTime())
+                progress.Reached(*log.LastTime());
+    });
+    if (!run.started)
+        return cannotStart(run.startError);
+    if (run.readerGone)
+        return kExitFailed;
     log.Finish();
     if (log.LastTime())
         progress.Reached(*log.LastTime());
     progress.Flush();
-    const bool readerGone = progress.ReaderGone();
-    if (readerGone) {
-        // Nobody waits for this clip any more; the job takes the engine down.
-        TerminateProcess(engine.process.Get(), kExitFailed);
+    if (progress.ReaderGone())
         return kExitFailed;
-    }
 
-    WaitForSingleObject(engine.process.Get(), INFINITE);
-    DWORD engineExit = 0;
-    GetExitCodeProcess(engine.process.Get(), &engineExit);
-    if (engineExit != 0) {
+    if (run.exitCode != 0) {
         std::string reason = FailureReason(log.Errors());
         if (reason.empty())
-            reason = "The converter's engine ended with code " + std::to_string(engineExit) + ".";
+            reason = "The converter's engine ended with code " + std::to_string(run.exitCode) + ".";
         report.Line(reason);
         return kExitFailed;
     }

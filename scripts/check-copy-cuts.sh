@@ -1,29 +1,47 @@
 #!/usr/bin/env bash
-# Runs the window suite's copy cuts of a long-GOP MP4 under Wine, keeps the
-# clips and looks at them with the host's tools: each starts with a keyframe,
-# its audio and video start together and last as long as each other, and the
-# host's decoder finds nothing wrong.
+# Runs the window suite's copy cuts (an MP4 with a keyframe every 10 s and
+# MPEG program streams) under Wine, keeps the clips and looks at them with the
+# host's tools: each starts with a keyframe, its audio and video start within
+# one audio frame of each other and last as long as each other, and the
+# host's decoder finds nothing wrong that it does not find in the source.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 test_exe=$1
+media=$2
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 KORVANE_KEEP_CLIPS=$(winepath -w "$out") wine "$test_exe" \
-  --gtest_filter=SplitJob.CopyCutsOfALongGopMp4StartOnAKeyframe
+  --gtest_filter=SplitJob.CopyCutsStartOnTheKeyframeBeforeTheStart
+# The kinds of error a decode reports, without place and numbers.
+error_kinds() {
+  ffmpeg -nostdin -v error -i "$1" -f null - 2>&1 | sed -E 's/^\[[^]]*\] //; s/ in stream .*//; s/:.*//' | sort -u
+}
+# The first decoded frame's time and the end of the last one, of one stream:
+# what a player shows and plays (a copy may carry pictures before its first
+# keyframe that no decoder can show).
+span() {
+  ffprobe -v error -select_streams "$2:0" -show_entries frame=best_effort_timestamp_time,pkt_duration_time \
+    -of csv=p=0 "$1" | awk -F, '$1 ~ /^[0-9.-]+$/ { if (first == "") first = $1; end = $1 + $2 }
+    END { print first, end }'
+}
 fail=0
-for n in 1 2; do
-  f="$out/gop_Clip$n.mp4"
-  [[ -s $f ]] || { echo "clip $n: missing"; fail=1; continue; }
-  first=$(ffprobe -v error -select_streams v:0 -show_entries packet=flags -of csv=p=0 -read_intervals "%+#1" "$f")
-  v=$(ffprobe -v error -select_streams v:0 -show_entries stream=start_time,duration -of csv=p=0 "$f")
-  a=$(ffprobe -v error -select_streams a:0 -show_entries stream=start_time,duration -of csv=p=0 "$f")
-  errors=$(ffmpeg -nostdin -v error -i "$f" -f null - 2>&1 | head -5)
-  echo "clip $n: first video packet $first; video start,duration $v; audio $a"
-  [[ $first == K* ]] || { echo "  does not start with a keyframe"; fail=1; }
-  awk -F, -v v="$v" -v a="$a" 'BEGIN { split(v, V, ","); split(a, A, ",");
-    ds = V[1] - A[1]; if (ds < 0) ds = -ds; dd = V[2] - A[2]; if (dd < 0) dd = -dd;
-    if (ds > 0.1) { print "  audio and video start " ds " s apart"; exit 1 }
-    if (dd > 0.1) { print "  audio and video last " dd " s apart"; exit 1 } }' || fail=1
-  [[ -z $errors ]] || { echo "  decode errors: $errors"; fail=1; }
+for source in gop.mp4 mpeg1.mpg mpeg2.mpeg dvd.vob; do
+  known=$(error_kinds "$media/$source")
+  for n in 1 2; do
+    f="$out/${source%.*}_Clip$n.${source##*.}"
+    [[ -s $f ]] || { echo "$f: missing"; fail=1; continue; }
+    first=$(ffprobe -v error -select_streams v:0 -show_entries packet=flags -of csv=p=0 -read_intervals "%+#1" "$f")
+    read -r v0 v1 < <(span "$f" v)
+    read -r a0 a1 < <(span "$f" a)
+    frame=$(ffprobe -v error -select_streams a:0 -show_entries packet=duration_time -of csv=p=0 -read_intervals "%+#1" "$f")
+    errors=$(comm -23 <(error_kinds "$f") <(echo "$known"))
+    echo "${f##*/}: first video packet $first; pictures $v0 to $v1; sound $a0 to $a1; audio frame $frame"
+    [[ $first == K* ]] || { echo "  does not start with a keyframe"; fail=1; }
+    awk -v v0="$v0" -v v1="$v1" -v a0="$a0" -v a1="$a1" -v f="$frame" 'BEGIN {
+      ds = v0 - a0; if (ds < 0) ds = -ds; de = v1 - a1; if (de < 0) de = -de;
+      if (ds > f + 0.001) { print "  audio and video start " ds " s apart"; exit 1 }
+      if (de > 0.1) { print "  audio and video end " de " s apart"; exit 1 } }' || fail=1
+    [[ -z $errors ]] || { echo "  decode errors: $errors"; fail=1; }
+  done
 done
 exit $fail

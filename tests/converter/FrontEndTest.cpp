@@ -2,6 +2,7 @@
 // of the engine's output, without the engine.
 #include "converter/ClipRequest.h"
 #include "converter/EngineReport.h"
+#include "converter/KeyframeCut.h"
 #include "split/CommandLine.h"
 #include "split/ProgressParser.h"
 
@@ -101,17 +102,107 @@ TEST(ConverterFrontEnd, MergesFiltersAndGivesEncodedPicturesAnEvenSize)
     EXPECT_EQ(EvenSize("hd720"), "hd720");
 }
 
+// Copies start on the keyframe the seek lands on. An MP4 or MOV clip keeps the
+// times before the start below zero, so that the engine's edit list starts
+// its presentation at the start itself; other clips start at 0 with that
+// keyframe.
 TEST(ConverterFrontEnd, CopiedStreamsStartOnTheKeyframeTheSeekLandsOn)
 {
     for (const char* copy : {" -c copy", " -vcodec copy -acodec copy", " -codec:v copy"}) {
-        const Words args = Engine(std::string(" -y -i a.mp4 -ss 15,0 -t 5 -aspect 16:9") + copy + " b.mp4");
-        EXPECT_EQ(Tail(args, args.size() - 3), (Words{"-avoid_negative_ts", "make_zero", "b.mp4"})) << copy;
-        for (const std::string& a : args)
-            EXPECT_EQ(a.find("crop"), std::string::npos) << "streams that are copied cannot be filtered: " << copy;
+        for (const char* out : {"b.MP4", "b.mov", "b.avi"}) {
+            const Words args =
+                Engine(std::string(" -y -i a.mp4 -ss 15,0 -t 5 -aspect 16:9") + copy + " " + out);
+            const char* zero = std::string(out) == "b.avi" ? "make_zero" : "disabled";
+            EXPECT_EQ(Tail(args, args.size() - 3), (Words{"-avoid_negative_ts", zero, out})) << copy;
+            for (const std::string& a : args)
+                EXPECT_EQ(a.find("crop"), std::string::npos) << "streams that are copied cannot be filtered: " << copy;
+        }
     }
     // A later codec choice overrides the copy.
-    const Words encoded = Engine(" -y -i a.mp4 -ss 1 -t 5 -c copy -vcodec mpeg4 b.mp4");
-    EXPECT_EQ(Tail(encoded, encoded.size() - 5), (Words{"-vf", kEven, "-avoid_negative_ts", "make_zero", "b.mp4"}));
+    const Words encoded = Engine(" -y -i a.mp4 -ss 1 -t 5 -c copy -vcodec mpeg4 b.avi");
+    EXPECT_EQ(Tail(encoded, encoded.size() - 5), (Words{"-vf", kEven, "-avoid_negative_ts", "make_zero", "b.avi"}));
+}
+
+// A program stream's seek lands between keyframes: the front-end lists the
+// video packets from a little before the start and cuts every stream at the
+// decoding time of the keyframe shown at or before the start.
+TEST(ConverterFrontEnd, CopyCutsOfProgramStreamsBeginAtTheKeyframeBeforeTheStart)
+{
+    EXPECT_EQ(CutNeeded(Read(" -y -i C:\\dvd\\VTS_01_1.VOB -ss 5,3 -t 8 -c copy out.VOB")), CutKind::AtKeyframe);
+    EXPECT_EQ(CutNeeded(Read(" -y -i a.mpeg -ss 5 -t 8 -vcodec mpeg4 -acodec copy out.avi")), CutKind::AtStart);
+    EXPECT_EQ(CutNeeded(Read(" -y -i a.mpg -ss 5 -t 8 -vn -c copy out.mpg")), CutKind::AtStart);
+    EXPECT_EQ(CutNeeded(Read(" -y -i a.mpg -ss 0 -t 8 -c copy out.mpg")), CutKind::None);
+    EXPECT_EQ(CutNeeded(Read(" -y -i a.mp4 -ss 5 -t 8 -c copy out.mp4")), CutKind::None);
+    EXPECT_EQ(CutNeeded(Read(" -y -i a.mpg -ss 5 -t 8 -vcodec mpeg4 out.avi")), CutKind::None);
+
+    // The engine's listing: the source's first timestamp, then the source's
+    // own times in its ticks, flags only where a packet is not just a
+    // keyframe, no presentation time on some packets.
+    const PacketList list = ReadPacketList(
+        "Input #0, mpeg, from 'C:\\dvd\\Duration: 1, start: 9.vob':\r\n"
+        "  Duration: 00:00:30.02, start: 0.534667, bitrate: 1749 kb/s\r\n"
+        "#tb 0: 1/90000\r\n#media_type 0: video\r\n"
+        "0,     361800,     372600,     3600,    15400, 0xd8c30baa\r\n"
+        "0,     365400,     365400,     3600,      577, 0x3a9bec03, F=0x0\r\n"
+        "[mpeg2video @ 0x1] ac-tex damaged at 2 3\r\n"
+        "0,     369000, -9223372036854775808,     3600,     1465, 0x31652ebb, F=0x0\r\n"
+        "0,     415800,     426600,     3600,    15207, 0x5944e704\r\n"
+        "0,     469800, -9223372036854775808,     3600,    15439, 0x41c52a53\r\n"
+        "0,     473400,     473400,     3600,      620, 0x4c06033c, F=0x0\r\n"
+        "0,     477000,     477000,     3600,      593, 0x8505fa1e, F=0x0\r\n"
+        "0,     480600, -9223372036854775808,     3600,     2958, 0x8f439a3e, F=0x0\r\n"
+        "0,     523800,     534600,     3600,    15564, 0x96005e2a, F=0x1\r\n");
+    EXPECT_EQ(list.sourceStart, 0.534667);
+    const std::vector<VideoPacket>& packets = list.packets;
+    ASSERT_EQ(packets.size(), 9u);
+    EXPECT_DOUBLE_EQ(packets[0].dts, 4.02);
+    EXPECT_DOUBLE_EQ(*packets[0].pts, 4.14);
+    EXPECT_FALSE(packets[2].pts);
+    std::vector<bool> keys;
+    for (const VideoPacket& p : packets)
+        keys.push_back(p.key);
+    EXPECT_EQ(keys, (std::vector<bool>{true, false, false, true, true, false, false, false, true}));
+
+    // Seek to 3.3 for a start at 5.3, which is 5.834667 in the source's
+    // times: the keyframe decoded at 5.22 has no presentation time of its
+    // own; it is shown when the next picture shown later than decoded is
+    // decoded, after two that are shown at once, at 5.34.
+    const auto cut = CutAtKeyframe(list, 5.3, 3.3, false);
+    ASSERT_TRUE(cut);
+    EXPECT_DOUBLE_EQ(cut->seek, 3.3);
+    EXPECT_NEAR(cut->begin, 5.22, 0.001);
+    EXPECT_LT(cut->begin, 5.22) << "the keyframe itself is kept";
+    EXPECT_EQ(cut->sourceStart, 0.534667);
+    EXPECT_DOUBLE_EQ(cut->soundFrom.value_or(0), 5.34);
+    auto beginFor = [&](double sourceTime, bool lastTry = false) -> std::optional<double> {
+        const auto c = CutAtKeyframe(list, sourceTime - 0.534667, 3.3, lastTry);
+        return c ? std::optional<double>(c->begin) : std::nullopt;
+    };
+    EXPECT_NEAR(*beginFor(5.33), 4.62, 0.001) << "that keyframe is not shown yet";
+    EXPECT_NEAR(*beginFor(4.14), 4.02, 0.001) << "a keyframe at the start itself";
+    EXPECT_FALSE(beginFor(4.1)) << "no keyframe before the start: a longer lead is tried";
+    EXPECT_NEAR(*beginFor(4.1, true), 4.02, 0.001) << "else the first keyframe";
+    EXPECT_FALSE(CutAtKeyframe(list, 4.75, 4.7, false)) << "a keyframe before the seek's time: look further back";
+    const auto noVideo = CutAtKeyframe(PacketList{{}, 0.5}, 5.3, 2.3, false);
+    EXPECT_TRUE(noVideo && !noVideo->soundFrom && noVideo->begin == 5.8) << "no picture at all: at the start";
+    EXPECT_FALSE(CutAtKeyframe(PacketList{packets, std::nullopt}, 5.3, 3.3, true)) << "times without their origin";
+
+    // The engine keeps the source's times, seeks to the cut's seek for the
+    // picture and drops what lies before its beginning; the sound comes from
+    // a second reading of the source from the keyframe's presentation; the
+    // clip ends at the marked end, 8 s after 5.3.
+    const ClipRequest vob = Read(" -y -i a.vob -ss 5,3 -t 8 -c copy b.vob");
+    EXPECT_EQ(Tail(EngineArguments(vob, cut), 6),
+              (Words{"-copyts", "-ss", "3.3", "-i", "a.vob", "-seek_timestamp", "1", "-ss", "5.34", "-i", "a.vob",
+                     "-map", "0:v:0", "-map", "1:a:0?", "-copypriorss:a", "0", "-ss", "5.2195", "-t", "8.615167", "-c",
+                     "copy", "-avoid_negative_ts", "make_zero", "b.vob"}));
+    EXPECT_EQ(Tail(EngineArguments(Read(" -y -i a.vob -ss 5,3 -t 8 -c copy -an b.vob"), cut), 6),
+              (Words{"-copyts", "-ss", "3.3", "-i", "a.vob", "-ss", "5.2195", "-t", "8.615167", "-c", "copy", "-an",
+                     "-avoid_negative_ts", "make_zero", "b.vob"}))
+        << "no second reading without sound";
+    EXPECT_EQ(Tail(EngineArguments(Read(" -y -i a.mpg -ss 5,3 -t 8 -vn -c copy b.mpg"), CutAtStart(5.3)), 6),
+              (Words{"-ss", "4.3", "-i", "a.mpg", "-ss", "1", "-t", "8", "-vn", "-c", "copy", "-avoid_negative_ts",
+                     "make_zero", "b.mpg"}));
 }
 
 TEST(ConverterFrontEnd, RefusesWhatItCannotUnderstandWithAReason)
