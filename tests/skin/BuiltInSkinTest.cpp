@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 using namespace korvane;
 
 namespace {
@@ -35,6 +38,29 @@ constexpr PictureSize kPictures[] = {
     {"TabControlTabImage", 188, 27},   {"TabControlBarImage", 29, 2},     {"CheckListBoxImage", 60, 13},
     {"ScrollButtonImage", 100, 25},    {"SideChannelHandleImage", 8, 86}, {"SideChannelBarImage", 1, 28},
 };
+
+// A skin colour (0x00BBGGRR) as a picture pixel (0x00RRGGBB).
+std::uint32_t PixelOf(std::int32_t colour)
+{
+    const auto c = static_cast<std::uint32_t>(colour);
+    return (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
+}
+
+// Relative luminance of a picture pixel, as contrast ratios are defined on it.
+double Luminance(std::uint32_t pixel)
+{
+    auto channel = [](std::uint32_t v) {
+        const double c = v / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(pixel >> 16 & 0xFF) + 0.7152 * channel(pixel >> 8 & 0xFF) + 0.0722 * channel(pixel & 0xFF);
+}
+
+double Contrast(std::uint32_t a, std::uint32_t b)
+{
+    const double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 } // namespace
 
@@ -95,4 +121,39 @@ TEST(BuiltInSkin, CaptionButtonsAreCutFromOneStrip)
     for (int y = 0; y < 13; ++y)
         for (int x = 0; x < 15; ++x)
             ASSERT_EQ(close.At(x, y), whole.At(225 + x, y)) << x << "," << y;
+}
+
+// What the frame paints from the skin has to fit together: the sides (a
+// picture) and the bottom edge (the border colour) are one line, the caption
+// text reads on the title bar, and the opaque caption buttons carry the
+// title bar's own rows around their glyphs instead of showing as boxes.
+TEST(BuiltInSkin, FramePiecesMeetAndTheCaptionReads)
+{
+    TSkinReader r;
+    r.ReadSkinFile(SkinFile());
+    SkinImage side, title, buttons;
+    ASSERT_TRUE(r.GetSkinBitmap("FormLeftBorderImage", side));
+    ASSERT_TRUE(r.GetSkinBitmap("TitleBarClientImage", title));
+    ASSERT_TRUE(r.GetSkinBitmap("TitleBarButtonImage", buttons));
+
+    const std::uint32_t border = PixelOf(r.GetSkinInt("FormBorderColor"));
+    for (std::uint32_t p : side.pixels)
+        ASSERT_EQ(p, border);
+
+    // The caption's line: the buttons' top and the 16 pixels of the icon.
+    const int top = r.GetSkinInt("TitleBarButtonTopInt");
+    const std::uint32_t text = PixelOf(r.GetSkinInt("TitleBarFontColor"));
+    for (int y = top; y < top + 16 && y < title.height; ++y)
+        EXPECT_GE(Contrast(text, title.At(0, y)), 4.5) << "title bar row " << y;
+
+    ASSERT_GE(title.height, top + buttons.height);
+    for (int normal : {4, 7, 10, 13, 16}) {
+        SkinImage part;
+        SplitBitmap(buttons, part, 18, normal);
+        int seams = 0;
+        for (int y = 0; y < part.height; ++y)
+            for (int x : {0, part.width - 1})
+                seams += part.At(x, y) != title.At(0, top + y);
+        EXPECT_EQ(seams, 0) << "pixels of part " << normal << " off the title bar's rows";
+    }
 }

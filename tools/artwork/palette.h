@@ -1,5 +1,6 @@
-// The colours every picture of the program is drawn from, the window frame
-// and controls of the skin included.
+// The colours of the main window's pictures. The built-in skin has colours
+// of its own (skin.cpp) and borrows the teal and coral accents from here, so
+// that the frame and the controls belong with the main window.
 #pragma once
 
 #include "raster.h"

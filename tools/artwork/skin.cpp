@@ -1,7 +1,5 @@
 #include "skin.h"
 
-#include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <functional>
 #include <stdexcept>
@@ -14,40 +12,63 @@ namespace art {
 
 namespace {
 
-// Colours of the frame and controls, beside the program's palette: the title
-// bar continues the toolbar's slate, dialogs are the right panel's paper, and
-// teal marks what is on, chosen or moving.
-const Color kTitleTop = rgb(64, 73, 88);
-const Color kTitleBottom = rgb(46, 54, 66);
-const Color kBorder = rgb(26, 31, 38);
-const Color kCaptionText = rgb(235, 235, 235);
-const Color kGlyph = rgb(200, 207, 217);
-const Color kControlLine = rgb(150, 160, 174);
-const Color kControlLineLight = rgb(186, 194, 205);
-const Color kMenuPaper = rgb(250, 251, 252);
-const Color kBand = rgb(226, 231, 237);
-const Color kTealTint = rgb(221, 242, 240);
-const Color kTrack = rgb(232, 236, 241);
-const Color kThumb = rgb(178, 187, 199);
-const Color kArrow = rgb(104, 114, 128);
-const Color kText = kSlateBottom;
+// The skin's colours as the engine reads them (0x00BBGGRR). The frame and the
+// controls are drawn from the same values, so a picture's edge meets what the
+// engine fills beside it without a seam.
+constexpr std::int32_t kFormBackground = 0xFFE3CA;   // light blue client area
+constexpr std::int32_t kFormBorder = 0x9F7557;       // slate blue window edge
+constexpr std::int32_t kTitleFont = 0x000000;
+constexpr std::int32_t kMenuBackground = 0xF5ECC9;
+constexpr std::int32_t kMenuBar = 0xD7BC60;
+constexpr std::int32_t kMenuSelectedBackground = 0xF6F6F6;
+constexpr std::int32_t kMenuSelectedBorder = 0xE2C963;
+constexpr std::int32_t kMenuSelectedFont = 0xFF0000;
+constexpr std::int32_t kMenuFont = 0x000000;
+constexpr std::int32_t kMenuMenuBar = 0xDBDBDB;
+constexpr std::int32_t kControlBorder = 0x7B7B7B;
+constexpr std::int32_t kControlBackground = 0xFFFFFF;
+constexpr std::int32_t kControlFont = 0x585858;
+constexpr std::int32_t kScrollBarBackground = 0xF4F0EF;
+constexpr std::int32_t kToolBarButtonBackground = 0xE4E4E4;
+constexpr std::int32_t kToolBarButtonDownBackground = 0xF0F0F0;
+constexpr std::int32_t kToolBarButtonBorder = 0x929292;
+
+Color fromColorref(std::int32_t v) { return rgb(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF); }
+
+const Color kForm = fromColorref(kFormBackground);
+const Color kBorder = fromColorref(kFormBorder);
+const Color kTrack = fromColorref(kScrollBarBackground);
+
+// The frame is a light blue glass under a slate blue edge, so that the black
+// caption reads on it; the controls take the form's light blue, outline in a
+// blue grey between the slate edge and the grey control borders, and use the
+// main window's teal for what is on, chosen or moving and its coral for
+// closing, as for stopping a job.
+const Color kTitleShine = rgb(250, 252, 255);
+const Color kTitleTop = rgb(234, 243, 255);
+const Color kTitleMiddle = rgb(214, 232, 254);
+const Color kTitleBottom = rgb(192, 217, 249);
+const Color kTitleSeam = mix(kBorder, kForm, 0.45);
+const Color kGlyph = rgb(38, 56, 84);
+const Color kLine = rgb(112, 134, 166);
+const Color kLineLight = rgb(168, 184, 208);
+const Color kFace = rgb(226, 237, 252);
+const Color kDisabled = rgb(236, 241, 248);
+const Color kThumb = rgb(186, 201, 224);
+const Color kArrow = rgb(92, 110, 138);
 
 constexpr int kTitleHeight = 24;
 constexpr int kButtonTop = 5;  // "TitleBarButtonTopInt": caption buttons sit on title rows 5..17
 constexpr double kCornerRadius = 9.5;  // the window region's top corners: an ellipse of 19
 
-std::int32_t colorref(Color c) {
-    auto byte = [](double v) { return static_cast<std::int32_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255)); };
-    return byte(c.r) | byte(c.g) << 8 | byte(c.b) << 16;
-}
-
-// Title bar rows: a slate gradient with a light first row under the window's
-// top edge and a dark last row above the client area.
+// Title bar rows: the window's top edge, a bright line under it, the glass
+// getting deeper towards the bottom, and a seam above the client area.
 Color titleAt(double y, int height = kTitleHeight) {
     if (y < 1) return kBorder;
-    if (y >= height - 1) return kBorder;
-    const Color base = mix(kTitleTop, kTitleBottom, (y - 1) / (height - 2));
-    return y < 2 ? mix(base, kWhite, 0.12) : base;
+    if (y >= height - 1) return kTitleSeam;
+    if (y < 2) return kTitleShine;
+    const double t = (y - 2) / (height - 3);
+    return t < 0.5 ? mix(kTitleTop, kTitleMiddle, t / 0.5) : mix(kTitleMiddle, kTitleBottom, (t - 0.5) / 0.5);
 }
 
 Canvas rowsOf(int w, int h, const std::function<Color(int y)>& colour) {
@@ -84,7 +105,8 @@ Canvas strip(const std::vector<Canvas>& parts) {
     return out;
 }
 
-Canvas onPaper(const Canvas& layer) { return keyed(layer, [](int, int) { return kPaper; }, keyColour()); }
+// Pictures drawn with the transparent colour sit on the form's light blue.
+Canvas onForm(const Canvas& layer) { return keyed(layer, [](int, int) { return kForm; }, keyColour()); }
 
 // ---- title bar -----------------------------------------------------------
 
@@ -94,17 +116,18 @@ Canvas titleLeft() {
     Canvas c = rowsOf(36, kTitleHeight, [](int y) { return titleAt(y + 0.5); });
     const Sdf shape = roundRect(0, 0, 80, 60, kCornerRadius);
     fill(c, subtract(roundRect(-1, -1, 80, 60, 0), shape), kBorder);
-    // The first row's light line follows the curve down.
+    // The bright line under the top edge follows the curve down.
     fill(c, intersect(outline(grow(shape, -1.5), 1.0), roundRect(-1, -1, kCornerRadius + 1, kCornerRadius + 1, 0)),
-         titleAt(1.5));
+         kTitleShine);
     fill(c, outline(grow(shape, -0.5), 1.0), kBorder);
     return c;
 }
 
 Canvas titleClient() { return rowsOf(11, kTitleHeight, [](int y) { return titleAt(y + 0.5); }); }
 
+// A minimized window is all caption: the edge closes it at the bottom too.
 Canvas titleMinimized() {
-    return rowsOf(22, 28, [](int y) { return titleAt(y + 0.5, 28); });
+    return rowsOf(22, 28, [](int y) { return y == 27 ? kBorder : titleAt(y + 0.5, 27); });
 }
 
 // ---- caption buttons ----------------------------------------------------
@@ -135,17 +158,25 @@ Sdf captionGlyph(Caption g) {
 }
 
 // One 15 x 13 button on the title rows it covers, opaque (the frame draws
-// caption buttons without a transparent colour).
+// caption buttons without a transparent colour). Resting, only the dark glyph
+// shows on the glass; under the mouse it gets a face of its own, white (coral
+// for closing); pressed, the face turns slate blue (dark coral).
 Canvas captionButton(Caption g, Look look) {
     Canvas c = rowsOf(15, 13, [](int y) { return titleAt(kButtonTop + y + 0.5); });
     const Sdf face = roundRect(0, 0, 15, 13, 3);
     const bool close = g == Caption::Close;
     Color ink = kGlyph;
     if (look == Look::Hover) {
-        fill(c, face, close ? kCoral : withAlpha(kWhite, 0.16));
-        ink = kWhite;
+        if (close) {
+            fill(c, face, linear({0, 0}, {0, 13}, {{0, kCoralLight}, {1, kCoral}}));
+            ink = kWhite;
+        } else {
+            fill(c, face, linear({0, 0}, {0, 13}, {{0, kWhite}, {1, rgb(236, 244, 255)}}));
+            fill(c, outline(grow(face, -0.5), 1.0), kBorder);
+            ink = rgb(16, 30, 52);
+        }
     } else if (look == Look::Pressed) {
-        fill(c, face, close ? kCoralDark : kTealDark);
+        fill(c, face, close ? kCoralDark : darker(kBorder, 0.12));
         ink = kWhite;
     }
     fill(c, captionGlyph(g), ink);
@@ -162,24 +193,26 @@ Canvas captionButtons() {
 
 // ---- push buttons ----------------------------------------------------------
 
+// White glass turning light blue, a blue grey outline; teal under the mouse,
+// pressed in slate blue with a shade along the top.
 Canvas pushButton(Look look, int w = 85, int h = 25) {
     Canvas c(w, h);
     const double W = w, H = h;
-    const Sdf body = roundRect(0, 0, W, H, 4);
-    Color top = kWhite, bottom = rgb(234, 238, 243), line = kControlLine;
+    const Sdf body = roundRect(0, 0, W, H, 3.5);
+    Color top = kWhite, bottom = kFace, line = kLine;
     if (look == Look::Hover) {
-        bottom = rgb(226, 244, 241);
+        bottom = rgb(212, 241, 238);
         line = kTeal;
     } else if (look == Look::Pressed) {
-        top = rgb(216, 224, 232);
-        bottom = rgb(232, 237, 242);
-        line = kTealDark;
+        top = rgb(190, 211, 240);
+        bottom = rgb(214, 230, 251);
+        line = kBorder;
     }
-    fill(c, body, linear({0, 1}, {0, H - 1}, {{0, top}, {1, bottom}}));
+    fill(c, body, linear({0, 1}, {0, H - 1}, {{0, top}, {0.45, mix(top, bottom, 0.35)}, {1, bottom}}));
     const Sdf rim = subtract(grow(body, -1), translate(grow(body, -1), 0, 1.2));
-    fill(c, rim, look == Look::Pressed ? withAlpha(kBlack, 0.10) : withAlpha(kWhite, 0.9));
+    fill(c, rim, look == Look::Pressed ? withAlpha(kBorder, 0.25) : withAlpha(kWhite, 0.95));
     fill(c, outline(grow(body, -0.5), 1.0), line);
-    return onPaper(c);
+    return onForm(c);
 }
 
 enum class Arrow { Left, Right, Up, Down };
@@ -201,11 +234,11 @@ Canvas scrollButtons() {
     std::vector<Canvas> parts;
     for (Arrow a : {Arrow::Up, Arrow::Down, Arrow::Left, Arrow::Right}) {
         Canvas c(25, 25);
-        const Sdf body = roundRect(0, 0, 25, 25, 4);
-        fill(c, body, linear({0, 1}, {0, 24}, {{0, kWhite}, {1, rgb(234, 238, 243)}}));
-        fill(c, outline(grow(body, -0.5), 1.0), kControlLine);
-        fill(c, arrowHead(a, 12.5, 12.5, 5, 9), kTeal);
-        parts.push_back(onPaper(c));
+        const Sdf body = roundRect(0, 0, 25, 25, 3.5);
+        fill(c, body, linear({0, 1}, {0, 24}, {{0, kWhite}, {1, kFace}}));
+        fill(c, outline(grow(body, -0.5), 1.0), kLine);
+        fill(c, arrowHead(a, 12.5, 12.5, 5, 9), kGlyph);
+        parts.push_back(onForm(c));
     }
     return strip(parts);
 }
@@ -213,17 +246,18 @@ Canvas scrollButtons() {
 // ---- check boxes and radio buttons -------------------------------------------
 
 // Parts: checked, unchecked, checked and disabled, unchecked and disabled.
+// Opaque: the frame draws them without a transparent colour, on `paper`.
 Canvas checkBox(bool checked, bool enabled, Color paper) {
     Canvas c(15, 13);
     const Sdf box = roundRect(0, 0, 13, 13, 2.5);
-    if (checked) {
-        fill(c, box, enabled ? linear({0, 0}, {0, 13}, {{0, kTealLight}, {1, kTeal}}) : solid(kLightShade));
-        fill(c, outline(grow(box, -0.5), 1.0), enabled ? kTealDark : kControlLineLight);
+    if (checked && enabled) {
+        fill(c, box, linear({0, 0}, {0, 13}, {{0, kTealLight}, {1, kTeal}}));
+        fill(c, outline(grow(box, -0.5), 1.0), kTealDark);
         fill(c, stroke({{3.4, 6.5}, {5.6, 8.7}, {9.7, 4.0}}, 1.9), kWhite);
     } else {
-        fill(c, box, enabled ? linear({0, 0}, {0, 13}, {{0, rgb(244, 246, 249)}, {1, kWhite}})
-                             : solid(rgb(244, 246, 249)));
-        fill(c, outline(grow(box, -0.5), 1.0), enabled ? kControlLine : kControlLineLight);
+        fill(c, box, enabled ? linear({0, 0}, {0, 13}, {{0, kFace}, {0.6, kWhite}}) : solid(kDisabled));
+        fill(c, outline(grow(box, -0.5), 1.0), enabled ? kLine : kLineLight);
+        if (checked) fill(c, stroke({{3.4, 6.5}, {5.6, 8.7}, {9.7, 4.0}}, 1.9), kLineLight);
     }
     return flatten(c, paper);
 }
@@ -236,11 +270,13 @@ Canvas checkBoxes(Color paper) {
 Canvas radioButton(bool checked, bool enabled) {
     Canvas c(15, 13);
     const Sdf ring = circle(6.5, 6.5, 6.5);
-    fill(c, ring, enabled ? kWhite : rgb(244, 246, 249));
-    const Color line = !enabled ? kControlLineLight : checked ? kTeal : kControlLine;
+    fill(c, ring, enabled ? linear({0, 0}, {0, 13}, {{0, kFace}, {0.6, kWhite}}) : solid(kDisabled));
+    const Color line = !enabled ? kLineLight : checked ? kTealDark : kLine;
     fill(c, outline(grow(ring, -0.5), 1.0), line);
-    if (checked) fill(c, circle(6.5, 6.5, 3.1), enabled ? kTeal : kLightShade);
-    return onPaper(c);
+    if (checked)
+        fill(c, circle(6.5, 6.5, 3.3),
+             enabled ? linear({0, 3}, {0, 10}, {{0, kTealLight}, {1, kTeal}}) : solid(kLineLight));
+    return onForm(c);
 }
 
 Canvas radioButtons() {
@@ -251,21 +287,23 @@ Canvas radioButtons() {
 // ---- bars, sliders, tabs --------------------------------------------------------
 
 // Stretched over the filled part in both directions, so it changes only
-// from top to bottom.
+// from top to bottom: the main window's teal with a light upper half.
 Canvas progressFill() {
     return rowsOf(80, 21, [](int y) {
-        if (y == 0) return mix(kTealLight, kWhite, 0.35);
+        if (y == 0) return mix(kTealLight, kWhite, 0.45);
         if (y == 20) return kTealDark;
-        return mix(kTealLight, kTeal, (y - 1) / 19.0);
+        if (y < 10) return mix(mix(kTealLight, kWhite, 0.2), kTealLight, (y - 1) / 9.0);
+        return mix(kTeal, mix(kTeal, kTealLight, 0.4), (y - 10) / 9.0);
     });
 }
 
-// A groove drawn in three slices, its rounded ends kept.
+// A groove drawn in three slices, its rounded ends kept, on the form's
+// light blue that the engine fills the bar with.
 Canvas trackChannel() {
     Canvas c(40, 4);
     const Sdf groove = roundRect(0, 0, 40, 4, 2);
-    fill(c, groove, linear({0, 0}, {0, 4}, {{0, kControlLine}, {0.5, kLightShade}, {1, rgb(214, 220, 228)}}));
-    return flatten(c, kPaper);
+    fill(c, groove, linear({0, 0}, {0, 4}, {{0, kLine}, {0.5, kLineLight}, {1, kWhite}}));
+    return flatten(c, kForm);
 }
 
 Canvas trackThumb() {
@@ -274,7 +312,7 @@ Canvas trackThumb() {
     fill(c, body, linear({0, 0}, {0, 22}, {{0, kTealLight}, {1, kTeal}}));
     fill(c, outline(grow(body, -0.5), 1.0), kTealDark);
     for (double y : {8.5, 11.0, 13.5}) fill(c, stroke({{3.2, y}, {6.8, y}}, 1.0), withAlpha(kWhite, 0.85));
-    return onPaper(c);
+    return onForm(c);
 }
 
 // Arrow buttons of horizontal scroll bars: left arrow normal, hover, pressed,
@@ -285,11 +323,11 @@ Canvas scrollBarButton(Arrow a, Look look) {
     const Sdf face = roundRect(1, 1, 14, 16, 2);
     Color ink = kArrow;
     if (look == Look::Hover) {
-        fill(c, face, kBand);
-        fill(c, outline(grow(face, -0.5), 1.0), kControlLineLight);
-        ink = kText;
+        fill(c, face, kFace);
+        fill(c, outline(grow(face, -0.5), 1.0), kLineLight);
+        ink = kGlyph;
     } else if (look == Look::Pressed) {
-        fill(c, face, kTeal);
+        fill(c, face, kBorder);
         ink = kWhite;
     }
     fill(c, arrowHead(a, 7.5, 8.5, 4, 7), ink);
@@ -303,41 +341,43 @@ Canvas scrollBarButtons() {
     return strip(parts);
 }
 
-// The thumb of a horizontal scroll bar, stretched along the bar.
+// The thumb of a horizontal scroll bar: its two-pixel ends are rounded and
+// kept, the middle is even and stretched along the bar.
 Canvas scrollBarThumb() {
-    return rowsOf(8, 17, [](int y) {
-        if (y < 3 || y > 13) return kTrack;
-        if (y == 3) return kControlLineLight;
-        if (y == 13) return kControlLine;
-        return kThumb;
-    });
+    Canvas c(8, 17, kTrack);
+    const Sdf body = roundRect(0, 3, 8, 14, 2);
+    fill(c, body, kThumb);
+    fill(c, outline(grow(body, -0.5), 1.0), kLineLight);
+    return c;
 }
 
-// Part 1 the chosen tab, part 2 the others (lower, on the band colour).
+// Part 1 the chosen tab, the form's light blue like the page under it with
+// a teal edge on top; part 2 the others, lower and a deeper blue.
 Canvas tab(bool chosen) {
     Canvas c(94, 27);
     const double top = chosen ? 0 : 3;
     const Sdf face = roundRect(0, top, 94, 40, 4);
-    fill(c, face, chosen ? kPaper : kBand);
-    fill(c, outline(grow(face, -0.5), 1.0), chosen ? kControlLine : kControlLineLight);
+    fill(c, face, chosen ? linear({0, 0}, {0, 27}, {{0, mix(kForm, kWhite, 0.6)}, {1, kForm}})
+                         : linear({0, 3}, {0, 27}, {{0, kFace}, {1, rgb(186, 208, 238)}}));
+    fill(c, outline(grow(face, -0.5), 1.0), chosen ? kLine : kLineLight);
     if (chosen) fill(c, intersect(face, roundRect(0, 0, 94, 3, 0)), kTeal);
-    return onPaper(c);
+    return onForm(c);
 }
 
-Canvas tabBar() { return rowsOf(29, 2, [](int y) { return y == 0 ? kControlLine : kWhite; }); }
+Canvas tabBar() { return rowsOf(29, 2, [](int y) { return y == 0 ? kLine : kForm; }); }
 
 // ---- pieces nothing asks for yet ----------------------------------------------
 
 Canvas sideHandle() {
     Canvas c(8, 86);
     const Sdf body = roundRect(0, 0, 8, 86, 3);
-    fill(c, body, linear({0, 0}, {8, 0}, {{0, kSlateTop}, {1, kSlateBottom}}));
+    fill(c, body, linear({0, 0}, {8, 0}, {{0, lighter(kBorder, 0.15)}, {1, darker(kBorder, 0.1)}}));
     for (double y : {37.0, 43.0, 49.0}) fill(c, circle(4, y, 1.3), kTealLight);
-    return onPaper(c);
+    return onForm(c);
 }
 
 Canvas sideBar() {
-    return rowsOf(1, 28, [](int y) { return mix(kSlateTop, kSlateBottom, y / 27.0); });
+    return rowsOf(1, 28, [](int y) { return mix(kTitleTop, kTitleBottom, y / 27.0); });
 }
 
 }  // namespace
@@ -350,18 +390,18 @@ std::vector<SkinEntry> builtInSkin() {
         e.push_back({name, SkinEntry::Picture, std::move(c), 0});
     };
     auto integer = [&](const char* name, std::int32_t v) { e.push_back({name, SkinEntry::Integer, Canvas(0, 0), v}); };
-    auto colour = [&](const char* name, Color c) { integer(name, colorref(c)); };
     auto flag = [&](const char* name, bool v) { e.push_back({name, SkinEntry::Switch, Canvas(0, 0), v ? 1 : 0}); };
 
     picture("ButtonImage", strip({pushButton(Look::Normal), pushButton(Look::Hover), pushButton(Look::Pressed)}),
             255, 25);
-    picture("CheckBoxImage", checkBoxes(kPaper), 60, 13);
+    picture("CheckBoxImage", checkBoxes(kForm), 60, 13);
     picture("RadioButtonImage", radioButtons(), 60, 13);
     picture("TitleBarButtonImage", captionButtons(), 270, 13);
     picture("TitleBarLeftImage", titleLeft(), 36, 24);
     picture("TitleBarClientImage", titleClient(), 11, 24);
     picture("TitleBarRightImage", mirrored(titleLeft()), 36, 24);
     picture("TitleBarMinimizedImage", titleMinimized(), 22, 28);
+    // The bottom edge is painted in the border colour: the sides match it.
     picture("FormLeftBorderImage", rowsOf(1, 21, [](int) { return kBorder; }), 1, 21);
     picture("ProgressBarImage", progressFill(), 80, 21);
     picture("TrackBarBarImage", trackChannel(), 40, 4);
@@ -383,23 +423,23 @@ std::vector<SkinEntry> builtInSkin() {
     integer("FormRoundCornerInt", 19);
     integer("FormBottomRoundCornerInt", 11);
     integer("FormBorderWidthInt", 1);
-    colour("FormBackgroundColor", kPaper);
-    colour("FormBorderColor", kBorder);
-    colour("TitleBarFontColor", kCaptionText);
-    colour("MenuBackgroundColor", kMenuPaper);
-    colour("MenuBarColor", kBand);
-    colour("MenuSelectedBackgroundColor", kTealTint);
-    colour("MenuSelectedBorderColor", kTeal);
-    colour("MenuSelectedFontColor", kTealDark);
-    colour("MenuFontColor", kText);
-    colour("MenuMenuBarColor", kBand);
-    colour("ControlBorderColor", kControlLine);
-    colour("ControlBackgroundColor", kWhite);
-    colour("ControlFontColor", kText);
-    colour("ScrollBarBackgroundColor", kTrack);
-    colour("ToolBarButtonBackgroundColor", kBand);
-    colour("ToolBarButtonDownBackgroundColor", kTealTint);
-    colour("ToolBarButtonBorderColor", kControlLine);
+    integer("FormBackgroundColor", kFormBackground);
+    integer("FormBorderColor", kFormBorder);
+    integer("TitleBarFontColor", kTitleFont);
+    integer("MenuBackgroundColor", kMenuBackground);
+    integer("MenuBarColor", kMenuBar);
+    integer("MenuSelectedBackgroundColor", kMenuSelectedBackground);
+    integer("MenuSelectedBorderColor", kMenuSelectedBorder);
+    integer("MenuSelectedFontColor", kMenuSelectedFont);
+    integer("MenuFontColor", kMenuFont);
+    integer("MenuMenuBarColor", kMenuMenuBar);
+    integer("ControlBorderColor", kControlBorder);
+    integer("ControlBackgroundColor", kControlBackground);
+    integer("ControlFontColor", kControlFont);
+    integer("ScrollBarBackgroundColor", kScrollBarBackground);
+    integer("ToolBarButtonBackgroundColor", kToolBarButtonBackground);
+    integer("ToolBarButtonDownBackgroundColor", kToolBarButtonDownBackground);
+    integer("ToolBarButtonBorderColor", kToolBarButtonBorder);
 
     flag("ButtonTransparentBool", true);
     flag("TitleBarButtonTransparentBool", false);

@@ -1,6 +1,7 @@
 // Korvane's built-in skin: the pictures of the window frame and the controls,
-// drawn in the program's palette, and the container file that carries them
-// with the skin's colours, sizes and switches.
+// drawn in the skin's own light blue and slate blue with the main window's
+// accents, and the container file that carries them with the skin's
+// colours, sizes and switches.
 #pragma once
 
 #include <cstdint>
