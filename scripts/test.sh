@@ -31,7 +31,9 @@ else
 fi
 # One warm wineserver and one idle Wine process for the whole phase, so that
 # each test starts in milliseconds instead of booting Wine's helpers again.
-wineserver -p
+# A wineserver already running in the prefix (a `make run` left open) is fine:
+# -p then answers 2 and the tests share it.
+wineserver -p || [[ $? == 2 ]] || { echo "wineserver could not be started in $WINEPREFIX" >&2; exit 1; }
 wine "$ROOT/build/win/tools/korvane_idle.exe" </dev/null >/dev/null 2>&1 &
 # The first Wine process of a new prefix does one-time work (fonts, devices);
 # let it happen here rather than inside a test's time limit.
