@@ -108,6 +108,7 @@ void TSkinWindow::SetSkin(bool on)
     }
     if (on == skinOn_)
         return;
+    EndPress(false);
     skinOn_ = on;
     regionSize_ = SIZE{0, 0};
     SwitchControls(on);
@@ -345,7 +346,11 @@ void TSkinWindow::PaintFrame()
             int part = normalPart;
             if (under == element) {
                 hover_ = element;
-                part = normalPart + (pressed_ ? 2 : 1);
+                // While a button is held the others show no hover.
+                if (pressed_ == element)
+                    part = normalPart + 2;
+                else if (pressed_ == shNone)
+                    part = normalPart + 1;
             }
             if (const ui::Bitmap* pic = engine_.Picture("TitleBarButtonImage", part, 18))
                 DrawPictureRect(t, RECT{r.left - originX, r.top, r.right - originX, r.bottom}, *pic,
@@ -469,39 +474,61 @@ bool TSkinWindow::NcCalcSize(ui::Message& m)
 
 void TSkinWindow::NcLeftDown(ui::Message& m)
 {
-    pressed_ = true;
-    PaintFrame();
     if (m.WParam != HTCAPTION)
-        return;
-    if (hover_ == shNone && !::IsZoomed(Handle()))
+        return;   // borders: the system sizes the window
+    const SkinHit under = HitElement();
+    if (under == shNone) {
+        if (::IsZoomed(Handle()))
+            m.WParam = HTNOWHERE;   // a maximized window is not dragged
         return;   // stays a caption hit: the window can be dragged
+    }
+    // The window holds the mouse until the button goes up, wherever that
+    // happens: otherwise a release outside the window never arrives and the
+    // button keeps its pressed look.
+    pressed_ = under;
+    ::SetCapture(Handle());
+    PaintFrame();
     m.WParam = HTNOWHERE;
 }
 
 bool TSkinWindow::NcLeftDouble(ui::Message& m)
 {
-    PaintFrame();
     if (m.WParam != HTCAPTION)
         return false;
-    if (hover_ == shNone) {
+    const SkinHit under = HitElement();
+    if (under == shNone) {
         MaximizeOrRestore();
         m.Result = 0;
         return true;
     }
-    if (hover_ == shIcon) {
+    if (under == shIcon) {
         CloseWindow();
         m.Result = 0;
         return true;
     }
-    m.WParam = HTNOWHERE;
+    // The second click on a button presses it again.
+    NcLeftDown(m);
     return false;
 }
 
-void TSkinWindow::NcLeftUp()
+void TSkinWindow::EndPress(bool act)
 {
-    pressed_ = false;
+    const SkinHit pressed = pressed_;
+    if (pressed == shNone)
+        return;
+    // Cleared first: giving the capture back comes back here through WM_CAPTURECHANGED.
+    pressed_ = shNone;
+    HWND h = Handle();
+    if (h && ::GetCapture() == h)
+        ::ReleaseCapture();
     PaintFrame();
-    switch (hover_) {
+    if (act && HitElement() == pressed)
+        Act(pressed);
+}
+
+void TSkinWindow::Act(SkinHit element)
+{
+    switch (element) {
     case shIcon: ShowSystemMenu(); break;
     case shClose: CloseWindow(); break;
     case shMaxRestore: MaximizeOrRestore(); break;
@@ -573,6 +600,25 @@ void TSkinWindow::Dispatch(ui::Message& m)
     case WM_NCLBUTTONDBLCLK:
         if (NcLeftDouble(m))
             return;
+        break;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+        // The mouse is held for a caption button: its moves and release are the frame's.
+        if (pressed_ == shNone)
+            break;
+        if (m.Msg == WM_LBUTTONUP)
+            EndPress(true);
+        else
+            PaintFrame();
+        m.Result = 0;
+        return;
+    case WM_CAPTURECHANGED:
+        // Another window took the mouse (a menu, a message box): the press ends without acting.
+        if (reinterpret_cast<HWND>(m.LParam) != h)
+            EndPress(false);
+        break;
+    case WM_CANCELMODE:
+        EndPress(false);
         break;
     case WM_CTLCOLORDLG:
         m.Result = reinterpret_cast<LRESULT>(engine_.BackgroundBrush());
@@ -667,10 +713,6 @@ void TSkinWindow::Dispatch(ui::Message& m)
         break;
     case WM_NCMOUSEMOVE:
         if (m.WParam == HTCAPTION) {
-            if (pressed_)
-                PaintFrame();
-            if (HitElement() == shNone)
-                pressed_ = false;
             PaintFrame();
             if (hover_ != shNone) {
                 // Told when the mouse leaves, so that the button's hover look goes with it.
@@ -686,7 +728,7 @@ void TSkinWindow::Dispatch(ui::Message& m)
             PaintFrame();
         break;
     case WM_NCLBUTTONUP:
-        NcLeftUp();
+        EndPress(true);
         break;
     case ui::CM_TEXTCHANGED:
         PaintFrame();

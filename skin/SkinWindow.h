@@ -47,7 +47,9 @@ public:
     bool SetUp() const { return setUp_; }
     bool SkinOn() const { return skinOn_; }
     bool IsActive() const { return active_; }
-    bool Pressed() const { return pressed_; }
+    bool Pressed() const { return pressed_ != shNone; }
+    // The caption element the left button went down on, while it is held.
+    SkinHit PressedElement() const { return pressed_; }
     SkinHit HoverElement() const { return hover_; }
     bool ShowsTitle() const { return titleShown_; }
     bool ShowsBorder() const { return borderShown_; }
@@ -126,7 +128,7 @@ protected:
     bool setUp_ = false;
     bool skinOn_ = false;
     bool active_ = false;
-    bool pressed_ = false;
+    SkinHit pressed_ = shNone;
     SkinHit hover_ = shNone;
     bool hasClose_ = false, hasMaximize_ = false, hasMinimize_ = false, canMaximize_ = false;
     int captionHeight_ = 0;
@@ -141,7 +143,9 @@ private:
     void NcLeftDown(ui::Message& m);
     // True when the double click was acted on (it goes no further).
     bool NcLeftDouble(ui::Message& m);
-    void NcLeftUp();
+    // Ends a press on a caption element; it acts when `act` and the mouse is still over it.
+    void EndPress(bool act);
+    void Act(SkinHit element);
     SkinHit HitElement() const;
     void SetWindowTextLocked(ui::Message& m);
 };

@@ -249,6 +249,10 @@ TEST_F(SkinnedControls, DoubleClickOnTheCaptionMaximizesOverTheWorkArea)
 {
     SkinnedForm& form = MakeForm();
     HWND h = form.Handle();
+    // The maximize button let go outside the window: no maximize, and no pressed look left behind.
+    EXPECT_EQ(PartsWhenReleasedOutside(h, form.engine, shMaxRestore, 7), (std::vector<int>{1, 2, 0, 1, 0}));
+    EXPECT_FALSE(::IsZoomed(h));
+
     RECT caption = form.Frame().ButtonRect(shIcon);
     ::OffsetRect(&caption, 150, 0);
     PointAt(h, caption);

@@ -195,7 +195,7 @@ TEST_F(SkinnedProgram, SystemMenuOpensAtTheMouseWithMaximizeDisabled)
     EXPECT_NEAR(popup.top, mouse.y, 2);
 }
 
-TEST_F(SkinnedProgram, CloseButtonClosesOnlyWhenReleasedOverIt)
+TEST_F(SkinnedProgram, CaptionButtonsActOnlyWhenReleasedOverThem)
 {
     Start();
     HWND h = Main().Handle();
@@ -220,11 +220,28 @@ TEST_F(SkinnedProgram, CloseButtonClosesOnlyWhenReleasedOverIt)
     EXPECT_TRUE(::IsWindowVisible(h));
     EXPECT_FALSE(ui::App().Terminated());
 
-    // Pressed and released over it: the window closes.
-    PointAt(h, close);
-    NcMessage(h, WM_NCMOUSEMOVE);
+    // With the real mouse, let go outside the window: the press ends there,
+    // and the buttons go back to their hover and normal looks.
+    for (auto [element, normalPart] : {std::pair{shClose, 16}, std::pair{shMinimize, 13}}) {
+        EXPECT_EQ(PartsWhenReleasedOutside(h, Engine(), element, normalPart), (std::vector<int>{1, 2, 0, 1, 0}))
+            << "button " << element;
+        EXPECT_TRUE(::IsWindowVisible(h));
+        EXPECT_FALSE(::IsIconic(h));
+        EXPECT_FALSE(ui::App().Terminated());
+    }
+    // A press on one button released over another does neither's work.
+    PointAt(h, frame.ButtonRect(shMinimize));
     NcMessage(h, WM_NCLBUTTONDOWN);
+    PointAt(h, close);
     NcMessage(h, WM_NCLBUTTONUP);
+    Settle();
+    EXPECT_FALSE(::IsIconic(h));
+    EXPECT_FALSE(ui::App().Terminated());
+
+    // Pressed and released over it with the real mouse: the window closes.
+    const POINT overClose = PointAt(h, close);
+    RealMouse(overClose, MOUSEEVENTF_LEFTDOWN);
+    RealMouse(overClose, MOUSEEVENTF_LEFTUP);
     Settle();
     EXPECT_FALSE(::IsWindowVisible(h));
     EXPECT_TRUE(ui::App().Terminated());

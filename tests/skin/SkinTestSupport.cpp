@@ -68,6 +68,65 @@ void NcMessage(HWND hwnd, UINT msg, WPARAM hit)
     Settle(2);
 }
 
+void RealMouse(POINT screen, DWORD buttonFlags)
+{
+    ::SetCursorPos(screen.x, screen.y);
+    // A relative move of nothing: the event happens where the cursor was put.
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | buttonFlags;
+    ::SendInput(1, &input, sizeof input);
+    Settle(3);
+}
+
+int ShownPart(HWND hwnd, korvane::TSkinEngine& engine, korvane::SkinHit element, int normalPart)
+{
+    korvane::TSkinWindow* frame = engine.FindSkinWindow(hwnd);
+    if (!frame)
+        return -1;
+    const RECT at = frame->ButtonRect(element);
+    for (int shown = 0; shown < 3; ++shown)
+        if (const ui::Bitmap* part = engine.Picture("TitleBarButtonImage", normalPart + shown, 18);
+            part && ShowsPicture(hwnd, at, *part))
+            return shown;
+    return -1;
+}
+
+std::vector<int> PartsWhenReleasedOutside(HWND hwnd, korvane::TSkinEngine& engine, korvane::SkinHit element,
+                                          int normalPart)
+{
+    korvane::TSkinWindow* frame = engine.FindSkinWindow(hwnd);
+    if (!frame)
+        return {};
+    RECT w{};
+    ::GetWindowRect(hwnd, &w);
+    const RECT button = frame->ButtonRect(element);
+    const POINT over{w.left + (button.left + button.right) / 2, w.top + (button.top + button.bottom) / 2};
+    // Beside the window at the caption's height, on whichever side the screen has room.
+    const POINT outside{w.right + 30 < ::GetSystemMetrics(SM_CXSCREEN) ? w.right + 30 : w.left - 30, over.y};
+    if (::WindowFromPoint(outside) == hwnd)
+        return {};
+    RECT caption = frame->ButtonRect(korvane::shIcon);
+    ::OffsetRect(&caption, 200, 0);
+    const POINT plain{w.left + (caption.left + caption.right) / 2, over.y};
+
+    std::vector<int> parts;
+    RealMouse(over);
+    parts.push_back(ShownPart(hwnd, engine, element, normalPart));
+    RealMouse(over, MOUSEEVENTF_LEFTDOWN);
+    parts.push_back(ShownPart(hwnd, engine, element, normalPart));
+    RealMouse(outside);
+    RealMouse(outside, MOUSEEVENTF_LEFTUP);
+    parts.push_back(ShownPart(hwnd, engine, element, normalPart));
+    // One click: the caption's drag loop waits for the release.
+    RealMouse(plain, MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP);
+    RealMouse(over);
+    parts.push_back(ShownPart(hwnd, engine, element, normalPart));
+    RealMouse(plain);
+    parts.push_back(ShownPart(hwnd, engine, element, normalPart));
+    return parts;
+}
+
 namespace {
 
 struct ModalState {

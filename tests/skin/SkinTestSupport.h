@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace skintest {
 
@@ -29,6 +30,19 @@ bool HasRoundedRegion(HWND hwnd);
 POINT PointAt(HWND hwnd, const RECT& windowRect);
 // Non-client mouse messages as the system sends them, at the mouse's place.
 void NcMessage(HWND hwnd, UINT msg, WPARAM hit = HTCAPTION);
+
+// The mouse as the user moves it: the system's input queue gets the move
+// (or a left button going down or up there) and routes it as it would a real one.
+void RealMouse(POINT screen, DWORD buttonFlags = 0);
+// Which of a caption button's parts the screen shows: 0 normal, 1 hover,
+// 2 pressed, -1 none of them.
+int ShownPart(HWND hwnd, korvane::TSkinEngine& engine, korvane::SkinHit element, int normalPart);
+// A caption button pressed with the real mouse, which then leaves the window
+// and lets go outside it, clicks the plain caption, comes back over the
+// button and moves off it again: the part shown at each of those steps
+// (hover, pressed, released outside, hovered again, left).
+std::vector<int> PartsWhenReleasedOutside(HWND hwnd, korvane::TSkinEngine& engine, korvane::SkinHit element,
+                                          int normalPart);
 
 // Runs `open` (which runs a modal loop) and calls `inside` once with the
 // first visible window of class `windowClass` of this thread.
