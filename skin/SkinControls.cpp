@@ -332,6 +332,43 @@ void TSkinControl::PaintBackground(HDC dc, const RECT& rect)
     FillSolid(dc, rect, Engine().BackgroundColor());
 }
 
+void TSkinControl::PaintNow()
+{
+    PaintClient(Handle(), [this](HDC dc, const RECT&) { PaintTo(dc); });
+}
+
+bool TSkinControl::FilterPaint(ui::Message& m)
+{
+    switch (m.Msg) {
+    case WM_ERASEBKGND:
+        m.Result = 1;
+        painted_ = true;
+        return false;
+    case WM_PAINT: {
+        HWND h = Handle();
+        ui::PaintDC pdc(h);
+        RECT client{};
+        ::GetClientRect(h, &client);
+        if (client.right > 0 && client.bottom > 0) {
+            OffscreenBuffer buffer(pdc.Get(), client.right, client.bottom);
+            PaintTo(buffer.Dc());
+            buffer.CopyTo(pdc.Get(), 0, 0);
+        }
+        painted_ = true;
+        m.Result = 0;
+        return false;
+    }
+    default:
+        return true;
+    }
+}
+
+void TSkinControl::RepaintOnce()
+{
+    Paint();
+    painted_ = true;
+}
+
 void TSkinControl::Dispatch(ui::Message& m)
 {
     if (!on_ || !Engine().InForce() || Tag() == Engine().DisabledTag()) {
@@ -503,35 +540,15 @@ bool TSkinButton::PreFilter(ui::Message& m)
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         pressed_ = true;
-        Paint();
-        painted_ = true;
+        RepaintOnce();
         return false;
     case WM_KILLFOCUS:
     case ui::CM_ENTER:
     case ui::CM_EXIT:
-        Paint();
-        painted_ = true;
-        return false;
-    case WM_PAINT: {
-        HWND h = Handle();
-        ui::PaintDC pdc(h);
-        RECT client{};
-        ::GetClientRect(h, &client);
-        if (client.right > 0 && client.bottom > 0) {
-            OffscreenBuffer buffer(pdc.Get(), client.right, client.bottom);
-            PaintTo(buffer.Dc());
-            buffer.CopyTo(pdc.Get(), 0, 0);
-        }
-        painted_ = true;
-        m.Result = 0;
-        return false;
-    }
-    case WM_ERASEBKGND:
-        m.Result = 1;
-        painted_ = true;
+        RepaintOnce();
         return false;
     default:
-        return true;
+        return FilterPaint(m);
     }
 }
 
@@ -558,7 +575,7 @@ void TSkinButton::AfterHandler(ui::Message& m)
 
 void TSkinButton::Paint()
 {
-    PaintClient(Handle(), [this](HDC dc, const RECT&) { PaintTo(dc); });
+    PaintNow();
 }
 
 void TSkinButton::PaintTo(HDC dc)
@@ -673,8 +690,7 @@ bool TSkinSpeedButton::PreFilter(ui::Message& m)
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         pressed_ = true;
-        Paint();
-        painted_ = true;
+        RepaintOnce();
         return true;
     default:
         return true;
@@ -866,7 +882,7 @@ bool TSkinGroupBox::PreFilter(ui::Message&)
 
 void TSkinGroupBox::Paint()
 {
-    PaintClient(Handle(), [this](HDC dc, const RECT&) { PaintTo(dc); });
+    PaintNow();
 }
 
 void TSkinGroupBox::PaintTo(HDC dc)
@@ -902,34 +918,13 @@ void TSkinProgressBar::ApplyState(bool on)
 
 bool TSkinProgressBar::PreFilter(ui::Message& m)
 {
-    if (picture_.Empty())
-        return true;
-    if (m.Msg == WM_ERASEBKGND) {
-        m.Result = 1;
-        painted_ = true;
-        return false;
-    }
-    if (m.Msg == WM_PAINT) {
-        HWND h = Handle();
-        ui::PaintDC pdc(h);
-        RECT client{};
-        ::GetClientRect(h, &client);
-        if (client.right > 0 && client.bottom > 0) {
-            OffscreenBuffer buffer(pdc.Get(), client.right, client.bottom);
-            PaintTo(buffer.Dc());
-            buffer.CopyTo(pdc.Get(), 0, 0);
-        }
-        painted_ = true;
-        m.Result = 0;
-        return false;
-    }
-    return true;
+    return picture_.Empty() || FilterPaint(m);
 }
 
 void TSkinProgressBar::Paint()
 {
     if (!picture_.Empty())
-        PaintClient(Handle(), [this](HDC dc, const RECT&) { PaintTo(dc); });
+        PaintNow();
 }
 
 void TSkinProgressBar::PaintTo(HDC dc)
@@ -969,38 +964,19 @@ bool TSkinTrackBar::PreFilter(ui::Message& m)
     if (bar_.Empty())
         return true;
     switch (m.Msg) {
-    case WM_ERASEBKGND:
-        m.Result = 1;
-        painted_ = true;
-        return false;
-    case WM_PAINT: {
-        HWND h = Handle();
-        ui::PaintDC pdc(h);
-        RECT client{};
-        ::GetClientRect(h, &client);
-        if (client.right > 0 && client.bottom > 0) {
-            OffscreenBuffer buffer(pdc.Get(), client.right, client.bottom);
-            PaintTo(buffer.Dc());
-            buffer.CopyTo(pdc.Get(), 0, 0);
-        }
-        painted_ = true;
-        m.Result = 0;
-        return false;
-    }
     case WM_KILLFOCUS:
     case ui::CM_ENTER:
-        Paint();
-        painted_ = true;
+        RepaintOnce();
         return false;
     default:
-        return true;
+        return FilterPaint(m);
     }
 }
 
 void TSkinTrackBar::Paint()
 {
     if (!bar_.Empty())
-        PaintClient(Handle(), [this](HDC dc, const RECT&) { PaintTo(dc); });
+        PaintNow();
 }
 
 void TSkinTrackBar::PaintTo(HDC dc)
@@ -1150,27 +1126,8 @@ bool IsPushButton(HWND hwnd)
 
 bool TSkinWndButton::PreFilter(ui::Message& m)
 {
-    if (!IsPushButton(hwnd_))
-        return true;
-    if (m.Msg == WM_ERASEBKGND) {
-        m.Result = 1;
-        painted_ = true;
-        return false;
-    }
-    if (m.Msg == WM_PAINT) {
-        ui::PaintDC pdc(hwnd_);
-        RECT client{};
-        ::GetClientRect(hwnd_, &client);
-        if (client.right > 0 && client.bottom > 0) {
-            OffscreenBuffer buffer(pdc.Get(), client.right, client.bottom);
-            PaintTo(buffer.Dc());
-            buffer.CopyTo(pdc.Get(), 0, 0);
-        }
-        painted_ = true;
-        m.Result = 0;
-        return false;
-    }
-    return true;
+    // Other button styles keep painting themselves.
+    return !IsPushButton(hwnd_) || FilterPaint(m);
 }
 
 void TSkinWndButton::AfterHandler(ui::Message& m)
@@ -1193,7 +1150,7 @@ void TSkinWndButton::AfterHandler(ui::Message& m)
 void TSkinWndButton::Paint()
 {
     if (IsPushButton(hwnd_))
-        PaintClient(hwnd_, [this](HDC dc, const RECT&) { PaintTo(dc); });
+        PaintNow();
 }
 
 void TSkinWndButton::PaintTo(HDC dc)
