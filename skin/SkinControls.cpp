@@ -369,6 +369,12 @@ void TSkinControl::RepaintOnce()
     painted_ = true;
 }
 
+void TSkinControl::RepaintAfter(const ui::Message& m, std::initializer_list<UINT> messages)
+{
+    if (std::find(messages.begin(), messages.end(), m.Msg) != messages.end())
+        Paint();
+}
+
 void TSkinControl::Dispatch(ui::Message& m)
 {
     if (!on_ || !Engine().InForce() || Tag() == Engine().DisabledTag()) {
@@ -555,21 +561,11 @@ bool TSkinButton::PreFilter(ui::Message& m)
 void TSkinButton::AfterHandler(ui::Message& m)
 {
     TSkinControlOwn::AfterHandler(m);
-    switch (m.Msg) {
-    case WM_SETFOCUS:
-    case BM_SETSTATE:
-    case BM_SETSTYLE:
+    RepaintAfter(m, {WM_SETFOCUS, BM_SETSTATE, BM_SETSTYLE});
+    if (m.Msg == WM_CHAR && (m.WParam == 0 || m.WParam == 13)) {
+        pressed_ = false;
         Paint();
-        break;
-    case WM_CHAR:
-        if (m.WParam == 0 || m.WParam == 13) {
-            pressed_ = false;
-            Paint();
-            control_.Click();
-        }
-        break;
-    default:
-        break;
+        control_.Click();
     }
 }
 
@@ -633,18 +629,7 @@ void TSkinButton::HoverLeave()
 void TSkinCheckBox::AfterHandler(ui::Message& m)
 {
     TSkinControlOwn::AfterHandler(m);
-    switch (m.Msg) {
-    case BM_SETCHECK:
-    case BM_SETSTATE:
-    case ui::CM_CHECKEDCHANGED:
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-    case WM_LBUTTONDBLCLK:
-        Paint();
-        break;
-    default:
-        break;
-    }
+    RepaintAfter(m, {BM_SETCHECK, BM_SETSTATE, ui::CM_CHECKEDCHANGED, WM_SETFOCUS, WM_KILLFOCUS, WM_LBUTTONDBLCLK});
 }
 
 void TSkinCheckBox::Paint()
@@ -791,16 +776,7 @@ bool TSkinBorderWinControl::PreFilter(ui::Message& m)
 void TSkinBorderWinControl::AfterHandler(ui::Message& m)
 {
     TSkinControlOwn::AfterHandler(m);
-    switch (m.Msg) {
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-    case WM_SIZE:
-    case WM_STYLECHANGED:
-        Paint();
-        break;
-    default:
-        break;
-    }
+    RepaintAfter(m, {WM_SETFOCUS, WM_KILLFOCUS, WM_SIZE, WM_STYLECHANGED});
 }
 
 void TSkinBorderWinControl::Paint()
@@ -826,22 +802,8 @@ bool TSkinScrollWinControl::DrawsScrollBars() const
 void TSkinScrollWinControl::AfterHandler(ui::Message& m)
 {
     TSkinBorderWinControl::AfterHandler(m);
-    switch (m.Msg) {
-    case WM_VSCROLL:
-    case WM_HSCROLL:
-    case WM_MOUSEWHEEL:
-    case WM_CHAR:
-    case WM_NCLBUTTONDOWN:
-    case WM_NCLBUTTONUP:
-    case WM_NCMOUSEMOVE:
-    case WM_CAPTURECHANGED:
-    case ui::CN_VSCROLL:
-    case ui::CN_HSCROLL:
-        Paint();
-        break;
-    default:
-        break;
-    }
+    RepaintAfter(m, {WM_VSCROLL, WM_HSCROLL, WM_MOUSEWHEEL, WM_CHAR, WM_NCLBUTTONDOWN, WM_NCLBUTTONUP, WM_NCMOUSEMOVE,
+                     WM_CAPTURECHANGED, ui::CN_VSCROLL, ui::CN_HSCROLL});
 }
 
 // --- combo boxes -----------------------------------------------------------------------------------
@@ -849,23 +811,10 @@ void TSkinScrollWinControl::AfterHandler(ui::Message& m)
 void TSkinExtComboboxLikeControl::AfterHandler(ui::Message& m)
 {
     TSkinControlOwn::AfterHandler(m);
-    switch (m.Msg) {
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-    case WM_MOUSEMOVE:
-    case CB_SETCURSEL:
-    case WM_CTLCOLORLISTBOX:
-    case WM_SIZE:
-        Paint();
-        break;
-    case ui::CN_COMMAND:
-        Paint();
-        if (HIWORD(m.WParam) == CBN_DROPDOWN && Handle())
-            ::PostMessageA(Handle(), WM_SKIN_REPAINT, 0, 0);
-        break;
-    default:
-        break;
-    }
+    RepaintAfter(m, {WM_SETFOCUS, WM_KILLFOCUS, WM_MOUSEMOVE, CB_SETCURSEL, WM_CTLCOLORLISTBOX, WM_SIZE,
+                     ui::CN_COMMAND});
+    if (m.Msg == ui::CN_COMMAND && HIWORD(m.WParam) == CBN_DROPDOWN && Handle())
+        ::PostMessageA(Handle(), WM_SKIN_REPAINT, 0, 0);
 }
 
 void TSkinExtComboboxLikeControl::Paint()
@@ -1133,18 +1082,7 @@ bool TSkinWndButton::PreFilter(ui::Message& m)
 void TSkinWndButton::AfterHandler(ui::Message& m)
 {
     TSkinControlWnd::AfterHandler(m);
-    switch (m.Msg) {
-    case BM_SETSTATE:
-    case BM_SETSTYLE:
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-    case WM_MOUSEMOVE:
-    case WM_CAPTURECHANGED:
-        Paint();
-        break;
-    default:
-        break;
-    }
+    RepaintAfter(m, {BM_SETSTATE, BM_SETSTYLE, WM_SETFOCUS, WM_KILLFOCUS, WM_MOUSEMOVE, WM_CAPTURECHANGED});
 }
 
 void TSkinWndButton::Paint()
@@ -1172,17 +1110,7 @@ void TSkinWndButton::PaintTo(HDC dc)
 void TSkinWndCheckBox::AfterHandler(ui::Message& m)
 {
     TSkinControlWnd::AfterHandler(m);
-    switch (m.Msg) {
-    case BM_SETCHECK:
-    case BM_SETSTATE:
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-    case WM_LBUTTONDBLCLK:
-        Paint();
-        break;
-    default:
-        break;
-    }
+    RepaintAfter(m, {BM_SETCHECK, BM_SETSTATE, WM_SETFOCUS, WM_KILLFOCUS, WM_LBUTTONDBLCLK});
 }
 
 void TSkinWndCheckBox::Paint()
@@ -1193,19 +1121,7 @@ void TSkinWndCheckBox::Paint()
 void TSkinWndComboBox::AfterHandler(ui::Message& m)
 {
     TSkinControlWnd::AfterHandler(m);
-    switch (m.Msg) {
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-    case WM_MOUSEMOVE:
-    case CB_SETCURSEL:
-    case WM_CTLCOLORLISTBOX:
-    case WM_SIZE:
-    case WM_COMMAND:
-        Paint();
-        break;
-    default:
-        break;
-    }
+    RepaintAfter(m, {WM_SETFOCUS, WM_KILLFOCUS, WM_MOUSEMOVE, CB_SETCURSEL, WM_CTLCOLORLISTBOX, WM_SIZE, WM_COMMAND});
 }
 
 void TSkinWndComboBox::Paint()

@@ -22,6 +22,7 @@
 #include "ui/Controls.h"
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -90,6 +91,8 @@ protected:
     bool FilterPaint(ui::Message& m);
     // Repaints now, so AfterHandler does not paint the same message again.
     void RepaintOnce();
+    // Repaints when `m` is one of the messages that change this control's look.
+    void RepaintAfter(const ui::Message& m, std::initializer_list<UINT> messages);
 
     TSkinWindow& window_;
     bool hover_ = false;
