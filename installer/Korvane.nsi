@@ -1,6 +1,6 @@
 ; Korvane's Windows installer: a per-user installation that needs no
 ; administrator rights. makensis is run by installer/make-installer.cmake, which
-; defines VERSION, VERSION4, ICON, OUTFILE and FILES (the generated list of the
+; defines VERSION, VERSION4, ICON, SIDE_PICTURE, OUTFILE and FILES (the generated list of the
 ; program folder's files, so that whatever the build puts there is installed).
 
 Unicode true
@@ -39,6 +39,7 @@ VIAddVersionKey "LegalCopyright" "Korvane"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${SIDE_PICTURE}"
 !define MUI_ABORTWARNING
 !define MUI_WELCOMEPAGE_TEXT "Setup will install Korvane ${VERSION}, the video splitter, for you alone. It needs no administrator rights.$\r$\n$\r$\nClose Korvane if it is running, then click Next to continue."
 !define MUI_COMPONENTSPAGE_SMALLDESC

@@ -9,7 +9,7 @@
 # the program from the build folder changes those, so they are shipped as the
 # sources hold them (SHIPPED_PREFERENCES, SHIPPED_PROFILES).
 #
-# Inputs: DIST, OUT_DIR, WORK_DIR, VERSION, NSI, ICON, MAKENSIS,
+# Inputs: DIST, OUT_DIR, WORK_DIR, VERSION, NSI, ICON, SIDE_PICTURE, MAKENSIS,
 #         SHIPPED_PREFERENCES, SHIPPED_PROFILES (a folder).
 cmake_minimum_required(VERSION 3.20)
 
@@ -22,7 +22,7 @@ list(SORT profiles)
 
 # Everything the outputs depend on, with sizes and times.
 set(signature "${VERSION}")
-foreach(f ${NSI} ${CMAKE_CURRENT_LIST_FILE} ${ICON} ${SHIPPED_PREFERENCES})
+foreach(f ${NSI} ${CMAKE_CURRENT_LIST_FILE} ${ICON} ${SIDE_PICTURE} ${SHIPPED_PREFERENCES})
   file(SHA256 ${f} h)
   string(APPEND signature "\n${f} ${h}")
 endforeach()
@@ -125,7 +125,7 @@ string(REPLACE ";" "." version4 "${parts}")
 file(MAKE_DIRECTORY ${OUT_DIR})
 execute_process(
   COMMAND ${MAKENSIS} -V2 -NOCD
-    -DVERSION=${VERSION} -DVERSION4=${version4} -DICON=${ICON}
+    -DVERSION=${VERSION} -DVERSION4=${version4} -DICON=${ICON} -DSIDE_PICTURE=${SIDE_PICTURE}
     -DOUTFILE=${setup} -DFILES=${WORK_DIR}/files.nsh ${NSI}
   RESULT_VARIABLE result)
 if(NOT result EQUAL 0)

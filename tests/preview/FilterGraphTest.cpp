@@ -406,7 +406,10 @@ std::string Arg(const T& v)
     if constexpr (std::is_same_v<T, bool>) {
         return v ? "true" : "false";
     } else if constexpr (std::is_pointer_v<T>) {
-        return "@" + std::to_string(reinterpret_cast<UINT_PTR>(v));
+        // Appended rather than added: GCC 12 misreads "@" + string as an overlapping copy.
+        std::string text = "@";
+        text += std::to_string(reinterpret_cast<UINT_PTR>(v));
+        return text;
     } else if constexpr (std::is_enum_v<T>) {
         return std::to_string(static_cast<long long>(v));
     } else if constexpr (std::is_arithmetic_v<T>) {

@@ -104,6 +104,7 @@ int main(int argc, char** argv) {
         outs.push_back({"panel-progress.bmp", progressPanel(), false, true});
         outs.push_back({"banner.bmp", banner(), false, true});
         outs.push_back({"about.bmp", aboutBackground(), false, true});
+        outs.push_back({"installer-side.bmp", installerSide(), false, true});
         outs.push_back({"tool-open.bmp", toolbarGlyph(ToolGlyph::Open), true, false});
         outs.push_back({"tool-settings.bmp", toolbarGlyph(ToolGlyph::Settings), true, false});
         outs.push_back({"tool-about.bmp", toolbarGlyph(ToolGlyph::About), true, false});

@@ -421,6 +421,24 @@ Canvas aboutBackground() {
     return flatten(c, kPaper);
 }
 
+Canvas installerSide() {
+    // The About box's film, standing upright, so that setup greets the user
+    // with the program's own look.
+    Canvas c(164, 314);
+    darkBackdrop(c, {82, 150}, 190);
+    FilmMotif m;
+    m.centre = {58, 160};
+    m.angle = -72;
+    m.length = 440;
+    m.width = 50;
+    m.gap = 15;
+    m.scissorsSize = 48;
+    drawFilm(c, m);
+    paintAll(c, radial({82, 150}, 210, {{0.55, withAlpha(kBlack, 0)}, {1, withAlpha(kBlack, 0.4)}}));
+    fill(c, roundRect(161, -1, 165, 315, 0), linear({0, 0}, {0, 314}, {{0, kTeal}, {1, kTealDark}}));
+    return flatten(c, kBlack);
+}
+
 Canvas toolbarGlyph(ToolGlyph g) {
     switch (g) {
         case ToolGlyph::Open: return openGlyph();

@@ -22,6 +22,7 @@ Canvas rightPanel();          // 384 x 366
 Canvas progressPanel();       // 384 x 289
 Canvas banner();              // 359 x 232
 Canvas aboutBackground();     // 476 x 330
+Canvas installerSide();       // 164 x 314, the installer's welcome and finish pages
 
 enum class ToolGlyph { Open, Settings, About, Help };
 Canvas toolbarGlyph(ToolGlyph g);  // 32 x 32, keyed
