@@ -332,6 +332,49 @@ void TSkinControl::PaintBackground(HDC dc, const RECT& rect)
     FillSolid(dc, rect, Engine().BackgroundColor());
 }
 
+void TSkinControl::PaintNow()
+{
+    PaintClient(Handle(), [this](HDC dc, const RECT&) { PaintTo(dc); });
+}
+
+bool TSkinControl::FilterPaint(ui::Message& m)
+{
+    switch (m.Msg) {
+    case WM_ERASEBKGND:
+        m.Result = 1;
+        painted_ = true;
+        return false;
+    case WM_PAINT: {
+        HWND h = Handle();
+        ui::PaintDC pdc(h);
+        RECT client{};
+        ::GetClientRect(h, &client);
+        if (client.right > 0 && client.bottom > 0) {
+            OffscreenBuffer buffer(pdc.Get(), client.right, client.bottom);
+            PaintTo(buffer.Dc());
+            buffer.CopyTo(pdc.Get(), 0, 0);
+        }
+        painted_ = true;
+        m.Result = 0;
+        return false;
+    }
+    default:
+        return true;
+    }
+}
+
+void TSkinControl::RepaintOnce()
+{
+    Paint();
+    painted_ = true;
+}
+
+void TSkinControl::RepaintAfter(const ui::Message& m, std::initializer_list<UINT> messages)
+{
+    if (std::find(messages.begin(), messages.end(), m.Msg) != messages.end())
+        Paint();
+}
+
 void TSkinControl::Dispatch(ui::Message& m)
 {
     if (!on_ || !Engine().InForce() || Tag() == Engine().DisabledTag()) {
@@ -503,62 +546,32 @@ bool TSkinButton::PreFilter(ui::Message& m)
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         pressed_ = true;
-        Paint();
-        painted_ = true;
+        RepaintOnce();
         return false;
     case WM_KILLFOCUS:
     case ui::CM_ENTER:
     case ui::CM_EXIT:
-        Paint();
-        painted_ = true;
-        return false;
-    case WM_PAINT: {
-        HWND h = Handle();
-        ui::PaintDC pdc(h);
-        RECT client{};
-        ::GetClientRect(h, &client);
-        if (client.right > 0 && client.bottom > 0) {
-            OffscreenBuffer buffer(pdc.Get(), client.right, client.bottom);
-            PaintTo(buffer.Dc());
-            buffer.CopyTo(pdc.Get(), 0, 0);
-        }
-        painted_ = true;
-        m.Result = 0;
-        return false;
-    }
-    case WM_ERASEBKGND:
-        m.Result = 1;
-        painted_ = true;
+        RepaintOnce();
         return false;
     default:
-        return true;
+        return FilterPaint(m);
     }
 }
 
 void TSkinButton::AfterHandler(ui::Message& m)
 {
     TSkinControlOwn::AfterHandler(m);
-    switch (m.Msg) {
-    case WM_SETFOCUS:
-    case BM_SETSTATE:
-    case BM_SETSTYLE:
+    RepaintAfter(m, {WM_SETFOCUS, BM_SETSTATE, BM_SETSTYLE});
+    if (m.Msg == WM_CHAR && (m.WParam == 0 || m.WParam == 13)) {
+        pressed_ = false;
         Paint();
-        break;
-    case WM_CHAR:
-        if (m.WParam == 0 || m.WParam == 13) {
-            pressed_ = false;
-            Paint();
-            control_.Click();
-        }
-        break;
-    default:
-        break;
+        control_.Click();
     }
 }
 
 void TSkinButton::Paint()
 {
-    PaintClient(Handle(), [this](HDC dc, const RECT&) { PaintTo(dc); });
+    PaintNow();
 }
 
 void TSkinButton::PaintTo(HDC dc)
@@ -616,18 +629,7 @@ void TSkinButton::HoverLeave()
 void TSkinCheckBox::AfterHandler(ui::Message& m)
 {
     TSkinControlOwn::AfterHandler(m);
-    switch (m.Msg) {
-    case BM_SETCHECK:
-    case BM_SETSTATE:
-    case ui::CM_CHECKEDCHANGED:
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-    case WM_LBUTTONDBLCLK:
-        Paint();
-        break;
-    default:
-        break;
-    }
+    RepaintAfter(m, {BM_SETCHECK, BM_SETSTATE, ui::CM_CHECKEDCHANGED, WM_SETFOCUS, WM_KILLFOCUS, WM_LBUTTONDBLCLK});
 }
 
 void TSkinCheckBox::Paint()
@@ -673,8 +675,7 @@ bool TSkinSpeedButton::PreFilter(ui::Message& m)
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         pressed_ = true;
-        Paint();
-        painted_ = true;
+        RepaintOnce();
         return true;
     default:
         return true;
@@ -775,16 +776,7 @@ bool TSkinBorderWinControl::PreFilter(ui::Message& m)
 void TSkinBorderWinControl::AfterHandler(ui::Message& m)
 {
     TSkinControlOwn::AfterHandler(m);
-    switch (m.Msg) {
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-    case WM_SIZE:
-    case WM_STYLECHANGED:
-        Paint();
-        break;
-    default:
-        break;
-    }
+    RepaintAfter(m, {WM_SETFOCUS, WM_KILLFOCUS, WM_SIZE, WM_STYLECHANGED});
 }
 
 void TSkinBorderWinControl::Paint()
@@ -810,22 +802,8 @@ bool TSkinScrollWinControl::DrawsScrollBars() const
 void TSkinScrollWinControl::AfterHandler(ui::Message& m)
 {
     TSkinBorderWinControl::AfterHandler(m);
-    switch (m.Msg) {
-    case WM_VSCROLL:
-    case WM_HSCROLL:
-    case WM_MOUSEWHEEL:
-    case WM_CHAR:
-    case WM_NCLBUTTONDOWN:
-    case WM_NCLBUTTONUP:
-    case WM_NCMOUSEMOVE:
-    case WM_CAPTURECHANGED:
-    case ui::CN_VSCROLL:
-    case ui::CN_HSCROLL:
-        Paint();
-        break;
-    default:
-        break;
-    }
+    RepaintAfter(m, {WM_VSCROLL, WM_HSCROLL, WM_MOUSEWHEEL, WM_CHAR, WM_NCLBUTTONDOWN, WM_NCLBUTTONUP, WM_NCMOUSEMOVE,
+                     WM_CAPTURECHANGED, ui::CN_VSCROLL, ui::CN_HSCROLL});
 }
 
 // --- combo boxes -----------------------------------------------------------------------------------
@@ -833,23 +811,10 @@ void TSkinScrollWinControl::AfterHandler(ui::Message& m)
 void TSkinExtComboboxLikeControl::AfterHandler(ui::Message& m)
 {
     TSkinControlOwn::AfterHandler(m);
-    switch (m.Msg) {
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-    case WM_MOUSEMOVE:
-    case CB_SETCURSEL:
-    case WM_CTLCOLORLISTBOX:
-    case WM_SIZE:
-        Paint();
-        break;
-    case ui::CN_COMMAND:
-        Paint();
-        if (HIWORD(m.WParam) == CBN_DROPDOWN && Handle())
-            ::PostMessageA(Handle(), WM_SKIN_REPAINT, 0, 0);
-        break;
-    default:
-        break;
-    }
+    RepaintAfter(m, {WM_SETFOCUS, WM_KILLFOCUS, WM_MOUSEMOVE, CB_SETCURSEL, WM_CTLCOLORLISTBOX, WM_SIZE,
+                     ui::CN_COMMAND});
+    if (m.Msg == ui::CN_COMMAND && HIWORD(m.WParam) == CBN_DROPDOWN && Handle())
+        ::PostMessageA(Handle(), WM_SKIN_REPAINT, 0, 0);
 }
 
 void TSkinExtComboboxLikeControl::Paint()
@@ -866,7 +831,7 @@ bool TSkinGroupBox::PreFilter(ui::Message&)
 
 void TSkinGroupBox::Paint()
 {
-    PaintClient(Handle(), [this](HDC dc, const RECT&) { PaintTo(dc); });
+    PaintNow();
 }
 
 void TSkinGroupBox::PaintTo(HDC dc)
@@ -902,34 +867,13 @@ void TSkinProgressBar::ApplyState(bool on)
 
 bool TSkinProgressBar::PreFilter(ui::Message& m)
 {
-    if (picture_.Empty())
-        return true;
-    if (m.Msg == WM_ERASEBKGND) {
-        m.Result = 1;
-        painted_ = true;
-        return false;
-    }
-    if (m.Msg == WM_PAINT) {
-        HWND h = Handle();
-        ui::PaintDC pdc(h);
-        RECT client{};
-        ::GetClientRect(h, &client);
-        if (client.right > 0 && client.bottom > 0) {
-            OffscreenBuffer buffer(pdc.Get(), client.right, client.bottom);
-            PaintTo(buffer.Dc());
-            buffer.CopyTo(pdc.Get(), 0, 0);
-        }
-        painted_ = true;
-        m.Result = 0;
-        return false;
-    }
-    return true;
+    return picture_.Empty() || FilterPaint(m);
 }
 
 void TSkinProgressBar::Paint()
 {
     if (!picture_.Empty())
-        PaintClient(Handle(), [this](HDC dc, const RECT&) { PaintTo(dc); });
+        PaintNow();
 }
 
 void TSkinProgressBar::PaintTo(HDC dc)
@@ -969,38 +913,19 @@ bool TSkinTrackBar::PreFilter(ui::Message& m)
     if (bar_.Empty())
         return true;
     switch (m.Msg) {
-    case WM_ERASEBKGND:
-        m.Result = 1;
-        painted_ = true;
-        return false;
-    case WM_PAINT: {
-        HWND h = Handle();
-        ui::PaintDC pdc(h);
-        RECT client{};
-        ::GetClientRect(h, &client);
-        if (client.right > 0 && client.bottom > 0) {
-            OffscreenBuffer buffer(pdc.Get(), client.right, client.bottom);
-            PaintTo(buffer.Dc());
-            buffer.CopyTo(pdc.Get(), 0, 0);
-        }
-        painted_ = true;
-        m.Result = 0;
-        return false;
-    }
     case WM_KILLFOCUS:
     case ui::CM_ENTER:
-        Paint();
-        painted_ = true;
+        RepaintOnce();
         return false;
     default:
-        return true;
+        return FilterPaint(m);
     }
 }
 
 void TSkinTrackBar::Paint()
 {
     if (!bar_.Empty())
-        PaintClient(Handle(), [this](HDC dc, const RECT&) { PaintTo(dc); });
+        PaintNow();
 }
 
 void TSkinTrackBar::PaintTo(HDC dc)
@@ -1150,50 +1075,20 @@ bool IsPushButton(HWND hwnd)
 
 bool TSkinWndButton::PreFilter(ui::Message& m)
 {
-    if (!IsPushButton(hwnd_))
-        return true;
-    if (m.Msg == WM_ERASEBKGND) {
-        m.Result = 1;
-        painted_ = true;
-        return false;
-    }
-    if (m.Msg == WM_PAINT) {
-        ui::PaintDC pdc(hwnd_);
-        RECT client{};
-        ::GetClientRect(hwnd_, &client);
-        if (client.right > 0 && client.bottom > 0) {
-            OffscreenBuffer buffer(pdc.Get(), client.right, client.bottom);
-            PaintTo(buffer.Dc());
-            buffer.CopyTo(pdc.Get(), 0, 0);
-        }
-        painted_ = true;
-        m.Result = 0;
-        return false;
-    }
-    return true;
+    // Other button styles keep painting themselves.
+    return !IsPushButton(hwnd_) || FilterPaint(m);
 }
 
 void TSkinWndButton::AfterHandler(ui::Message& m)
 {
     TSkinControlWnd::AfterHandler(m);
-    switch (m.Msg) {
-    case BM_SETSTATE:
-    case BM_SETSTYLE:
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-    case WM_MOUSEMOVE:
-    case WM_CAPTURECHANGED:
-        Paint();
-        break;
-    default:
-        break;
-    }
+    RepaintAfter(m, {BM_SETSTATE, BM_SETSTYLE, WM_SETFOCUS, WM_KILLFOCUS, WM_MOUSEMOVE, WM_CAPTURECHANGED});
 }
 
 void TSkinWndButton::Paint()
 {
     if (IsPushButton(hwnd_))
-        PaintClient(hwnd_, [this](HDC dc, const RECT&) { PaintTo(dc); });
+        PaintNow();
 }
 
 void TSkinWndButton::PaintTo(HDC dc)
@@ -1215,17 +1110,7 @@ void TSkinWndButton::PaintTo(HDC dc)
 void TSkinWndCheckBox::AfterHandler(ui::Message& m)
 {
     TSkinControlWnd::AfterHandler(m);
-    switch (m.Msg) {
-    case BM_SETCHECK:
-    case BM_SETSTATE:
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-    case WM_LBUTTONDBLCLK:
-        Paint();
-        break;
-    default:
-        break;
-    }
+    RepaintAfter(m, {BM_SETCHECK, BM_SETSTATE, WM_SETFOCUS, WM_KILLFOCUS, WM_LBUTTONDBLCLK});
 }
 
 void TSkinWndCheckBox::Paint()
@@ -1236,19 +1121,7 @@ void TSkinWndCheckBox::Paint()
 void TSkinWndComboBox::AfterHandler(ui::Message& m)
 {
     TSkinControlWnd::AfterHandler(m);
-    switch (m.Msg) {
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-    case WM_MOUSEMOVE:
-    case CB_SETCURSEL:
-    case WM_CTLCOLORLISTBOX:
-    case WM_SIZE:
-    case WM_COMMAND:
-        Paint();
-        break;
-    default:
-        break;
-    }
+    RepaintAfter(m, {WM_SETFOCUS, WM_KILLFOCUS, WM_MOUSEMOVE, CB_SETCURSEL, WM_CTLCOLORLISTBOX, WM_SIZE, WM_COMMAND});
 }
 
 void TSkinWndComboBox::Paint()

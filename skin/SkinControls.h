@@ -22,6 +22,7 @@
 #include "ui/Controls.h"
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,6 +68,9 @@ protected:
     virtual void CallPrevious(ui::Message& m) = 0;
     // Repaints the skinned look now.
     virtual void Paint() {}
+    // Draws the skinned look on `dc`, whose origin is the control's top-left
+    // corner (for the objects that paint the whole control themselves).
+    virtual void PaintTo(HDC) {}
     virtual void HoverEnter() {}
     virtual void HoverLeave() {}
     virtual void MouseDown() {}
@@ -76,6 +80,19 @@ protected:
     // Fills `rect` (in the control's client coordinates) with what lies
     // under the control: the skinned form's background, or the panel's.
     virtual void PaintBackground(HDC dc, const RECT& rect);
+
+    // Paints the whole client area now with PaintTo, through an off-screen
+    // picture so the control never shows half a face.
+    void PaintNow();
+    // The pre-filter step of the objects that paint the whole control:
+    // answers WM_ERASEBKGND (the paint covers every pixel anyway) and
+    // WM_PAINT (PaintTo through an off-screen picture). Returns the
+    // pre-filter's answer: false when it answered, so the control never sees it.
+    bool FilterPaint(ui::Message& m);
+    // Repaints now, so AfterHandler does not paint the same message again.
+    void RepaintOnce();
+    // Repaints when `m` is one of the messages that change this control's look.
+    void RepaintAfter(const ui::Message& m, std::initializer_list<UINT> messages);
 
     TSkinWindow& window_;
     bool hover_ = false;
@@ -126,13 +143,13 @@ protected:
     bool PreFilter(ui::Message& m) override;
     void AfterHandler(ui::Message& m) override;
     void Paint() override;
+    void PaintTo(HDC dc) override;
     void MouseDown() override;
     void MouseUp() override;
     void KeyUp(WORD key) override;
     void HoverLeave() override;
 
 private:
-    void PaintTo(HDC dc);
     bool armed_ = false;
 };
 
@@ -164,9 +181,7 @@ public:
 protected:
     bool PreFilter(ui::Message& m) override;
     void Paint() override;
-
-private:
-    void PaintTo(HDC dc);
+    void PaintTo(HDC dc) override;
 };
 
 // Controls with a flat one-pixel border in the skin's colours.
@@ -235,9 +250,7 @@ public:
 protected:
     bool PreFilter(ui::Message& m) override;
     void Paint() override;
-
-private:
-    void PaintTo(HDC dc);
+    void PaintTo(HDC dc) override;
 };
 
 class TSkinProgressBar : public TSkinControlOwn {
@@ -248,9 +261,9 @@ public:
 protected:
     bool PreFilter(ui::Message& m) override;
     void Paint() override;
+    void PaintTo(HDC dc) override;
 
 private:
-    void PaintTo(HDC dc);
     ui::Bitmap picture_;
 };
 
@@ -262,9 +275,9 @@ public:
 protected:
     bool PreFilter(ui::Message& m) override;
     void Paint() override;
+    void PaintTo(HDC dc) override;
 
 private:
-    void PaintTo(HDC dc);
     ui::Bitmap bar_;
 };
 
@@ -298,9 +311,7 @@ protected:
     bool PreFilter(ui::Message& m) override;
     void AfterHandler(ui::Message& m) override;
     void Paint() override;
-
-private:
-    void PaintTo(HDC dc);
+    void PaintTo(HDC dc) override;
 };
 
 class TSkinWndCheckBox : public TSkinControlWnd {
