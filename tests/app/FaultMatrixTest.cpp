@@ -8,12 +8,13 @@
 // clip it finished decodes without errors, no process of the program folder
 // is left running, and the user saw the message the case calls for.
 #include "tests/app/KorvaneFixture.h"
+#include "tests/support/Processes.h"
+#include "ui/Graphics.h"
 
 #include "prefs/CountDownForm.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <tlhelp32.h>
 
 #include <cstdlib>
 #include <functional>
@@ -34,11 +35,6 @@ std::string Failed(const std::string& text)
     return "Korvane|Splitting failed: " + text;
 }
 
-bool StartsWithNoCase(const std::string& text, const std::string& prefix)
-{
-    return text.size() >= prefix.size() && lstrcmpiA(text.substr(0, prefix.size()).c_str(), prefix.c_str()) == 0;
-}
-
 struct Running {
     DWORD id = 0;
     std::string name;
@@ -47,25 +43,12 @@ struct Running {
 // The processes whose program lies in the folder.
 std::vector<Running> RunningFrom(const std::string& folder)
 {
-    using QueryImageName = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
-    static const auto query = reinterpret_cast<QueryImageName>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameA")));
-    constexpr DWORD kQueryLimitedInformation = 0x1000;
+    const std::wstring prefix = ui::ProgramTextToWide(folder + "\\");
     std::vector<Running> running;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        HANDLE process = OpenProcess(kQueryLimitedInformation, FALSE, entry.th32ProcessID);
-        if (process == nullptr)
-            continue;
-        char image[MAX_PATH] = {};
-        DWORD size = MAX_PATH;
-        if (query != nullptr && query(process, 0, image, &size) && StartsWithNoCase(image, folder + "\\"))
-            running.push_back(Running{entry.th32ProcessID, entry.szExeFile});
-        CloseHandle(process);
-    }
-    CloseHandle(snapshot);
+    for (const ProcessEntry& process : Processes())
+        if (process.image.size() >= prefix.size()
+            && lstrcmpiW(process.image.substr(0, prefix.size()).c_str(), prefix.c_str()) == 0)
+            running.push_back(Running{process.id, std::string(process.exeName.begin(), process.exeName.end())});
     return running;
 }
 

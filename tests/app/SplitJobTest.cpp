@@ -1,12 +1,12 @@
 // Split jobs from the Start picture to the last message, with the real
 // converter under Wine.
 #include "tests/app/KorvaneFixture.h"
+#include "tests/support/Processes.h"
 
 #include "prefs/CountDownForm.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -35,20 +35,6 @@ private:
     int highest_ = 0;
 };
 
-// The first process of that name that the given process started, or 0.
-DWORD ChildOf(DWORD parent, const char* exeName)
-{
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    DWORD found = 0;
-    for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry))
-        if (entry.th32ParentProcessID == parent && lstrcmpiA(entry.szExeFile, exeName) == 0)
-            found = entry.th32ProcessID;
-    CloseHandle(snapshot);
-    return found;
-}
-
 // The engine the job's converter runs, watched from the moment it is seen.
 class EngineWatch {
 public:
@@ -63,7 +49,7 @@ public:
     bool Find()
     {
         if (handle_ == nullptr) {
-            const DWORD id = ChildOf(ChildOf(GetCurrentProcessId(), "wmaspi.dll"), "kvengine.exe");
+            const DWORD id = ChildOf(ChildOf(GetCurrentProcessId(), L"wmaspi.dll"), L"kvengine.exe");
             if (id != 0)
                 handle_ = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
             seenRunning_ = handle_ != nullptr && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT;

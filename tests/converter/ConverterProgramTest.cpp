@@ -2,7 +2,7 @@
 // way the main program starts it, on media the test build makes.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <tlhelp32.h>
+#include "tests/support/Processes.h"
 
 #include <string>
 #include <vector>
@@ -142,41 +142,13 @@ std::wstring ScratchFolder(const std::wstring& name)
     return path;
 }
 
-DWORD ChildOf(DWORD parent, const wchar_t* exeName)
-{
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    DWORD found = 0;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry))
-        if (entry.th32ParentProcessID == parent && lstrcmpiW(entry.szExeFile, exeName) == 0)
-            found = entry.th32ProcessID;
-    CloseHandle(snapshot);
-    return found;
-}
-
 // The processes running the given program file.
 std::vector<DWORD> ProcessesOf(const std::wstring& image)
 {
-    using QueryImageName = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
-    static const auto query = reinterpret_cast<QueryImageName>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameW")));
-    constexpr DWORD kQueryLimitedInformation = 0x1000;
     std::vector<DWORD> found;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-        HANDLE process = OpenProcess(kQueryLimitedInformation, FALSE, entry.th32ProcessID);
-        if (process == nullptr)
-            continue;
-        wchar_t path[MAX_PATH] = {};
-        DWORD size = MAX_PATH;
-        if (query != nullptr && query(process, 0, path, &size) && lstrcmpiW(path, image.c_str()) == 0)
-            found.push_back(entry.th32ProcessID);
-        CloseHandle(process);
-    }
-    CloseHandle(snapshot);
+    for (const korvane::testing::ProcessEntry& process : korvane::testing::Processes())
+        if (lstrcmpiW(process.image.c_str(), image.c_str()) == 0)
+            found.push_back(process.id);
     return found;
 }
 
@@ -237,7 +209,7 @@ TEST(ConverterProgram, TheEngineEndsWhenTheFrontEndIsTerminated)
     ASSERT_TRUE(p.ReadSome());
     DWORD engineId = 0;
     for (int i = 0; i < 100 && !engineId; ++i, Sleep(50))
-        engineId = ChildOf(p.Id(), L"kvengine.exe");
+        engineId = korvane::testing::ChildOf(p.Id(), L"kvengine.exe");
     ASSERT_NE(engineId, 0u);
     HANDLE engine = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, engineId);
     ASSERT_NE(engine, nullptr);
