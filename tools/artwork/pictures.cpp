@@ -384,36 +384,38 @@ Canvas progressPanel() {
     return flatten(c, kDeck);
 }
 
+// The program's film on a dark glowing panel; the vignette keeps the eye on
+// the cut and the corners calm.
+struct FilmPanel {
+    int width, height;
+    Pt glowAt;
+    double glowRadius;
+    FilmMotif film;
+    Pt vignetteAt;
+    double vignetteRadius;
+    double vignetteDepth;
+};
+
+Canvas filmPanel(const FilmPanel& p) {
+    Canvas c(p.width, p.height);
+    darkBackdrop(c, p.glowAt, p.glowRadius);
+    drawFilm(c, p.film);
+    paintAll(c, radial(p.vignetteAt, p.vignetteRadius,
+                       {{0.55, withAlpha(kBlack, 0)}, {1, withAlpha(kBlack, p.vignetteDepth)}}));
+    return c;
+}
+
 Canvas banner() {
-    Canvas c(359, 232);
-    darkBackdrop(c, {150, 150}, 220);
-    FilmMotif m;
-    m.centre = {168, 142};
-    m.angle = -17;
-    m.length = 520;
-    m.width = 54;
-    m.gap = 16;
-    m.scissorsSize = 58;
-    drawFilm(c, m);
-    // Vignette keeps the eye in the middle and the top right calm.
-    paintAll(c, radial({170, 130}, 260, {{0.55, withAlpha(kBlack, 0)}, {1, withAlpha(kBlack, 0.45)}}));
-    return flatten(c, kBlack);
+    // The top right is left calm for the program's name.
+    return flatten(filmPanel({359, 232, {150, 150}, 220, {{168, 142}, -17, 520, 54, 16, 58}, {170, 130}, 260, 0.45}),
+                   kBlack);
 }
 
 Canvas aboutBackground() {
     Canvas c(476, 330, kPaper);
-    Canvas art(234, 330);
-    darkBackdrop(art, {118, 170}, 200);
-    FilmMotif m;
-    m.centre = {112, 176};
-    m.angle = -72;
-    m.length = 470;
-    m.width = 54;
-    m.gap = 16;
-    m.scissorsSize = 60;
-    drawFilm(art, m);
-    paintAll(art, radial({118, 165}, 230, {{0.55, withAlpha(kBlack, 0)}, {1, withAlpha(kBlack, 0.4)}}));
-    c.draw(flatten(art, kBlack), 0, 0);
+    c.draw(flatten(filmPanel({234, 330, {118, 170}, 200, {{112, 176}, -72, 470, 54, 16, 60}, {118, 165}, 230, 0.4}),
+                   kBlack),
+           0, 0);
     fill(c, roundRect(234, -1, 236, 331, 0), linear({0, 0}, {0, 330}, {{0, kTeal}, {1, kTealDark}}));
     auto fadeRight = [](double x, double) { return std::clamp((460 - x) / 40.0, 0.0, 1.0); };
     fill(c, roundRect(259, 76, 460, 77, 0), alphaScaled(solid(kPaperLine), fadeRight));
@@ -424,17 +426,7 @@ Canvas aboutBackground() {
 Canvas installerSide() {
     // The About box's film, standing upright, so that setup greets the user
     // with the program's own look.
-    Canvas c(164, 314);
-    darkBackdrop(c, {82, 150}, 190);
-    FilmMotif m;
-    m.centre = {58, 160};
-    m.angle = -72;
-    m.length = 440;
-    m.width = 50;
-    m.gap = 15;
-    m.scissorsSize = 48;
-    drawFilm(c, m);
-    paintAll(c, radial({82, 150}, 210, {{0.55, withAlpha(kBlack, 0)}, {1, withAlpha(kBlack, 0.4)}}));
+    Canvas c = filmPanel({164, 314, {82, 150}, 190, {{58, 160}, -72, 440, 50, 15, 48}, {82, 150}, 210, 0.4});
     fill(c, roundRect(161, -1, 165, 315, 0), linear({0, 0}, {0, 314}, {{0, kTeal}, {1, kTealDark}}));
     return flatten(c, kBlack);
 }
