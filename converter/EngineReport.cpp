@@ -1,4 +1,5 @@
 #include "converter/EngineReport.h"
+#include "app/Text.h"
 
 #include <charconv>
 #include <cstddef>
@@ -10,15 +11,6 @@ constexpr std::size_t kLongestLine = 4096;
 constexpr std::size_t kMostErrors = 40;
 constexpr std::size_t kLongestReason = 160;
 
-std::string_view Trim(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
-
 bool StartsWith(std::string_view text, std::string_view prefix)
 {
     return text.substr(0, prefix.size()) == prefix;
@@ -26,7 +18,7 @@ bool StartsWith(std::string_view text, std::string_view prefix)
 
 bool IsProgressLine(std::string_view line)
 {
-    line = Trim(line);
+    line = TrimOf(line);
     return (StartsWith(line, "frame=") || StartsWith(line, "size=")) && line.find(" time=") != std::string_view::npos;
 }
 
@@ -167,7 +159,7 @@ EngineLog::Line EngineLog::Take(std::string text)
             lastTime_ = t;
         lastFrames_ = ProgressLineFrames(progress);
     }
-    const std::string_view message = Trim(std::string_view(text).substr(0, text.size() - progress.size()));
+    const std::string_view message = TrimOf(std::string_view(text).substr(0, text.size() - progress.size()));
     if (!message.empty() && errors_.size() < kMostErrors)
         errors_.emplace_back(message);
     line.text = std::move(text);
@@ -177,7 +169,7 @@ EngineLog::Line EngineLog::Take(std::string text)
 std::string FailureReason(const std::vector<std::string>& errors)
 {
     for (const std::string& error : errors) {
-        std::string_view text = Trim(error);
+        std::string_view text = TrimOf(error);
         // "Last message repeated 3 times" repeats, it tells nothing new.
         if (text.empty() || StartsWith(text, "Last message repeated"))
             continue;
@@ -186,12 +178,12 @@ std::string FailureReason(const std::vector<std::string>& errors)
             const std::size_t close = text.find("] ");
             if (close == std::string_view::npos)
                 break;
-            text = Trim(text.substr(close + 2));
+            text = TrimOf(text.substr(close + 2));
         }
         // "av_interleaved_write_frame(): No space left on device"
         const std::size_t call = text.find("(): ");
         if (call != std::string_view::npos && text.substr(0, call).find(' ') == std::string_view::npos)
-            text = Trim(text.substr(call + 4));
+            text = TrimOf(text.substr(call + 4));
         // "C:\clips\a b\my video.avi: No such file or directory": the name is enough.
         std::string reason;
         const std::size_t colon = text.find(": ");
@@ -227,9 +219,9 @@ std::string WriteFailureReason(const std::vector<std::string>& errors)
     static constexpr std::string_view kWriteFailures[] = {"Error writing trailer", "Could not write header",
                                                           "Error closing file", "av_interleaved_write_frame(): "};
     for (std::size_t i = 0; i < errors.size(); ++i) {
-        std::string_view text = Trim(errors[i]);
+        std::string_view text = TrimOf(errors[i]);
         while (!text.empty() && text.front() == '[' && text.find("] ") != std::string_view::npos)
-            text = Trim(text.substr(text.find("] ") + 2));
+            text = TrimOf(text.substr(text.find("] ") + 2));
         for (std::string_view failure : kWriteFailures)
             if (StartsWith(text, failure))
                 return FailureReason(std::vector<std::string>(errors.begin() + static_cast<std::ptrdiff_t>(i),

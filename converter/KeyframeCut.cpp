@@ -1,4 +1,5 @@
 #include "converter/KeyframeCut.h"
+#include "app/Text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -16,19 +17,10 @@ constexpr double kSameTime = 1e-4;
 // on the dropped side. No audio or video frame is this short.
 constexpr double kCutMargin = 0.0005;
 
-std::string_view Trim(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
-        text.remove_suffix(1);
-    return text;
-}
-
 template <class T>
 std::optional<T> Number(std::string_view text, int base = 10)
 {
-    text = Trim(text);
+    text = TrimOf(text, " \t\r");
     T value{};
     const auto r = std::from_chars(text.data(), text.data() + text.size(), value, base);
     if (text.empty() || r.ec != std::errc() || r.ptr != text.data() + text.size())
@@ -41,7 +33,7 @@ std::vector<std::string_view> Fields(std::string_view line)
     std::vector<std::string_view> fields;
     for (;;) {
         const std::size_t comma = line.find(',');
-        fields.push_back(Trim(line.substr(0, comma)));
+        fields.push_back(TrimOf(line.substr(0, comma), " \t\r"));
         if (comma == std::string_view::npos)
             return fields;
         line.remove_prefix(comma + 1);
@@ -54,7 +46,7 @@ std::optional<double> TickOfStream0(std::string_view line)
     constexpr std::string_view kPrefix = "#tb 0:";
     if (line.substr(0, kPrefix.size()) != kPrefix)
         return std::nullopt;
-    const std::string_view ratio = Trim(line.substr(kPrefix.size()));
+    const std::string_view ratio = TrimOf(line.substr(kPrefix.size()), " \t\r");
     const std::size_t slash = ratio.find('/');
     if (slash == std::string_view::npos)
         return std::nullopt;
@@ -76,7 +68,7 @@ std::optional<double> SourceStart(std::string_view line)
         return std::nullopt;
     std::string_view value = line.substr(at + kStart.size());
     value = value.substr(0, value.find(','));
-    return ReadSeconds(Trim(value));
+    return ReadSeconds(TrimOf(value, " \t\r"));
 }
 
 // A keyframe without a presentation time (program streams give one only to
@@ -143,7 +135,7 @@ PacketList ReadPacketList(std::string_view listing)
     std::optional<double> tick;
     while (!listing.empty()) {
         const std::size_t end = listing.find('\n');
-        const std::string_view line = Trim(listing.substr(0, end));
+        const std::string_view line = TrimOf(listing.substr(0, end), " \t\r");
         listing.remove_prefix(end == std::string_view::npos ? listing.size() : end + 1);
         if (const auto t = TickOfStream0(line)) {
             tick = t;

@@ -1,4 +1,5 @@
 #include "profiles/IniText.h"
+#include "app/Text.h"
 
 #include <algorithm>
 
@@ -8,18 +9,9 @@ namespace {
 // The longest text a read returns, as through the platform's functions.
 constexpr std::size_t kValueLimit = 2047;
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-
 std::string_view Trimmed(std::string_view s)
 {
-    while (!s.empty() && IsBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
+    return TrimOf(s, " \t\r\v\f");
 }
 
 char LowerAscii(char c)

@@ -1,4 +1,5 @@
 #include "split/ClipOutcome.h"
+#include "app/Text.h"
 
 #include <cstdio>
 
@@ -15,15 +16,6 @@ constexpr std::uint32_t kFirstExceptionCode = 0xC0000000u;
 bool IsLineEnd(char c)
 {
     return c == '\r' || c == '\n';
-}
-
-std::string_view Trim(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
 }
 
 } // namespace
@@ -48,7 +40,7 @@ std::string OutputTail::LastLine() const
         std::size_t start = end;
         while (start > 0 && !IsLineEnd(tail_[start - 1]))
             --start;
-        const std::string_view line = Trim(std::string_view(tail_).substr(start, end - start));
+        const std::string_view line = TrimOf(std::string_view(tail_).substr(start, end - start));
         if (!line.empty())
             return std::string(line.substr(0, kLongestReason));
         end = start;
