@@ -104,4 +104,19 @@ std::string BuildOpenDialogFilter(std::span<const std::string> extensions)
            "All Files (*.*)|*.*";
 }
 
+std::wstring ExtendedLengthForm(std::wstring_view fullPath)
+{
+    auto separator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+    if (fullPath.rfind(L"\\\\?\\", 0) == 0)
+        return std::wstring(fullPath);
+    std::wstring path(fullPath);
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    if (path.size() >= 3 && path[1] == L':' && separator(path[2]))
+        return L"\\\\?\\" + path;
+    if (path.size() > 2 && separator(path[0]) && separator(path[1]) && !separator(path[2])
+        && path[2] != L'.' && path[2] != L'?')
+        return L"\\\\?\\UNC\\" + path.substr(2);
+    return std::wstring(fullPath);
+}
+
 } // namespace korvane

@@ -42,6 +42,16 @@ std::string LowerCaseAscii(std::string_view text);
 // one of the entries exactly. Entries are lower case with their point.
 bool IsSupportedExtension(std::string_view path, std::span<const std::string> extensions);
 
+// Paths of this many characters or more need the extended-length form in the
+// system's file calls (a folder's plain form ends at 248, a file's at 260).
+inline constexpr std::size_t kLongPathLength = 248;
+
+// The extended-length form of a full path: "C:\a\b" gives "\\?\C:\a\b",
+// "\\server\share\x" gives "\\?\UNC\server\share\x", with every "/" turned
+// into "\" (that form takes no other separator). A path already in that form,
+// or one that is not full (relative, "C:x"), comes back unchanged.
+std::wstring ExtendedLengthForm(std::wstring_view fullPath);
+
 // The source types the program offers, in the order the open dialog lists them.
 std::vector<std::string> SupportedSourceExtensions();
 

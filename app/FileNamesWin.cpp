@@ -11,43 +11,6 @@
 
 namespace korvane {
 
-bool FileExists(const std::string& path)
-{
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool IsValidSourceFile(const std::string& path)
-{
-    return FileExists(path);
-}
-
-bool FileHasContent(const std::string& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)
-        && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && (data.nFileSizeLow != 0 || data.nFileSizeHigh != 0);
-}
-
-bool DirectoryExists(const std::string& path)
-{
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::string ProgramDir()
-{
-    // GetModuleFileNameA cuts a long path to the buffer and says so only by
-    // filling it completely; grow until the name fits.
-    std::vector<char> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length < buffer.size())
-            return WithTrailingBackslash(ExtractFileDir(std::string(buffer.data(), length)));
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
 namespace {
 
 std::wstring Widen(UINT codePage, const std::string& text, DWORD flags = 0)
@@ -73,6 +36,109 @@ std::string Narrow(UINT codePage, const std::wstring& wide)
                             nullptr);
     return text;
 }
+
+WIN32_FILE_ATTRIBUTE_DATA AttributesOf(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(SystemPath(path).c_str(), GetFileExInfoStandard, &data))
+        data.dwFileAttributes = INVALID_FILE_ATTRIBUTES;
+    return data;
+}
+
+bool IsFile(const WIN32_FILE_ATTRIBUTE_DATA& data)
+{
+    return data.dwFileAttributes != INVALID_FILE_ATTRIBUTES && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+} // namespace
+
+std::wstring SystemPath(const std::string& path)
+{
+    const std::wstring wide = Widen(CP_ACP, path);
+    if (wide.size() < kLongPathLength)
+        return wide;
+    std::wstring full(wide.size() + MAX_PATH, L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0 || length >= full.size())
+        return ExtendedLengthForm(wide);
+    full.resize(length);
+    return ExtendedLengthForm(full);
+}
+
+std::string PathForOtherPrograms(const std::string& path)
+{
+    const std::wstring system = SystemPath(path);
+    return system == Widen(CP_ACP, path) ? path : Narrow(CP_ACP, system);
+}
+
+bool CanStartProgramAt(const std::string& path)
+{
+    return Widen(CP_ACP, path).size() < MAX_PATH;
+}
+
+bool FileExists(const std::string& path)
+{
+    return IsFile(AttributesOf(path));
+}
+
+bool IsValidSourceFile(const std::string& path)
+{
+    return FileExists(path);
+}
+
+bool FileHasContent(const std::string& path)
+{
+    const WIN32_FILE_ATTRIBUTE_DATA data = AttributesOf(path);
+    return IsFile(data) && (data.nFileSizeLow != 0 || data.nFileSizeHigh != 0);
+}
+
+bool DirectoryExists(const std::string& path)
+{
+    const DWORD attributes = AttributesOf(path).dwFileAttributes;
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<FileStamp> FileStampOf(const std::string& path)
+{
+    const WIN32_FILE_ATTRIBUTE_DATA data = AttributesOf(path);
+    if (!IsFile(data))
+        return std::nullopt;
+    return FileStamp{(std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow,
+                     (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime};
+}
+
+bool RemoveFile(const std::string& path)
+{
+    const std::wstring system = SystemPath(path);
+    // An engine ended with its converter lets go of the file a moment later.
+    constexpr DWORD kHeldFileWaitMs = 3000;
+    const DWORD started = GetTickCount();
+    while (!DeleteFileW(system.c_str())) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return true;
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED)
+            || GetTickCount() - started >= kHeldFileWaitMs)
+            return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+std::string ProgramDir()
+{
+    // GetModuleFileNameA cuts a long path to the buffer and says so only by
+    // filling it completely; grow until the name fits.
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length < buffer.size())
+            return WithTrailingBackslash(ExtractFileDir(std::string(buffer.data(), length)));
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+namespace {
 
 UINT LegacyAnsiCodePage()
 {
@@ -100,8 +166,8 @@ std::string FirstLineOf(std::string text)
 
 std::optional<std::string> ReadFirstLine(const std::string& path)
 {
-    ui::UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ui::UniqueHandle file(CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return std::nullopt;
     // A first line is a path: a few kilobytes hold it whatever the encoding.

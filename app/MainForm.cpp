@@ -39,18 +39,6 @@ constexpr char kNoPreviewText[] = "No preview is available for this file.";
 constexpr unsigned kProbeIntervalMs = 50;
 constexpr DWORD kProbeWaitMs = 30000;
 
-// DirectShow takes wide paths; ours are in the user's code page.
-std::wstring WidePath(const std::string& path)
-{
-    const int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-    if (n <= 1)
-        return std::wstring();
-    std::wstring wide(n, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), n);
-    wide.resize(n - 1);
-    return wide;
-}
-
 ui::Font LightFont(const ui::Font& base)
 {
     ui::Font f = base;
@@ -489,7 +477,7 @@ void TMainForm::LoadSource(const std::string& path)
         FilterGraph.SetActive(true);
     FilterGraph.EmptyGraph();
     try {
-        FilterGraph.RenderMediaFile(WidePath(path));
+        FilterGraph.RenderMediaFile(SystemPath(path));
     } catch (const std::exception&) {
         // The system has no decoder for the preview; the converter may still
         // cut the file. The render error still reaches the user.
@@ -524,7 +512,7 @@ void TMainForm::LoadWithoutPreview(const std::string& path)
     VideoWindow.Show();
     JobState = jsIdle;
     // The window stays with the user while the engine reads the file.
-    if (probe_.Start(korvane_.EnginePath, path))
+    if (CanStartProgramAt(korvane_.EnginePath) && probe_.Start(korvane_.EnginePath, PathForOtherPrograms(path)))
         tmrProbe.SetEnabled(true);
 }
 
@@ -951,6 +939,15 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
         return RefuseJob("Invalid Output Path", "Please select a valid output profile.", &cmbProfile);
     if (!DirectoryExists(edtOutputDir.Text()))
         return RefuseJob("Invalid Output Path", "Please specify a valid output path.", &edtOutputDir);
+    // Sources and outputs may lie as deep as the file system allows, but the
+    // system starts no program from a folder deeper than that.
+    if (!CanStartProgramAt(korvane_.ConverterPath)) {
+        ui::ShowMessageBox(korvane_.ProductName + " cannot start its converter: the path of its folder is longer than "
+                               "the system allows for a program (259 characters). Please move " + korvane_.ProductName
+                               + " to a folder with a shorter path.",
+                           ui::App().Title(), MB_OK | MB_ICONINFORMATION);
+        return;
+    }
 
     EnterBusyState();
     JobState = jsRunning;
@@ -971,16 +968,19 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
         // PAL or NTSC by the source's rate, which the engine reads.
         SourceProbe rateProbe;
         std::optional<double> rate;
-        if (rateProbe.Start(korvane_.EnginePath, source) && rateProbe.Finish(kProbeWaitMs))
+        if (CanStartProgramAt(korvane_.EnginePath)
+            && rateProbe.Start(korvane_.EnginePath, PathForOtherPrograms(source)) && rateProbe.Finish(kProbeWaitMs))
             rate = rateProbe.FrameRate();
         arguments = WithDvdStandard(arguments, rate);
     }
 
     TSettingForm* settings = korvane_.SettingForm;
     std::vector<FailedClip> failed;
+    std::vector<ShortClip> shortClips;
     for (std::int32_t number = 1; number <= plan.ClipCount(); ++number) {
         const std::string output = ClipOutputPath(outputFolder, source, number, extension);
-        if (FileExists(output) && !(settings && settings->chkOverwrite.Checked())) {
+        const std::optional<FileStamp> before = FileStampOf(output);
+        if (before && !(settings && settings->chkOverwrite.Checked())) {
             const int answer = ui::ShowMessageBox("The output file is existent. Overwrite it?", "Overwrite",
                                                   MB_YESNO | MB_ICONQUESTION);
             if (answer != IDYES) {
@@ -994,8 +994,9 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
         const ClipSpan span = plan.Clip(number);
         clip_ = ClipSlot{number, plan.ClipCount(), span.duration};
         labProcessing.SetCaption(ClipProcessingText(mode, source, number));
-        const std::string commandLine =
-            BuildConverterCommandLine(source, span.start, span.duration, arguments, output);
+        // The converter and its engine take long paths in their extended form.
+        const std::string commandLine = BuildConverterCommandLine(
+            PathForOtherPrograms(source), span.start, span.duration, arguments, PathForOtherPrograms(output));
 
         outputTail_.Clear();
         const ClipRunResult result = RunConverterClip(Converter, korvane_.ConverterPath, commandLine, *this);
@@ -1008,15 +1009,25 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
             LeaveBusyState();
             return;
         }
+        const double reached = progress_.LastTime();
         ShowProgress(progress_.EndClip());
         // A converter that ended is not yet a clip made: it says by its exit
         // code, and the file must be there with something in it.
-        if (auto failure = ClipFailure(Converter.ExitCode(), FileHasContent(output), outputTail_.LastLine()))
+        if (auto failure = ClipFailure(Converter.ExitCode(), FileHasContent(output), outputTail_.LastLine())) {
             failed.push_back(FailedClip{number, std::move(*failure)});
+            // What the converter left would pass for a clip. A file it did
+            // not touch (one it could not even open) is still the user's.
+            const std::optional<FileStamp> after = FileStampOf(output);
+            if (after && after != before)
+                RemoveFile(output);
+            continue;
+        }
+        if (auto length = ShortClipLength(span.start, span.duration, SourceSeconds(), reached))
+            shortClips.push_back(ShortClip{number, *length});
     }
     if (!failed.empty())
         return ReportFailedClips(plan.ClipCount(), failed);
-    CompleteJob();
+    CompleteJob(shortClips);
 }
 
 void TMainForm::ReportFailedClips(std::int32_t clipCount, const std::vector<FailedClip>& failed)
@@ -1027,7 +1038,7 @@ void TMainForm::ReportFailedClips(std::int32_t clipCount, const std::vector<Fail
     LeaveBusyState();
 }
 
-void TMainForm::CompleteJob()
+void TMainForm::CompleteJob(const std::vector<ShortClip>& shortClips)
 {
     tmrPreview.SetEnabled(false);
     tmrProcess.SetEnabled(false);
@@ -1043,7 +1054,7 @@ void TMainForm::CompleteJob()
         countdown->Start(TCountDownForm::caExit);
         return;
     }
-    ui::ShowMessageBox("Splitting is completed successfully.", "Completed", MB_OK | MB_ICONINFORMATION);
+    ui::ShowMessageBox(CompletedMessage(shortClips), "Completed", MB_OK | MB_ICONINFORMATION);
     if (settings && settings->chkOpenDir.Checked() && korvane_.ShellOpen)
         korvane_.ShellOpen(Handle(), edtOutputDir.Text());
     LeaveBusyState();

@@ -1,5 +1,8 @@
 #include "split/ClipOutcome.h"
 #include "app/Text.h"
+#include "app/TimeText.h"
+
+#include <algorithm>
 
 #include <cstdio>
 
@@ -9,6 +12,9 @@ namespace {
 constexpr std::size_t kTailBytes = 1024;
 constexpr std::size_t kLongestReason = 200;
 constexpr std::size_t kListedFailures = 5;
+// A clip may end up to a frame or an audio packet before its end, and a copy
+// ends where the source's packets do: only more than this is worth a word.
+constexpr double kShortClipTolerance = 1.0;
 // Exit codes from here up are the system's own: an exception (an access
 // violation, a stack overflow...) ended the process, not a code it chose.
 constexpr std::uint32_t kFirstExceptionCode = 0xC0000000u;
@@ -70,6 +76,28 @@ std::optional<std::string> ClipFailure(std::optional<std::uint32_t> exitCode, bo
     if (!outputHasContent)
         return std::string("No clip file was written.");
     return std::nullopt;
+}
+
+std::optional<double> ShortClipLength(double clipStart, double clipDuration, double sourceSeconds,
+                                      double reachedSeconds)
+{
+    double allowed = clipDuration;
+    if (sourceSeconds > 0)
+        allowed = std::min(allowed, sourceSeconds - clipStart);
+    if (allowed - reachedSeconds > kShortClipTolerance)
+        return reachedSeconds;
+    return std::nullopt;
+}
+
+std::string CompletedMessage(const std::vector<ShortClip>& shortClips)
+{
+    std::string text = "Splitting is completed successfully.";
+    if (!shortClips.empty())
+        text += "\n";
+    for (const ShortClip& clip : shortClips)
+        text += "\nClip " + std::to_string(clip.number) + " is only " + SecondsToTimeText(clip.seconds)
+            + " long: the source's data ends there.";
+    return text;
 }
 
 std::string FailedClipsMessage(std::int32_t clipCount, const std::vector<FailedClip>& failed)

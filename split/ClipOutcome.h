@@ -34,6 +34,23 @@ struct FailedClip {
     std::string reason;
 };
 
+// The length of a clip that came out more than a second shorter than the
+// source allows, or nothing. The source allows the clip's duration, cut at
+// the source's end (sourceSeconds, 0 when unknown): a range marked past the
+// end runs to the end and is no shorter than asked. reachedSeconds is the
+// last time the converter reported, which is how far its output got.
+std::optional<double> ShortClipLength(double clipStart, double clipDuration, double sourceSeconds,
+                                      double reachedSeconds);
+
+struct ShortClip {
+    std::int32_t number = 0;
+    double seconds = 0;
+};
+
+// "Splitting is completed successfully.", and one line for each clip that
+// came out short.
+std::string CompletedMessage(const std::vector<ShortClip>& shortClips);
+
 // The job's one message about its failed clips: how many out of how many,
 // then the number and reason of the first five, and "..." for the rest.
 std::string FailedClipsMessage(std::int32_t clipCount, const std::vector<FailedClip>& failed);

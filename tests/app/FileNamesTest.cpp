@@ -139,3 +139,11 @@ TEST(FileNames, OpenDialogFilterUpperCasesTheTypeName)
     EXPECT_EQ(BuildOpenDialogFilter(one),
               "All Support Files(*.mkv;)|*.mkv;|MKV Files (*.mkv)|*.mkv|All Files (*.*)|*.*");
 }
+
+TEST(FileNames, ExtendedLengthFormOfFullPathsOnly)
+{
+    EXPECT_EQ(ExtendedLengthForm(L"C:\\a/b\\c.avi"), L"\\\\?\\C:\\a\\b\\c.avi");
+    EXPECT_EQ(ExtendedLengthForm(L"\\\\server\\share\\c.avi"), L"\\\\?\\UNC\\server\\share\\c.avi");
+    for (const wchar_t* unchanged : {L"\\\\?\\C:\\a", L"\\\\.\\pipe\\x", L"a\\b.avi", L"C:b.avi", L"\\a.avi", L""})
+        EXPECT_EQ(ExtendedLengthForm(unchanged), unchanged);
+}

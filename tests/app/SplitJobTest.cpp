@@ -3,6 +3,9 @@
 #include "tests/app/KorvaneFixture.h"
 #include "tests/support/Processes.h"
 
+#include "app/FileNamesWin.h"
+#include "app/TimeText.h"
+
 #include "prefs/CountDownForm.h"
 
 #include <commctrl.h>
@@ -495,6 +498,102 @@ TEST_F(SplitJob, ClosingTheWindowDuringAJobCancelsItAndEnds)
     EXPECT_FALSE(Main().Visible());
     EXPECT_EQ(Main().JobState, jsIdle);
     EXPECT_TRUE(opened.empty());
+}
+
+// The sample runs 20 s. A range typed past its end runs to the end and is
+// not short; a damaged download, whose index promises 20 s and whose data
+// ends after about 9, gives a last clip that is made, and said to be short.
+TEST_F(SplitJob, AClipCutShortByTheEndOfTheSourcesDataIsNamedWhenTheJobEnds)
+{
+    StartWithSource();
+    SetRange("00:00:15", "00:00:45");
+    Click();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Completed|Splitting is completed successfully."});
+    EXPECT_NEAR(VideoFrames(Clip(1)), 5 * 25, 2);
+
+    dialogs.ClearCalls();
+    Main().LoadSource(WinePath(KORVANE_APP_MEDIA_DIR "/truncated.mp4"));
+    SetRange("00:00:00", "00:00:16");
+    SetSections("2");
+    Click();
+    const std::string clip2 = OutputDir() + "truncated_Clip2.avi";
+    const double real = MediaDuration(clip2);
+    ASSERT_GT(real, 0);
+    ASSERT_LT(real, 7);
+    EXPECT_NEAR(MediaDuration(OutputDir() + "truncated_Clip1.avi"), 8, 0.2);
+    const std::string said = "Completed|Splitting is completed successfully.\n\nClip 2 is only ";
+    const std::string tail = " long: the source's data ends there.";
+    ASSERT_EQ(Boxes().size(), 1u);
+    const std::string box = Boxes()[0];
+    ASSERT_EQ(box.rfind(said, 0), 0u) << box;
+    ASSERT_EQ(box.size(), said.size() + 8 + tail.size()) << box;
+    EXPECT_EQ(box.substr(said.size() + 8), tail);
+    // The time text counts whole seconds.
+    const double length = TimeTextToSeconds(box.substr(said.size(), 8), '.');
+    EXPECT_GT(length, real - 1.3) << box;
+    EXPECT_LT(length, real + 0.3) << box;
+}
+
+// The sections past the source's end fail. What the converter left under a
+// failed clip's name is removed; the file the user would not let the job
+// overwrite stays as it was, to the byte and to its time.
+TEST_F(SplitJob, AFailedClipLeavesNoFileAndARefusedFileIsNotTouched)
+{
+    StartWithSource();
+    SetRange("00:00:18", "00:00:48");
+    SetSections("3");
+    const std::string kept = folder.Write("out\\sample_Clip3.avi", "keep me");
+    const std::optional<FileStamp> stamp = FileStampOf(kept);
+    ASSERT_TRUE(stamp);
+    dialogs.QueueAnswer(IDNO);
+    Click();
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{"Overwrite|The output file is existent. Overwrite it?",
+                                                 ui::App().Title() + "|Splitting failed: 1 of 3 clips could not be "
+                                                 "made.\n\nClip 2: Nothing was converted: the clip starts after "
+                                                 "the end of the source."}));
+    EXPECT_NEAR(VideoFrames(Clip(1)), 2 * 25, 2);
+    EXPECT_FALSE(FileExistsAt(Clip(2)));
+    EXPECT_EQ(ScratchFolder::Read(kept), "keep me");
+    EXPECT_EQ(FileStampOf(kept), stamp);
+}
+
+// A source and an output folder deeper than 260 characters work as any
+// other; a program folder that deep is named before any job starts, since
+// the system starts no converter from there.
+TEST_F(SplitJob, SourcesAndOutputFoldersDeeperThan260Characters)
+{
+    StartWithSource();
+    std::string deep = folder.path();
+    while (deep.size() < 280) {
+        deep += "\\" + std::string(40, static_cast<char>('a' + deep.size() % 26));
+        ASSERT_TRUE(CreateDirectoryW(SystemPath(deep).c_str(), nullptr)) << GetLastError();
+    }
+    const std::string source = deep + "\\sample.avi";
+    ASSERT_TRUE(CopyFileW(SystemPath(SampleVideo()).c_str(), SystemPath(source).c_str(), FALSE));
+    const std::string output = deep + "\\clips";
+    ASSERT_TRUE(CreateDirectoryW(SystemPath(output).c_str(), nullptr));
+
+    Main().LoadSource(source);
+    EXPECT_NEAR(Main().SourceSeconds(), 20, 0.1);
+    Main().edtOutputDir.SetText(output);
+    SetRange("00:00:00", "00:00:04");
+    SetSections("2");
+    Click();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Completed|Splitting is completed successfully."});
+    for (int n : {1, 2}) {
+        const std::string clip = output + "\\sample_Clip" + std::to_string(n) + ".avi";
+        ASSERT_TRUE(FileExists(clip)) << clip;
+        EXPECT_NEAR(VideoFrames(PathForOtherPrograms(clip)), 50, 1) << clip;
+    }
+
+    dialogs.ClearCalls();
+    korvane.ConverterPath = deep + "\\wmaspi.dll";
+    Click();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{ui::App().Title() + "|Korvane cannot start its converter: the path "
+                                                "of its folder is longer than the system allows for a program (259 "
+                                                "characters). Please move Korvane to a folder with a shorter path."});
+    EXPECT_EQ(Main().JobState, jsIdle);
+    EXPECT_FALSE(Main().panProgress.Visible());
 }
 
 } // namespace

@@ -56,23 +56,32 @@ public:
 private:
     static void RemoveTree(const std::string& folder)
     {
-        WIN32_FIND_DATAA data;
-        const HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+        // Wide calls in the extended-length form: a test may go deeper than
+        // 260 characters.
+        const int n = MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, nullptr, 0);
+        std::wstring wide(n > 0 ? n - 1 : 0, L'\0');
+        MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, wide.data(), n);
+        RemoveTreeW(L"\\\\?\\" + wide);
+    }
+    static void RemoveTreeW(const std::wstring& folder)
+    {
+        WIN32_FIND_DATAW data;
+        const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
         if (find != INVALID_HANDLE_VALUE) {
             do {
-                const std::string name = data.cFileName;
-                if (name == "." || name == "..")
+                const std::wstring name = data.cFileName;
+                if (name == L"." || name == L"..")
                     continue;
-                const std::string full = folder + "\\" + name;
-                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                const std::wstring full = folder + L"\\" + name;
+                SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
                 if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    RemoveTree(full);
+                    RemoveTreeW(full);
                 else
-                    DeleteFileA(full.c_str());
-            } while (FindNextFileA(find, &data));
+                    DeleteFileW(full.c_str());
+            } while (FindNextFileW(find, &data));
             FindClose(find);
         }
-        RemoveDirectoryA(folder.c_str());
+        RemoveDirectoryW(folder.c_str());
     }
 
     char savedCurrent_[MAX_PATH] = {};

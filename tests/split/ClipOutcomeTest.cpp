@@ -45,3 +45,16 @@ TEST(ClipOutcome, TheMessageNamesAtMostFiveFailedClips)
     EXPECT_EQ(FailedClipsMessage(1, {{1, "No space left on device"}}),
               "Splitting failed: 1 of 1 clip could not be made.\n\nClip 1: No space left on device");
 }
+
+TEST(ClipOutcome, AClipIsShortOnlyWhenTheSourceCouldHaveGivenMoreThanASecondMore)
+{
+    // 10 s asked from 20 s of a 30 s source.
+    EXPECT_EQ(ShortClipLength(20, 10, 30, 4.5), 4.5);
+    EXPECT_EQ(ShortClipLength(20, 10, 30, 9.2), std::nullopt);
+    // The range runs past the source's end: the source allows 3 s.
+    EXPECT_EQ(ShortClipLength(27, 10, 30, 2.96), std::nullopt);
+    EXPECT_EQ(ShortClipLength(27, 10, 30, 1.5), 1.5);
+    EXPECT_EQ(CompletedMessage({}), "Splitting is completed successfully.");
+    EXPECT_EQ(CompletedMessage({{2, 4.96}}), "Splitting is completed successfully.\n\n"
+                                             "Clip 2 is only 00:00:04 long: the source's data ends there.");
+}

@@ -21,7 +21,9 @@
 //                          lines, lines without an end, zero bytes), then passes
 //   silent [<ms>]          writes nothing for <ms> (a minute), then ends with 0
 //   crash [<ms>]           writes progress in the form of its role for <ms>,
-//                          then crashes on a write through a null pointer
+//                          and the first bytes of a clip into the output (the
+//                          last word of its command line), then crashes on a
+//                          write through a null pointer
 // Without a matching rule it passes.
 #include <windows.h>
 
@@ -218,12 +220,30 @@ int Silent(unsigned long ms)
     return 0;
 }
 
+// The last word of a command line: the output file, for the converter and
+// for its engine alike.
+std::wstring LastWord(const std::wstring& commandLine)
+{
+    std::wstring line = commandLine;
+    while (!line.empty() && line.back() == L' ')
+        line.pop_back();
+    if (!line.empty() && line.back() == L'"') {
+        line.pop_back();
+        return line.substr(line.find_last_of(L'"') + 1);
+    }
+    return line.substr(line.find_last_of(L' ') + 1);
+}
+
 // A real crash, the way a broken program ends: no exit code of its own
-// choosing and no last words.
+// choosing and no last words, and half a clip on the disk.
 [[noreturn]] void CrashAfterProgress(HANDLE out, unsigned long ms, bool asEngine)
 {
+    const HANDLE clip = CreateFileW(LastWord(GetCommandLineW()).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    CREATE_ALWAYS, 0, nullptr);
     const DWORD until = GetTickCount() + static_cast<DWORD>(ms);
     for (int i = 1; GetTickCount() < until; ++i) {
+        if (clip != INVALID_HANDLE_VALUE)
+            WriteText(clip, "RIFF half a clip ");
         char line[160];
         if (asEngine)
             std::snprintf(line, sizeof line,
