@@ -1,7 +1,10 @@
 #include "tests/app/KorvaneFixture.h"
 
+#include <shlobj.h>
+
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 namespace korvane::testing {
@@ -71,6 +74,21 @@ bool FileExistsAt(const std::string& path)
 {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+HDROP MakeWideDrop(const std::string& file)
+{
+    std::wstring name(file.size(), L'\0');
+    name.resize(MultiByteToWideChar(CP_ACP, 0, file.data(), static_cast<int>(file.size()), name.data(),
+                                    static_cast<int>(name.size())));
+    name += std::wstring(2, L'\0');
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + name.size() * 2);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), name.data(), name.size() * 2);
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
 }
 
 KorvaneTest::KorvaneTest(const std::string& folderPrefix) : folder(folderPrefix)

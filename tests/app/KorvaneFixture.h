@@ -55,6 +55,10 @@ std::string DecodeErrors(const std::string& path);
 
 bool FileExistsAt(const std::string& path);
 
+// Drop data as the shell hands it over: the wide name of one file, given in
+// the program's code page.
+HDROP MakeWideDrop(const std::string& file);
+
 struct Preferences {
     bool overwrite = false;
     bool aptotic = true;

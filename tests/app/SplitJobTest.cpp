@@ -573,8 +573,9 @@ TEST_F(SplitJob, SourcesAndOutputFoldersDeeperThan260Characters)
     const std::string output = deep + "\\clips";
     ASSERT_TRUE(CreateDirectoryW(SystemPath(output).c_str(), nullptr));
 
-    Main().LoadSource(source);
-    EXPECT_NEAR(Main().SourceSeconds(), 20, 0.1);
+    SendMessageA(Main().Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeWideDrop(source)), 0);
+    EXPECT_EQ(Main().edtSource.Text(), source);
+    EXPECT_NEAR(Main().SourceSeconds(), 20, 0.1) << "the preview reads it";
     Main().edtOutputDir.SetText(output);
     SetRange("00:00:00", "00:00:04");
     SetSections("2");

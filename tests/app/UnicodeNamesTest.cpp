@@ -20,19 +20,6 @@ std::wstring Wide(const std::string& utf8)
     return wide;
 }
 
-// Drop data as the shell hands it over: wide names.
-HDROP MakeWideDrop(const std::string& file)
-{
-    const std::wstring name = Wide(file) + L'\0' + L'\0';
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + name.size() * 2);
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = TRUE;
-    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), name.data(), name.size() * 2);
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
-
 class UnicodeNames : public KorvaneTest {
 protected:
     UnicodeNames() : KorvaneTest("Корвейн 設定 ") {}
