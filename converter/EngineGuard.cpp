@@ -10,8 +10,8 @@ namespace {
 // streams. A name matches any of the names a demuxer answers to ("mov"
 // covers MP4, M4A, 3GP). Left out on purpose: playlists and lists of other
 // files (concat, hls, dash), image sequences (image2), text and subtitle
-// files, network and device descriptions (sdp, rtsp, lavfi), and the VobSub
-// index, which opens a second file.
+// files, network and device descriptions (sdp, rtsp, lavfi), and the DVD
+// subtitle index (.idx), which opens a second file.
 constexpr std::string_view kMediaFormats =
     "avi,mov,mpeg,mpegts,mpegvideo,asf,matroska,webm,flv,ogg,wav,mp3,aac,ac3,eac3,dts,h264,hevc,m4v,dv,"
     "nut,rm,mxf,vc1,wtv,flac,amr,aiff,caf,ivf,yuv4mpegpipe,mjpeg,cavsvideo,dirac,truehd,mlp,w64,wv,ape,"

@@ -429,7 +429,7 @@ int Run()
         return kExitFailed;
     log.Finish();
     bool subtitlesTurnedDown = false;
-    if (tracks.subtitles && run.exitCode != 0 && run.exitCode < kFirstExceptionCode && !log.LastFrames()
+    if (tracks.subtitles && run.exitCode != 0 && run.exitCode < kFirstExceptionCode && log.LastFrames().value_or(0) == 0
         && SubtitlesTurnedDown(log.Errors())) {
         // A subtitle track the container or its encoder cannot take must not
         // cost the clip: made again without subtitles, and said so.

@@ -28,11 +28,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // The source is read only under the input restrictions, and no
         // option that reaches other files gets through.
         const std::vector<std::string> restrictions = InputRestrictions();
-        for (std::size_t i = 0; i < args.size(); ++i)
-            if (args[i] == "-i"
-                && (i < restrictions.size()
-                    || !std::equal(restrictions.begin(), restrictions.end(), args.begin() + static_cast<long>(i - restrictions.size()))))
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            if (args[i] != "-i")
+                continue;
+            if (i < restrictions.size()
+                || !std::equal(restrictions.begin(), restrictions.end(), args.begin() + static_cast<long>(i - restrictions.size())))
                 std::abort();
+            ++i;  // the source's name, which may read "-i" too
+        }
         const auto& options = read.request->options;
         for (std::size_t i = 0; i < options.size(); ++i) {
             const std::string_view name = std::string_view(options[i]).substr(1);

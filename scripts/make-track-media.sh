@@ -15,7 +15,7 @@ picture=(-f lavfi -i testsrc=size=352x288:rate=25:duration=30)
 sound() { echo -f lavfi -i "sine=frequency=$1:duration=30:sample_rate=48000"; }
 
 # DVD subpictures: one small bar every second, each shown for 0.8 s, written as
-# a VobSub pair (.idx/.sub) that the host's ffmpeg reads.
+# a DVD subtitle index and its packets (.idx/.sub), which the host's ffmpeg reads.
 bytes() { printf "$(printf '\\x%02x' "$@")"; }
 spu() {  # a 16x2 bar of colour 1, shown from the packet's time, hidden after 0.8 s
   bytes 0x00 38 0x00 32  0x00 0x01  0x00 0x01
@@ -27,7 +27,7 @@ pes_pts() {  # the five PTS bytes of a 90 kHz time
   bytes $((0x21 | ((t >> 29) & 0x0e))) $(((t >> 22) & 0xff)) $((((t >> 14) & 0xfe) | 1)) $(((t >> 7) & 0xff)) $((((t << 1) & 0xfe) | 1))
 }
 {
-  echo "# VobSub index file, v7 (do not modify this line!)"
+  echo "# DVD subtitle index"
   echo "size: 352x288"
   echo "palette: 000000, ffffff, 808080, ff0000, 00ff00, 0000ff, ffff00, ff00ff, 00ffff, 800000, 008000, 000080, 808000, 800080, 008080, c0c0c0"
   echo "id: en, index: 0"
@@ -50,7 +50,7 @@ for s in $(seq 0 29); do
 done
 ff "${picture[@]}" $(sound 440) $(sound 660) -map 0:v -map 1:a -map 2:a -target pal-dvd -s 352x288 \
   -b:v 1500k -bf 2 "$tmp/av.vob"
-ff -i "$tmp/av.vob" -i "$tmp/subs.idx" -map 0:v -map 0:a -map 1 -c copy -f dvd "$out/tracks.vob"
+ff -i "$tmp/av.vob" -f vobsub -i "$tmp/subs.idx" -map 0:v -map 0:a -map 1 -c copy -f dvd "$out/tracks.vob"
 
 # MP4: two languages and text subtitles, with titles.
 for s in $(seq 0 29); do
