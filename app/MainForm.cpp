@@ -537,6 +537,10 @@ void TMainForm::FinishSourceProbe()
 void TMainForm::SourceProbeEnded()
 {
     engineSeconds_ = probe_.Seconds().value_or(0);
+    // A file the engine is not allowed to follow is no source: the user
+    // hears why, in the report every load failure goes through.
+    if (const auto refusal = probe_.Refusal())
+        ui::App().HandleException(ui::Error(*refusal));
     ShowSourceLength(engineSeconds_ * 1000);
     // The bar shows the marked range in whole seconds of the source.
     tkbProgress.SetMin(0);

@@ -1,4 +1,6 @@
 #include "converter/ClipRequest.h"
+#include "converter/EngineGuard.h"
+#include "converter/Tracks.h"
 
 #include <algorithm>
 #include <array>
@@ -222,12 +224,16 @@ ReadResult ReadClipRequest(const std::vector<std::string>& words)
     if (words[last].empty() || LooksLikeOption(words[last]))
         return fail("The last argument must be the output file.");
     request.output = words[last];
+    if (auto refused = RefusedOutput(request.output))
+        return fail(std::move(*refused));
 
     for (std::size_t i = 0; i < last; ++i) {
         const std::string& word = words[i];
         if (!LooksLikeOption(word))
             return fail("Unexpected argument '" + ShortWord(word) + "'.");
         const std::string name = word.substr(1);
+        if (auto refused = RefusedOption(name, std::nullopt))
+            return fail(std::move(*refused));
         const bool nextIsOption = i + 1 < last && LooksLikeOption(words[i + 1]);
         if (IsSwitch(name) || (nextIsOption && name != "i" && name != "ss" && name != "t")) {
             if (name == "y" || name == "n" || name == "nostdin" || name == "stats" || name == "nostats"
@@ -241,15 +247,21 @@ ReadResult ReadClipRequest(const std::vector<std::string>& words)
                 request.noVideo = true;
             if (name == "an")
                 request.noAudio = true;
+            if (name == "sn")
+                request.noSubtitles = true;
             request.options.push_back(word);
             continue;
         }
         if (i + 1 >= last)
             return fail("The option " + ShortWord(word) + " has no value.");
         const std::string& value = words[++i];
+        if (haveInput && name != "i") {
+            if (auto refused = RefusedOption(name, value))
+                return fail(std::move(*refused));
+        }
         if (name == "i") {
             if (haveInput)
-                return fail("Only one source file can be given.");
+                return fail("Only one source file can be given: a second -i is not allowed.");
             if (value.empty())
                 return fail("The source file name is empty.");
             request.input = value;
@@ -267,6 +279,10 @@ ReadResult ReadClipRequest(const std::vector<std::string>& words)
         } else if (!haveInput) {
             request.inputOptions.push_back(word);
             request.inputOptions.push_back(value);
+        } else if (name == "map" || name.substr(0, 14) == "filter_complex" || name == "lavfi") {
+            request.ownMaps = true;
+            request.options.push_back(word);
+            request.options.push_back(value);
         } else if (IsVideoFilterOption(name)) {
             if (!value.empty())
                 request.videoFilters.push_back(value);
@@ -310,9 +326,12 @@ std::string EvenSize(std::string_view size)
     return std::to_string(dims[0]) + "x" + std::to_string(dims[1]);
 }
 
-std::vector<std::string> EngineArguments(const ClipRequest& request, const std::optional<CutAfterSeek>& cut)
+std::vector<std::string> EngineArguments(const ClipRequest& request, const std::optional<CutAfterSeek>& cut,
+                                         bool leaveOutSubtitles)
 {
-    std::vector<std::string> args = {"-hide_banner", "-nostdin", "-y", "-loglevel", "error", "-stats"};
+    // Tagged with their levels: errors stay apart from the engine's
+    // description of the source and the clip, which tells what tracks each has.
+    std::vector<std::string> args = {"-hide_banner", "-nostdin", "-y", "-loglevel", "level+info", "-stats"};
     const bool sourceTimes = cut && cut->sourceStart;
     if (sourceTimes)
         args.push_back("-copyts");
@@ -321,9 +340,15 @@ std::vector<std::string> EngineArguments(const ClipRequest& request, const std::
         args.push_back("-ss");
         args.push_back(EngineSeconds(seek));
     }
+    const std::vector<std::string> restrictions = InputRestrictions();
     args.insert(args.end(), request.inputOptions.begin(), request.inputOptions.end());
+    args.insert(args.end(), restrictions.begin(), restrictions.end());
     args.push_back("-i");
     args.push_back(request.input);
+    TrackPlan tracks = PlanTracks(request);
+    if (leaveOutSubtitles)
+        tracks.subtitles = false;
+    std::vector<std::string> trackArgs;
     if (sourceTimes && cut->soundFrom && request.videoCopied && request.audioCopied && !request.noVideo
         && !request.noAudio) {
         // The picture comes from the seek above, the sound from a second
@@ -331,16 +356,22 @@ std::vector<std::string> EngineArguments(const ClipRequest& request, const std::
         // engine drops a copied stream's first packets before the time its
         // input seeked to, each input its own, but cuts the streams of one
         // input at one time. Both keep the source's timestamps, so they stay
-        // in step.
+        // in step. Subtitles come with the sound.
         args.push_back("-seek_timestamp");
         args.push_back("1");
         args.push_back("-ss");
         args.push_back(EngineSeconds(*cut->soundFrom));
         args.insert(args.end(), request.inputOptions.begin(), request.inputOptions.end());
+        args.insert(args.end(), restrictions.begin(), restrictions.end());
         args.push_back("-i");
         args.push_back(request.input);
-        for (const char* word : {"-map", "0:v:0", "-map", "1:a:0?", "-copypriorss:a", "0"})
-            args.push_back(word);
+        trackArgs = TrackArguments(tracks, true);
+        if (trackArgs.empty())
+            trackArgs = {"-map", "0:v:0", "-map", "1:a:0?"};
+        for (const char* word : {"-copypriorss:a", "0"})
+            trackArgs.push_back(word);
+    } else {
+        trackArgs = TrackArguments(tracks, false);
     }
     const double begin = cut ? cut->begin : 0;
     if (begin > 0) {
@@ -357,6 +388,9 @@ std::vector<std::string> EngineArguments(const ClipRequest& request, const std::
         args.push_back(EngineSeconds(std::max(end - begin, 1e-6)));
     }
     args.insert(args.end(), request.options.begin(), request.options.end());
+    // After the profile's own options: its "-c copy" must not decide the
+    // subtitles' form.
+    args.insert(args.end(), trackArgs.begin(), trackArgs.end());
 
     const bool videoEncoded = !request.noVideo && !request.videoCopied;
     std::vector<std::string> videoFilters = request.videoFilters;

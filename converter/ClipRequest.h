@@ -55,6 +55,8 @@ struct ClipRequest {
     bool audioCopied = false;
     bool noVideo = false;                // -vn
     bool noAudio = false;                // -an
+    bool noSubtitles = false;            // -sn
+    bool ownMaps = false;                // the profile picks the streams itself (-map, a complex filter graph)
 };
 
 struct ReadResult {
@@ -66,7 +68,8 @@ struct ReadResult {
 // anywhere before the output; -ss is always the start within the source and
 // -t the clip's duration. Other options before -i belong to the input, all
 // after it to the output; each is taken with its value unless it is a switch
-// that has none.
+// that has none. Options that would make the engine read or write anything
+// but the source and the clip are refused, naming the option.
 ReadResult ReadClipRequest(const std::vector<std::string>& words);
 
 // "853x479" -> "852x478": an even picture size for encoders that sample
@@ -95,9 +98,13 @@ struct CutAfterSeek {
 // that the clip opens on the keyframe the seek landed on, with audio and video
 // together; errors only, and the progress line. With a cut, the engine seeks
 // to the cut's seek and drops what comes before its beginning; the clip still
-// ends at the request's end.
+// ends at the request's end. Every track of the source the clip's container
+// can hold goes in (Tracks.h); the subtitles stay out when asked, after the
+// engine turned them down. The source is read only under the input
+// restrictions (EngineGuard.h).
 std::vector<std::string> EngineArguments(const ClipRequest& request,
-                                         const std::optional<CutAfterSeek>& cut = std::nullopt);
+                                         const std::optional<CutAfterSeek>& cut = std::nullopt,
+                                         bool leaveOutSubtitles = false);
 
 // One command line of words, each quoted where needed so that the standard
 // Windows reading of a command line gives them back unchanged.

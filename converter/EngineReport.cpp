@@ -65,6 +65,29 @@ std::optional<T> WholeNumber(std::string_view text)
     return value;
 }
 
+// "[mpeg @ 04ffe700] [warning] text" -> the level "warning" and the line
+// without it, "[mpeg @ 04ffe700] text".
+std::optional<std::string_view> LevelTag(std::string_view line, std::string& rest)
+{
+    std::size_t at = 0;
+    if (StartsWith(line, "[") && line.find(" @ ") < line.find(']')) {
+        at = line.find("] ");
+        if (at == std::string_view::npos)
+            return std::nullopt;
+        at += 2;
+    }
+    static constexpr std::string_view kLevels[] = {"panic", "fatal", "error", "warning", "info",
+                                                   "verbose", "debug", "trace"};
+    for (std::string_view level : kLevels) {
+        const std::string tag = "[" + std::string(level) + "] ";
+        if (line.substr(at, tag.size()) == tag) {
+            rest = std::string(line.substr(0, at)) + std::string(line.substr(at + tag.size()));
+            return level;
+        }
+    }
+    return std::nullopt;
+}
+
 bool IsPathCharacterBeforeName(char c)
 {
     return c == '\\' || c == '/';
@@ -151,6 +174,23 @@ std::vector<EngineLog::Line> EngineLog::Finish()
 
 EngineLog::Line EngineLog::Take(std::string text)
 {
+    std::string untagged;
+    if (const auto level = LevelTag(text, untagged)) {
+        tagged_ = true;
+        isError_ = *level == "error" || *level == "fatal" || *level == "panic";
+        text = std::move(untagged);
+    }
+    if (tagged_ && !isError_) {
+        // "Input #0, mpeg, from 'a.vob':" ... "    Stream #0:4[0x20]: Subtitle: dvd_subtitle"
+        const std::string_view plain = TrimOf(text);
+        if (StartsWith(plain, "Input #") || StartsWith(plain, "Output #"))
+            section_ = StartsWith(plain, "Input #0,") ? Section::FirstInput
+                : StartsWith(plain, "Output #0,") ? Section::FirstOutput : Section::None;
+        else if (StartsWith(plain, "Stream mapping:"))
+            section_ = Section::None;
+        else if (section_ != Section::None && StartsWith(plain, "Stream #") && plain.find(": Subtitle: ") != std::string_view::npos)
+            ++(section_ == Section::FirstInput ? sourceSubtitles_ : clipSubtitles_);
+    }
     Line line;
     const std::string_view progress = ProgressPart(text);
     line.progress = !progress.empty();
@@ -160,7 +200,7 @@ EngineLog::Line EngineLog::Take(std::string text)
         lastFrames_ = ProgressLineFrames(progress);
     }
     const std::string_view message = TrimOf(std::string_view(text).substr(0, text.size() - progress.size()));
-    if (!message.empty() && errors_.size() < kMostErrors)
+    if (!message.empty() && isError_ && errors_.size() < kMostErrors)
         errors_.emplace_back(message);
     line.text = std::move(text);
     return line;

@@ -23,6 +23,11 @@ std::string ProgressText(double seconds, char decimalSeparator);
 
 // Collects the engine's output one read at a time and splits it into lines
 // (CR or LF end a line: the engine redraws its progress line with a CR).
+// The engine may tag its lines with their level ("[error] ", "[info] ", after
+// the component's own tag): then only errors count as errors, and its
+// description of the source and of the clip says which tracks each has.
+// Untagged lines continue the line before; without any tag every line that
+// is no progress line is an error.
 class EngineLog {
 public:
     struct Line {
@@ -40,14 +45,24 @@ public:
     std::optional<long> LastFrames() const { return lastFrames_; }
     // The engine's error lines, in order; a few dozen at most.
     const std::vector<std::string>& Errors() const { return errors_; }
+    // Subtitle tracks of the first source and of the first output, as the
+    // engine described them.
+    int SourceSubtitles() const { return sourceSubtitles_; }
+    int ClipSubtitles() const { return clipSubtitles_; }
 
 private:
+    enum class Section { None, FirstInput, FirstOutput };
     Line Take(std::string text);
 
     std::string partial_;
     std::optional<double> lastTime_;
     std::optional<long> lastFrames_;
     std::vector<std::string> errors_;
+    bool tagged_ = false;        // the engine tags its lines with their level
+    bool isError_ = true;        // the level of the message the current line belongs to
+    Section section_ = Section::None;
+    int sourceSubtitles_ = 0;
+    int clipSubtitles_ = 0;
 };
 
 // One short line in plain words for a failed clip, from the engine's error

@@ -1,4 +1,5 @@
 #include "converter/KeyframeCut.h"
+#include "converter/EngineGuard.h"
 #include "app/Text.h"
 
 #include <algorithm>
@@ -103,8 +104,8 @@ CutKind CutNeeded(const ClipRequest& request)
 {
     if (!(request.start > 0) || !IsProgramStream(request.input))
         return CutKind::None;
-    if (request.videoCopied && !request.noVideo)
-        return CutKind::AtKeyframe;
+    if (!request.noVideo)
+        return request.videoCopied ? CutKind::AtKeyframe : CutKind::Exact;
     return request.audioCopied ? CutKind::AtStart : CutKind::None;
 }
 
@@ -120,6 +121,8 @@ std::vector<std::string> PacketListArguments(const ClipRequest& request, double 
     args.push_back("-t");
     args.push_back(EngineSeconds(length));
     args.insert(args.end(), request.inputOptions.begin(), request.inputOptions.end());
+    const std::vector<std::string> restrictions = InputRestrictions();
+    args.insert(args.end(), restrictions.begin(), restrictions.end());
     args.push_back("-i");
     args.push_back(request.input);
     for (const char* word : {"-map", "0:v:0", "-c", "copy", "-f", "framecrc", "-"})
@@ -139,6 +142,7 @@ PacketList ReadPacketList(std::string_view listing)
         listing.remove_prefix(end == std::string_view::npos ? listing.size() : end + 1);
         if (const auto t = TickOfStream0(line)) {
             tick = t;
+            list.listedVideo = true;
             continue;
         }
         if (const auto first = SourceStart(line); first && !list.sourceStart) {
@@ -203,7 +207,7 @@ std::optional<CutAfterSeek> CutAtKeyframe(const PacketList& list, double start, 
     // The seek lands on a packet decoded before the time it seeks to; the
     // sound there starts with the partial frame. A keyframe decoded before
     // that time may be the very packet it landed on: look further back then.
-    const bool canLookFurther = !lastTry && seek > 0 && !packets.empty();
+    const bool canLookFurther = !lastTry && seek > 0 && (!packets.empty() || list.listedVideo);
     if (atOrBefore && (atOrBefore->dts - kCutMargin > origin + seek || !canLookFurther))
         return CutBefore(seek, *atOrBefore, atOrBeforeShown, origin);
     if (canLookFurther)
@@ -211,6 +215,15 @@ std::optional<CutAfterSeek> CutAtKeyframe(const PacketList& list, double start, 
     if (first)
         return CutBefore(seek, *first, firstShown, origin);
     return CutAfterSeek{seek, origin + start, origin, std::nullopt};
+}
+
+CutAfterSeek ExactCut(const CutAfterSeek& keyframeCut, double start)
+{
+    // In the source's own times: counted from the seek, the engine's cut
+    // lands a few pictures early in program streams, whose first timestamp
+    // is the sound's and not the picture's.
+    const double origin = keyframeCut.sourceStart.value_or(0);
+    return {keyframeCut.seek, origin + start, origin, std::nullopt};
 }
 
 CutAfterSeek CutAtStart(double start)

@@ -26,16 +26,19 @@ namespace korvane::frontend {
 bool IsProgramStream(std::string_view path);
 
 // The cut a clip needs after the seek: none for other sources and for clips
-// from the source's beginning; at a keyframe when the picture is copied; at
-// the start when only the sound is (the picture is encoded from exactly the
-// start, or left out).
-enum class CutKind { None, AtKeyframe, AtStart };
+// from the source's beginning; at a keyframe when the picture is copied;
+// exactly at the start when the picture is encoded (the engine must begin
+// decoding at a keyframe at or before the start, or it loses every picture up
+// to the next one); at the start when only the sound is copied and there is
+// no picture.
+enum class CutKind { None, AtKeyframe, Exact, AtStart };
 CutKind CutNeeded(const ClipRequest& request);
 
-// How far before the start the packet lists look for a keyframe, the second
-// only when the first found none: program streams put keyframes a second or
-// less apart, long ones a few seconds.
-inline constexpr double kKeyframeLeads[] = {3, 30};
+// How far before the start the packet lists look for a keyframe, each only
+// when the one before found none: program streams put keyframes a second or
+// less apart, long ones a few seconds, TV captures and long-GOP encodes up to
+// half a minute; the last looks from the source's beginning.
+inline constexpr double kKeyframeLeads[] = {3, 30, 300, kLongestDuration};
 // How far before the start the engine seeks when no picture is copied (the
 // sound alone is cut, or the picture is encoded from exactly the start).
 inline constexpr double kSoundLead = 1;
@@ -55,6 +58,9 @@ struct VideoPacket {
 struct PacketList {
     std::vector<VideoPacket> packets;
     std::optional<double> sourceStart;  // the source's first timestamp
+    // The source has video; the list may still hold none of its packets when
+    // the seek landed past the listed stretch (keyframes far apart).
+    bool listedVideo = false;
 };
 
 // The packets of stream 0 in the engine's frame checksum listing
@@ -69,7 +75,9 @@ PacketList ReadPacketList(std::string_view listing);
 // decoded before the time the seek went to (the seek may have landed on it):
 // nothing, so that a longer lead can be
 // tried, unless this is the last try, the list starts at the source's
-// beginning or lists no video at all; then that keyframe, else the first
+// beginning or the source has no video at all (an empty list of a source with
+// video means the seek landed past the stretch: a longer lead is tried); then
+// that keyframe, else the first
 // keyframe listed, and without any keyframe the start itself. Nothing either
 // without the source's start.
 std::optional<CutAfterSeek> CutAtKeyframe(const PacketList& list, double start, double seek, bool lastTry);
@@ -77,5 +85,11 @@ std::optional<CutAfterSeek> CutAtKeyframe(const PacketList& list, double start, 
 // The cut when no picture is copied: the sound from its first whole frame at
 // the start.
 CutAfterSeek CutAtStart(double start);
+
+// The cut of an encoded picture, from the keyframe cut of a packet listing:
+// the engine seeks as the listing did, which landed before that keyframe, and
+// decodes from there, keeping the source's times; the clip begins at the
+// start itself.
+CutAfterSeek ExactCut(const CutAfterSeek& keyframeCut, double start);
 
 } // namespace korvane::frontend

@@ -7,8 +7,10 @@
 // nothing; 2 the command line was not understood; 3 the engine could not be
 // started. On any failure the last output line says why in a few words.
 #include "converter/ClipRequest.h"
+#include "converter/EngineGuard.h"
 #include "converter/EngineReport.h"
 #include "converter/KeyframeCut.h"
+#include "converter/Tracks.h"
 
 #include <windows.h>
 
@@ -392,7 +394,7 @@ int Run()
 
     std::optional<CutAfterSeek> cut;
     const CutKind cutKind = CutNeeded(request);
-    if (cutKind == CutKind::AtKeyframe) {
+    if (cutKind == CutKind::AtKeyframe || cutKind == CutKind::Exact) {
         for (std::size_t i = 0; i < std::size(kKeyframeLeads) && !cut; ++i) {
             const double seek = std::max(request.start - kKeyframeLeads[i], 0.0);
             const PacketListing listing = ListVideoPackets(request, seek, job, progress);
@@ -402,28 +404,54 @@ int Run()
                 return kExitFailed;
             const bool lastTry = i + 1 == std::size(kKeyframeLeads) || seek == 0;
             cut = CutAtKeyframe(listing.list, request.start, seek, lastTry);
+            if (lastTry)
+                break;
         }
+        if (cut && cutKind == CutKind::Exact)
+            cut = ExactCut(*cut, request.start);
     } else if (cutKind == CutKind::AtStart) {
         cut = CutAtStart(request.start);
     }
 
+    auto convert = [&](EngineLog& log, bool leaveOutSubtitles) {
+        return RunEngine(EngineArguments(request, cut, leaveOutSubtitles), job, progress, [&](std::string_view bytes) {
+            for (const EngineLog::Line& line : log.Feed(bytes))
+                if (line.progress && log.LastTime())
+                    progress.Reached(*log.LastTime());
+        });
+    };
+    const TrackPlan tracks = PlanTracks(request);
     EngineLog log;
-    const EngineRun run = RunEngine(EngineArguments(request, cut), job, progress, [&](std::string_view bytes) {
-        for (const EngineLog::Line& line : log.Feed(bytes))
-            if (line.progress && log.LastTime())
-                progress.Reached(*log.LastTime());
-    });
+    EngineRun run = convert(log, false);
     if (!run.started)
         return cannotStart(run.startError);
     if (run.readerGone)
         return kExitFailed;
     log.Finish();
+    bool subtitlesTurnedDown = false;
+    if (tracks.subtitles && run.exitCode != 0 && run.exitCode < kFirstExceptionCode && log.LastFrames().value_or(0) == 0
+        && SubtitlesTurnedDown(log.Errors())) {
+        // A subtitle track the container or its encoder cannot take must not
+        // cost the clip: made again without subtitles, and said so.
+        subtitlesTurnedDown = true;
+        log = EngineLog();
+        run = convert(log, true);
+        if (!run.started)
+            return cannotStart(run.startError);
+        if (run.readerGone)
+            return kExitFailed;
+        log.Finish();
+    }
     if (log.LastTime())
         progress.Reached(*log.LastTime());
     progress.Flush();
     if (progress.ReaderGone())
         return kExitFailed;
 
+    if (SourceRefused(log.Errors())) {
+        report.Line(NotAVideoFile(request.input));
+        return kExitFailed;
+    }
     if (run.exitCode >= kFirstExceptionCode) {
         // Whatever it wrote last (under Wine, the debugger's report) is no reason.
         char text[80];
@@ -454,6 +482,10 @@ int Run()
         report.Line("No output file was written.");
         return kExitFailed;
     }
+    if (subtitlesTurnedDown)
+        report.Line(SubtitlesLeftOutText(log.SourceSubtitles(), "the clip's file type cannot hold them as they are"));
+    else if (!tracks.subtitlesLeftOutBecause.empty() && log.SourceSubtitles() > 0)
+        report.Line(SubtitlesLeftOutText(log.SourceSubtitles(), tracks.subtitlesLeftOutBecause));
     return kExitDone;
 }
 

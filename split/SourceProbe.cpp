@@ -2,6 +2,9 @@
 
 #include "split/EngineReport.h"
 
+#include "converter/EngineGuard.h"
+#include "converter/ClipRequest.h"
+
 namespace korvane {
 namespace {
 
@@ -29,7 +32,14 @@ bool SourceProbe::Start(const std::string& enginePath, const std::string& source
     startup.wShowWindow = SW_HIDE;
     startup.hStdOutput = writeEnd;
     startup.hStdError = writeEnd;
-    std::string commandLine = "\"" + enginePath + "\" -hide_banner -i \"" + source + "\"";
+    // Only real media containers, only local files: a disguised playlist is
+    // turned away rather than followed to the files or addresses it names.
+    std::vector<std::string> words = {enginePath, "-hide_banner"};
+    for (std::string& word : frontend::InputRestrictions())
+        words.push_back(std::move(word));
+    words.insert(words.end(), {"-i", source});
+    std::string commandLine = frontend::JoinCommandLine(words);
+    source_ = source;
     PROCESS_INFORMATION info{};
     // No console at all, only the pipe: Wine gives a windowless console a host
     // process of its own, which outlives an engine stopped while it starts
@@ -99,6 +109,13 @@ std::optional<double> SourceProbe::Seconds() const
     if (process_)
         return std::nullopt;
     return ReportedInputDuration(output_);
+}
+
+std::optional<std::string> SourceProbe::Refusal() const
+{
+    if (process_ || output_.find("not on whitelist") == std::string::npos)
+        return std::nullopt;
+    return frontend::NotAVideoFile(source_);
 }
 
 std::optional<double> SourceProbe::FrameRate() const

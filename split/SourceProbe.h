@@ -1,6 +1,7 @@
 #pragma once
 // The converter's engine asked for a source's length, without waiting for it:
-// the engine runs hidden ("<engine> -hide_banner -i "<source>""), and Poll,
+// the engine runs hidden ("<engine> -hide_banner <input restrictions> -i
+// "<source>""), and Poll,
 // called from a window timer, collects what it prints until it ends. The
 // preview needs the system's decoders; the engine reads what it can cut.
 #include "ui/Handles.h"
@@ -34,6 +35,10 @@ public:
     // The source's length in seconds, once the engine has ended; nothing when
     // it could not tell.
     std::optional<double> Seconds() const;
+    // "<name> is not a video file this program can read." once the engine has
+    // ended, when it turned the source away: a playlist or list of other files
+    // dressed as a video, which it is not allowed to follow.
+    std::optional<std::string> Refusal() const;
     // Frames a second of its first video stream, once the engine has ended.
     std::optional<double> FrameRate() const;
 
@@ -43,6 +48,7 @@ private:
     ui::UniqueHandle pipeRead_;
     ui::UniqueHandle process_;
     std::string output_;
+    std::string source_;
 };
 
 } // namespace korvane

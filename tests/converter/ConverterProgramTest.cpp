@@ -195,6 +195,14 @@ TEST(ConverterProgram, FailsWithANonZeroCodeAndTheEnginesReasonLast)
     r = Convert(L" -y -i \"" + source + L"\" -ss 1;5 -t 1 \"" + output + L"\"");
     EXPECT_EQ(r.exitCode, 2u);
     EXPECT_EQ(r.lastLine, "Cannot understand the command line: The start offset '1;5' is not a number of seconds.");
+
+    // A playlist dressed as a video is not followed to the file it names.
+    r = Convert(L" -y -i \"" + kMedia + L"\\playlist.avi\" -ss 0,0 -t 1 -c copy \"" + output + L"\"");
+    EXPECT_EQ(r.exitCode, 1u);
+    EXPECT_EQ(r.lastLine, "playlist.avi is not a video file this program can read.") << r.output;
+    r = Convert(L" -y -i \"" + source + L"\" -ss 0,0 -t 1 -passlogfile C:\\x \"" + output + L"\"");
+    EXPECT_EQ(r.exitCode, 2u);
+    EXPECT_NE(r.lastLine.find("-passlogfile"), std::string::npos) << r.output;
 }
 
 // Cancel and closing the window terminate the front-end; its engine must not

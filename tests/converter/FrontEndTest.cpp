@@ -1,13 +1,16 @@
 // The converter front-end's reading of the main program's command lines and
 // of the engine's output, without the engine.
 #include "converter/ClipRequest.h"
+#include "converter/EngineGuard.h"
 #include "converter/EngineReport.h"
 #include "converter/KeyframeCut.h"
+#include "converter/Tracks.h"
 #include "split/CommandLine.h"
 #include "split/ProgressParser.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -26,9 +29,29 @@ ClipRequest Read(std::string_view line)
     return r.request.value_or(ClipRequest{});
 }
 
+// The engine's words without the input restrictions and the track choice,
+// which tests of their own look at.
+Words Plain(const Words& args)
+{
+    const Words restrictions = InputRestrictions();
+    Words plain;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (std::equal(restrictions.begin(), restrictions.end(), args.begin() + static_cast<long>(i),
+                       args.begin() + static_cast<long>(std::min(args.size(), i + restrictions.size())))) {
+            i += restrictions.size() - 1;
+        } else if ((args[i] == "-map" || args[i] == "-c:s" || args[i] == "-metadata:s:v" || args[i] == "-metadata")
+                   && i + 1 < args.size()) {
+            ++i;
+        } else {
+            plain.push_back(args[i]);
+        }
+    }
+    return plain;
+}
+
 Words Engine(std::string_view line)
 {
-    return EngineArguments(Read(line));
+    return Plain(EngineArguments(Read(line)));
 }
 
 Words Tail(const Words& args, std::size_t from)
@@ -70,7 +93,7 @@ TEST(ConverterFrontEnd, ReadsBackEveryClipTheMainProgramWrites)
 
 TEST(ConverterFrontEnd, SeeksBeforeTheInputWhateverTheOrderItWasGivenIn)
 {
-    const Words expected = {"-hide_banner", "-nostdin", "-y", "-loglevel", "error", "-stats",
+    const Words expected = {"-hide_banner", "-nostdin", "-y", "-loglevel", "level+info", "-stats",
                             "-ss", "6.7", "-i", "C:\\a b\\in.avi", "-t", "3.333333",
                             "-b:v", "1500k", "-an", "-vf", kEven, "out.avi"};
     EXPECT_EQ(Engine(" -y -i \"C:\\a b\\in.avi\" -ss 6,7 -t 3,33333333333333 -b:v 1500k -an \"out.avi\""), expected);
@@ -129,11 +152,11 @@ TEST(ConverterFrontEnd, CopiedStreamsStartOnTheKeyframeTheSeekLandsOn)
 TEST(ConverterFrontEnd, CopyCutsOfProgramStreamsBeginAtTheKeyframeBeforeTheStart)
 {
     EXPECT_EQ(CutNeeded(Read(" -y -i C:\\dvd\\VTS_01_1.VOB -ss 5,3 -t 8 -c copy out.VOB")), CutKind::AtKeyframe);
-    EXPECT_EQ(CutNeeded(Read(" -y -i a.mpeg -ss 5 -t 8 -vcodec mpeg4 -acodec copy out.avi")), CutKind::AtStart);
+    EXPECT_EQ(CutNeeded(Read(" -y -i a.mpeg -ss 5 -t 8 -vcodec mpeg4 -acodec copy out.avi")), CutKind::Exact);
     EXPECT_EQ(CutNeeded(Read(" -y -i a.mpg -ss 5 -t 8 -vn -c copy out.mpg")), CutKind::AtStart);
     EXPECT_EQ(CutNeeded(Read(" -y -i a.mpg -ss 0 -t 8 -c copy out.mpg")), CutKind::None);
     EXPECT_EQ(CutNeeded(Read(" -y -i a.mp4 -ss 5 -t 8 -c copy out.mp4")), CutKind::None);
-    EXPECT_EQ(CutNeeded(Read(" -y -i a.mpg -ss 5 -t 8 -vcodec mpeg4 out.avi")), CutKind::None);
+    EXPECT_EQ(CutNeeded(Read(" -y -i a.mpg -ss 5 -t 8 -vn -acodec mp3 out.mp3")), CutKind::None);
 
     // The engine's listing: the source's first timestamp, then the source's
     // own times in its ticks, flags only where a packet is not just a
@@ -185,6 +208,8 @@ TEST(ConverterFrontEnd, CopyCutsOfProgramStreamsBeginAtTheKeyframeBeforeTheStart
     EXPECT_FALSE(CutAtKeyframe(list, 4.75, 4.7, false)) << "a keyframe before the seek's time: look further back";
     const auto noVideo = CutAtKeyframe(PacketList{{}, 0.5}, 5.3, 2.3, false);
     EXPECT_TRUE(noVideo && !noVideo->soundFrom && noVideo->begin == 5.8) << "no picture at all: at the start";
+    EXPECT_FALSE(CutAtKeyframe(PacketList{{}, 0.5, true}, 5.3, 2.3, false))
+        << "a seek that landed past the listed stretch, keyframes far apart: look further back";
     EXPECT_FALSE(CutAtKeyframe(PacketList{packets, std::nullopt}, 5.3, 3.3, true)) << "times without their origin";
 
     // The engine keeps the source's times, seeks to the cut's seek for the
@@ -192,15 +217,15 @@ TEST(ConverterFrontEnd, CopyCutsOfProgramStreamsBeginAtTheKeyframeBeforeTheStart
     // a second reading of the source from the keyframe's presentation; the
     // clip ends at the marked end, 8 s after 5.3.
     const ClipRequest vob = Read(" -y -i a.vob -ss 5,3 -t 8 -c copy b.vob");
-    EXPECT_EQ(Tail(EngineArguments(vob, cut), 6),
+    EXPECT_EQ(Tail(Plain(EngineArguments(vob, cut)), 6),
               (Words{"-copyts", "-ss", "3.3", "-i", "a.vob", "-seek_timestamp", "1", "-ss", "5.34", "-i", "a.vob",
-                     "-map", "0:v:0", "-map", "1:a:0?", "-copypriorss:a", "0", "-ss", "5.2195", "-t", "8.615167", "-c",
-                     "copy", "-avoid_negative_ts", "make_zero", "b.vob"}));
-    EXPECT_EQ(Tail(EngineArguments(Read(" -y -i a.vob -ss 5,3 -t 8 -c copy -an b.vob"), cut), 6),
+                     "-ss", "5.2195", "-t", "8.615167", "-c", "copy", "-copypriorss:a", "0",
+                     "-avoid_negative_ts", "make_zero", "b.vob"}));
+    EXPECT_EQ(Tail(Plain(EngineArguments(Read(" -y -i a.vob -ss 5,3 -t 8 -c copy -an b.vob"), cut)), 6),
               (Words{"-copyts", "-ss", "3.3", "-i", "a.vob", "-ss", "5.2195", "-t", "8.615167", "-c", "copy", "-an",
                      "-avoid_negative_ts", "make_zero", "b.vob"}))
         << "no second reading without sound";
-    EXPECT_EQ(Tail(EngineArguments(Read(" -y -i a.mpg -ss 5,3 -t 8 -vn -c copy b.mpg"), CutAtStart(5.3)), 6),
+    EXPECT_EQ(Tail(Plain(EngineArguments(Read(" -y -i a.mpg -ss 5,3 -t 8 -vn -c copy b.mpg"), CutAtStart(5.3))), 6),
               (Words{"-ss", "4.3", "-i", "a.mpg", "-ss", "1", "-t", "8", "-vn", "-c", "copy", "-avoid_negative_ts",
                      "make_zero", "b.mpg"}));
 }
@@ -289,4 +314,119 @@ TEST(ConverterFrontEnd, NamesTheCauseOfAFailureInAFewWords)
     const std::string reason = FailureReason({std::string(300, 'x')});
     EXPECT_LE(reason.size(), 160u);
     EXPECT_EQ(reason.substr(reason.size() - 3), "...");
+}
+
+// A profile may change codecs, rates, sizes and filter the picture and sound;
+// it may not make the engine read or write anything but the source and the
+// clip. The refusal names the option.
+TEST(ConverterFrontEnd, RefusesProfileOptionsThatReachOtherFiles)
+{
+    const std::string head = " -y -i \"C:\\v\\a.avi\" -ss 2 -t 5";
+    for (const char* allowed :
+         {" -vcodec libx264 -crf 23 -preset fast -b:a 128k -r 30000/1001 -s 640x360 -aspect 16:9",
+          " -vf \"yadif,scale=640:-2,drawbox=x=1:y=2:w=3:h=4:color=red\" -af \"volume=0.5,aresample=44100\"",
+          " -f vob -target pal-dvd -movflags +faststart -x264-params keyint=50:bframes=2 -flags +ildct",
+          " -vf \"eq=contrast=1.2:brightness='0.1'\" -an"}) {
+        const ReadResult r = ReadClipRequest(ArgumentWords(head + allowed + " out.mpg"));
+        EXPECT_TRUE(r.request) << allowed << ": " << r.error;
+    }
+    struct Refused {
+        const char* options;
+        const char* named;
+    };
+    for (const Refused& c : {Refused{" -i C:\\other.avi", "-i"}, Refused{" -pass 1", "-pass"},
+                             Refused{" -passlogfile C:\\x", "-passlogfile"}, Refused{" -attach font.ttf", "-attach"},
+                             Refused{" -dump_attachment:t out.ttf", "-dump_attachment"},
+                             Refused{" -vf \"scale=2:2,movie=C\\\\:/x.avi[m];[0][m]overlay\"", "movie"},
+                             Refused{" -af amovie=x.wav", "amovie"}, Refused{" -vf subtitles=x.srt", "subtitles"},
+                             Refused{" -vf \"[in]lut3d=file=x.cube[out]\"", "lut3d"},
+                             Refused{" -vf drawtext=textfile=C\\\\:/secret.txt", "textfile"},
+                             Refused{" -filter:v ass=a.ass", "ass"}, Refused{" -f segment", "segment"},
+                             Refused{" -f hls", "hls"}, Refused{" -f tee", "tee"}, Refused{" -f image2", "image2"},
+                             Refused{" -f dash", "dash"}, Refused{" -flags:v +pass1", "pass1"},
+                             Refused{" -x264-params stats=C\\\\:/x.log", "stats"},
+                             Refused{" -filter_complex_script g.txt", "-filter_complex_script"},
+                             Refused{" -vstats_file v.log", "-vstats_file"}, Refused{" -report", "-report"}}) {
+        const ReadResult r = ReadClipRequest(ArgumentWords(head + c.options + " out.mpg"));
+        EXPECT_FALSE(r.request) << c.options;
+        EXPECT_NE(r.error.find(c.named), std::string::npos) << c.options << ": " << r.error;
+    }
+    // Image series and playlists are several files.
+    for (const char* output : {"C:\\out\\a_Clip1.png", "C:\\out\\a_Clip1.m3u8", "C:\\out\\a_%03d.jpg"})
+        EXPECT_FALSE(ReadClipRequest(ArgumentWords(head + " " + output)).request) << output;
+}
+
+// Every engine command line reads the source only as a media container and
+// only from a local file; a refusal is said in words the user understands.
+TEST(ConverterFrontEnd, ReadsTheSourceOnlyAsALocalMediaFile)
+{
+    const Words restrictions = InputRestrictions();
+    const ClipRequest vob = Read(" -y -i \"C:\\dvd\\a b.vob\" -ss 5 -t 8 -c copy out.vob");
+    const CutAfterSeek cut{3, 4.9, 0.5, 5.1};
+    for (const Words& args : {EngineArguments(vob, cut), EngineArguments(vob), PacketListArguments(vob, 2, 4)}) {
+        int inputs = 0;
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            if (args[i] != "-i")
+                continue;
+            ++inputs;
+            ASSERT_GE(i, restrictions.size());
+            EXPECT_EQ(Words(args.begin() + static_cast<long>(i - restrictions.size()), args.begin() + static_cast<long>(i)),
+                      restrictions);
+        }
+        EXPECT_GE(inputs, 1);
+    }
+    EXPECT_NE(restrictions[1].find("mpeg"), std::string::npos);
+    EXPECT_EQ(restrictions[1].find("concat"), std::string::npos);
+    EXPECT_EQ(restrictions[3], "file");
+    EXPECT_TRUE(SourceRefused({"[concat @ 04ffe4c0] Format not on whitelist 'avi,mov'", "a.avi: Invalid argument"}));
+    EXPECT_FALSE(SourceRefused({"a.avi: Invalid data found when processing input"}));
+    EXPECT_EQ(NotAVideoFile("C:\\My videos\\list.avi"), "list.avi is not a video file this program can read.");
+}
+
+// The tracks a clip's container can hold, the same for every clip of a job.
+TEST(ConverterFrontEnd, KeepsEverySoundAndTheSubtitlesTheContainerHolds)
+{
+    struct Case {
+        const char* source;
+        const char* output;
+        const char* subtitles;  // how they are written, "" when left out
+    };
+    for (const Case& c : {Case{"a.vob", "b.vob", "copy"}, Case{"a.vob", "b.mp4", ""}, Case{"a.mp4", "b.mp4", "mov_text"},
+                          Case{"a.mkv", "b.mov", "mov_text"}, Case{"a.mp4", "b.mpg", ""}, Case{"a.mp4", "b.avi", ""},
+                          Case{"a.avi", "b.wmv", ""}}) {
+        const TrackPlan plan = PlanTracks(Read(std::string(" -y -i ") + c.source + " -ss 0 -t 8 " + c.output));
+        EXPECT_TRUE(plan.mapTracks) << c.source << " " << c.output;
+        EXPECT_FALSE(plan.firstSoundOnly);
+        EXPECT_EQ(plan.subtitleCodec, c.subtitles) << c.source << " " << c.output;
+        EXPECT_EQ(plan.subtitlesLeftOutBecause.empty(), !std::string(c.subtitles).empty()) << c.source << " " << c.output;
+    }
+    EXPECT_TRUE(PlanTracks(Read(" -y -i a.mp4 -ss 0 -t 8 -vn b.mp3")).firstSoundOnly) << "an MP3 file holds one";
+    EXPECT_FALSE(PlanTracks(Read(" -y -i a.mp4 -ss 0 -t 8 -map 0:a:1 b.mp4")).mapTracks) << "the profile's own pick";
+    EXPECT_TRUE(PlanTracks(Read(" -y -i a.mp4 -ss 0 -t 8 -sn b.mp4")).subtitlesLeftOutBecause.empty()) << "-sn wins";
+    EXPECT_EQ(SubtitlesLeftOutText(2, "AVI files cannot hold them"),
+              "Subtitles left out of the clip: 2 tracks (AVI files cannot hold them).");
+    EXPECT_EQ(SubtitlesLeftOutText(2, "x").find("time"), std::string::npos) << "the main program reads \"time\"";
+}
+
+// Tagged with its levels, the engine's output tells errors from its
+// description of the source and the clip.
+TEST(ConverterFrontEnd, TellsErrorsFromTheEnginesDescriptionOfTheTracks)
+{
+    EngineLog log;
+    log.Feed("[mpeg @ 04ffe700] [warning] start time for stream 0 is not set\r\n"
+             "[info] Input #0, mpeg, from 'a.vob':\r\n[info]   Duration: 00:00:30.02, start: 0.534667\r\n"
+             "[info]     Stream #0:1[0x1e0]: Video: mpeg2video (Main)\r\n"
+             "[info]     Stream #0:4[0x20]: Subtitle: dvd_subtitle\r\n[info]     Stream #0:5[0x21]: Subtitle: dvd_subtitle\r\n"
+             "[svcd @ 05000b00] [warning] VBV buffer size not set\r\nIf you want the mpeg file to be compliant\r\n"
+             "[info] Output #0, mp4, to 'b.mp4':\r\n[info]     Stream #0:0: Video: h264\r\n"
+             "[info] Stream mapping:\r\n[info]   Stream #0:4 -> #0:1 (dvd_subtitle -> mov_text)\r\n"
+             "[mov_text @ 0x1] [error] Subtitle encoding currently only possible from text to text or bitmap to bitmap\r\n"
+             "[info] frame=   25 fps=0.0 q=1.6 size=     130kB time=00:00:01.00 bitrate=1\r");
+    EXPECT_EQ(log.SourceSubtitles(), 2);
+    EXPECT_EQ(log.ClipSubtitles(), 0);
+    EXPECT_EQ(log.LastFrames(), 25);
+    EXPECT_EQ(log.Errors(), (Words{"[mov_text @ 0x1] Subtitle encoding currently only possible from text to text or "
+                                   "bitmap to bitmap"}));
+    EXPECT_TRUE(SubtitlesTurnedDown(log.Errors()));
+    EXPECT_FALSE(SubtitlesTurnedDown({"Unknown encoder 'nosuchcodec'"}));
 }
