@@ -981,6 +981,7 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
     TSettingForm* settings = korvane_.SettingForm;
     std::vector<FailedClip> failed;
     std::vector<ShortClip> shortClips;
+    std::vector<std::string> notices;
     for (std::int32_t number = 1; number <= plan.ClipCount(); ++number) {
         const std::string output = ClipOutputPath(outputFolder, source, number, extension);
         const std::optional<FileStamp> before = FileStampOf(output);
@@ -1028,10 +1029,12 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
         }
         if (auto length = ShortClipLength(span.start, span.duration, SourceSeconds(), reached))
             shortClips.push_back(ShortClip{number, *length});
+        if (auto notice = ClipNotice(outputTail_.LastLine()))
+            notices.push_back(std::move(*notice));
     }
     if (!failed.empty())
         return ReportFailedClips(plan.ClipCount(), failed);
-    CompleteJob(shortClips);
+    CompleteJob(shortClips, notices);
 }
 
 void TMainForm::ReportFailedClips(std::int32_t clipCount, const std::vector<FailedClip>& failed)
@@ -1042,7 +1045,7 @@ void TMainForm::ReportFailedClips(std::int32_t clipCount, const std::vector<Fail
     LeaveBusyState();
 }
 
-void TMainForm::CompleteJob(const std::vector<ShortClip>& shortClips)
+void TMainForm::CompleteJob(const std::vector<ShortClip>& shortClips, const std::vector<std::string>& notices)
 {
     tmrPreview.SetEnabled(false);
     tmrProcess.SetEnabled(false);
@@ -1058,7 +1061,7 @@ void TMainForm::CompleteJob(const std::vector<ShortClip>& shortClips)
         countdown->Start(TCountDownForm::caExit);
         return;
     }
-    ui::ShowMessageBox(CompletedMessage(shortClips), "Completed", MB_OK | MB_ICONINFORMATION);
+    ui::ShowMessageBox(CompletedMessage(shortClips, notices), "Completed", MB_OK | MB_ICONINFORMATION);
     if (settings && settings->chkOpenDir.Checked() && korvane_.ShellOpen)
         korvane_.ShellOpen(Handle(), edtOutputDir.Text());
     LeaveBusyState();

@@ -211,7 +211,7 @@ private:
     // Message of the job's checks: information icon, OK, focus where given.
     void RefuseJob(const char* caption, const char* text, ui::WinControl* focus);
     void ShowReinstallError();
-    void CompleteJob(const std::vector<ShortClip>& shortClips = {});
+    void CompleteJob(const std::vector<ShortClip>& shortClips = {}, const std::vector<std::string>& notices = {});
     // The job's end when clips failed: one message naming them, then idle.
     void ReportFailedClips(std::int32_t clipCount, const std::vector<FailedClip>& failed);
     bool IsSourceProfile() const;

@@ -89,14 +89,31 @@ std::optional<double> ShortClipLength(double clipStart, double clipDuration, dou
     return std::nullopt;
 }
 
-std::string CompletedMessage(const std::vector<ShortClip>& shortClips)
+std::optional<std::string> ClipNotice(std::string_view lastLine)
+{
+    // Every clip of a job gets the same tracks, so the front-end's word on
+    // the ones it had to leave out is the same for each clip.
+    constexpr std::string_view kSubtitlesLeftOut = "Subtitles left out of the clip:";
+    if (lastLine.substr(0, kSubtitlesLeftOut.size()) != kSubtitlesLeftOut)
+        return std::nullopt;
+    return std::string(lastLine);
+}
+
+std::string CompletedMessage(const std::vector<ShortClip>& shortClips, const std::vector<std::string>& notices)
 {
     std::string text = "Splitting is completed successfully.";
-    if (!shortClips.empty())
+    if (!shortClips.empty() || !notices.empty())
         text += "\n";
     for (const ShortClip& clip : shortClips)
         text += "\nClip " + std::to_string(clip.number) + " is only " + SecondsToTimeText(clip.seconds)
             + " long: the source's data ends there.";
+    std::vector<std::string> said;
+    for (const std::string& notice : notices) {
+        if (std::find(said.begin(), said.end(), notice) != said.end())
+            continue;
+        said.push_back(notice);
+        text += "\n" + notice;
+    }
     return text;
 }
 

@@ -47,9 +47,14 @@ struct ShortClip {
     double seconds = 0;
 };
 
-// "Splitting is completed successfully.", and one line for each clip that
-// came out short.
-std::string CompletedMessage(const std::vector<ShortClip>& shortClips);
+// A line a made clip's converter ended with that the user should read once
+// the job is done (tracks its file type could not hold), or nothing.
+std::optional<std::string> ClipNotice(std::string_view lastLine);
+
+// "Splitting is completed successfully.", one line for each clip that came
+// out short, then the converters' notices, each said once.
+std::string CompletedMessage(const std::vector<ShortClip>& shortClips,
+                             const std::vector<std::string>& notices = {});
 
 // The job's one message about its failed clips: how many out of how many,
 // then the number and reason of the first five, and "..." for the rest.

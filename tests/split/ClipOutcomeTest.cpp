@@ -58,3 +58,13 @@ TEST(ClipOutcome, AClipIsShortOnlyWhenTheSourceCouldHaveGivenMoreThanASecondMore
     EXPECT_EQ(CompletedMessage({{2, 4.96}}), "Splitting is completed successfully.\n\n"
                                              "Clip 2 is only 00:00:04 long: the source's data ends there.");
 }
+
+TEST(ClipOutcome, AConvertersNoticeIsSaidOnceWhateverTheNumberOfClipsThatGaveIt)
+{
+    const std::string leftOut = "Subtitles left out of the clip: 1 track (why).";
+    EXPECT_EQ(ClipNotice(leftOut), leftOut);
+    EXPECT_EQ(ClipNotice("frame=  250 fps=0.0 q=-1.0 Lsize=  1024kB time=00:00:10.00"), std::nullopt);
+    EXPECT_EQ(CompletedMessage({{2, 4.96}}, {leftOut, leftOut}),
+              "Splitting is completed successfully.\n\n"
+              "Clip 2 is only 00:00:04 long: the source's data ends there.\n" + leftOut);
+}
