@@ -191,16 +191,6 @@ TEST_F(SplitJob, OverwriteYesOrPreferenceReplacesTheFile)
     EXPECT_NEAR(VideoFrames(Clip(1)), 50, 1);
 }
 
-TEST_F(SplitJob, NoSectionsGoesStraightToCompletion)
-{
-    StartWithSource();
-    SetRange("00:00:00", "00:00:02");
-    SetSections("-3");
-    Click();
-    EXPECT_EQ(Boxes(), std::vector<std::string>{"Completed|Splitting is completed successfully."});
-    EXPECT_FALSE(FileExistsAt(Clip(1)));
-}
-
 TEST_F(SplitJob, MissingConverterAsksForAReinstall)
 {
     StartWithSource();
