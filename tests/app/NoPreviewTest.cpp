@@ -65,7 +65,6 @@ TEST_F(WithoutPreviewDecoders, ASourceLoadsWithItsLengthAndSplits)
 
 // --- the engine slow, silent or crashing while it reads the source ---------------------
 
-const std::string kRenderError = "Korvane|";
 const std::string kStartRefused = "Invalid Start Time|Please varify the Start Time you selected.";
 const std::string kCompleted = "Completed|Splitting is completed successfully.";
 
@@ -88,7 +87,7 @@ protected:
         Start(prefs);
     }
 
-    // Loads the sample with the engine following the script; the window has
+    // Loads a source with the engine following the script; the window has
     // said once that it cannot show the file.
     void Load(const std::string& path, const std::string& script)
     {
