@@ -27,6 +27,9 @@ struct Korvane {
     // The windows wear the built-in skin; false leaves the system look (the
     // start-up benchmark measures both).
     bool Skinned = true;
+    // How long the converter's engine may take to tell a source's length or
+    // frame rate before the user is told that it does not answer.
+    DWORD EngineAnswerMs = 30000;
 
     // --- program-wide values, fixed by the main window's creation --------------
     std::string ProgramDir;      // always ends in a backslash

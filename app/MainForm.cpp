@@ -34,10 +34,8 @@ constexpr char kRangeLengthText[] = "The length of the marked rang is ";
 constexpr char kRangeOrderText[] = "The End Time should be later than the Start Time.";
 constexpr char kEnterKey = 13;
 constexpr char kNoPreviewText[] = "No preview is available for this file.";
-// How often the engine's report of a source is collected, and how long a job
-// started meanwhile waits for it.
+// How often the engine's report of a source is collected.
 constexpr unsigned kProbeIntervalMs = 50;
-constexpr DWORD kProbeWaitMs = 30000;
 
 ui::Font LightFont(const ui::Font& base)
 {
@@ -518,20 +516,55 @@ void TMainForm::LoadWithoutPreview(const std::string& path)
 
 void TMainForm::tmrProbeTimer(ui::Component&)
 {
-    if (!probe_.Poll())
+    if (probe_.Poll()) {
+        tmrProbe.SetEnabled(false);
+        SourceProbeEnded();
+        return;
+    }
+    if (!probe_.Overdue(korvane_.EngineAnswerMs))
         return;
     tmrProbe.SetEnabled(false);
+    probe_.Stop();
     SourceProbeEnded();
+    ReportSilentEngine("length", edtSource.Text());
 }
 
-void TMainForm::FinishSourceProbe()
+SourceProbe::Wait TMainForm::AwaitEngine(SourceProbe& probe)
 {
-    if (!probe_.Running())
-        return;
+    labProcessing.SetCaption("Reading: " + ExtractFileName(edtSource.Text()));
+    return probe.Await(korvane_.EngineAnswerMs, [this] { PumpMessages(); }, [this] { return CancelRequested(); });
+}
+
+bool TMainForm::AwaitSourceLength()
+{
+    // The window shows the job as busy, so that the user can cancel it or
+    // close the window, and cannot start it twice or load another source.
     tmrProbe.SetEnabled(false);
-    if (!probe_.Finish(kProbeWaitMs))
-        probe_.Stop();
+    EnterBusyState();
+    JobState = jsRunning;
+    const SourceProbe::Wait wait = AwaitEngine(probe_);
+    if (wait == SourceProbe::Wait::Cancelled) {
+        // The engine reads on for the next Start, unless the window is closing.
+        if (ui::App().Terminated())
+            probe_.Stop();
+        else
+            tmrProbe.SetEnabled(true);
+        LeaveBusyState();
+        return false;
+    }
     SourceProbeEnded();
+    if (wait == SourceProbe::Wait::Overdue)
+        ReportSilentEngine("length", edtSource.Text());
+    LeaveBusyState();
+    return wait == SourceProbe::Wait::Ended;
+}
+
+void TMainForm::ReportSilentEngine(const std::string& what, const std::string& source)
+{
+    const DWORD seconds = (korvane_.EngineAnswerMs + 500) / 1000;
+    ui::ShowMessageBox("The converter's engine did not tell the " + what + " of " + ExtractFileName(source)
+                           + " within " + std::to_string(seconds) + (seconds == 1 ? " second." : " seconds."),
+                       ui::App().Title(), MB_OK | MB_ICONERROR);
 }
 
 void TMainForm::SourceProbeEnded()
@@ -917,8 +950,12 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
     const double rangeStart = TimeTextToSeconds(edtStart.Text());
     if (rangeStart == -1)
         return RefuseJob("Invalid Start Time", "Please varify the Start Time you selected.", nullptr);
+    // A negative start reads as a time, but no clip can begin before the source.
+    if (!(rangeStart >= 0))
+        return RefuseJob("Invalid Start Time", "Please varify the Start Time you selected.", &edtStart);
     // A length the engine is still reading is waited for.
-    FinishSourceProbe();
+    if (probe_.Running() && !AwaitSourceLength())
+        return;
     if (!(SourceSeconds() > rangeStart))
         return RefuseJob("Invalid Start Time", "Please varify the Start Time you selected.", nullptr);
 
@@ -934,7 +971,8 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
     std::int32_t clipCount = 1;
     if (!oneClip) {
         const auto count = ReadWholeNumber(edtSectionQty.Text());
-        if (!count)
+        // No section at all would make no clip and still end as a success.
+        if (!count || *count < 1)
             return RefuseJob("Invalid Section", "Please specify a valid section quantity.", &edtSectionQty);
         clipCount = *count;
     }
@@ -973,8 +1011,20 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
         SourceProbe rateProbe;
         std::optional<double> rate;
         if (CanStartProgramAt(korvane_.EnginePath)
-            && rateProbe.Start(korvane_.EnginePath, PathForOtherPrograms(source)) && rateProbe.Finish(kProbeWaitMs))
-            rate = rateProbe.FrameRate();
+            && rateProbe.Start(korvane_.EnginePath, PathForOtherPrograms(source))) {
+            switch (AwaitEngine(rateProbe)) {
+            case SourceProbe::Wait::Ended:
+                rate = rateProbe.FrameRate();
+                break;
+            case SourceProbe::Wait::Cancelled:
+                LeaveBusyState();
+                return;
+            case SourceProbe::Wait::Overdue:
+                ReportSilentEngine("frame rate", source);
+                LeaveBusyState();
+                return;
+            }
+        }
         arguments = WithDvdStandard(arguments, rate);
     }
 

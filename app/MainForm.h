@@ -200,7 +200,13 @@ private:
     // is asked for its length.
     void LoadWithoutPreview(const std::string& path);
     void SourceProbeEnded();
-    void FinishSourceProbe();
+    // Waits for the engine's report on the source while the window is served;
+    // Cancel and the close question end the wait.
+    SourceProbe::Wait AwaitEngine(SourceProbe& probe);
+    // At Start, the length the engine is still reading: true once it is known.
+    bool AwaitSourceLength();
+    // The engine let the deadline pass without telling `what` of the source.
+    void ReportSilentEngine(const std::string& what, const std::string& source);
     void CommitTypedStart();
     void CommitTypedEnd();
     void PlaceStartLabel();

@@ -125,7 +125,10 @@ std::vector<std::string> PacketListArguments(const ClipRequest& request, double 
     args.insert(args.end(), restrictions.begin(), restrictions.end());
     args.push_back("-i");
     args.push_back(request.input);
-    for (const char* word : {"-map", "0:v:0", "-c", "copy", "-f", "framecrc", "-"})
+    // Every packet from the seek on, not only from the first keyframe: a list
+    // without a keyframe (a long group of pictures) then tells that a longer
+    // lead is worth a try, and is not taken for a source without pictures.
+    for (const char* word : {"-map", "0:v:0", "-c", "copy", "-copyinkf", "-f", "framecrc", "-"})
         args.push_back(word);
     return args;
 }

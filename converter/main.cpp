@@ -3,19 +3,20 @@
 // it) with a command line that cuts cleanly and fast, and reports progress and
 // the outcome in the form the main program reads.
 //
-// Exit codes: 0 the output file is complete; 1 the engine failed or wrote
-// nothing; 2 the command line was not understood; 3 the engine could not be
-// started. On any failure the last output line says why in a few words.
+// Exit codes (converter/Verdict.h): 0 the output file is complete; 1 the
+// engine failed or wrote nothing; 2 the command line was not understood; 3 the
+// engine could not be started. On any failure the last output line says why
+// in a few words.
 #include "converter/ClipRequest.h"
 #include "converter/EngineGuard.h"
 #include "converter/EngineReport.h"
 #include "converter/KeyframeCut.h"
 #include "converter/Tracks.h"
+#include "converter/Verdict.h"
 
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -26,12 +27,6 @@ namespace {
 
 using namespace korvane::frontend;
 
-constexpr int kExitDone = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitBadCommandLine = 2;
-constexpr int kExitNoEngine = 3;
-// The engine's exit codes from here up are the system's: an exception ended it.
-constexpr DWORD kFirstExceptionCode = 0xC0000000u;
 // The main program's bars move at least this often while the engine works,
 // also while it says nothing (opening a large file, a slow first frame).
 constexpr DWORD kProgressIntervalMs = 400;
@@ -452,35 +447,12 @@ int Run()
         report.Line(NotAVideoFile(request.input));
         return kExitFailed;
     }
-    if (run.exitCode >= kFirstExceptionCode) {
-        // Whatever it wrote last (under Wine, the debugger's report) is no reason.
-        char text[80];
-        std::snprintf(text, sizeof text, "The converter's engine crashed (exception 0x%08lX).",
-                      static_cast<unsigned long>(run.exitCode));
-        report.Line(text);
-        return kExitFailed;
-    }
-    // An output the engine could not write to its end fails the clip, also
-    // when the engine exits with 0. On a full disk its own words for that
-    // vary with the system (under Wine "Bad file descriptor").
-    std::string writeFailure = WriteFailureReason(log.Errors());
-    if (!writeFailure.empty() && OutputDiskIsFull(Wide(request.output)))
-        writeFailure = "No space left on device";
-    if (run.exitCode != 0 || !writeFailure.empty()) {
-        std::string reason = writeFailure.empty() ? FailureReason(log.Errors()) : writeFailure;
-        if (reason.empty())
-            reason = "The converter's engine ended with code " + std::to_string(run.exitCode) + ".";
-        report.Line(reason);
-        return kExitFailed;
-    }
-    const bool nothingEncoded = !(log.LastTime().value_or(0) > 0) && !(log.LastFrames().value_or(0) > 0);
-    if (nothingEncoded) {
-        report.Line("Nothing was converted: the clip starts after the end of the source.");
-        return kExitFailed;
-    }
-    if (!FileHasContent(Wide(request.output))) {
-        report.Line("No output file was written.");
-        return kExitFailed;
+    const Verdict verdict = ClipVerdict(EngineOutcome{run.exitCode, log.Errors(), log.LastTime(), log.LastFrames(),
+                                                      OutputDiskIsFull(Wide(request.output)),
+                                                      FileHasContent(Wide(request.output))});
+    if (verdict.exitCode != kExitDone) {
+        report.Line(verdict.reason);
+        return verdict.exitCode;
     }
     if (subtitlesTurnedDown)
         report.Line(SubtitlesLeftOutText(log.SourceSubtitles(), "the clip's file type cannot hold them as they are"));

@@ -81,6 +81,8 @@ public:
     void RemoveFilterProvider(IFilterProvider& provider);
     void AddGraphListener(IGraphListener& listener);
     void RemoveGraphListener(IGraphListener& listener);
+    // Who is told of the graph's events: a listener that has gone must not be.
+    std::size_t GraphListenerCount() const { return listeners_.size(); }
 
     // The component's own interfaces first, then (while active) the DirectShow
     // objects: IMediaControl, IMediaSeeking, IBasicAudio, ... come from here.

@@ -49,16 +49,17 @@ IniText::IniText(std::string_view text)
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         if (line.empty() || line.front() == ';')
             continue;
-        if (line.front() == '[') {
-            const std::size_t close = line.find(']');
-            current = &Add(Trimmed(close == std::string_view::npos ? line.substr(1) : line.substr(1, close - 1)));
+        // A "[" without its "]" opens no section: its keys stay in the one before.
+        if (line.front() == '[' && line.find(']') != std::string_view::npos) {
+            current = &Add(Trimmed(line.substr(1, line.find(']') - 1)));
             continue;
         }
         const std::size_t eq = line.find('=');
-        if (eq == std::string_view::npos)
+        const std::string_view name = eq == std::string_view::npos ? std::string_view() : Trimmed(line.substr(0, eq));
+        // A value without a name is no key.
+        if (name.empty())
             continue;
-        AddKey(*current, std::string(Trimmed(line.substr(0, eq))),
-               std::string(WithoutQuotes(Trimmed(line.substr(eq + 1)))));
+        AddKey(*current, std::string(name), std::string(WithoutQuotes(Trimmed(line.substr(eq + 1)))));
     }
 }
 
@@ -84,10 +85,11 @@ const IniText::Section* IniText::FindSection(std::string_view name) const
 std::string IniText::ReadString(const std::string& section, const std::string& key,
                                 const std::string& defaultValue) const
 {
-    const Section* s = FindSection(section);
+    // Names asked for are taken without the blanks around them, as in the file.
+    const Section* s = FindSection(Trimmed(section));
     if (!s)
         return defaultValue;
-    const auto found = s->first.find(std::string_view(key));
+    const auto found = s->first.find(Trimmed(key));
     return found == s->first.end() ? defaultValue : s->keys[found->second].value.substr(0, kValueLimit);
 }
 
@@ -105,6 +107,7 @@ void IniText::WriteString(const std::string& section, const std::string& key, co
 std::vector<std::string> IniText::ReadKeys(const std::string& section) const
 {
     std::vector<std::string> names;
+    // Unlike a read, the list takes the name as it is given.
     if (const Section* s = FindSection(section))
         for (const Key& k : s->keys)
             names.push_back(k.name);

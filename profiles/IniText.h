@@ -3,9 +3,12 @@
 // private-profile functions that profiles rely on: section and key names
 // without regard to letter case, blanks around names and values dropped, a
 // pair of quotes around a value stripped, the first of two equal names wins,
-// lines before the first section belong to the section of no name, and a
-// value is read as at most 2047 characters. Free of windows.h: it lets the
-// profile's meaning be tested and fuzzed natively.
+// lines before the first section belong to the section of no name, a "["
+// without its "]" opens no section, a line without a name is no key, the
+// names a value is read by are taken without their blanks (a section's key
+// list takes its name as given), and a value is read as at most 2047
+// characters. Free of windows.h: it lets the profile's meaning be tested and
+// fuzzed natively.
 #include "profiles/ProfileArguments.h"
 
 #include <map>

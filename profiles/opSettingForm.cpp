@@ -3,6 +3,7 @@
 #include "app/FileNamesWin.h"
 #include "app/MainForm.h"
 #include "profiles/IniFile.h"
+#include "profiles/IniProfileFile.h"
 #include "profiles/ProfileArguments.h"
 #include "profiles/ProfileCatalogue.h"
 #include "profiles/SizeForm.h"
@@ -19,28 +20,6 @@ constexpr int kListWidth = kKeyWidth + 1 + kValueWidth;
 constexpr int kHeaderHeight = 18;
 // Room for the default rows of all three groups without scrolling.
 constexpr int kDefaultRows = 14;
-
-// A profile file on disk, opened for one load, save or build.
-class IniProfileFile : public ProfileFile {
-public:
-    explicit IniProfileFile(const std::string& path) : ini_(path) {}
-    std::string ReadString(const std::string& section, const std::string& key,
-                           const std::string& defaultValue) const override
-    {
-        return ini_.ReadString(section, key, defaultValue);
-    }
-    void WriteString(const std::string& section, const std::string& key, const std::string& value) override
-    {
-        ini_.WriteString(section, key, value);
-    }
-    std::vector<std::string> ReadKeys(const std::string& section) const override
-    {
-        return ini_.ReadSectionKeys(section);
-    }
-
-private:
-    IniFile ini_;
-};
 
 // The editor's three lists as the argument builder and the saver read them.
 class EditorLists : public ShownRows {

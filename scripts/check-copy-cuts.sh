@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs the window suite's copy cuts (an MP4 with a keyframe every 10 s and
-# MPEG program streams) under Wine, keeps the clips and looks at them with the
-# host's tools: each starts with a keyframe, its audio and video start within
-# one audio frame of each other and last as long as each other, and the
-# host's decoder finds nothing wrong that it does not find in the source.
+# MPEG program streams, one with keyframes 24 s apart) under Wine, keeps the
+# clips and looks at them with the host's tools: each starts with a keyframe,
+# its audio and video start within one audio frame of each other and last as
+# long as each other, and the host's decoder finds nothing wrong that it does
+# not find in the source.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 test_exe=$1
@@ -25,7 +26,7 @@ span() {
     END { print first, end }'
 }
 fail=0
-for source in gop.mp4 mpeg1.mpg mpeg2.mpeg dvd.vob; do
+for source in gop.mp4 mpeg1.mpg mpeg2.mpeg dvd.vob longgop.mpeg; do
   known=$(error_kinds "$media/$source")
   for n in 1 2; do
     f="$out/${source%.*}_Clip$n.${source##*.}"

@@ -10,6 +10,8 @@ namespace {
 
 // The engine's report of a source is a few kilobytes; more is not a report.
 constexpr std::size_t kLongestReport = 1 << 20;
+// How often a wait looks at the pipe while neither a message nor the end comes.
+constexpr DWORD kLookIntervalMs = 20;
 
 } // namespace
 
@@ -51,6 +53,7 @@ bool SourceProbe::Start(const std::string& enginePath, const std::string& source
     }
     CloseHandle(info.hThread);
     process_ = ui::UniqueHandle(info.hProcess);
+    startedAt_ = GetTickCount();
     return true;
 }
 
@@ -83,15 +86,29 @@ bool SourceProbe::Poll()
     return true;
 }
 
-bool SourceProbe::Finish(DWORD limitMs)
+bool SourceProbe::Overdue(DWORD limitMs) const
 {
-    const DWORD start = GetTickCount();
-    while (!Poll()) {
-        if (GetTickCount() - start >= limitMs)
-            return false;
-        WaitForSingleObject(process_.Get(), 20);
+    return process_ && GetTickCount() - startedAt_ >= limitMs;
+}
+
+SourceProbe::Wait SourceProbe::Await(DWORD limitMs, const std::function<void()>& serve,
+                                     const std::function<bool()>& cancelled)
+{
+    for (;;) {
+        serve();
+        if (cancelled())
+            return Wait::Cancelled;
+        if (Poll())
+            return Wait::Ended;
+        if (Overdue(limitMs)) {
+            Stop();
+            return Wait::Overdue;
+        }
+        // The pipe cannot be waited on; the engine writes a few kilobytes at
+        // most, so a look every few milliseconds keeps it from ever blocking.
+        HANDLE process = process_.Get();
+        MsgWaitForMultipleObjects(1, &process, FALSE, kLookIntervalMs, QS_ALLINPUT);
     }
-    return true;
 }
 
 void SourceProbe::Stop()

@@ -4,10 +4,14 @@
 // "<source>""), and Poll,
 // called from a window timer, collects what it prints until it ends. The
 // preview needs the system's decoders; the engine reads what it can cut.
+// Where the answer is needed before going on, Await waits for it while the
+// window is served, up to a deadline: the engine is another program, and a
+// slow or stuck one must never freeze the window.
 #include "ui/Handles.h"
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -26,8 +30,19 @@ public:
     // Takes what the engine has written; true once it has ended and all of it
     // is read (Running() is then false).
     bool Poll();
-    // Waits for the end, at most `limitMs`; true when it came.
-    bool Finish(DWORD limitMs);
+    // How a wait for the engine ended.
+    enum class Wait {
+        Ended,      // the engine has ended; Seconds() and FrameRate() tell what it said
+        Cancelled,  // `cancelled` said so; the engine runs on until Stop or its end
+        Overdue     // the engine ran longer than the limit; it is stopped
+    };
+    // Waits for the engine's end, until `limitMs` after its start at the
+    // latest. Each turn calls `serve` (which handles the window's waiting
+    // messages) and then `cancelled`; between turns it sleeps until a message
+    // arrives, the engine ends or a few milliseconds pass.
+    Wait Await(DWORD limitMs, const std::function<void()>& serve, const std::function<bool()>& cancelled);
+    // The engine still runs `limitMs` or more after its start.
+    bool Overdue(DWORD limitMs) const;
     // Ends a running engine and lets go of it.
     void Stop();
 
@@ -47,6 +62,7 @@ private:
 
     ui::UniqueHandle pipeRead_;
     ui::UniqueHandle process_;
+    DWORD startedAt_ = 0;
     std::string output_;
     std::string source_;
 };

@@ -9,38 +9,6 @@
 
 namespace korvane::testing {
 
-std::string RunAndCapture(const std::string& application, const std::string& commandLine)
-{
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &sa, 0))
-        return {};
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_HIDE;
-    si.hStdOutput = writeEnd;
-    si.hStdError = writeEnd;
-    PROCESS_INFORMATION pi{};
-    std::string line = commandLine;
-    const BOOL started = CreateProcessA(application.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                        nullptr, &si, &pi);
-    CloseHandle(writeEnd);
-    std::string out;
-    if (started) {
-        char buf[4096];
-        DWORD got = 0;
-        while (ReadFile(readEnd, buf, sizeof buf, &got, nullptr) && got > 0)
-            out.append(buf, got);
-        WaitForSingleObject(pi.hProcess, 30000);
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
-    }
-    CloseHandle(readEnd);
-    return out;
-}
-
 double MediaDuration(const std::string& path)
 {
     const std::string text = RunAndCapture(EngineExe(), " -hide_banner -i \"" + path + "\"");
@@ -168,6 +136,18 @@ void KorvaneTest::SelectProfile(const std::string& name)
     ASSERT_NE(it, items.end()) << name << " among " << ::testing::PrintToString(items);
     Main().cmbProfile.SetItemIndex(static_cast<int>(it - items.begin()));
     Main().cmbProfileChange(Main().cmbProfile);
+}
+
+void KorvaneTest::PostCancelClick()
+{
+    const LPARAM at = MAKELPARAM(229 + 60, 291 + 30);
+    PostMessageA(Main().panRight.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(Main().panRight.Handle(), WM_LBUTTONUP, 0, at);
+}
+
+void KorvaneTest::PostClose()
+{
+    PostMessageA(Main().Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
 } // namespace korvane::testing

@@ -7,6 +7,8 @@
 #include "app/MainForm.h"
 #include "prefs/SettingForm.h"
 #include "tests/profiles/ScratchFolder.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/WinePath.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
 
@@ -17,15 +19,6 @@
 #include <vector>
 
 namespace korvane::testing {
-
-// A Linux path of the build as Wine sees it.
-inline std::string WinePath(std::string unixPath)
-{
-    for (char& c : unixPath)
-        if (c == '/')
-            c = '\\';
-    return "Z:" + unixPath;
-}
 
 inline std::string SampleVideo()
 {
@@ -42,9 +35,6 @@ inline std::string EngineExe()
 {
     return WinePath(KORVANE_DIST_DIR "/kvengine.exe");
 }
-
-// Runs a command line and returns what it wrote to standard output and error.
-std::string RunAndCapture(const std::string& application, const std::string& commandLine);
 
 // Duration in seconds that the converter reads from a media file's header, or -1.
 double MediaDuration(const std::string& path);
@@ -89,6 +79,10 @@ protected:
     void SetRange(const std::string& start, const std::string& end);
     void SetSections(const std::string& count);
     void SelectProfile(const std::string& name);
+    // Posted as the user's click on the Cancel picture, or on the close box:
+    // handled where the program next takes its messages.
+    void PostCancelClick();
+    void PostClose();
 
     ScratchFolder folder;
     ui::ScriptedDialogs dialogs;

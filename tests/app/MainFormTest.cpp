@@ -162,13 +162,14 @@ TEST_P(JobChecks, RefuseWithTheirMessageAndFocus)
     main.LoadSource(SampleVideo());
     SetRange("00:00:01", "00:00:05");
     GetParam().arrange(*this, main);
-    main.edtStart.SetFocus();
+    // No check puts the focus in the end edit: where it stays, the check left it.
+    main.edtEnd.SetFocus();
 
     main.imgStartClick(main.imgStart);
 
     ASSERT_EQ(Boxes(), std::vector<std::string>{std::string(GetParam().caption) + "|" + GetParam().text});
     EXPECT_EQ(dialogs.MessageBoxes()[0].Flags, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
-    const std::string focused = GetParam().focus ? GetParam().focus : "edtStart";
+    const std::string focused = GetParam().focus ? GetParam().focus : "edtEnd";
     ui::WinControl* focus = ui::WinControl::FromHandle(GetFocus());
     ASSERT_NE(focus, nullptr);
     EXPECT_EQ(focus->Name(), focused);
@@ -193,6 +194,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Text(m.edtEnd, "00:00:40");
                   },
                   "Invalid Start Time", "Please varify the Start Time you selected.", nullptr},
+        // Reads as a time, but would reach the converter as a negative offset.
+        CheckCase{"StartNegative", [](KorvaneTest&, TMainForm& m) { Text(m.edtStart, "00:00:-3"); },
+                  "Invalid Start Time", "Please varify the Start Time you selected.", "edtStart"},
         CheckCase{"EndZero",
                   [](KorvaneTest&, TMainForm& m) {
                       Text(m.edtStart, "00:00:00");
@@ -210,6 +214,19 @@ INSTANTIATE_TEST_SUITE_P(
                   },
                   "Invalid Section", "Please specify a valid section quantity.", "edtSectionQty"},
         CheckCase{"SectionsEmpty", [](KorvaneTest&, TMainForm& m) { m.rdbEqual.SetChecked(true); },
+                  "Invalid Section", "Please specify a valid section quantity.", "edtSectionQty"},
+        // No section would make no clip, and the job would still say it succeeded.
+        CheckCase{"SectionsZero",
+                  [](KorvaneTest&, TMainForm& m) {
+                      m.rdbEqual.SetChecked(true);
+                      Text(m.edtSectionQty, "0");
+                  },
+                  "Invalid Section", "Please specify a valid section quantity.", "edtSectionQty"},
+        CheckCase{"SectionsNegative",
+                  [](KorvaneTest&, TMainForm& m) {
+                      m.rdbEqual.SetChecked(true);
+                      Text(m.edtSectionQty, "-3");
+                  },
                   "Invalid Section", "Please specify a valid section quantity.", "edtSectionQty"},
         CheckCase{"NoProfile", [](KorvaneTest&, TMainForm& m) { m.cmbProfile.SetItemIndex(-1); },
                   "Invalid Output Path", "Please select a valid output profile.", "cmbProfile"},
@@ -253,27 +270,30 @@ TEST_F(MainWindow, BusyStateLocksThePreviewAndShowsProgress)
     EXPECT_EQ(main.JobState, jsIdle);
 }
 
+// Closing asks only while a job runs: No lets the job run on to its end, and
+// once idle the window closes without a word.
 TEST_F(MainWindow, CloseQuestionOnlyDuringAJob)
 {
+    WriteProfile("AVI video", "avi");
     Start();
-    bool canClose = true;
-    Main().FormCloseQuery(Main(), canClose);
-    EXPECT_TRUE(canClose);
-    EXPECT_TRUE(Boxes().empty());
-
-    Main().JobState = jsRunning;
+    Main().LoadSource(SampleVideo());
+    SetRange("00:00:01", "00:00:03");
+    // The timer ticks only where the job serves the window, while its clip is made.
+    uitest::PumpTimer user(20, [&] {
+        PostClose();
+        return true;
+    });
     dialogs.QueueAnswer(IDNO);
-    Main().FormCloseQuery(Main(), canClose);
-    EXPECT_FALSE(canClose);
-    EXPECT_EQ(Main().JobState, jsRunning);
-    dialogs.QueueAnswer(IDYES);
-    canClose = true;
-    Main().FormCloseQuery(Main(), canClose);
-    EXPECT_TRUE(canClose);
-    EXPECT_EQ(Main().JobState, jsCancelRequested);
+    Main().imgStartClick(Main().imgStart);
     EXPECT_EQ(Boxes(), (std::vector<std::string>{"Exit Query|Do you want to cancel the splitting and exit?",
-                                                 "Exit Query|Do you want to cancel the splitting and exit?"}));
-    Main().JobState = jsIdle;
+                                                 "Completed|Splitting is completed successfully."}));
+    EXPECT_NEAR(VideoFrames(OutputDir() + "sample_Clip1.avi"), 50, 1);
+    EXPECT_FALSE(ui::App().Terminated());
+
+    dialogs.ClearCalls();
+    PostClose();
+    ASSERT_TRUE(uitest::PumpUntil([] { return ui::App().Terminated(); })) << "the idle window did not close";
+    EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(MainWindow, ToolbarOpensSettingsAboutAndHelp)

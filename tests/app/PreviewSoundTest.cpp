@@ -3,6 +3,7 @@
 // real main window with the real converter; the window keeps answering.
 #include "tests/app/KorvaneFixture.h"
 #include "tests/preview/AudioRenderer.h"
+#include "tests/ui/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -136,8 +137,8 @@ TEST_F(PreviewSound, SeeksWithSoundThenStopAJobAnotherFileAndClosingKeepTheWindo
     SeekWithTheBar(12);
     EXPECT_TRUE(Playing());
     EXPECT_GE(PreviewPosition(), 12 * kUnitsPerSecond);
-    Pump(500);
-    EXPECT_GT(PreviewPosition(), 12 * kUnitsPerSecond) << "playback goes on from there";
+    EXPECT_TRUE(uitest::PumpUntil([&] { return PreviewPosition() > 12 * kUnitsPerSecond; }, 1000))
+        << "playback did not go on from there";
 
     watch.Step("Stop after a seek");
     ClickOn(main.sbtnStopPreview);
@@ -174,8 +175,8 @@ TEST_F(PreviewSound, SeeksWithSoundThenStopAJobAnotherFileAndClosingKeepTheWindo
     EXPECT_TRUE(ui::App().Terminated());
     ui::App().DestroyForms();
 
+    // A window that stops answering ends the test from the watch, naming the step.
     std::printf("longest wait for the window to answer: %lu ms\n", static_cast<unsigned long>(watch.Longest()));
-    EXPECT_LT(watch.Longest(), 10000u);
 }
 
 } // namespace

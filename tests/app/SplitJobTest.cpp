@@ -194,16 +194,6 @@ TEST_F(SplitJob, OverwriteYesOrPreferenceReplacesTheFile)
     EXPECT_NEAR(VideoFrames(Clip(1)), 50, 1);
 }
 
-TEST_F(SplitJob, NoSectionsGoesStraightToCompletion)
-{
-    StartWithSource();
-    SetRange("00:00:00", "00:00:02");
-    SetSections("-3");
-    Click();
-    EXPECT_EQ(Boxes(), std::vector<std::string>{"Completed|Splitting is completed successfully."});
-    EXPECT_FALSE(FileExistsAt(Clip(1)));
-}
-
 TEST_F(SplitJob, MissingConverterAsksForAReinstall)
 {
     StartWithSource();
@@ -443,15 +433,20 @@ TEST_F(SplitJob, CopyCutsStartOnTheKeyframeBeforeTheStart)
 {
     struct Source {
         const char* name;
-        double longest;  // a clip's most seconds shown: 10 s, and a keyframe interval more without an edit list
+        double longest;  // a clip's most seconds shown: 10 s, and what lies before the start without an edit list
+        const char* start = "00:00:05";
+        const char* end = "00:00:25";
     };
     StartWithSource();
     SelectProfile("Settings of the source file.");
+    // In longgop.mpeg both starts lie far from the keyframe before them, at
+    // 24 s: 6 s before the first, 16 s before the second, beyond the first
+    // look for a keyframe.
     for (const Source& source : {Source{"gop.mp4", 10.0}, Source{"mpeg1.mpg", 11.0}, Source{"mpeg2.mpeg", 10.6},
-                                 Source{"dvd.vob", 10.6}}) {
+                                 Source{"dvd.vob", 10.6}, Source{"longgop.mpeg", 26.0, "00:00:30", "00:00:50"}}) {
         const std::string path = WinePath(std::string(KORVANE_TEST_MEDIA_DIR "/") + source.name);
         Main().LoadSource(path);
-        SetRange("00:00:05", "00:00:25");
+        SetRange(source.start, source.end);
         SetSections("2");
         Click();
 
@@ -462,7 +457,7 @@ TEST_F(SplitJob, CopyCutsStartOnTheKeyframeBeforeTheStart)
         for (int n = 1; n <= 2; ++n) {
             const std::string name = stem + "_Clip" + std::to_string(n) + ext;
             const std::string clip = OutputDir() + name;
-            // [5, 15] and [15, 25].
+            // [5, 15] and [15, 25], or [30, 40] and [40, 50].
             const double seconds = VideoFrames(clip) / 25.0;
             EXPECT_GE(seconds, 10.0 - 0.1) << clip;
             EXPECT_LE(seconds, source.longest + 0.1) << clip;

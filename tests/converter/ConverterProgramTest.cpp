@@ -2,104 +2,19 @@
 // way the main program starts it, on media the test build makes.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include "tests/support/ChildProcess.h"
 #include "tests/support/Processes.h"
+#include "tests/support/WinePath.h"
 
 #include <string>
 #include <vector>
 
 namespace {
 
-std::wstring Wide(const std::string& text)
-{
-    std::wstring out(text.size() + 1, L'\0');
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, out.data(), static_cast<int>(out.size()));
-    out.resize(n > 0 ? static_cast<std::size_t>(n - 1) : 0);
-    return out;
-}
+const std::wstring kDist = korvane::testing::WideWinePath(KORVANE_DIST_DIR);
+const std::wstring kMedia = korvane::testing::WideWinePath(KORVANE_CONVERTER_MEDIA_DIR);
 
-std::wstring WinePath(std::string unixPath)
-{
-    for (char& c : unixPath)
-        if (c == '/')
-            c = '\\';
-    return Wide("Z:" + unixPath);
-}
-
-const std::wstring kDist = WinePath(KORVANE_DIST_DIR);
-const std::wstring kMedia = WinePath(KORVANE_CONVERTER_MEDIA_DIR);
-
-class Process {
-public:
-    ~Process()
-    {
-        if (info_.hProcess) {
-            TerminateProcess(info_.hProcess, 99);
-            CloseHandle(info_.hProcess);
-            CloseHandle(info_.hThread);
-        }
-        if (read_)
-            CloseHandle(read_);
-    }
-
-    // Starts the program hidden with its output and errors in one pipe and
-    // no input, as the main program does.
-    bool Start(const std::wstring& application, const std::wstring& commandLine)
-    {
-        SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-        HANDLE write = nullptr;
-        if (!CreatePipe(&read_, &write, &sa, 0))
-            return false;
-        SetHandleInformation(read_, HANDLE_FLAG_INHERIT, 0);
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        si.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
-        si.wShowWindow = SW_HIDE;
-        si.hStdOutput = write;
-        si.hStdError = write;
-        std::wstring line = commandLine;
-        const BOOL started =
-            CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &info_);
-        CloseHandle(write);
-        return started;
-    }
-
-    // Reads until the output ends; true when something was read before.
-    bool ReadSome()
-    {
-        char buf[4096];
-        DWORD got = 0;
-        if (!ReadFile(read_, buf, sizeof buf, &got, nullptr) || got == 0)
-            return false;
-        output.append(buf, got);
-        return true;
-    }
-    DWORD Finish()
-    {
-        while (ReadSome()) {
-        }
-        WaitForSingleObject(info_.hProcess, 60000);
-        DWORD code = 0;
-        GetExitCodeProcess(info_.hProcess, &code);
-        return code;
-    }
-
-    std::string LastLine() const
-    {
-        std::size_t end = output.find_last_not_of("\r\n");
-        if (end == std::string::npos)
-            return {};
-        const std::size_t start = output.find_last_of("\r\n", end);
-        return output.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
-    }
-
-    HANDLE Handle() const { return info_.hProcess; }
-    DWORD Id() const { return info_.dwProcessId; }
-    std::string output;
-
-private:
-    HANDLE read_ = nullptr;
-    PROCESS_INFORMATION info_{};
-};
+using Process = korvane::testing::ChildProcess;
 
 struct Outcome {
     DWORD exitCode;
@@ -135,7 +50,7 @@ std::string DecodeErrors(const std::wstring& path)
 
 std::wstring ScratchFolder(const std::wstring& name)
 {
-    const std::wstring folder = WinePath(KORVANE_BINARY_DIR "/tests/converter/scratch");
+    const std::wstring folder = korvane::testing::WideWinePath(KORVANE_BINARY_DIR "/tests/converter/scratch");
     CreateDirectoryW(folder.c_str(), nullptr);
     const std::wstring path = folder + L"\\" + name;
     CreateDirectoryW(path.c_str(), nullptr);
@@ -234,44 +149,60 @@ TEST(ConverterProgram, TheEngineEndsWhenTheFrontEndIsTerminated)
 
 // Cancel right after a clip starts terminates the front-end while it may be
 // starting its engine: the engine must not be left behind, suspended and
-// outside of what ends it. Under Wine starting a process takes tens of
-// milliseconds, so terminating the front-end at a range of moments after its
-// start lands in the middle of its engine's start (measured: 20 to 50 ms
-// here). Wine's job leaves out a process whose start is not finished when the
-// job ends (Windows does not): such an engine runs its clip, here one second
-// of it, and ends.
+// outside of what ends it. The front-end is terminated at once, the moment
+// its engine is listed among the system's processes (its start is then under
+// way: the process exists before it runs), and once it has written its first
+// progress. Wine's job leaves out a process whose start is not finished when
+// the job ends (Windows does not): such an engine runs its clip, here one
+// second of it, and ends.
 TEST(ConverterProgram, TheEngineEndsWhenTheFrontEndIsTerminatedWhileStartingIt)
 {
     // A program folder of its own: any engine running from it is this test's.
-    const std::wstring program = ScratchFolder(L"early-cancel");
+    // Named for this run: a run before may have left its files there, and
+    // while a test beside this one runs the build's front-end, its links
+    // cannot be replaced.
+    const std::wstring program = ScratchFolder(L"early-cancel-" + std::to_wstring(GetCurrentProcessId()));
     for (const wchar_t* name : {L"wmaspi.dll", L"kvengine.exe"}) {
         const std::wstring from = kDist + L"\\" + name;
         const std::wstring to = program + L"\\" + name;
-        // The build's current files, not those of a run before.
-        DeleteFileW(to.c_str());
         if (!CreateHardLinkW(to.c_str(), from.c_str(), nullptr)) {
-            ASSERT_TRUE(CopyFileW(from.c_str(), to.c_str(), FALSE));
+            ASSERT_TRUE(CopyFileW(from.c_str(), to.c_str(), FALSE)) << "the program was not put in " << program;
         }
     }
     const std::wstring engine = program + L"\\kvengine.exe";
     const std::wstring commandLine =
         L" -y -i \"" + kMedia + L"\\gop.mp4\" -ss 0,0 -t 1 -vcodec mpeg4 \"" + program + L"\\early.avi\"";
-    for (DWORD delay = 0; delay <= 150; delay += 5) {
-        {
-            Process p;
-            ASSERT_TRUE(p.Start(program + L"\\wmaspi.dll", commandLine));
-            Sleep(delay);
-            TerminateProcess(p.Handle(), 4);
-            WaitForSingleObject(p.Handle(), 5000);
-        }
-        std::vector<DWORD> left = ProcessesOf(engine);
-        for (int i = 0; i < 50 && !left.empty(); ++i, Sleep(100))
-            left = ProcessesOf(engine);
-        EXPECT_TRUE(left.empty()) << "an engine outlived its front-end terminated after " << delay << " ms";
-        for (DWORD id : left) {
-            HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, id);
-            TerminateProcess(h, 99);
-            CloseHandle(h);
+    enum class Moment { AtOnce, EngineListed, FirstProgress };
+    const char* const names[] = {"at once", "when its engine was listed", "after its first progress"};
+    for (Moment moment : {Moment::AtOnce, Moment::EngineListed, Moment::FirstProgress}) {
+        for (int round = 0; round < 3; ++round) {
+            {
+                Process p;
+                ASSERT_TRUE(p.Start(program + L"\\wmaspi.dll", commandLine));
+                if (moment == Moment::EngineListed) {
+                    const DWORD until = GetTickCount() + 20000;
+                    while (korvane::testing::ChildOf(p.Id(), L"kvengine.exe") == 0 && GetTickCount() < until) {
+                    }
+                    ASSERT_NE(korvane::testing::ChildOf(p.Id(), L"kvengine.exe"), 0u) << "no engine came in 20 s";
+                } else if (moment == Moment::FirstProgress) {
+                    ASSERT_TRUE(p.ReadSome()) << "the front-end ended without a word";
+                }
+                TerminateProcess(p.Handle(), 4);
+                WaitForSingleObject(p.Handle(), 5000);
+            }
+            std::vector<DWORD> left = ProcessesOf(engine);
+            for (int i = 0; i < 50 && !left.empty(); ++i, Sleep(100))
+                left = ProcessesOf(engine);
+            EXPECT_TRUE(left.empty()) << "an engine outlived its front-end terminated "
+                                      << names[static_cast<int>(moment)];
+            for (DWORD id : left) {
+                HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, id);
+                TerminateProcess(h, 99);
+                CloseHandle(h);
+            }
         }
     }
+    for (const wchar_t* name : {L"wmaspi.dll", L"kvengine.exe", L"early.avi"})
+        DeleteFileW((program + L"\\" + name).c_str());
+    RemoveDirectoryW(program.c_str());
 }

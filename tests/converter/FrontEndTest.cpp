@@ -5,6 +5,7 @@
 #include "converter/EngineReport.h"
 #include "converter/KeyframeCut.h"
 #include "converter/Tracks.h"
+#include "converter/Verdict.h"
 #include "split/CommandLine.h"
 #include "split/ProgressParser.h"
 
@@ -429,4 +430,46 @@ TEST(ConverterFrontEnd, TellsErrorsFromTheEnginesDescriptionOfTheTracks)
                                    "bitmap to bitmap"}));
     EXPECT_TRUE(SubtitlesTurnedDown(log.Errors()));
     EXPECT_FALSE(SubtitlesTurnedDown({"Unknown encoder 'nosuchcodec'"}));
+}
+
+// Made or failed, and the one line that says why, for every way an engine's
+// run can end: the order of the questions matters (a crash is no write
+// failure, a write failure with exit code 0 is no clip, nothing encoded is
+// told before a missing file).
+TEST(ConverterFrontEnd, VerdictOnTheClip)
+{
+    const Words writeFailed = {"av_interleaved_write_frame(): Bad file descriptor"};
+    const Words missingSource = {"C:\\in\\film.avi: No such file or directory"};
+    struct Case {
+        const char* name;
+        EngineOutcome outcome;   // exit code, errors, last time, last frames, disk full, output has content
+        int exitCode;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"made", {0, {}, 3.0, 75, false, true}, kExitDone, ""},
+        {"made of sound alone", {0, {}, 3.0, std::nullopt, false, true}, kExitDone, ""},
+        {"made of pictures without a time", {0, {}, 0.0, 75, false, true}, kExitDone, ""},
+        {"crashed, whatever it said", {0xC0000005u, missingSource, 1.0, 25, false, true}, kExitFailed,
+         "The converter's engine crashed (exception 0xC0000005)."},
+        {"failed with its reason", {1, missingSource, std::nullopt, std::nullopt, false, false}, kExitFailed,
+         "film.avi: No such file or directory"},
+        {"failed without a word", {1, {}, 2.0, 50, false, true}, kExitFailed,
+         "The converter's engine ended with code 1."},
+        {"a write failure with exit code 0", {0, writeFailed, 2.0, 50, false, true}, kExitFailed,
+         "Bad file descriptor"},
+        {"a write failure on a full disk", {0, writeFailed, 2.0, 50, true, true}, kExitFailed,
+         "No space left on device"},
+        {"a full disk without a write failure", {0, {}, 2.0, 50, true, true}, kExitDone, ""},
+        {"nothing encoded", {0, {}, std::nullopt, std::nullopt, false, false}, kExitFailed,
+         "Nothing was converted: the clip starts after the end of the source."},
+        {"nothing encoded, an empty file left", {0, {}, 0.0, 0, false, false}, kExitFailed,
+         "Nothing was converted: the clip starts after the end of the source."},
+        {"no file", {0, {}, 3.0, 75, false, false}, kExitFailed, "No output file was written."},
+    };
+    for (const Case& c : cases) {
+        const Verdict verdict = ClipVerdict(c.outcome);
+        EXPECT_EQ(verdict.exitCode, c.exitCode) << c.name;
+        EXPECT_EQ(verdict.reason, c.reason) << c.name;
+    }
 }

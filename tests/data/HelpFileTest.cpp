@@ -4,6 +4,7 @@
 // page with its contents and index, gives back every page exactly as written,
 // lists every page in its contents, and has no link that leads nowhere.
 #include "preview/ComPtr.h"
+#include "tests/support/WinePath.h"
 
 #include <gtest/gtest.h>
 
@@ -44,12 +45,9 @@ inline const IID kIidITStorage = {0x88cc31de, 0x27ab, 0x11d0, {0x9d, 0xf9, 0x00,
 
 namespace {
 
-// Wine maps the Linux root to Z:.
 std::string WindowsPath(const std::string& linuxPath)
 {
-    std::string path = "Z:" + linuxPath;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
+    return korvane::testing::WinePath(linuxPath);
 }
 
 std::string HelpFilePath() { return WindowsPath(KORVANE_DIST_DIR "/Korvane.chm"); }

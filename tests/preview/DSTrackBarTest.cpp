@@ -437,9 +437,12 @@ TEST_F(DSTrackBarTest, TheGraphGoingFirstIsDroppedAndTheBarGoingFirstDetaches)
     graph().Play();
     ASSERT_TRUE(bar().TimerRunning());
     const HWND timerWindow = bar().TimerWindow();
+    const std::size_t listeners = graph().GraphListenerCount();
     delete &bar();
+    // Its timer and its place among the graph's listeners went with it.
     EXPECT_FALSE(::IsWindow(timerWindow));
-    // The graph tells nobody stale: these would reach a deleted listener.
+    EXPECT_EQ(graph().GraphListenerCount(), listeners - 1);
+    // What a stale listener would hear.
     graph().Pause();
     graph().Stop();
     graph().SetActive(false);

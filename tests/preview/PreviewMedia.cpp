@@ -1,15 +1,14 @@
 #include "PreviewMedia.h"
 
+#include "tests/support/WinePath.h"
+
 #include <algorithm>
 
 namespace korvane::test {
 
 std::wstring WindowsPath(const std::string& linuxPath)
 {
-    std::wstring w = L"Z:";
-    for (char c : linuxPath)
-        w += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
-    return w;
+    return korvane::testing::WideWinePath(linuxPath);
 }
 
 std::wstring MediaFile(const char* name)

@@ -1,11 +1,18 @@
 #include "profiles/IniFile.h"
 
 #include "ScratchFolder.h"
+#include "profiles/IniProfileFile.h"
+#include "profiles/IniText.h"
+#include "tests/support/WinePath.h"
 #include "ui/Error.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cctype>
+#include <fstream>
+#include <set>
+#include <sstream>
 #include <string>
 
 using korvane::IniFile;
@@ -222,4 +229,62 @@ TEST(IniFile, LongKeyListsAreReadWhole)
     ASSERT_EQ(keys.size(), 600u);
     EXPECT_EQ(keys.front(), "Key number 0");
     EXPECT_EQ(keys.back(), "Key number 599");
+}
+
+// The program reads profiles through the platform (IniProfileFile); the
+// argument builder's tests and the fuzz target read them in memory (IniText).
+// Both give the same answer for every section and key named in texts a text
+// editor, a careless hand or the shipped set leaves, in any letter case, and
+// for names that are not there.
+TEST(IniFile, ProfileTextsReadTheSameInMemoryAndThroughThePlatform)
+{
+    std::vector<std::string> texts = {
+        kProfile,
+        "Type=before any section\r\n[Main]\r\nType=avi\r\n[main]\r\nType=second section\r\nPara=1\r\n"
+        "Para=2\r\n[ Spaced ]\r\n  Key\t=\tvalue\t\r\n[Unclosed\r\nKey=u\r\n[Main2]extra\r\nKey=e\r\n",
+        "[Q]\r\nDouble=\"quoted\"\r\nSingle='single'\r\nOpen=\"open\r\nEmpty=\"\"\r\nPadded=\" in \"\r\n"
+        "Mixed=\"a'\r\nInner=a \"b\" c\r\nEquals=a=b=c\r\n;Comment=1\r\nNoEquals\r\n=nameless\r\n",
+        "[Bare]\nLf=only\n[Long]\nValue=" + std::string(3000, 'v') + "\n",
+    };
+    const std::string shipped = korvane::testing::WinePath(KORVANE_SOURCE_DIR "/data/profiles/");
+    WIN32_FIND_DATAA found;
+    const HANDLE find = FindFirstFileA((shipped + "*.apf").c_str(), &found);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE) << "no shipped profiles in " << shipped;
+    do {
+        std::ifstream in(shipped + found.cFileName, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        texts.push_back(text.str());
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+
+    const ScratchFolder dir;
+    for (std::size_t t = 0; t < texts.size(); ++t) {
+        const std::string path = dir.Write("p" + std::to_string(t) + ".apf", texts[t]);
+        const korvane::IniText memory(texts[t]);
+        const korvane::IniProfileFile file(path);
+        // Every name either reader knows, as written, in other cases, and missing.
+        std::set<std::string> sections = {"Missing", "Unclosed", "Main2", "Spaced", " Spaced "};
+        for (const std::string& section : IniFile(path).ReadSectionNames())
+            sections.insert(section);
+        for (std::string section : std::set<std::string>(sections)) {
+            for (char& c : section)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            sections.insert(section);
+        }
+        for (const std::string& section : sections) {
+            EXPECT_EQ(memory.ReadKeys(section), file.ReadKeys(section)) << "text " << t << " [" << section << "]";
+            std::set<std::string> keys = {"Missing", "key", "TYPE"};
+            for (const std::string& key : file.ReadKeys(section))
+                keys.insert(key);
+            for (const std::string& key : memory.ReadKeys(section))
+                keys.insert(key);
+            for (const std::string& key : keys) {
+                if (key.empty())
+                    continue;
+                EXPECT_EQ(memory.ReadString(section, key, "<none>"), file.ReadString(section, key, "<none>"))
+                    << "text " << t << " [" << section << "] " << key;
+            }
+        }
+    }
 }

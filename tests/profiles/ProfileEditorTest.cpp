@@ -69,7 +69,8 @@ protected:
     {
         Main().BitBtn1Click(Main().BitBtn1);
         ::SetForegroundWindow(Editor().Handle());
-        uitest::PumpUntil([this] { return ::GetForegroundWindow() == Editor().Handle(); });
+        EXPECT_TRUE(uitest::PumpUntil([this] { return ::GetForegroundWindow() == Editor().Handle(); }))
+            << "the profile editor never became the active window";
         for (int i = 0; i < 5; ++i) {
             ui::App().ProcessMessages();
             ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);

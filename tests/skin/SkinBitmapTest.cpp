@@ -1,6 +1,7 @@
 #include "skin/SkinBitmap.h"
 
 #include "ContainerBytes.h"
+#include "tests/support/WinePath.h"
 
 #include <gtest/gtest.h>
 
@@ -29,15 +30,9 @@ COLORREF Mark(int part, int x, int y)
     return RGB(part, x, y);
 }
 
-std::string WinePath(std::string path)
-{
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return "Z:" + path;
-}
-
 } // namespace
+
+using korvane::testing::WinePath;
 
 TEST(SkinBitmap, PicturesReachGdiWithTheirPixelsPartsAndTurnings)
 {

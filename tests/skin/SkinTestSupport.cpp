@@ -2,6 +2,8 @@
 
 #include "ui/Application.h"
 
+#include <gtest/gtest.h>
+
 namespace skintest {
 
 COLORREF ScreenPixel(int x, int y)
@@ -132,8 +134,13 @@ namespace {
 struct ModalState {
     std::string windowClass;
     std::function<void(HWND)> inside;
+    DWORD deadline = 0;
     bool done = false;
+    bool overdue = false;
 };
+
+// How long a modal window may take to show up.
+constexpr DWORD kModalDeadlineMs = 20000;
 ModalState* g_modal = nullptr;   // only while WhileModal runs
 
 BOOL CALLBACK FindWindowOfClass(HWND hwnd, LPARAM found)
@@ -156,8 +163,20 @@ void CALLBACK ModalTick(HWND, UINT, UINT_PTR, DWORD)
     ::EnumThreadWindows(::GetCurrentThreadId(), &FindWindowOfClass, reinterpret_cast<LPARAM>(&found));
     if (!found)
         ::EnumWindows(&FindWindowOfClass, reinterpret_cast<LPARAM>(&found));
-    if (!found)
+    if (!found) {
+        if (::GetTickCount() - g_modal->deadline < 0x80000000u) {
+            // The loop runs, but not with the window asked for: end whatever
+            // modal loop it is, so that the test reports instead of hanging.
+            g_modal->done = true;
+            g_modal->overdue = true;
+            ::EndMenu();
+            if (HWND active = ::GetActiveWindow()) {
+                ::PostMessageA(active, WM_COMMAND, IDCANCEL, 0);
+                ::PostMessageA(active, WM_CLOSE, 0, 0);
+            }
+        }
         return;
+    }
     g_modal->done = true;
     Settle(3);
     g_modal->inside(found);
@@ -167,19 +186,33 @@ void CALLBACK ModalTick(HWND, UINT, UINT_PTR, DWORD)
 
 void WhileModal(const std::function<void()>& open, const char* windowClass, const std::function<void(HWND)>& inside)
 {
-    ModalState state{windowClass, inside, false};
+    ModalState state{windowClass, inside, ::GetTickCount() + kModalDeadlineMs};
     g_modal = &state;
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, &ModalTick);
     open();
     ::KillTimer(nullptr, timer);
     g_modal = nullptr;
+    EXPECT_FALSE(state.overdue) << "no visible " << windowClass << " window came within " << kModalDeadlineMs / 1000
+                                << " s of the modal loop's start";
+    EXPECT_TRUE(state.done) << "the modal loop ended without a visible " << windowClass << " window";
 }
 
-void Settle(int rounds)
+void Settle(int quietLooks)
 {
-    for (int i = 0; i < rounds; ++i) {
+    // Timers tick on; everything else (input, posted and sent messages,
+    // painting) must have stopped coming.
+    constexpr UINT kScreenWork = QS_ALLINPUT & ~QS_TIMER;
+    constexpr DWORD kDeadlineMs = 5000;
+    const DWORD start = ::GetTickCount();
+    for (int quiet = 0; quiet < quietLooks;) {
         ui::App().ProcessMessages();
-        ::Sleep(10);
+        ::GdiFlush();
+        const bool nothingCame = ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, kScreenWork) == WAIT_TIMEOUT;
+        quiet = nothingCame ? quiet + 1 : 0;
+        if (::GetTickCount() - start > kDeadlineMs) {
+            ADD_FAILURE() << "the windows were still busy painting or taking input after " << kDeadlineMs << " ms";
+            break;
+        }
     }
     ui::App().ProcessMessages();
 }

@@ -45,11 +45,14 @@ std::vector<int> PartsWhenReleasedOutside(HWND hwnd, korvane::TSkinEngine& engin
                                           int normalPart);
 
 // Runs `open` (which runs a modal loop) and calls `inside` once with the
-// first visible window of class `windowClass` of this thread.
+// first visible window of class `windowClass` of this thread. A failure of
+// the test when the loop ends without that window, or when it has not come
+// within 20 s (the loop is then ended).
 void WhileModal(const std::function<void()>& open, const char* windowClass,
                 const std::function<void(HWND)>& inside);
 
-// Pumps messages for a little while (painting settles).
-void Settle(int rounds = 5);
+// Pumps messages until painting has settled: `quietLooks` looks of 10 ms in a
+// row find nothing new but timers (a failure after 5 s of steady work).
+void Settle(int quietLooks = 5);
 
 } // namespace skintest

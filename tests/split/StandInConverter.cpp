@@ -20,6 +20,7 @@
 //   flood <bytes>          writes <bytes> bytes of broken output (progress
 //                          lines, lines without an end, zero bytes), then passes
 //   silent [<ms>]          writes nothing for <ms> (a minute), then ends with 0
+//   late <ms>              writes nothing for <ms>, then passes
 //   crash [<ms>]           writes progress in the form of its role for <ms>,
 //                          and the first bytes of a clip into the output (the
 //                          last word of its command line), then crashes on a
@@ -266,6 +267,8 @@ int StandIn()
     const bool asEngine = lstrcmpiW(FileNameOf(OwnPath()).c_str(), L"kvengine.exe") == 0;
     if (rule.mode == "silent")
         return Silent(rule.number);
+    if (rule.mode == "late")
+        Sleep(static_cast<DWORD>(rule.number));
     if (rule.mode == "crash")
         CrashAfterProgress(out, rule.number, asEngine);
     if (rule.mode == "flood" && FloodBroken(out, rule.number) != 0)

@@ -40,4 +40,40 @@ DWORD ChildOf(DWORD parent, const std::wstring& exeName)
     return 0;
 }
 
+std::vector<ProcessEntry> RunningFrom(const std::string& folder)
+{
+    const std::string withSlash = folder + "\\";
+    std::wstring prefix(MultiByteToWideChar(CP_ACP, 0, withSlash.c_str(), -1, nullptr, 0), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, withSlash.c_str(), -1, prefix.data(), static_cast<int>(prefix.size()));
+    prefix.resize(prefix.size() - 1);
+    std::vector<ProcessEntry> running;
+    for (ProcessEntry& process : Processes())
+        if (process.image.size() >= prefix.size()
+            && lstrcmpiW(process.image.substr(0, prefix.size()).c_str(), prefix.c_str()) == 0)
+            running.push_back(std::move(process));
+    return running;
+}
+
+bool RunsFrom(const std::string& folder, const std::wstring& exeName)
+{
+    for (const ProcessEntry& process : RunningFrom(folder))
+        if (lstrcmpiW(process.exeName.c_str(), exeName.c_str()) == 0)
+            return true;
+    return false;
+}
+
+std::vector<std::string> LeftRunningIn(const std::string& folder)
+{
+    std::vector<ProcessEntry> left = RunningFrom(folder);
+    // A killed process takes a moment to be gone from the list.
+    for (const DWORD until = GetTickCount() + 5000; !left.empty() && GetTickCount() < until;) {
+        Sleep(50);
+        left = RunningFrom(folder);
+    }
+    std::vector<std::string> names;
+    for (const ProcessEntry& process : left)
+        names.emplace_back(process.exeName.begin(), process.exeName.end());
+    return names;
+}
+
 } // namespace korvane::testing

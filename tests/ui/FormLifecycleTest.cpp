@@ -277,7 +277,7 @@ protected:
         form->Show();
         ::SetForegroundWindow(form->Handle());
         first->SetFocus();
-        PumpUntil([this] { return first->Focused(); });
+        EXPECT_TRUE(PumpUntil([this] { return first->Focused(); })) << "the first edit never took the focus";
     }
     void Press(WORD key)
     {

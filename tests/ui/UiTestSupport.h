@@ -72,6 +72,42 @@ void Click(HWND hwnd, int x, int y);
 // Runs the message loop until `done` holds or `limit` rounds have passed.
 bool PumpUntil(const std::function<bool()>& done, int limit = 200);
 
+// A thread timer whose tick runs inside whatever loop serves the thread's
+// messages (a job's pumping, a modal box): what a user does while the program
+// is busy. The tick returns true when it is done; the timer then stops.
+class PumpTimer {
+public:
+    PumpTimer(UINT intervalMs, std::function<bool()> tick) : tick_(std::move(tick))
+    {
+        active_ = this;
+        id_ = ::SetTimer(nullptr, 0, intervalMs, &PumpTimer::Proc);
+    }
+    ~PumpTimer()
+    {
+        ::KillTimer(nullptr, id_);
+        active_ = nullptr;
+    }
+    PumpTimer(const PumpTimer&) = delete;
+    PumpTimer& operator=(const PumpTimer&) = delete;
+
+    // Ticks run so far.
+    int Ticks() const { return ticks_; }
+
+private:
+    static void CALLBACK Proc(HWND, UINT, UINT_PTR id, DWORD)
+    {
+        if (active_ == nullptr || active_->id_ != id)
+            return;
+        ++active_->ticks_;
+        if (active_->tick_ && active_->tick_())
+            active_->tick_ = nullptr;
+    }
+    static inline PumpTimer* active_ = nullptr;
+    std::function<bool()> tick_;
+    UINT_PTR id_ = 0;
+    int ticks_ = 0;
+};
+
 std::string AtomName(HWND hwnd, const char* property);
 
 } // namespace uitest

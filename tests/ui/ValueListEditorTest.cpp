@@ -62,7 +62,8 @@ protected:
     {
         form->Show();
         ::SetForegroundWindow(form->Handle());
-        PumpUntil([this] { return ::GetForegroundWindow() == form->Handle(); });
+        EXPECT_TRUE(PumpUntil([this] { return ::GetForegroundWindow() == form->Handle(); }))
+            << "the form never became the active window";
         for (int i = 0; i < 5; ++i) {
             ui::App().ProcessMessages();
             ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
