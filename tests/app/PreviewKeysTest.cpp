@@ -223,6 +223,14 @@ TEST_F(PreviewKeys, AStartMarkedOnASteppedFrameMakesAClipThatBeginsWithIt)
     Press(VK_RIGHT, true);
     Press('O');
     ASSERT_EQ(Main().edtStart.Text(), std::string("00:00:00") + UserDecimalSeparator() + "233");
+    // The pictures of the range's ends: the marked frame, and the frame
+    // before the end mark (37), the clip's last.
+    ASSERT_TRUE(PumpUntil([&] { return !Main().TakingEndPictures(); }, 20000));
+    ASSERT_TRUE(Main().imgFirstFrame.Visible());
+    ASSERT_TRUE(Main().imgLastFrame.Visible());
+    auto middleGrey = [](ui::Image& image) { return GetGValue(image.Picture().Pixel(48, 30)); };
+    EXPECT_NEAR(middleGrey(Main().imgFirstFrame), FrameGrey(7), 3);
+    EXPECT_NEAR(middleGrey(Main().imgLastFrame), FrameGrey(36), 3);
 
     Main().imgStartClick(Main().imgStart);
     ASSERT_EQ(Boxes(), std::vector<std::string>{"Completed|Splitting is completed successfully."});
