@@ -80,6 +80,21 @@ private:
 
 class PreviewKeys : public KorvaneTest {
 protected:
+    // With KORVANE_SHOTS_DIR set (bench/preview-screens.sh), the window holds
+    // still here while the screen is taken: a file "<name>.ready" says so,
+    // and its removal lets the test go on.
+    void HoldForPicture(const std::string& name)
+    {
+        const char* folder = std::getenv("KORVANE_SHOTS_DIR");
+        if (!folder || !*folder)
+            return;
+        const std::string marker = std::string(folder) + "\\" + name + ".ready";
+        HANDLE file = CreateFileA(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+        PumpUntil([&] { return GetFileAttributesA(marker.c_str()) == INVALID_FILE_ATTRIBUTES; }, 30000);
+    }
+
     void LoadPaused()
     {
         Main().LoadSource(FramesVideo());
@@ -231,6 +246,7 @@ TEST_F(PreviewKeys, AStartMarkedOnASteppedFrameMakesAClipThatBeginsWithIt)
     auto middleGrey = [](ui::Image& image) { return GetGValue(image.Picture().Pixel(48, 30)); };
     EXPECT_NEAR(middleGrey(Main().imgFirstFrame), FrameGrey(7), 3);
     EXPECT_NEAR(middleGrey(Main().imgLastFrame), FrameGrey(36), 3);
+    HoldForPicture("range-end-pictures");
 
     Main().imgStartClick(Main().imgStart);
     ASSERT_EQ(Boxes(), std::vector<std::string>{"Completed|Splitting is completed successfully."});
@@ -275,6 +291,7 @@ TEST_F(PreviewKeys, APhoneVideoIsShownUprightAndLetterBoxed)
         EXPECT_NEAR(shown.Green(179, band * 58 + 29), static_cast<unsigned char>(bands[band]), 40) << "band " << band;
     EXPECT_GT(shown.Green(120, 20), 200) << "the picture's left edge";
     EXPECT_GT(shown.Green(238, 20), 200) << "the picture's right edge";
+    HoldForPicture("phone-upright");
 }
 
 } // namespace
