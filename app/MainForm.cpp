@@ -540,8 +540,8 @@ void TMainForm::LoadSource(const std::string& path)
     ShowSourceLength(FilterGraph.GetDurationMs());
     // The preview's keys work at once, not only after the user leaves an
     // edit; a time left in an edit is committed now, before the range goes.
-    if (Showing() && tkbProgress.CanFocus())
-        tkbProgress.SetFocus();
+    // A source from the command line gets it when the window first shows.
+    SetActiveControl(&tkbProgress);
     // A new source starts without a marked range; the seek bar takes the new
     // source's range and position from its first tick.
     ClearMarkedRange();

@@ -748,7 +748,7 @@ double TFilterGraph::FrameTime()
 bool TFilterGraph::StepOneFrame()
 {
     auto step = Query<IVideoFrameStep>(IID_IVideoFrameStep);
-    if (!step || step->CanStep(1, nullptr) != S_OK || FAILED(step->Step(1, nullptr)))
+    if (!step || step->CanStep(0, nullptr) != S_OK || FAILED(step->Step(1, nullptr)))
         return false;
     if (auto control = Query<IMediaControl>(IID_IMediaControl))
         WaitForStill(control.Get());

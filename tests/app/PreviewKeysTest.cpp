@@ -151,6 +151,9 @@ TEST_F(PreviewKeys, EachKeyDoesWhatItSaysAndNoneIsTakenFromAnEditBeingTypedIn)
     EXPECT_EQ(State(), State_Running) << "Space plays";
     Press(VK_SPACE);
     EXPECT_EQ(State(), State_Paused) << "and pauses";
+    Press(VK_SPACE);
+    Press(VK_RIGHT);
+    EXPECT_EQ(State(), State_Paused) << "a step pauses first";
     Press(VK_HOME);
     Press(VK_RIGHT);
     EXPECT_EQ(Frame(), 1);
@@ -182,6 +185,10 @@ TEST_F(PreviewKeys, EachKeyDoesWhatItSaysAndNoneIsTakenFromAnEditBeingTypedIn)
     EXPECT_EQ(main.edtEnd.Text(), std::string("00:00:01") + sep + "166");
     EXPECT_EQ(main.labStart.Caption(), "[ " + main.edtStart.Text());
     EXPECT_EQ(main.labLength.Caption(), "The length of the marked rang is 00:00:01");
+
+    main.VideoWindow.SetFullScreen(true);
+    Press(VK_ESCAPE);
+    EXPECT_FALSE(main.VideoWindow.FullScreen()) << "Esc leaves full screen";
 
     Press(VK_F1);
     EXPECT_EQ(opened, std::vector<std::string>{korvane.HelpFile});
