@@ -287,6 +287,8 @@ std::string Fraction(const char* whole, const char* fraction)
     return std::string(whole) + UserDecimalSeparator() + fraction;
 }
 
+void PrintTo(const TypedCase& c, std::ostream* os) { *os << c.name; }
+
 class TypedTimes : public RangeMarking, public ::testing::WithParamInterface<TypedCase> {};
 
 TEST_P(TypedTimes, AreCommittedByEnterOrByLeavingTheEdit)
