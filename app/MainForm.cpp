@@ -14,6 +14,8 @@
 #include "split/CommandLineLocale.h"
 #include "split/EngineReport.h"
 #include "split/Rounding.h"
+#include "preview/MediaUnits.h"
+#include "preview/TurnFilter.h"
 #include "ui/Application.h"
 #include "ui/Error.h"
 
@@ -101,6 +103,9 @@ TMainForm::TMainForm(Korvane& korvane)
     tmrProbe.SetEnabled(false);
     tmrProbe.SetInterval(kProbeIntervalMs);
     tmrProbe.OnTimer = ui::Handler(this, &TMainForm::tmrProbeTimer);
+    tmrFrames.SetEnabled(false);
+    tmrFrames.SetInterval(kProbeIntervalMs);
+    tmrFrames.OnTimer = ui::Handler(this, &TMainForm::tmrFramesTimer);
 
     FilterGraph.SetGraphEdit(true);
     FilterGraph.SetLinearVolume(true);
@@ -138,6 +143,10 @@ void TMainForm::LayoutToolbar()
     PlaceSpeedButton(sbtnHelp, panToolbar, 352, 22, 99, 40, "Help", "TOOL_HELP");
     for (ui::SpeedButton* b : {&sbtnOpen, &sbtnSettings, &sbtnAbout, &sbtnHelp})
         b->SetTag(9999);   // keeps the skin off the toolbar
+    sbtnOpen.SetHint("Open a video (Ctrl+O)");
+    sbtnHelp.SetHint("Help (F1)");
+    for (ui::SpeedButton* b : {&sbtnOpen, &sbtnHelp})
+        b->SetShowHint(true);
     sbtnOpen.OnClick = ui::Handler(this, &TMainForm::sbtnOpenClick);
     sbtnSettings.OnClick = ui::Handler(this, &TMainForm::sbtnSettingsClick);
     sbtnAbout.OnClick = ui::Handler(this, &TMainForm::sbtnAboutClick);
@@ -208,6 +217,21 @@ void TMainForm::LayoutPreview()
     for (ui::SpeedButton* b : {&sbtnPlayPreview, &sbtnPausePreview, &sbtnStopPreview, &sbtnSelStart, &sbtnSelEnd,
                                &sbtnErase})
         b->SetTag(9999);   // keeps the skin off the preview's buttons
+    // The keys that do the same, where the mouse finds the buttons.
+    const std::pair<ui::Control*, const char*> hints[] = {
+        {&sbtnPlayPreview, "Play (Space)"},
+        {&sbtnPausePreview, "Pause (Space)"},
+        {&sbtnStopPreview, "Stop"},
+        {&sbtnSelStart, "Mark the start here (I)"},
+        {&sbtnSelEnd, "Mark the end here (O)"},
+        {&sbtnErase, "Clear the marks"},
+        {&tkbProgress, "Left, Right: one frame back or on; Shift: 1 second; Ctrl: 10 seconds; Home, End: the start "
+                       "or the end"},
+    };
+    for (const auto& [control, hint] : hints) {
+        control->SetHint(hint);
+        control->SetShowHint(true);
+    }
     sbtnPlayPreview.OnClick = ui::Handler(this, &TMainForm::sbtnPlayPreviewClick);
     sbtnPausePreview.OnClick = ui::Handler(this, &TMainForm::sbtnPausePreviewClick);
     sbtnStopPreview.OnClick = ui::Handler(this, &TMainForm::sbtnStopPreviewClick);
@@ -276,6 +300,17 @@ void TMainForm::LayoutJobSettings()
         button->SetTransparent(true);
         button->SetShowHint(true);
         button->SetTag(0);
+    }
+    // Below the output path, beside the Split picture: the range's first and
+    // last frames, shown once they are marked.
+    imgFirstFrame.Place(&panRight, 20, 292, 96, 60);
+    imgLastFrame.Place(&panRight, 122, 292, 96, 60);
+    imgFirstFrame.SetHint("The first frame of the marked range");
+    imgLastFrame.SetHint("The last frame of the marked range");
+    for (ui::Image* picture : {&imgFirstFrame, &imgLastFrame}) {
+        picture->SetStretch(true);
+        picture->SetShowHint(true);
+        picture->Hide();
     }
     imgStart.SetHint("Split");
     imgCancel.SetHint("Stop");
@@ -482,9 +517,17 @@ void TMainForm::LoadSource(const std::string& path)
         LoadWithoutPreview(path);
         throw;
     }
+    // A phone's upright video, stored sideways, is shown upright; where the
+    // turn cannot be put in, the picture stays as stored.
+    if (const int degrees = MovieFileRotation(path))
+        InsertPictureTurn(FilterGraph.Graph(), VideoWindow.Renderer(), degrees);
     FilterGraph.Play();
 
     ShowSourceLength(FilterGraph.GetDurationMs());
+    // The preview's keys work at once, not only after the user leaves an
+    // edit; a time left in an edit is committed now, before the range goes.
+    // A source from the command line gets it when the window first shows.
+    SetActiveControl(&tkbProgress);
     // A new source starts without a marked range; the seek bar takes the new
     // source's range and position from its first tick.
     ClearMarkedRange();
@@ -651,6 +694,195 @@ void TMainForm::sbtnStopPreviewClick(ui::Component&)
         FilterGraph.Stop();
 }
 
+// --- keys and frame stepping -----------------------------------------------------------------
+
+namespace {
+
+// A common frame time (25 frames a second) for video that does not say its own.
+constexpr double kFallbackFrameTime = 400000;
+constexpr LONGLONG kUnitsPerSecond = 10000000;
+
+bool KeyHeld(int key) { return ::GetKeyState(key) < 0; }
+
+// The control of this window that has the keyboard focus, or null.
+ui::WinControl* FocusedControl(ui::Form& form)
+{
+    for (HWND h = ::GetFocus(); h; h = ::GetParent(h)) {
+        if (ui::WinControl* c = ui::WinControl::FromHandle(h))
+            return c == &form ? nullptr : c;
+        if (h == form.HandleIfAllocated())
+            break;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool TMainForm::DialogKey(const MSG& msg)
+{
+    if (msg.message != WM_KEYDOWN)
+        return ui::Form::DialogKey(msg);
+    const WORD key = static_cast<WORD>(msg.wParam);
+    const bool ctrl = KeyHeld(VK_CONTROL);
+    const bool shift = KeyHeld(VK_SHIFT);
+    if (KeyHeld(VK_MENU))
+        return ui::Form::DialogKey(msg);   // Alt and the underlined letters
+
+    // Keys that type nothing work wherever the focus is.
+    if (key == VK_F1 && !ctrl && !shift) {
+        sbtnHelpClick(sbtnHelp);
+        return true;
+    }
+    if (key == 'O' && ctrl && !shift) {
+        if (sbtnOpen.Enabled())
+            sbtnOpenClick(sbtnOpen);
+        return true;
+    }
+    if (key == VK_ESCAPE && VideoWindow.FullScreen()) {
+        VideoWindow.SetFullScreen(false);
+        return true;
+    }
+
+    // The others are left to an edit or a list being typed in, and Space
+    // and the arrows to a button or box that has the focus: they are its own.
+    ui::WinControl* focused = FocusedControl(*this);
+    if (dynamic_cast<ui::Edit*>(focused) || dynamic_cast<ui::ComboBox*>(focused))
+        return ui::Form::DialogKey(msg);
+    const bool pressable = dynamic_cast<ui::Button*>(focused) || dynamic_cast<ui::CheckBox*>(focused);
+    const bool preview = SourceLoaded && JobState == jsIdle;
+    switch (key) {
+    case VK_SPACE:
+        if (pressable || ctrl || shift)
+            break;
+        if (preview) {
+            auto control = FilterGraph.Query<IMediaControl>(IID_IMediaControl);
+            OAFilterState state = State_Stopped;
+            if (control && SUCCEEDED(control->GetState(0, &state)) && state == State_Running)
+                sbtnPausePreviewClick(sbtnPausePreview);
+            else
+                sbtnPlayPreviewClick(sbtnPlayPreview);
+        }
+        return true;
+    case VK_LEFT:
+    case VK_RIGHT: {
+        if (pressable)
+            break;
+        const int direction = key == VK_LEFT ? -1 : 1;
+        if (preview) {
+            if (ctrl)
+                JumpSeconds(10.0 * direction);
+            else if (shift)
+                JumpSeconds(1.0 * direction);
+            else
+                StepFrames(direction);
+        }
+        return true;
+    }
+    case VK_HOME:
+    case VK_END:
+        if (ctrl || shift)
+            break;
+        if (preview)
+            JumpToEnd(key == VK_END);
+        return true;
+    case 'I':
+    case 'O':
+        if (ctrl || shift)
+            break;
+        if (key == 'I' && sbtnSelStart.Enabled())
+            sbtnSelStartClick(sbtnSelStart);
+        else if (key == 'O' && sbtnSelEnd.Enabled())
+            sbtnSelEndClick(sbtnSelEnd);
+        return true;
+    default:
+        break;
+    }
+    return ui::Form::DialogKey(msg);
+}
+
+double TMainForm::PreviewFrameTime()
+{
+    const double frameTime = FilterGraph.FrameTime();
+    return frameTime > 0 ? frameTime : kFallbackFrameTime;
+}
+
+void TMainForm::ShowPreviewPosition()
+{
+    tkbProgress.TimerTick();
+}
+
+// Forward by the graph's own frame step where it has one; else, and always
+// backward, by a seek into the middle of the frame wanted, so that the
+// picture is that frame's on a graph that rounds a time on a frame's edge
+// either way. The marks are made on the frame's start all the same.
+void TMainForm::StepFrames(int frames)
+{
+    if (!SourceLoaded || previewless_ || frames == 0)
+        return;
+    if (!FilterGraph.PauseForStill())
+        return;
+    while (frames > 0 && FilterGraph.StepOneFrame())
+        --frames;
+    if (frames != 0) {
+        const LONGLONG position = FilterGraph.CurrentPosition();
+        const LONGLONG duration = FilterGraph.Duration();
+        if (position < 0)
+            return;
+        const double frameTime = PreviewFrameTime();
+        std::int64_t target = FrameAt(position, frameTime) + frames;
+        // Past the last frame there is nothing to show; before the first, the first.
+        if (target < 0)
+            target = 0;
+        if (duration <= 0 || FrameStart(target, frameTime) < duration)
+            FilterGraph.SeekTo(FrameMiddle(target, frameTime));
+    }
+    ShowPreviewPosition();
+}
+
+// A halted preview is paused so that it shows the picture there; a playing
+// one plays on from there.
+void TMainForm::JumpSeconds(double seconds)
+{
+    if (!SourceLoaded || previewless_)
+        return;
+    auto control = FilterGraph.Query<IMediaControl>(IID_IMediaControl);
+    OAFilterState state = State_Stopped;
+    if (!control || FAILED(control->GetState(0, &state)))
+        return;
+    if (state != State_Running)
+        FilterGraph.PauseForStill();
+    const LONGLONG position = FilterGraph.CurrentPosition();
+    if (position < 0)
+        return;
+    LONGLONG target = position + static_cast<LONGLONG>(seconds * kUnitsPerSecond);
+    const LONGLONG duration = FilterGraph.Duration();
+    const double frameTime = PreviewFrameTime();
+    // Beyond either end: the first or the last frame.
+    if (target < 0)
+        target = FrameMiddle(0, frameTime);
+    else if (duration > 0 && target >= duration)
+        target = FrameMiddle(LastFrame(duration, frameTime), frameTime);
+    FilterGraph.SeekTo(target);
+    ShowPreviewPosition();
+}
+
+void TMainForm::JumpToEnd(bool end)
+{
+    if (!SourceLoaded || previewless_)
+        return;
+    auto control = FilterGraph.Query<IMediaControl>(IID_IMediaControl);
+    OAFilterState state = State_Stopped;
+    if (!control || FAILED(control->GetState(0, &state)))
+        return;
+    if (state != State_Running)
+        FilterGraph.PauseForStill();
+    const double frameTime = PreviewFrameTime();
+    const LONGLONG duration = FilterGraph.Duration();
+    FilterGraph.SeekTo(end && duration > 0 ? FrameMiddle(LastFrame(duration, frameTime), frameTime)
+                                           : FrameMiddle(0, frameTime));
+    ShowPreviewPosition();
+}
+
 void TMainForm::tkbProgressTimer(ui::Component&, std::uint32_t, std::uint32_t)
 {
     labCurrent.SetCaption(SecondsToTimeText(tkbProgress.Position()));
@@ -690,26 +922,53 @@ void TMainForm::sbtnSelStartClick(ui::Component&)
 {
     if (!SourceLoaded)
         return;
-    const int position = tkbProgress.Position();
-    tkbProgress.SetSelStart(position);
-    edtStart.SetText(SecondsToTimeText(position));
+    markStart_ = CurrentMarkSeconds();
+    tkbProgress.SetSelStart(SelectionSeconds(markStart_));
+    edtStart.SetText(SecondsToMarkText(markStart_));
     labStart.SetCaption("[ " + edtStart.Text());
     PlaceStartLabel();
     labStart.Show();
-    ShowRangeLength(tkbProgress.SelEnd() - tkbProgress.SelStart());
+    ShowRangeLength();
+    TakeEndPicture(false);
 }
 
 void TMainForm::sbtnSelEndClick(ui::Component&)
 {
     if (!SourceLoaded)
         return;
-    const int position = tkbProgress.Position();
-    tkbProgress.SetSelEnd(position);
-    edtEnd.SetText(SecondsToTimeText(position));
+    markEnd_ = CurrentMarkSeconds();
+    tkbProgress.SetSelEnd(SelectionSeconds(markEnd_));
+    edtEnd.SetText(SecondsToMarkText(markEnd_));
     labEnd.SetCaption(edtEnd.Text() + " ]");
     PlaceEndLabel();
     labEnd.Show();
-    ShowRangeLength(tkbProgress.SelEnd() - tkbProgress.SelStart());
+    ShowRangeLength();
+    TakeEndPicture(true);
+}
+
+double TMainForm::CurrentMarkSeconds()
+{
+    const int barSecond = tkbProgress.Position();
+    if (previewless_)
+        return barSecond;
+    const LONGLONG position = FilterGraph.CurrentPosition();
+    if (position < 0)
+        return barSecond;
+    LONGLONG shown = position;
+    const double frameTime = FilterGraph.FrameTime();
+    if (frameTime > 0)
+        shown = FrameStart(FrameAt(position, frameTime), frameTime);
+    // Cut to the millisecond: a mark never lies after the frame it was made on.
+    const std::int64_t ms = shown / 10000;
+    // Playing, the bar lags its once-a-second tick; halted, it shows the
+    // preview's second unless the user moved it.
+    auto control = FilterGraph.Query<IMediaControl>(IID_IMediaControl);
+    OAFilterState state = State_Stopped;
+    const bool running = control && SUCCEEDED(control->GetState(0, &state)) && state == State_Running;
+    const std::int64_t apart = ms / 1000 - barSecond;
+    if (running ? (apart < -1 || apart > 1) : apart != 0)
+        return barSecond;
+    return ms / 1000.0;
 }
 
 void TMainForm::sbtnEraseClick(ui::Component&)
@@ -722,6 +981,13 @@ void TMainForm::ClearMarkedRange()
 {
     tkbProgress.SetSelStart(0);
     tkbProgress.SetSelEnd(0);
+    markStart_ = 0;
+    markEnd_ = 0;
+    firstGrab_.Stop();
+    lastGrab_.Stop();
+    tmrFrames.SetEnabled(false);
+    imgFirstFrame.Hide();
+    imgLastFrame.Hide();
     edtStart.SetText(SecondsToTimeText(0));
     edtEnd.SetText(SecondsToTimeText(0));
     labStart.Hide();
@@ -770,20 +1036,22 @@ void TMainForm::CommitTypedEnd()
         MarkRangeEnd(seconds);
 }
 
-// The edit keeps the time as typed (normalised), even past the source's end;
-// only the selection stops at the duration. The job reads the edit.
+// The edit keeps the time as typed (normalised to the millisecond), even past
+// the source's end; only the marks stop at the duration. The job reads the edit.
 void TMainForm::MarkRangeStart(double seconds)
 {
     const double duration = SourceSeconds();
     if (duration < seconds)
         seconds = duration;
+    markStart_ = seconds < 0 ? 0 : seconds;
     tkbProgress.SetSelStart(SelectionSeconds(seconds));
     const double typed = TimeTextToSeconds(edtStart.Text());
-    edtStart.SetText(SecondsToTimeText(typed != -1 ? typed : seconds));
+    edtStart.SetText(SecondsToMarkText(typed != -1 ? typed : seconds));
     labStart.SetCaption("[ " + edtStart.Text());
     PlaceStartLabel();
     labStart.Show();
-    ShowRangeLength(tkbProgress.SelEnd() - tkbProgress.SelStart());
+    ShowRangeLength();
+    TakeEndPicture(false);
 }
 
 void TMainForm::MarkRangeEnd(double seconds)
@@ -791,15 +1059,15 @@ void TMainForm::MarkRangeEnd(double seconds)
     const double duration = SourceSeconds();
     if (duration < seconds)
         seconds = duration;
+    markEnd_ = seconds < 0 ? 0 : seconds;
     tkbProgress.SetSelEnd(SelectionSeconds(seconds));
     const double typed = TimeTextToSeconds(edtEnd.Text());
-    edtEnd.SetText(SecondsToTimeText(typed != -1 ? typed : seconds));
+    edtEnd.SetText(SecondsToMarkText(typed != -1 ? typed : seconds));
     labEnd.SetCaption(edtEnd.Text() + " ]");
     PlaceEndLabel();
     labEnd.Show();
-    // The typed end counts with its fraction: 10.6 s from 0 is 10 s long,
-    // though the selection ends at 11.
-    ShowRangeLength(seconds - tkbProgress.SelStart());
+    ShowRangeLength();
+    TakeEndPicture(true);
 }
 
 void TMainForm::PlaceStartLabel()
@@ -825,13 +1093,62 @@ void TMainForm::SeparateRangeLabels()
     labEnd.SetTop(apart ? labStart.Top() : labStart.Top() + 10);
 }
 
-void TMainForm::ShowRangeLength(double lengthSeconds)
+// The marks to the millisecond decide: 10.2 s to 10.4 s is a range, though
+// the bar's whole-second selection cannot show it.
+void TMainForm::ShowRangeLength()
 {
     labLength.Show();
-    if (tkbProgress.SelStart() < tkbProgress.SelEnd())
-        labLength.SetCaption(kRangeLengthText + SecondsToTimeText(lengthSeconds));
+    if (markStart_ < markEnd_)
+        labLength.SetCaption(kRangeLengthText + SecondsToMarkText(markEnd_ - markStart_));
     else
         labLength.SetCaption(kRangeOrderText);
+}
+
+// The last frame is the one before the end mark: the clip stops at the mark.
+void TMainForm::TakeEndPicture(bool last)
+{
+    FrameGrab& grab = last ? lastGrab_ : firstGrab_;
+    ui::Image& image = last ? imgLastFrame : imgFirstFrame;
+    double seconds = last ? markEnd_ : markStart_;
+    if (last) {
+        const double frameTime = previewless_ ? 0 : FilterGraph.FrameTime();
+        seconds -= (frameTime > 0 ? frameTime : kFallbackFrameTime) / 1e7;
+        if (seconds < markStart_)
+            seconds = markStart_;
+    }
+    if (!grab.Start(korvane_.EnginePath, edtSource.Text(), seconds, image.Width(), image.Height())) {
+        image.Hide();
+        return;
+    }
+    tmrFrames.SetEnabled(true);
+}
+
+void TMainForm::tmrFramesTimer(ui::Component&)
+{
+    if (firstGrab_.Running() && firstGrab_.Poll())
+        ShowEndPicture(firstGrab_, imgFirstFrame);
+    if (lastGrab_.Running() && lastGrab_.Poll())
+        ShowEndPicture(lastGrab_, imgLastFrame);
+    if (!firstGrab_.Running() && !lastGrab_.Running())
+        tmrFrames.SetEnabled(false);
+}
+
+// A frame the engine could not take (a mark past the end) shows no picture.
+void TMainForm::ShowEndPicture(FrameGrab& grab, ui::Image& image)
+{
+    const std::string file = grab.Picture();
+    bool shown = false;
+    if (!file.empty()) {
+        try {
+            image.Picture().LoadFromFile(file);
+            shown = true;
+        } catch (const std::exception&) {
+        }
+    }
+    grab.Stop();
+    image.SetVisible(shown);
+    if (shown)
+        image.Invalidate();
 }
 
 void TMainForm::edtSectionQtyClick(ui::Component&)

@@ -3,6 +3,7 @@
 // the toolbar across the top. The split job runs inside the Start picture's
 // click handler and keeps the window served by pumping its messages between
 // reads of the converter's output.
+#include "app/FrameGrab.h"
 #include "app/Korvane.h"
 #include "preview/DSTrackBar.h"
 #include "preview/FilterGraph.h"
@@ -49,6 +50,15 @@ public:
     // shown by the edit's normalised text, the label and the length line.
     void MarkRangeStart(double seconds);
     void MarkRangeEnd(double seconds);
+    // The preview's keys (see DialogKey) as operations: frames back or on
+    // (pausing first), a jump of some seconds, the source's start or end.
+    void StepFrames(int frames);
+    void JumpSeconds(double seconds);
+    void JumpToEnd(bool end);
+    // Where "Start Time" and "End time" mark: the preview's own position to
+    // the millisecond (on the start of the frame shown), or the seek bar's
+    // whole second when the bar was moved away from it.
+    double CurrentMarkSeconds();
     // The source's length: the preview's, or the converter engine's when the
     // preview cannot show the source (0 while unknown).
     double SourceSeconds() const;
@@ -110,6 +120,9 @@ public:
     ui::BitBtn& bbtnBrowse = MakeNamed<ui::BitBtn>("bbtnBrowse");
     ui::Image& imgStart = MakeNamed<ui::Image>("imgStart");
     ui::Image& imgCancel = MakeNamed<ui::Image>("imgCancel");
+    // The frames the marked range begins and ends with, taken by the engine.
+    ui::Image& imgFirstFrame = MakeNamed<ui::Image>("imgFirstFrame");
+    ui::Image& imgLastFrame = MakeNamed<ui::Image>("imgLastFrame");
 
     // Progress panel, over the job settings while a job runs.
     ui::Panel& panProgress = MakeNamed<ui::Panel>("panProgress");
@@ -132,6 +145,8 @@ public:
     ui::Timer& tmrPreview = MakeNamed<ui::Timer>("tmrPreview");
     // Collects the engine's report of a source the preview cannot show.
     ui::Timer& tmrProbe = MakeNamed<ui::Timer>("tmrProbe");
+    // Collects the pictures of the range's ends.
+    ui::Timer& tmrFrames = MakeNamed<ui::Timer>("tmrFrames");
     ui::OpenDialog& OpenDialog1 = MakeNamed<ui::OpenDialog>("OpenDialog1");
     ui::ImageList& iglStart = MakeNamed<ui::ImageList>("iglStart");
     // Made last, so that it finds every control of the window when it is loaded.
@@ -174,9 +189,14 @@ public:
     void tmrProcessTimer(ui::Component& sender);
     void tmrPreviewTimer(ui::Component& sender);
     void tmrProbeTimer(ui::Component& sender);
+    void tmrFramesTimer(ui::Component& sender);
+    // The pictures of the range's ends are being taken.
+    bool TakingEndPictures() const { return firstGrab_.Running() || lastGrab_.Running(); }
 
 protected:
     void WndProc(ui::Message& message) override;
+    // The window's keys; never one that an edit or a list being typed in wants.
+    bool DialogKey(const MSG& msg) override;
 
 private:
     // IReadLoopHost: the job's read loop, once per turn.
@@ -212,7 +232,13 @@ private:
     void PlaceStartLabel();
     void PlaceEndLabel();
     void SeparateRangeLabels();
-    void ShowRangeLength(double lengthSeconds);
+    void ShowRangeLength();
+    // Asks the engine for the picture of the range's first or last frame.
+    void TakeEndPicture(bool last);
+    void ShowEndPicture(FrameGrab& grab, ui::Image& image);
+    // The preview's frame time, or a common one when the video does not say.
+    double PreviewFrameTime();
+    void ShowPreviewPosition();
     void ShowProgress(const ProgressBars& bars);
     // Message of the job's checks: information icon, OK, focus where given.
     void RefuseJob(const char* caption, const char* text, ui::WinControl* focus);
@@ -231,6 +257,12 @@ private:
     SourceProbe probe_;
     bool previewless_ = false;
     double engineSeconds_ = 0;
+    // The marks to the millisecond, within the source (the edits may hold
+    // times past its end).
+    double markStart_ = 0;
+    double markEnd_ = 0;
+    FrameGrab firstGrab_;
+    FrameGrab lastGrab_;
 };
 
 } // namespace korvane

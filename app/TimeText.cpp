@@ -60,6 +60,21 @@ std::string SecondsToTimeText(double seconds)
     return text;
 }
 
+std::string SecondsToMarkText(double seconds, char decimalSeparator)
+{
+    if (!std::isfinite(seconds) || seconds < 0 || seconds >= 9.2e15)
+        return SecondsToTimeText(seconds);
+    const auto ms = static_cast<std::int64_t>(std::llround(seconds * 1000));
+    std::string text = SecondsToTimeText(static_cast<double>(ms / 1000));
+    if (ms % 1000 != 0) {
+        char fraction[8];
+        std::snprintf(fraction, sizeof fraction, "%03d", static_cast<int>(ms % 1000));
+        text += decimalSeparator;
+        text += fraction;
+    }
+    return text;
+}
+
 std::optional<std::int32_t> ReadWholeNumber(std::string_view text)
 {
     std::string_view s = SkipLeadingBlanks(text);

@@ -11,6 +11,13 @@ namespace korvane {
 // The fraction of a second is dropped, never rounded: 59.9 gives "00:00:59".
 std::string SecondsToTimeText(double seconds);
 
+// A mark of the range to the millisecond: "hh:mm:ss" for whole seconds,
+// "hh:mm:ss.fff" otherwise, with the given decimal separator. The seconds are
+// taken to the nearest millisecond first, so a mark read back from its own
+// text gives the same text. A negative time with a fraction is shown as
+// SecondsToTimeText shows it (it is never a mark on the bar).
+std::string SecondsToMarkText(double seconds, char decimalSeparator);
+
 // Seconds, or exactly -1 when the text is not a valid time.
 double TimeTextToSeconds(std::string_view text, char decimalSeparator);
 

@@ -17,4 +17,9 @@ double TimeTextToSeconds(std::string_view text)
     return TimeTextToSeconds(text, UserDecimalSeparator());
 }
 
+std::string SecondsToMarkText(double seconds)
+{
+    return SecondsToMarkText(seconds, UserDecimalSeparator());
+}
+
 } // namespace korvane

@@ -8,5 +8,6 @@ namespace korvane {
 char UserDecimalSeparator();
 
 double TimeTextToSeconds(std::string_view text);
+std::string SecondsToMarkText(double seconds);
 
 } // namespace korvane

@@ -678,6 +678,83 @@ std::int32_t TFilterGraph::GetDurationMs()
     return ReferenceTimeToMs(duration);
 }
 
+LONGLONG TFilterGraph::CurrentPosition()
+{
+    auto seeking = Query<IMediaSeeking>(IID_IMediaSeeking);
+    LONGLONG position = -1;
+    if (!seeking || FAILED(seeking->GetCurrentPosition(&position)))
+        return -1;
+    return position;
+}
+
+LONGLONG TFilterGraph::Duration()
+{
+    auto seeking = Query<IMediaSeeking>(IID_IMediaSeeking);
+    LONGLONG duration = -1;
+    if (!seeking || FAILED(seeking->GetDuration(&duration)))
+        return -1;
+    return duration;
+}
+
+namespace {
+
+// How long a paused graph may take to show the picture of a seek or a step.
+constexpr DWORD kStillWaitMs = 5000;
+
+void WaitForStill(IMediaControl* control)
+{
+    OAFilterState state = State_Stopped;
+    control->GetState(kStillWaitMs, &state);
+}
+
+} // namespace
+
+bool TFilterGraph::PauseForStill()
+{
+    auto control = Query<IMediaControl>(IID_IMediaControl);
+    if (!control)
+        return false;
+    OAFilterState state = State_Stopped;
+    if (FAILED(control->GetState(kStillWaitMs, &state)))
+        return false;
+    if (state != State_Paused)
+        Pause();
+    WaitForStill(control.Get());
+    return SUCCEEDED(control->GetState(0, &state)) && state == State_Paused;
+}
+
+void TFilterGraph::SeekTo(LONGLONG position)
+{
+    const LONGLONG duration = Duration();
+    if (duration > 0 && position > duration)
+        position = duration;
+    if (position < 0)
+        position = 0;
+    LONGLONG stop = 0;
+    SetPositions(&position, AM_SEEKING_AbsolutePositioning, &stop, AM_SEEKING_NoPositioning);
+    if (auto control = Query<IMediaControl>(IID_IMediaControl))
+        WaitForStill(control.Get());
+}
+
+double TFilterGraph::FrameTime()
+{
+    auto video = Query<IBasicVideo>(IID_IBasicVideo);
+    REFTIME seconds = 0;
+    if (!video || FAILED(video->get_AvgTimePerFrame(&seconds)) || !(seconds > 0) || seconds > 10)
+        return 0;
+    return seconds * 10000000.0;
+}
+
+bool TFilterGraph::StepOneFrame()
+{
+    auto step = Query<IVideoFrameStep>(IID_IVideoFrameStep);
+    if (!step || step->CanStep(0, nullptr) != S_OK || FAILED(step->Step(1, nullptr)))
+        return false;
+    if (auto control = Query<IMediaControl>(IID_IMediaControl))
+        WaitForStill(control.Get());
+    return true;
+}
+
 void TFilterGraph::DrainGraphEvents()
 {
     try {

@@ -113,6 +113,21 @@ public:
     HRESULT SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop, DWORD stopFlags);
     // 0 when no duration can be had.
     std::int32_t GetDurationMs();
+    // The playback position and the duration in 100 ns units; -1 when unknown.
+    LONGLONG CurrentPosition();
+    LONGLONG Duration();
+    // The running graph is paused (a stopped one too, so that its picture is
+    // shown); true when the graph is paused afterwards.
+    bool PauseForStill();
+    // Moves to `position` (100 ns units, held within the source) and, in a
+    // paused graph, waits until the picture there is shown.
+    void SeekTo(LONGLONG position);
+    // One video frame's duration in 100 ns units, as the video renderer's
+    // format gives it; 0 when the graph has no video or does not say.
+    double FrameTime();
+    // Moves the paused video one frame on with the graph's own frame step and
+    // waits for it; false where the graph cannot step.
+    bool StepOneFrame();
 
     // Fetches every queued DirectShow event and dispatches it.
     void DrainGraphEvents();

@@ -8,6 +8,45 @@
 
 namespace korvane {
 
+std::int64_t FrameAt(std::int64_t position, double frameTime)
+{
+    // A graph may report the position of a seek to a frame's start a unit
+    // early (its own clock counts in other units); two units of slack keep
+    // that from counting as the frame before.
+    return static_cast<std::int64_t>(std::floor(static_cast<double>(position + 2) / frameTime));
+}
+
+std::int64_t LastFrame(std::int64_t duration, double frameTime)
+{
+    const auto frames = static_cast<std::int64_t>(std::ceil(static_cast<double>(duration) / frameTime - 1e-9));
+    return frames > 0 ? frames - 1 : 0;
+}
+
+std::int64_t FrameMiddle(std::int64_t index, double frameTime)
+{
+    return static_cast<std::int64_t>(std::floor((static_cast<double>(index) + 0.5) * frameTime));
+}
+
+PictureFit FitPicture(long pictureWidth, long pictureHeight, long areaWidth, long areaHeight)
+{
+    PictureFit fit{0, 0, areaWidth, areaHeight};
+    if (pictureWidth <= 0 || pictureHeight <= 0 || areaWidth <= 0 || areaHeight <= 0)
+        return fit;
+    // Compared crosswise in 64 bits: which side of the area the picture fills.
+    if (static_cast<std::int64_t>(pictureWidth) * areaHeight > static_cast<std::int64_t>(areaWidth) * pictureHeight)
+        fit.height = static_cast<long>(static_cast<std::int64_t>(areaWidth) * pictureHeight / pictureWidth);
+    else
+        fit.width = static_cast<long>(static_cast<std::int64_t>(areaHeight) * pictureWidth / pictureHeight);
+    fit.left = (areaWidth - fit.width) / 2;
+    fit.top = (areaHeight - fit.height) / 2;
+    return fit;
+}
+
+std::int64_t FrameStart(std::int64_t index, double frameTime)
+{
+    return static_cast<std::int64_t>(std::ceil(static_cast<double>(index) * frameTime - 1e-6));
+}
+
 std::int32_t ReferenceTimeToMs(std::int64_t referenceTime)
 {
     return static_cast<std::int32_t>(referenceTime / 10000);

@@ -11,6 +11,27 @@ namespace korvane {
 // division, then taken as a 32-bit integer (a longer time wraps).
 std::int32_t ReferenceTimeToMs(std::int64_t referenceTime);
 
+// Frames of `frameTime` 100 ns units each, counted from 0. FrameAt is the
+// frame shown at `position` (the last one that began by then, with two
+// units of slack for a position reported a hair early); FrameStart the
+// first 100 ns unit at or after frame `index`'s start, so that a seek there
+// shows that frame and not the one before, and the time cut to milliseconds
+// still lies at or before the frame. frameTime must be positive.
+std::int64_t FrameAt(std::int64_t position, double frameTime);
+std::int64_t FrameStart(std::int64_t index, double frameTime);
+// The last frame that begins before `duration`.
+std::int64_t LastFrame(std::int64_t duration, double frameTime);
+// The middle of frame `index`: where a seek shows that frame on any graph,
+// whichever way it rounds a time on the frame's edge.
+std::int64_t FrameMiddle(std::int64_t index, double frameTime);
+
+// A picture of the given size fitted into an area, its shape kept and
+// centred: bars above and below, or left and right.
+struct PictureFit {
+    long left = 0, top = 0, width = 0, height = 0;
+};
+PictureFit FitPicture(long pictureWidth, long pictureHeight, long areaWidth, long areaHeight);
+
 // Volume 0 (silent) .. 10000 (full) on a linear scale, to DirectShow's
 // attenuation in hundredths of a decibel (-10000 .. 0). Out-of-range input is
 // clamped first.

@@ -9,6 +9,7 @@
 #include "preview/FilterGraph.h"
 #include "preview/FilterList.h"
 #include "preview/MediaErrors.h"
+#include "preview/MediaUnits.h"
 #include "ui/Application.h"
 
 namespace korvane {
@@ -307,7 +308,8 @@ void TVideoWindow::SetFullScreen(bool value)
             CheckResult(videoWindow_->put_Owner(reinterpret_cast<OAHWND>(parent)));
             CheckResult(videoWindow_->put_WindowStyle(static_cast<long>(savedStyle_ | WS_CHILD | WS_CLIPSIBLINGS)));
             CheckResult(PutWindowStyleEx(videoWindow_.Get(), savedExStyle_));
-            CheckResult(videoWindow_->SetWindowPosition(Left(), Top(), Width(), Height()));
+            const RECT r = PictureRect();
+            CheckResult(videoWindow_->SetWindowPosition(r.left, r.top, r.right - r.left, r.bottom - r.top));
             fullScreenActive_ = false;
         } else {
             CheckResult(videoWindow_->put_Owner(0));
@@ -436,10 +438,28 @@ void TVideoWindow::Paint(ui::Canvas& canvas)
         OnPaint(*this);
 }
 
+// The plain renderer stretches the picture over its whole window: with
+// KeepAspectRatio the window itself keeps the picture's shape, centred over
+// the control, whose own black shows in the bars beside or above it.
+RECT TVideoWindow::PictureRect()
+{
+    RECT r{Left(), Top(), Left() + Width(), Top() + Height()};
+    if (!vmrOptions_.keepAspectRatio_ || !renderer_)
+        return r;
+    ComPtr<IBasicVideo> video;
+    long pictureWidth = 0, pictureHeight = 0;
+    if (FAILED(renderer_.QueryTo(IID_IBasicVideo, video)) ||
+        FAILED(video->GetVideoSize(&pictureWidth, &pictureHeight)))
+        return r;
+    const PictureFit fit = FitPicture(pictureWidth, pictureHeight, Width(), Height());
+    return RECT{Left() + fit.left, Top() + fit.top, Left() + fit.left + fit.width, Top() + fit.top + fit.height};
+}
+
 void TVideoWindow::PlaceRenderer()
 {
     if ((mode_ == vmNormal || vmrOptions_.mode_ == vmrWindowed) && videoWindow_ && !fullScreen_) {
-        videoWindow_->SetWindowPosition(Left(), Top(), Width(), Height());
+        const RECT r = PictureRect();
+        videoWindow_->SetWindowPosition(r.left, r.top, r.right - r.left, r.bottom - r.top);
     } else if (IsMixingRenderer(mode_) && vmrOptions_.mode_ == vmrWindowless && windowless_) {
         RECT target{0, 0, Width(), Height()};
         windowless_->SetVideoPosition(nullptr, &target);

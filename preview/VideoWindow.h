@@ -5,8 +5,10 @@
 // provider) and listens to the graph. The renderer exists only while the
 // graph is active; when playback starts, the renderer's own window is made a
 // child of this control's parent and laid exactly over this control (a
-// sibling in front of it), and mouse and key input on it is drained to this
-// control. The control itself paints its Color (black) where no video is.
+// sibling in front of it; with VMROptions' KeepAspectRatio, the default, only
+// over the part that keeps the picture's shape), and mouse and key input on
+// it is drained to this control. The control itself paints its Color
+// (black) where no video is.
 //
 // Mode vmVMR uses the video mixing renderer 9 with the settings of
 // VMROptions; a system without that renderer stays at vmNormal.
@@ -141,6 +143,8 @@ private:
     void PlaceRenderer();
     void SetCaptionAndDrain();
     void ApplyKeepAspectRatio();
+    // Where the plain renderer's window goes, in the parent's coordinates.
+    RECT PictureRect();
     void ReinsertRenderer();
     POINT MousePoint(int x, int y) const;
 

@@ -102,6 +102,36 @@ std::string FormatOneDecimal(double seconds, char decimalSeparator)
     return text;
 }
 
+std::string FormatStartSeconds(double seconds, char decimalSeparator)
+{
+    if (!std::isfinite(seconds))
+        return NonFinite(seconds);
+    const Decimal15 d = ToDecimal15(seconds);
+    const std::size_t lastNonZero = d.digits.find_last_not_of('0');
+    const int wholeCount = d.exponent + 1;
+    // Digits after the point that are not zero, counted up to the last one.
+    const int fractionDigits =
+        lastNonZero == std::string::npos ? 0 : static_cast<int>(lastNonZero) + 1 - wholeCount;
+    if (fractionDigits <= 1)
+        return FormatOneDecimal(seconds, decimalSeparator);
+
+    std::string whole;
+    std::string fraction;
+    if (wholeCount > 0) {
+        whole = d.digits.substr(0, static_cast<std::size_t>(wholeCount));
+        fraction = d.digits.substr(static_cast<std::size_t>(wholeCount));
+    } else {
+        whole = "0";
+        fraction = std::string(static_cast<std::size_t>(-wholeCount), '0') + d.digits;
+    }
+    fraction.resize(3, '0');
+    while (fraction.size() > 1 && fraction.back() == '0')
+        fraction.pop_back();
+    if (fraction == "0")
+        return FormatOneDecimal(seconds, decimalSeparator);
+    return (d.negative ? "-" : "") + whole + decimalSeparator + fraction;
+}
+
 std::string FormatGeneral(double value, char decimalSeparator)
 {
     if (!std::isfinite(value))
@@ -148,7 +178,7 @@ std::string BuildConverterCommandLine(std::string_view sourcePath, double clipSt
     std::string line = " -y -i \"";
     line += sourcePath;
     line += "\" -ss ";
-    line += FormatOneDecimal(clipStart, decimalSeparator);
+    line += FormatStartSeconds(clipStart, decimalSeparator);
     line += " -t ";
     line += FormatGeneral(clipDuration, decimalSeparator);
     line += profileArguments;

@@ -55,6 +55,8 @@ protected:
         Main().LoadSource(path);
         ui::App().ProcessMessages();
         ClickOn(Main().sbtnPausePreview);
+        // At the start, so that a mark at 0 is 0 and not the frame it paused on.
+        SeekPreviewTo(0);
         Main().tkbProgress.TimerTick();
     }
 
@@ -277,13 +279,15 @@ struct TypedCase {
     bool end;           // the end edit, else the start edit
     bool withEnter;     // Enter, else leaving the edit
     std::string typed;
-    const char* shown;  // RangeShown() afterwards
+    std::string shown;  // RangeShown() afterwards
 };
 
 std::string Fraction(const char* whole, const char* fraction)
 {
     return std::string(whole) + UserDecimalSeparator() + fraction;
 }
+
+void PrintTo(const TypedCase& c, std::ostream* os) { *os << c.name; }
 
 class TypedTimes : public RangeMarking, public ::testing::WithParamInterface<TypedCase> {};
 
@@ -311,11 +315,14 @@ INSTANTIATE_TEST_SUITE_P(
                   "20..50 00:00:20 00:00:50 <[ 00:00:20> <00:00:50 ]> <The length of the marked rang is 00:00:30>"},
         TypedCase{"StartLeavingTheEdit", false, false, "0:0:7",
                   "7..50 00:00:07 00:00:50 <[ 00:00:07> <00:00:50 ]> <The length of the marked rang is 00:00:43>"},
-        // Halves go to the even second; the edit drops the fraction.
+        // Halves go to the even second on the bar; the edit, the label and
+        // the length keep the fraction to the millisecond.
         TypedCase{"StartTwoAndAHalf", false, true, Fraction("00:00:02", "5"),
-                  "2..50 00:00:02 00:00:50 <[ 00:00:02> <00:00:50 ]> <The length of the marked rang is 00:00:48>"},
+                  "2..50 " + Fraction("00:00:02", "500") + " 00:00:50 <[ " + Fraction("00:00:02", "500") +
+                      "> <00:00:50 ]> <The length of the marked rang is " + Fraction("00:00:47", "500") + ">"},
         TypedCase{"StartThreeAndAHalf", false, true, Fraction("00:00:03", "5"),
-                  "4..50 00:00:03 00:00:50 <[ 00:00:03> <00:00:50 ]> <The length of the marked rang is 00:00:46>"},
+                  "4..50 " + Fraction("00:00:03", "500") + " 00:00:50 <[ " + Fraction("00:00:03", "500") +
+                      "> <00:00:50 ]> <The length of the marked rang is " + Fraction("00:00:46", "500") + ">"},
         // Not a time: the edit keeps it, nothing else changes.
         TypedCase{"StartNotATimeWithEnter", false, true, "abc",
                   "4..50 abc 00:00:50 <[ 00:00:04> <00:00:50 ]> <The length of the marked rang is 00:00:46>"},
@@ -333,11 +340,13 @@ INSTANTIATE_TEST_SUITE_P(
                   "4..45 00:00:04 00:00:45 <[ 00:00:04> <00:00:45 ]> <The length of the marked rang is 00:00:41>"},
         TypedCase{"EndLeavingTheEdit", true, false, "0:1:0",
                   "4..60 00:00:04 00:01:00 <[ 00:00:04> <00:01:00 ]> <The length of the marked rang is 00:00:56>"},
+        // The length runs to the source's end of 60.4 s.
         TypedCase{"EndPastTheEnd", true, true, "00:02:00",
-                  "4..60 00:00:04 00:02:00 <[ 00:00:04> <00:02:00 ]> <The length of the marked rang is 00:00:56>"},
-        // The length counts from the typed end with its fraction: 10.6 - 4.
+                  "4..60 00:00:04 00:02:00 <[ 00:00:04> <00:02:00 ]> <The length of the marked rang is " +
+                      Fraction("00:00:56", "400") + ">"},
         TypedCase{"EndWithAFraction", true, true, Fraction("00:00:10", "6"),
-                  "4..11 00:00:04 00:00:10 <[ 00:00:04> <00:00:10 ]> <The length of the marked rang is 00:00:06>"},
+                  "4..11 00:00:04 " + Fraction("00:00:10", "600") + " <[ 00:00:04> <" + Fraction("00:00:10", "600") +
+                      " ]> <The length of the marked rang is " + Fraction("00:00:06", "600") + ">"},
         TypedCase{"EndBeforeTheStart", true, false, "00:00:03",
                   "4..3 00:00:04 00:00:03 <[ 00:00:04> <00:00:03 ]> <The End Time should be later than the Start "
                   "Time.>"},
@@ -350,8 +359,9 @@ TEST_F(RangeMarking, ATypedEndPastTheSourceGivesTheLengthUpToItsEnd)
     Start();
     LoadPaused(RangeVideo("60.4"));
     TypeWithEnter(Main().edtEnd, "00:10:00");
-    // From 0 to the duration of 60.4 s: one minute.
-    EXPECT_EQ(RangeShown(), "0..60 00:00:00 00:10:00 <-> <00:10:00 ]> <" + LengthLine("00:01:00") + ">");
+    // From 0 to the duration of 60.4 s.
+    EXPECT_EQ(RangeShown(),
+              "0..60 00:00:00 00:10:00 <-> <00:10:00 ]> <" + LengthLine(Fraction("00:01:00", "400")) + ">");
     // The end label ends at the bar's end.
     EXPECT_EQ(Main().labEnd.Left() + Main().labEnd.Width(), 335);
 }

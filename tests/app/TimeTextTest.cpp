@@ -6,6 +6,7 @@
 
 using korvane::ReadFloatNumber;
 using korvane::ReadWholeNumber;
+using korvane::SecondsToMarkText;
 using korvane::SecondsToTimeText;
 using korvane::TimeTextToSeconds;
 
@@ -89,6 +90,21 @@ TEST(TimeTextToSeconds, UsesTheGivenDecimalSeparator)
     EXPECT_DOUBLE_EQ(TimeTextToSeconds("00:00:05,5", ','), 5.5);
     EXPECT_EQ(TimeTextToSeconds("00:00:05.5", ','), -1);
     EXPECT_EQ(TimeTextToSeconds("00:00:,5", ','), -1);
+}
+
+// Marks show milliseconds only when they have them, and read back to themselves.
+TEST(SecondsToMarkText, MillisecondsOnlyWhenThereAreAnyAndTheTextReadsBack)
+{
+    EXPECT_EQ(SecondsToMarkText(0, '.'), "00:00:00");
+    EXPECT_EQ(SecondsToMarkText(3723, '.'), "01:02:03");
+    EXPECT_EQ(SecondsToMarkText(5.5, ','), "00:00:05,500");
+    EXPECT_EQ(SecondsToMarkText(7199.9996, '.'), "02:00:00") << "to the nearest millisecond";
+    EXPECT_EQ(SecondsToMarkText(-3600, '.'), "-1:00:00");
+    for (const char* text : {"00:00:03.366", "00:00:00.001", "01:59:59.999", "10:00:00.040"}) {
+        const double seconds = TimeTextToSeconds(text, '.');
+        EXPECT_EQ(SecondsToMarkText(seconds, '.'), text);
+        EXPECT_EQ(SecondsToMarkText(TimeTextToSeconds(SecondsToMarkText(seconds, '.'), '.'), '.'), text);
+    }
 }
 
 TEST(ReadWholeNumber, LimitsAndForms)

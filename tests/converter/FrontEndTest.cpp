@@ -63,8 +63,8 @@ Words Tail(const Words& args, std::size_t from)
 } // namespace
 
 // Whatever the main program writes, in either decimal form and with any
-// path, comes back as the same clip: the source, the start as its one
-// decimal, the duration to its 15 digits, the output.
+// path, comes back as the same clip: the source, the start to the
+// millisecond (cut), the duration to its 15 digits, the output.
 TEST(ConverterFrontEnd, ReadsBackEveryClipTheMainProgramWrites)
 {
     const std::string source = "C:\\Videos\\Urlaub am See \xC3\xA4\xC3\xB6 \xE6\x97\xA5\xE6\x9C\xAC.mp4";
@@ -73,8 +73,8 @@ TEST(ConverterFrontEnd, ReadsBackEveryClipTheMainProgramWrites)
         double start, duration, expectedStart;
     };
     for (char separator : {'.', ','}) {
-        for (const Clip& c : {Clip{20.0 / 3, 20.0 / 3, 6.7}, Clip{0, 45, 0}, Clip{0.15, 1e-6, 0.2},
-                              Clip{3599.95, 1.5e20, 3600}}) {
+        for (const Clip& c : {Clip{20.0 / 3, 20.0 / 3, 6.666}, Clip{0, 45, 0}, Clip{0.15, 1e-6, 0.15},
+                              Clip{3599.95, 1.5e20, 3599.95}, Clip{2.5, 1, 2.5}}) {
             const std::string line = korvane::BuildConverterCommandLine(
                 source, c.start, c.duration, " -vcodec mpeg4 -vtag XVID -vn  -b:v 1500k", output, separator);
             const ClipRequest r = Read(line);

@@ -13,6 +13,7 @@
 #include "preview/FilterGraph.h"
 #include "preview/FilterList.h"
 #include "preview/MediaErrors.h"
+#include "preview/MediaUnits.h"
 #include "ui/Application.h"
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
@@ -97,6 +98,15 @@ RECT ScreenRect(HWND hwnd)
     RECT r{};
     ::GetWindowRect(hwnd, &r);
     return r;
+}
+
+// Where a 320 x 240 picture (the test clips') is shown over a control: its
+// shape kept, centred, black bars in the rest.
+RECT PictureOver(RECT control)
+{
+    const PictureFit fit = FitPicture(320, 240, control.right - control.left, control.bottom - control.top);
+    return RECT{control.left + fit.left, control.top + fit.top, control.left + fit.left + fit.width,
+                control.top + fit.top + fit.height};
 }
 
 std::string WindowCaption(HWND hwnd)
@@ -189,7 +199,7 @@ TEST_F(VideoWindowTest, ActivationAddsTheClassicRendererUnderTheControlsName)
     EXPECT_FALSE(video.RendererConnected());
 }
 
-TEST_F(VideoWindowTest, PlayingShowsThePictureExactlyOverTheControl)
+TEST_F(VideoWindowTest, PlayingShowsThePictureOverTheControlInItsOwnShape)
 {
     Load("clip.avi");
     TVideoWindow& video = form->VideoWindow;
@@ -203,10 +213,12 @@ TEST_F(VideoWindowTest, PlayingShowsThePictureExactlyOverTheControl)
     EXPECT_TRUE(::IsWindowVisible(renderer));
     const RECT control = VideoRect();
     const RECT shownAt = ScreenRect(renderer);
-    EXPECT_EQ(shownAt.left, control.left);
+    const RECT fitted = PictureOver(control);
+    EXPECT_EQ(shownAt.left, fitted.left);
     EXPECT_EQ(shownAt.top, control.top);
-    EXPECT_EQ(shownAt.right, control.right);
+    EXPECT_EQ(shownAt.right, fitted.right);
     EXPECT_EQ(shownAt.bottom, control.bottom);
+    EXPECT_GT(fitted.left, control.left) << "bars beside the 4:3 picture";
 
     ASSERT_TRUE(PictureShown()) << "the control's rectangle stayed black";
     // The panel around the control keeps its own colour: nothing spills out.
@@ -238,12 +250,12 @@ TEST_F(VideoWindowTest, ResizingOrMovingWhilePlayingTakesTheRendererAlong)
     } cases[] = {{20, 10, 200, 150}, {40, 30, 200, 150}, {0, 0, 440, 290}};
     for (const Case& c : cases) {
         video.SetBounds(c.left, c.top, c.width, c.height);
-        const RECT control = VideoRect();
+        const RECT fitted = PictureOver(VideoRect());
         const RECT shownAt = ScreenRect(renderer);
-        EXPECT_EQ(shownAt.left, control.left) << c.left << "," << c.top << " " << c.width << "x" << c.height;
-        EXPECT_EQ(shownAt.top, control.top);
-        EXPECT_EQ(shownAt.right - shownAt.left, c.width);
-        EXPECT_EQ(shownAt.bottom - shownAt.top, c.height);
+        EXPECT_EQ(shownAt.left, fitted.left) << c.left << "," << c.top << " " << c.width << "x" << c.height;
+        EXPECT_EQ(shownAt.top, fitted.top);
+        EXPECT_EQ(shownAt.right, fitted.right);
+        EXPECT_EQ(shownAt.bottom, fitted.bottom);
     }
     form->FilterGraph.Stop();
 }
@@ -259,10 +271,10 @@ TEST_F(VideoWindowTest, ASecondFileIsShownByTheSameRenderer)
     EXPECT_TRUE(video.RendererConnected());
     HWND renderer = video.VideoHandle();
     ASSERT_NE(renderer, video.Handle());
-    const RECT control = VideoRect();
+    const RECT fitted = PictureOver(VideoRect());
     const RECT shownAt = ScreenRect(renderer);
-    EXPECT_EQ(shownAt.left, control.left);
-    EXPECT_EQ(shownAt.bottom, control.bottom);
+    EXPECT_EQ(shownAt.left, fitted.left);
+    EXPECT_EQ(shownAt.bottom, fitted.bottom);
     EXPECT_TRUE(PictureShown());
     form->FilterGraph.Stop();
 }
@@ -287,11 +299,11 @@ TEST_F(VideoWindowTest, FullScreenCoversTheScreenAndComesBackOverTheControl)
     EXPECT_FALSE(video.FullScreenActive());
     EXPECT_EQ(::GetParent(renderer), form->panLeft.Handle());
     const RECT back = ScreenRect(renderer);
-    const RECT control = VideoRect();
-    EXPECT_EQ(back.left, control.left);
-    EXPECT_EQ(back.top, control.top);
-    EXPECT_EQ(back.right, control.right);
-    EXPECT_EQ(back.bottom, control.bottom);
+    const RECT fitted = PictureOver(VideoRect());
+    EXPECT_EQ(back.left, fitted.left);
+    EXPECT_EQ(back.top, fitted.top);
+    EXPECT_EQ(back.right, fitted.right);
+    EXPECT_EQ(back.bottom, fitted.bottom);
     form->FilterGraph.Stop();
 }
 
@@ -526,12 +538,12 @@ TEST_F(VideoWindowTest, ALimitedResizeKeepsTheRendererOverTheControl)
         video.SetBounds(10, 10, c.width, c.height);
         EXPECT_EQ(video.Width(), c.gotWidth) << c.width << "x" << c.height;
         EXPECT_EQ(video.Height(), c.gotHeight) << c.width << "x" << c.height;
-        const RECT control = VideoRect();
+        const RECT fitted = PictureOver(VideoRect());
         const RECT shownAt = ScreenRect(renderer);
-        EXPECT_EQ(shownAt.left, control.left);
-        EXPECT_EQ(shownAt.top, control.top);
-        EXPECT_EQ(shownAt.right, control.right);
-        EXPECT_EQ(shownAt.bottom, control.bottom);
+        EXPECT_EQ(shownAt.left, fitted.left);
+        EXPECT_EQ(shownAt.top, fitted.top);
+        EXPECT_EQ(shownAt.right, fitted.right);
+        EXPECT_EQ(shownAt.bottom, fitted.bottom);
     }
     form->FilterGraph.Stop();
 }

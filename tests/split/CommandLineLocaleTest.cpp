@@ -15,5 +15,5 @@ TEST(ConverterCommandLineLocale, NumbersUseTheUsersDecimalSeparator)
     ASSERT_GT(GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal, sizeof decimal), 1);
     const std::string sep(1, decimal[0]);
     EXPECT_EQ(BuildConverterCommandLine("C:\\a.avi", 6.65, 2.5, " -an", "C:\\b.mp4"),
-              " -y -i \"C:\\a.avi\" -ss 6" + sep + "7 -t 2" + sep + "5 -an \"C:\\b.mp4\"");
+              " -y -i \"C:\\a.avi\" -ss 6" + sep + "65 -t 2" + sep + "5 -an \"C:\\b.mp4\"");
 }

@@ -118,7 +118,23 @@ TEST(ConverterCommandLine, ProfileArgumentsAreAppendedDirectly)
 TEST(ConverterCommandLine, CommaDecimalSeparatorInBothNumbers)
 {
     EXPECT_EQ(BuildConverterCommandLine("a.avi", 10.0 / 3, 10.0 / 3, "", "b.mp4", ','),
-              " -y -i \"a.avi\" -ss 3,3 -t 3,33333333333333 \"b.mp4\"");
+              " -y -i \"a.avi\" -ss 3,333 -t 3,33333333333333 \"b.mp4\"");
+}
+
+// Starts with more decimals than one go to the millisecond, cut so that a
+// mark on a frame's time (DirectShow's 100 ns cut to milliseconds) never
+// lands after the frame. Whole and one-decimal starts keep their form.
+TEST(ConverterCommandLine, StartsKeepTheirMillisecondsAndAreNeverRoundedUp)
+{
+    const struct {
+        double start;
+        const char* text;
+    } cases[] = {
+        {0, "0.0"}, {45, "45.0"}, {2.5, "2.5"}, {3.366, "3.366"}, {0.05, "0.05"},
+        {7 / 30.0, "0.233"}, {20.0 / 3, "6.666"}, {3599.999, "3599.999"}, {3.0004, "3.0"}, {0.0005, "0.0"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatStartSeconds(c.start, '.'), c.text) << c.start;
 }
 
 TEST(ConverterCommandLine, TenSecondsInThreeSections)
@@ -127,8 +143,8 @@ TEST(ConverterCommandLine, TenSecondsInThreeSections)
     ASSERT_EQ(plan.ClipCount(), 3);
     const char* const expected[] = {
         " -y -i \"C:\\in\\m.avi\" -ss 0.0 -t 3.33333333333333 \"C:\\out\\m_Clip1.mp4\"",
-        " -y -i \"C:\\in\\m.avi\" -ss 3.3 -t 3.33333333333333 \"C:\\out\\m_Clip2.mp4\"",
-        " -y -i \"C:\\in\\m.avi\" -ss 6.7 -t 3.33333333333333 \"C:\\out\\m_Clip3.mp4\"",
+        " -y -i \"C:\\in\\m.avi\" -ss 3.333 -t 3.33333333333333 \"C:\\out\\m_Clip2.mp4\"",
+        " -y -i \"C:\\in\\m.avi\" -ss 6.666 -t 3.33333333333333 \"C:\\out\\m_Clip3.mp4\"",
     };
     for (std::int32_t n = 1; n <= plan.ClipCount(); ++n) {
         const ClipSpan clip = plan.Clip(n);
