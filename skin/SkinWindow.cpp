@@ -1,5 +1,6 @@
 #include "skin/SkinWindow.h"
 
+#include "skin/SkinCatalogue.h"
 #include "skin/SkinControls.h"
 #include "skin/SkinDraw.h"
 #include "skin/SkinHooks.h"
@@ -35,15 +36,6 @@ POINT ClientOrigin(HWND hwnd)
     return POINT{p.x - w.left, p.y - w.top};
 }
 
-ui::GdiFont CaptionFont()
-{
-    NONCLIENTMETRICSA ncm{};
-    ncm.cbSize = sizeof ncm;
-    if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0))
-        return ui::GdiFont(::CreateFontIndirectA(&ncm.lfCaptionFont));
-    return ui::GdiFont(static_cast<HFONT>(nullptr));
-}
-
 bool IsDialogWindow(HWND hwnd)
 {
     char name[16] = {};
@@ -63,14 +55,17 @@ bool IsClassicCaptionPart(LRESULT hit)
 
 // --- TSkinWindow ---------------------------------------------------------------------------
 
-TSkinWindow::TSkinWindow(ui::Component* owner, TSkinEngine& engine, bool foundByHook)
-    : ui::Component(owner), engine_(engine), foundByHook_(foundByHook)
+TSkinWindow::TSkinWindow(TSkinEngine& engine, bool foundByHook)
+    : ui::Component(nullptr), engine_(engine), foundByHook_(foundByHook)
 {
 }
 
-TSkinWindow::~TSkinWindow()
+TSkinWindow::~TSkinWindow() = default;
+
+void TSkinWindow::Release()
 {
-    engine_.WindowGone(this);
+    released_ = true;
+    FreeSkinObjects();
 }
 
 void TSkinWindow::AddSkinObject(std::unique_ptr<TSkinControl> object)
@@ -85,8 +80,11 @@ void TSkinWindow::AddSkinObject(std::unique_ptr<TSkinControl> object)
 void TSkinWindow::FreeSkinObjects()
 {
     // Last made, first gone: hooks leave in the reverse order they came.
-    while (!objects_.empty())
+    while (!objects_.empty()) {
+        std::unique_ptr<TSkinControl> object = std::move(objects_.back());
         objects_.pop_back();
+        engine_.Discard(std::move(object));
+    }
 }
 
 void TSkinWindow::ApplyState()
@@ -135,19 +133,43 @@ void TSkinWindow::SwitchControls(bool on)
     }
 }
 
+const FrameGeometry& TSkinWindow::Geometry() const
+{
+    FrameWindow w;
+    HWND h = Handle();
+    if (h) {
+        const RECT wr = WindowRectOf(h);
+        w.width = wr.right - wr.left;
+        w.height = wr.bottom - wr.top;
+        w.minimized = ::IsIconic(h) != FALSE;
+        w.maximized = ::IsZoomed(h) != FALSE;
+    }
+    w.titleShown = titleShown_;
+    w.borderShown = borderShown_;
+    w.captionHeight = captionHeight_;
+    w.menuBarHeight = MenuBarHeight();
+    w.hasIcon = HasIcon();
+    w.hasClose = HasCloseButton();
+    w.hasMaximize = HasMaximizeButton();
+    w.hasMinimize = HasMinimizeButton();
+    w.hasHelp = HasHelpButton();
+    FrameSkin skin = engine_.FrameNumbers();
+    skin.fixedTextLeft = engine_.CaptionTextLeft;
+    skin.fixedTextTop = engine_.CaptionTextTop;
+    // Once per size, style or skin change.
+    if (!geometryValid_ || !(w == geometryWindow_) || !(skin == geometrySkin_)) {
+        geometry_ = ComputeFrameGeometry(skin, w);
+        geometryWindow_ = w;
+        geometrySkin_ = skin;
+        geometryValid_ = true;
+    }
+    return geometry_;
+}
+
 RECT TSkinWindow::FrameInsets() const
 {
-    const int B = std::max(engine_.BorderWidth(), 4);
-    RECT insets{0, 0, 0, 0};
-    if (titleShown_)
-        insets.top = std::max(engine_.TitleBarHeight(), captionHeight_) + MenuBarHeight();
-    if (borderShown_) {
-        insets.left = B;
-        insets.right = B;
-        if (captionHeight_ > 0)
-            insets.bottom = engine_.BottomBorderHeight() > 0 ? engine_.BottomBorderHeight() : B;
-    }
-    return insets;
+    const FrameBox& b = Geometry().insets;
+    return RECT{b.left, b.top, b.right, b.bottom};
 }
 
 void TSkinWindow::SetClientSizeTo(int width, int height)
@@ -187,22 +209,19 @@ void TSkinWindow::UpdateRegion(bool showing)
     if (regionSize_.cx == W && regionSize_.cy == H)
         return;
     regionSize_ = SIZE{W, H};
-    const int R = std::max(engine_.GetSkinInt("FormRoundCornerInt"), 0);
-    const int E = std::max(engine_.GetSkinInt("FormBottomRoundCornerInt"), 0);
-    // Upper half: rounded at the top, square at the bottom.
-    ui::GdiRegion upper(::CreateRoundRectRgn(0, 0, W + 1, H / 2 + 1, R, R));
-    ui::GdiRegion upperLeft(::CreateRectRgn(0, H / 2 - R / 2, 2 * R, H / 2));
-    ui::GdiRegion upperRight(::CreateRectRgn(W - 2 * R, H / 2 - R / 2, W, H / 2));
-    ::CombineRgn(upper.Get(), upper.Get(), upperLeft.Get(), RGN_OR);
-    ::CombineRgn(upper.Get(), upper.Get(), upperRight.Get(), RGN_OR);
-    // Lower half: rounded at the bottom, square at the top.
-    ui::GdiRegion lower(::CreateRoundRectRgn(0, H / 2, W + 1, H + 1, E, E));
-    ui::GdiRegion lowerLeft(::CreateRectRgn(0, H / 2, 2 * E, H / 2 + 2 * E));
-    ui::GdiRegion lowerRight(::CreateRectRgn(W - 2 * E, H / 2, W, H / 2 + 2 * E));
-    ::CombineRgn(lower.Get(), lower.Get(), lowerLeft.Get(), RGN_OR);
-    ::CombineRgn(lower.Get(), lower.Get(), lowerRight.Get(), RGN_OR);
+    const FrameGeometry& g = Geometry();
+    auto rect = [](const FrameBox& b) { return ui::GdiRegion(::CreateRectRgn(b.left, b.top, b.right, b.bottom)); };
+    auto rounded = [](const FrameBox& b, int corner) {
+        return ui::GdiRegion(::CreateRoundRectRgn(b.left, b.top, b.right, b.bottom, corner, corner));
+    };
     ui::GdiRegion whole(::CreateRectRgn(0, 0, 0, 0));
+    ui::GdiRegion upper = rounded(g.upper, g.topCorner);
+    ui::GdiRegion lower = rounded(g.lower, g.bottomCorner);
     ::CombineRgn(whole.Get(), upper.Get(), lower.Get(), RGN_OR);
+    for (const FrameBox& square : g.squares) {
+        ui::GdiRegion r = rect(square);
+        ::CombineRgn(whole.Get(), whole.Get(), r.Get(), RGN_OR);
+    }
     // From here on the system owns the region.
     if (::SetWindowRgn(h, whole.Get(), TRUE))
         whole.Release();
@@ -210,43 +229,10 @@ void TSkinWindow::UpdateRegion(bool showing)
 
 RECT TSkinWindow::ButtonRect(SkinHit element) const
 {
-    HWND h = Handle();
-    const ui::Bitmap* part = engine_.Picture("TitleBarButtonImage", 1, 18);
-    if (!h || !part || !titleShown_)
+    if (element < shIcon || element > shHelp || !Handle())
         return RECT{0, 0, 0, 0};
-    const RECT wr = WindowRectOf(h);
-    const int W = wr.right - wr.left;
-    const int bw = engine_.BorderWidth();
-    const bool fullWidth = !engine_.RightBorder().Empty();
-    const int titleWidth = fullWidth ? W : W - 2 * bw;
-    const int originX = fullWidth ? 0 : bw;
-    const int buttonW = part->Width();
-    const int buttonH = part->Height();
-    const bool minimized = ::IsIconic(h) != FALSE;
-    int top = engine_.GetSkinInt("TitleBarButtonTopInt");
-    if (top <= 3)
-        top = 4;
-    if (minimized) {
-        top = std::max(0, (26 - buttonH) / 2);
-        if (top + buttonH < 22)
-            top += 2;
-    }
-    int left = minimized ? titleWidth - buttonW - 5 : titleWidth + engine_.GetSkinInt("TitleBarButtonRightOffsetInt") - buttonW;
-    const SkinHit order[] = {shClose, shMaxRestore, shMinimize, shHelp};
-    const bool shown[] = {HasCloseButton(), HasMaximizeButton(), HasMinimizeButton(), HasHelpButton()};
-    for (int i = 0; i < 4; ++i) {
-        if (!shown[i])
-            continue;
-        if (order[i] == element)
-            return RECT{originX + left, top, originX + left + buttonW, top + buttonH};
-        left -= buttonW + 2;
-    }
-    if (element == shIcon && HasIcon()) {
-        const int x = std::max(engine_.GetSkinInt("TitleBarButtonLeftOffsetInt"), 0) + 4;
-        const int y = std::max(0, (std::max(engine_.TitleBarHeight(), captionHeight_) - 16) / 2);
-        return RECT{originX + x, y, originX + x + 16, y + 16};
-    }
-    return RECT{0, 0, 0, 0};
+    const FrameBox& b = Geometry().elements[static_cast<size_t>(element)];
+    return b.Empty() ? RECT{0, 0, 0, 0} : RECT{b.left, b.top, b.right, b.bottom};
 }
 
 SkinHit TSkinWindow::HitElement() const
@@ -257,15 +243,7 @@ SkinHit TSkinWindow::HitElement() const
     POINT p{};
     ::GetCursorPos(&p);
     const RECT wr = WindowRectOf(h);
-    p.x -= wr.left;
-    p.y -= wr.top;
-    for (SkinHit e : {shIcon, shClose, shMaxRestore, shMinimize, shHelp}) {
-        const RECT r = ButtonRect(e);
-        // Edges included.
-        if (r.right > r.left && p.x >= r.left && p.x <= r.right && p.y >= r.top && p.y <= r.bottom)
-            return e;
-    }
-    return shNone;
+    return static_cast<SkinHit>(Geometry().ElementAt(p.x - wr.left, p.y - wr.top));
 }
 
 void TSkinWindow::PaintFrame()
@@ -273,6 +251,7 @@ void TSkinWindow::PaintFrame()
     HWND h = Handle();
     if (!h || !skinOn_ || !engine_.InForce() || !::IsWindowVisible(h))
         return;
+    const FrameGeometry& g = Geometry();
     const RECT wr = WindowRectOf(h);
     const int W = wr.right - wr.left;
     const int H = wr.bottom - wr.top;
@@ -280,26 +259,25 @@ void TSkinWindow::PaintFrame()
         return;
     const bool minimized = ::IsIconic(h) != FALSE;
     const bool maximized = ::IsZoomed(h) != FALSE;
-    const int bw = engine_.BorderWidth();
-    const bool fullWidth = !engine_.RightBorder().Empty();
-    const RECT insets = FrameInsets();
-    const int titleHeight = titleShown_ ? std::max(engine_.TitleBarHeight(), captionHeight_) : 0;
 
-    HDC windowDc = ::GetWindowDC(h);
+    // Released on every way out: a picture that cannot be made throws.
+    const ui::FrameDC frameDc(h);
+    HDC windowDc = frameDc.Get();
     if (!windowDc)
         return;
     OffscreenBuffer frame(windowDc, W, H);
     HDC dc = frame.Dc();
     const COLORREF background = engine_.BackgroundColor();
-    const COLORREF borderColor = engine_.SkinColor("FormBorderColor", RGB(0, 0, 0));
+    const COLORREF borderColor = engine_.SkinColor(SkinColour::FormBorderColor);
     FillSolid(dc, RECT{0, 0, W, H}, background);
 
     bool skipBorders = false;
     hasClose_ = hasMaximize_ = hasMinimize_ = canMaximize_ = false;
     hover_ = shNone;
-    if (titleShown_) {
-        const int titleWidth = fullWidth ? W : W - 2 * bw;
-        const int originX = fullWidth ? 0 : bw;
+    if (!g.title.Empty()) {
+        const int titleWidth = g.title.Width();
+        const int titleHeight = g.title.Height();
+        const int originX = g.title.left;
         OffscreenBuffer title(windowDc, titleWidth, titleHeight);
         HDC t = title.Dc();
         FillSolid(t, RECT{0, 0, titleWidth, titleHeight}, background);
@@ -334,14 +312,12 @@ void TSkinWindow::PaintFrame()
                                 RECT{0, 0, middlePic->Width(), middlePic->Height()}, false);
         }
 
-        // Caption buttons, right to left.
+        // Caption buttons and the window icon.
         const bool transparent = engine_.GetSkinBool("TitleBarButtonTransparentBool");
         const SkinHit under = HitElement();
-        int textRight = titleWidth;
-        int leftmost = titleWidth;
         auto drawButton = [&](SkinHit element, int normalPart) {
-            const RECT r = ButtonRect(element);
-            if (r.right <= r.left)
+            const FrameBox& r = g.elements[static_cast<size_t>(element)];
+            if (r.Empty())
                 return;
             int part = normalPart;
             if (under == element) {
@@ -355,10 +331,6 @@ void TSkinWindow::PaintFrame()
             if (const ui::Bitmap* pic = engine_.Picture("TitleBarButtonImage", part, 18))
                 DrawPictureRect(t, RECT{r.left - originX, r.top, r.right - originX, r.bottom}, *pic,
                                 RECT{0, 0, pic->Width(), pic->Height()}, transparent);
-            if (element != shHelp)
-                leftmost = std::min(leftmost, static_cast<int>(r.left) - originX);
-            else
-                textRight = r.left - originX;
         };
         if (HasCloseButton()) {
             drawButton(shClose, 16);
@@ -375,16 +347,7 @@ void TSkinWindow::PaintFrame()
         }
         if (HasHelpButton())
             drawButton(shHelp, 4);
-        const ui::Bitmap* part1 = engine_.Picture("TitleBarButtonImage", 1, 18);
-        const int buttonW = part1 ? part1->Width() : 0;
-        const int buttonTop = part1 ? ButtonRect(shClose).top : 4;
-        if (!HasHelpButton())
-            textRight = leftmost < titleWidth ? leftmost - 2 - buttonW : titleWidth;
-
-        // Window icon and caption text.
-        int textLeft = std::max(engine_.GetSkinInt("TitleBarButtonLeftOffsetInt"), 0);
-        if (HasIcon()) {
-            const RECT r = ButtonRect(shIcon);
+        if (const FrameBox& r = g.elements[shIcon]; !r.Empty()) {
             HICON icon = WindowIcon();
             ui::Icon fallback;
             if (!icon) {
@@ -395,33 +358,27 @@ void TSkinWindow::PaintFrame()
                 ::DrawIconEx(t, r.left - originX, r.top, icon, 16, 16, 0, nullptr, DI_NORMAL);
             if (under == shIcon)
                 hover_ = shIcon;
-            textLeft = r.left - originX + 18;
         }
-        char text[260] = {};
-        ::GetWindowTextA(h, text, sizeof text);
-        ui::GdiFont font = CaptionFont();
-        ui::SelectObjectScope fontSel(t, font.Get());
+
+        // Caption text, wide, shortened by whole characters before the buttons.
+        wchar_t text[260] = {};
+        ::GetWindowTextW(h, text, 260);
+        ui::SelectObjectScope fontSel(t, engine_.CaptionFont());
         ::SetBkMode(t, TRANSPARENT);
         ::SetTextColor(t, active_ ? engine_.CaptionColor() : ::GetSysColor(COLOR_INACTIVECAPTION));
-        SIZE hSize{};
-        ::GetTextExtentPoint32A(t, "H", 1, &hSize);
-        int textTop = buttonTop + (16 - hSize.cy) / 2;
-        if (engine_.CaptionTextLeft != -1)
-            textLeft = engine_.CaptionTextLeft;
-        if (engine_.CaptionTextTop != -1)
-            textTop = engine_.CaptionTextTop;
-        paintedCaption_ = ShortenToWidth(t, text, std::max(0, textRight - textLeft));
-        ::ExtTextOutA(t, textLeft, textTop, ETO_CLIPPED, nullptr, paintedCaption_.data(),
+        paintedCaption_ = ShortenToWidth(t, text, std::max(0, g.textRight - g.textLeft));
+        ::ExtTextOutW(t, g.textLeft - originX, g.textTop, ETO_CLIPPED, nullptr, paintedCaption_.data(),
                       static_cast<UINT>(paintedCaption_.size()), nullptr);
         title.CopyTo(dc, originX, 0);
     }
 
     if (borderShown_ && !skipBorders) {
-        const int bottomH = engine_.BottomBorderHeight() > 0 ? engine_.BottomBorderHeight() : bw;
-        const ui::Bitmap* leftPic = engine_.Picture("FormLeftBorderImage");
-        const RECT leftR{0, titleHeight, bw, H - bottomH};
-        const RECT rightR{W - bw, titleHeight, W, H - bottomH};
-        if (leftPic) {
+        const int bw = engine_.BorderWidth();
+        const int titleHeight = g.title.Height();
+        const RECT leftR{g.leftBorder.left, g.leftBorder.top, g.leftBorder.right, g.leftBorder.bottom};
+        const RECT rightR{g.rightBorder.left, g.rightBorder.top, g.rightBorder.right, g.rightBorder.bottom};
+        const int bottomH = g.bottomBorder.Height();
+        if (const ui::Bitmap* leftPic = engine_.Picture("FormLeftBorderImage")) {
             DrawPictureRect(dc, leftR, *leftPic, RECT{0, 0, leftPic->Width(), leftPic->Height()}, false);
             const ui::Bitmap& rightPic = engine_.RightBorder();
             DrawPictureRect(dc, rightR, rightPic, RECT{0, 0, rightPic.Width(), rightPic.Height()}, false);
@@ -430,16 +387,17 @@ void TSkinWindow::PaintFrame()
             FillSolid(dc, rightR, borderColor);
         }
         // The title bar's own sides when it is narrower than the window.
-        if (!fullWidth && titleShown_) {
+        if (g.title.left > 0) {
             FillSolid(dc, RECT{0, 0, bw, titleHeight}, borderColor);
             FillSolid(dc, RECT{W - bw, 0, W, titleHeight}, borderColor);
         }
-        const RECT bottomR{0, H - bottomH, W, H};
+        const RECT bottomR{g.bottomBorder.left, g.bottomBorder.top, g.bottomBorder.right, g.bottomBorder.bottom};
         if (const ui::Bitmap* bottomPic = engine_.Picture("FormBottomBorderImage"))
             DrawPictureRect(dc, bottomR, *bottomPic, RECT{0, 0, bottomPic->Width(), bottomPic->Height()}, false);
         else
             FillSolid(dc, bottomR, borderColor);
         if (bw < 4) {
+            const FrameBox& insets = g.insets;
             const int menuTop = titleHeight;
             const int menuBottom = titleHeight + MenuBarHeight();
             const COLORREF menuColor = engine_.MenuBarColor();
@@ -460,7 +418,6 @@ void TSkinWindow::PaintFrame()
     ::OffsetRect(&client, origin.x, origin.y);
     ::ExcludeClipRect(windowDc, client.left, client.top, client.right, client.bottom);
     frame.CopyTo(windowDc, 0, 0);
-    ::ReleaseDC(h, windowDc);
 }
 
 bool TSkinWindow::NcCalcSize(ui::Message& m)
@@ -553,6 +510,17 @@ void TSkinWindow::SetWindowTextLocked(ui::Message& m)
 }
 
 void TSkinWindow::Dispatch(ui::Message& m)
+{
+    // Nothing of the skin is freed before this message has been handled.
+    TSkinEngine::DispatchScope scope(engine_);
+    if (released_) {
+        CallPrevious(m);
+        return;
+    }
+    Route(m);
+}
+
+void TSkinWindow::Route(ui::Message& m)
 {
     HWND h = Handle();
     // A form is set up as soon as its window exists.
@@ -671,6 +639,8 @@ void TSkinWindow::Dispatch(ui::Message& m)
         proposed = m.WParam ? reinterpret_cast<NCCALCSIZE_PARAMS*>(m.LParam)->rgrc[0]
                             : *reinterpret_cast<RECT*>(m.LParam);
     CallPrevious(m);
+    if (released_)
+        return;   // let go of while the window handled it
     switch (m.Msg) {
     case WM_DESTROY:
     case WM_NCDESTROY:
@@ -695,10 +665,8 @@ void TSkinWindow::Dispatch(ui::Message& m)
         break;
     case WM_NCCALCSIZE:
         if (calc) {
-            const RECT insets = FrameInsets();
-            const RECT client{proposed.left + insets.left, proposed.top + insets.top,
-                              std::max(proposed.left + insets.left, proposed.right - insets.right),
-                              std::max(proposed.top + insets.top, proposed.bottom - insets.bottom)};
+            const FrameBox c = Geometry().ClientFor(FrameBox{proposed.left, proposed.top, proposed.right, proposed.bottom});
+            const RECT client{c.left, c.top, c.right, c.bottom};
             if (m.WParam) {
                 auto* p = reinterpret_cast<NCCALCSIZE_PARAMS*>(m.LParam);
                 p->rgrc[0] = client;
@@ -821,11 +789,14 @@ void TSkinWindow::ShowSystemMenuAt(POINT screen)
 
 namespace {
 
-ui::Component* SkinWindowOwner(ui::Form& form, TSkinEngine& engine)
-{
-    // The engine's own form: the engine frees its frame.
-    return engine.Owner() == &form ? nullptr : &form;
-}
+// Owned by a skinned form: when the form frees its components (its window
+// is gone by then, the form itself not yet) the engine hears of it and lets
+// go of the form's frame.
+class TSkinFormLink : public ui::Component {
+public:
+    explicit TSkinFormLink(ui::Component* owner) : ui::Component(owner) {}
+    const char* ClassName() const override { return "TSkinFormLink"; }
+};
 
 } // namespace
 
@@ -834,8 +805,10 @@ struct TSkinWindowOwn::Link {
 };
 
 TSkinWindowOwn::TSkinWindowOwn(ui::Form& form, TSkinEngine& engine, bool foundByHook)
-    : TSkinWindow(SkinWindowOwner(form, engine), engine, foundByHook), form_(form), link_(std::make_shared<Link>())
+    : TSkinWindow(engine, foundByHook), form_(form), link_(std::make_shared<Link>())
 {
+    formLink_ = &form_.Make<TSkinFormLink>();
+    formLink_->FreeNotification(&engine_);
     ComputeFlags();
     link_->hook = std::make_unique<ControlHook>(form_, [this](ui::Message& m) { Dispatch(m); });
     SkinControls();
@@ -845,12 +818,34 @@ TSkinWindowOwn::TSkinWindowOwn(ui::Form& form, TSkinEngine& engine, bool foundBy
 
 TSkinWindowOwn::~TSkinWindowOwn()
 {
+    if (!released_)
+        Release();
+}
+
+void TSkinWindowOwn::FormGoing()
+{
+    formGoing_ = true;
+    formLink_ = nullptr;   // freed with the form's components
+}
+
+void TSkinWindowOwn::Release()
+{
+    if (released_)
+        return;
+    // Everything of the form is let go of now: the form may be gone before
+    // this object is freed.
     ui::Guard([&] { SetSkin(false); });
     for (ui::PopupMenu* menu : menus_)
         if (menu->Painter() == &engine_.MenuPainter())
             menu->SetPainter(nullptr);
-    FreeSkinObjects();
+    menus_.clear();
+    TSkinWindow::Release();
     Detach();
+    if (formLink_ && !formGoing_) {
+        ui::Component* link = std::exchange(formLink_, nullptr);
+        link->RemoveFreeNotification(&engine_);
+        delete link;
+    }
 }
 
 void TSkinWindowOwn::Detach()
@@ -956,11 +951,14 @@ void TSkinWindowOwn::Notification(ui::Component* component, ui::Operation operat
     if (operation != ui::opRemove)
         return;
     menus_.erase(std::remove(menus_.begin(), menus_.end(), component), menus_.end());
-    // A control that goes before its form: its skin object lets go of it.
+    // A control that goes before its form (perhaps inside one of its own
+    // messages): its skin object lets go of it now and is freed later.
     for (auto it = objects_.begin(); it != objects_.end(); ++it) {
         if ((*it)->Target() == component) {
             (*it)->TargetGone();
+            std::unique_ptr<TSkinControl> object = std::move(*it);
             objects_.erase(it);
+            engine_.Discard(std::move(object));
             return;
         }
     }
@@ -1080,18 +1078,20 @@ void TSkinWindowOwn::FillWorkArea()
 // --- TSkinWindowWnd ------------------------------------------------------------------------
 
 TSkinWindowWnd::TSkinWindowWnd(HWND hwnd, TSkinEngine& engine, bool foundByHook)
-    : TSkinWindow(nullptr, engine, foundByHook), hwnd_(hwnd)
+    : TSkinWindow(engine, foundByHook), hwnd_(hwnd)
 {
     subclass_ = std::make_unique<WindowSubclass>(hwnd, kSkinWindowKey, [this](UINT msg, WPARAM w, LPARAM l) {
         ui::Message m{msg, w, l, 0};
         if (msg == WM_NCDESTROY) {
-            m.Result = subclass_->CallPrevious(msg, w, l);
-            // The engine unskins a foreign window when it goes; nothing of
-            // this object is touched after it is deleted here.
-            subclass_->WindowGone();
+            // The engine unskins a foreign window when it goes; this object
+            // is freed once the message has been handled, and nothing of it
+            // is touched here after that.
+            TSkinEngine::DispatchScope scope(engine_);
+            const LRESULT result = subclass_ ? subclass_->CallPrevious(msg, w, l) : 0;
+            if (subclass_)
+                subclass_->WindowGone();
             hwnd_ = nullptr;
-            const LRESULT result = m.Result;
-            delete this;
+            engine_.ReleaseWindow(this);
             return result;
         }
         Dispatch(m);
@@ -1105,10 +1105,19 @@ TSkinWindowWnd::TSkinWindowWnd(HWND hwnd, TSkinEngine& engine, bool foundByHook)
 
 TSkinWindowWnd::~TSkinWindowWnd()
 {
+    Release();
+    Detach();
+}
+
+void TSkinWindowWnd::Release()
+{
+    if (released_)
+        return;
     if (hwnd_ && ::IsWindow(hwnd_))
         ui::Guard([&] { SetSkin(false); });
-    FreeSkinObjects();
-    Detach();
+    // The window procedure stays until this object is freed: messages on
+    // their way pass through to the previous one.
+    TSkinWindow::Release();
 }
 
 void TSkinWindowWnd::Detach()
