@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -205,6 +206,12 @@ int Screens(const std::string& folder, const std::string& source)
         main.LoadSource(source);
         main.sbtnPausePreviewClick(main.sbtnPausePreview);
         main.edtOutputDir.SetText(source.substr(0, source.find_last_of('\\') + 1));
+        // Every window's caption carries the source's name, drawn by the skinned frame.
+        const std::string name = source.substr(source.find_last_of('\\') + 1);
+        for (ui::Form* form : {static_cast<ui::Form*>(&main), static_cast<ui::Form*>(korvane.SettingForm),
+                               static_cast<ui::Form*>(korvane.AboutForm), static_cast<ui::Form*>(korvane.opSettingForm),
+                               static_cast<ui::Form*>(korvane.SizeForm), static_cast<ui::Form*>(korvane.CountDownForm)})
+            form->SetCaption(form->Caption() + " - " + name);
         Settle();
     }
     TSkinEngine& engine = main.SkinEngine1;
@@ -254,12 +261,18 @@ int Screens(const std::string& folder, const std::string& source)
             korvane.CountDownForm->tmrCountdown.SetEnabled(false);
         });
         ui::SystemDialogs system;
-        ModalProbe::Run([&] { system.MessageBox("Splitting is completed successfully.", "Korvane", MB_OK | MB_ICONINFORMATION); },
+        // With a named source, the system dialogs' captions carry its names
+        // (drawn by the skinned frame) and the open dialog shows its folder.
+        const std::string sourceFolder = source.substr(0, source.find_last_of('\\'));
+        const std::string folderName = sourceFolder.substr(sourceFolder.find_last_of('\\') + 1);
+        const std::string sourceName = source.substr(source.find_last_of('\\') + 1);
+        const std::string boxCaption = source.empty() ? "Korvane" : "Korvane - " + sourceName;
+        ModalProbe::Run([&] { system.MessageBox("Splitting is completed successfully.", boxCaption, MB_OK | MB_ICONINFORMATION); },
                         [&](HWND box) {
                             SaveWindow(box, folder + "\\message-box" + suffix);
                             ::PostMessageA(box, WM_COMMAND, IDOK, 0);
                         });
-        std::string chosen;
+        std::string chosen = source.empty() ? "" : sourceFolder;
         ModalProbe::Run([&] { system.BrowseForFolder(main.Handle(), "Select the output folder", chosen); },
                         [&](HWND dialog) {
                             SaveWindow(dialog, folder + "\\folder-browser" + suffix);
@@ -269,6 +282,10 @@ int Screens(const std::string& folder, const std::string& source)
         request.Owner = main.Handle();
         request.Filter = main.OpenFilter();
         request.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_FILEMUSTEXIST;
+        if (!source.empty()) {
+            request.InitialDir = sourceFolder;
+            request.Title = folderName;
+        }
         ModalProbe::Run([&] { system.FileDialog(request); },
                         [&](HWND dialog) {
                             SaveWindow(dialog, folder + "\\open-dialog" + suffix);

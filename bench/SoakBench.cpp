@@ -1,6 +1,7 @@
 // A long session in one process, to see whether it leaks (bench/soak.sh):
 //
 //   korvane_soak <source> <output folder> [dialogs] [jobs] [loads]
+//   korvane_soak bare <source> <rounds>   the loads with a bare system graph
 //
 // opens and closes Settings, About, the profile editor and the size dialog
 // `dialogs` times each (500), runs `jobs` short jobs (200: copies and
@@ -10,7 +11,8 @@
 // first tenth of each activity) and at the end. Wine counts no GDI or USER
 // objects of a process: the GDI objects, device contexts and icons that the
 // framework's wrappers hold are counted instead, and the USER objects as the
-// process's windows.
+// process's windows; handles come from the system's handle list and private
+// memory from the committed private regions when Wine gives no figure.
 #include "app/Korvane.h"
 #include "app/MainForm.h"
 #include "app/AboutForm.h"
@@ -24,6 +26,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <dshow.h>
 #include <psapi.h>
 
 #include <algorithm>
@@ -62,6 +65,61 @@ BOOL CALLBACK CountTopLevel(HWND hwnd, LPARAM count)
     return TRUE;
 }
 
+// The process's handles, from the system's handle list (what Wine answers;
+// it gives no per-process handle count).
+DWORD HandleCount()
+{
+    DWORD count = 0;
+    if (::GetProcessHandleCount(::GetCurrentProcess(), &count) && count > 0)
+        return count;
+    struct Entry {
+        ULONG OwnerPid;
+        BYTE ObjectType;
+        BYTE Flags;
+        USHORT Value;
+        PVOID Object;
+        ULONG Access;
+    };
+    using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query)
+        return 0;
+    std::vector<unsigned char> buffer(1 << 16);
+    for (;;) {
+        ULONG needed = 0;
+        const LONG status = query(16 /* handle information */, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status == static_cast<LONG>(0xC0000004)) {
+            buffer.resize(std::max<size_t>(buffer.size() * 2, needed));
+            continue;
+        }
+        if (status != 0)
+            return 0;
+        break;
+    }
+    const ULONG entries = *reinterpret_cast<const ULONG*>(buffer.data());
+    const auto* entry = reinterpret_cast<const Entry*>(buffer.data() + sizeof(ULONG_PTR));
+    for (ULONG i = 0; i < entries; ++i)
+        if (entry[i].OwnerPid == ::GetCurrentProcessId())
+            ++count;
+    return count;
+}
+
+// Committed private memory, region by region.
+SIZE_T PrivateBytes()
+{
+    SIZE_T total = 0;
+    MEMORY_BASIC_INFORMATION info{};
+    for (auto* at = static_cast<unsigned char*>(nullptr);
+         ::VirtualQuery(at, &info, sizeof info) == sizeof info; at = static_cast<unsigned char*>(info.BaseAddress) + info.RegionSize) {
+        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE)
+            total += info.RegionSize;
+        if (info.RegionSize == 0)
+            break;
+    }
+    return total;
+}
+
 Figures Measure()
 {
     ui::App().ProcessMessages();
@@ -73,11 +131,13 @@ Figures Measure()
     f.dcs = ui::HandleCounts::DeviceContexts;
     f.icons = ui::HandleCounts::Icons;
     ::EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&f.windows));
-    ::GetProcessHandleCount(self, &f.handles);
+    f.handles = HandleCount();
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof memory;
     if (::GetProcessMemoryInfo(self, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory))
         f.privateBytes = memory.PrivateUsage;
+    if (f.privateBytes == 0)
+        f.privateBytes = PrivateBytes();
     return f;
 }
 
@@ -104,8 +164,46 @@ int Count(char** argv, int argc, int at, int fallback)
 
 } // namespace
 
+// The same loads without the program: a bare system graph built, run and
+// released each time, to tell the program's handles from the system's.
+int BareGraphs(const std::string& source, int rounds)
+{
+    ::CoInitialize(nullptr);
+    const int n = ::MultiByteToWideChar(CP_ACP, 0, source.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, source.c_str(), -1, wide.data(), n);
+    auto once = [&] {
+        IGraphBuilder* graph = nullptr;
+        if (FAILED(::CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                      reinterpret_cast<void**>(&graph))))
+            return;
+        graph->RenderFile(wide.c_str(), nullptr);
+        IMediaControl* control = nullptr;
+        if (SUCCEEDED(graph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&control)))) {
+            control->Run();
+            ::Sleep(50);
+            control->Stop();
+            control->Release();
+        }
+        graph->Release();
+    };
+    once();
+    const Figures warm = Measure();
+    Print("bare warm", warm);
+    for (int i = 0; i < rounds; ++i)
+        once();
+    const Figures end = Measure();
+    Print("bare end", end);
+    std::printf("bare graphs: %d rounds, handles %+ld\n", rounds,
+                static_cast<long>(end.handles) - static_cast<long>(warm.handles));
+    ::CoUninitialize();
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
+    if (argc == 4 && std::string(argv[1]) == "bare")
+        return BareGraphs(argv[2], std::atoi(argv[3]));
     if (argc < 3) {
         std::fprintf(stderr, "usage: korvane_soak <source> <output folder> [dialogs] [jobs] [loads]\n");
         return 2;
