@@ -9,7 +9,6 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cstring>
 
 namespace korvane {
 
@@ -34,13 +33,6 @@ POINT ClientOrigin(HWND hwnd)
     ::ClientToScreen(hwnd, &p);
     const RECT w = WindowRectOf(hwnd);
     return POINT{p.x - w.left, p.y - w.top};
-}
-
-bool IsDialogWindow(HWND hwnd)
-{
-    char name[16] = {};
-    ::GetClassNameA(hwnd, name, sizeof name);
-    return std::strcmp(name, "#32770") == 0;
 }
 
 // Hit codes the system gives to parts of a classic caption that the skinned
@@ -257,8 +249,6 @@ void TSkinWindow::PaintFrame()
     const int H = wr.bottom - wr.top;
     if (W <= 0 || H <= 0)
         return;
-    const bool minimized = ::IsIconic(h) != FALSE;
-    const bool maximized = ::IsZoomed(h) != FALSE;
 
     // Released on every way out: a picture that cannot be made throws.
     const ui::FrameDC frameDc(h);
@@ -267,149 +257,16 @@ void TSkinWindow::PaintFrame()
         return;
     OffscreenBuffer frame(windowDc, W, H);
     HDC dc = frame.Dc();
-    const COLORREF background = engine_.BackgroundColor();
-    const COLORREF borderColor = engine_.SkinColor(SkinColour::FormBorderColor);
-    FillSolid(dc, RECT{0, 0, W, H}, background);
+    FillSolid(dc, RECT{0, 0, W, H}, engine_.BackgroundColor());
 
-    bool skipBorders = false;
     hasClose_ = hasMaximize_ = hasMinimize_ = canMaximize_ = false;
     hover_ = shNone;
-    if (!g.title.Empty()) {
-        const int titleWidth = g.title.Width();
-        const int titleHeight = g.title.Height();
-        const int originX = g.title.left;
-        OffscreenBuffer title(windowDc, titleWidth, titleHeight);
-        HDC t = title.Dc();
-        FillSolid(t, RECT{0, 0, titleWidth, titleHeight}, background);
-        const ui::Bitmap* minimizedPicture = minimized ? engine_.Picture("TitleBarMinimizedImage") : nullptr;
-        if (minimizedPicture) {
-            DrawPictureRect(t, RECT{0, 0, titleWidth, titleHeight}, *minimizedPicture,
-                            RECT{0, 0, minimizedPicture->Width(), minimizedPicture->Height()}, false);
-            skipBorders = true;
-        } else {
-            const ui::Bitmap* leftPic = engine_.Picture("TitleBarLeftImage");
-            const ui::Bitmap* middlePic = engine_.Picture("TitleBarClientImage");
-            const ui::Bitmap* rightPic = engine_.Picture("TitleBarRightImage");
-            const int rightW = rightPic ? rightPic->Width() : 0;
-            const int rightX = titleWidth - rightW;
-            int leftW = leftPic ? leftPic->Width() : 0;
-            if (rightPic)
-                rightPic->Draw(t, rightX, 0);
-            if (leftPic) {
-                const bool shorten = (minimized || foundByHook_) && rightX < leftW && leftW > 50;
-                if (shorten) {
-                    // The left end's first 25 pixels and its last 25.
-                    DrawPictureRect(t, RECT{0, 0, 25, leftPic->Height()}, *leftPic, RECT{0, 0, 25, leftPic->Height()}, false);
-                    DrawPictureRect(t, RECT{26, 0, 51, leftPic->Height()}, *leftPic,
-                                    RECT{leftW - 25, 0, leftW, leftPic->Height()}, false);
-                    leftW = 51;
-                } else {
-                    leftPic->Draw(t, 0, 0);
-                }
-            }
-            if (middlePic && rightX > leftW)
-                DrawPictureRect(t, RECT{leftW, 0, rightX, middlePic->Height()}, *middlePic,
-                                RECT{0, 0, middlePic->Width(), middlePic->Height()}, false);
-        }
-
-        // Caption buttons and the window icon.
-        const bool transparent = engine_.GetSkinBool("TitleBarButtonTransparentBool");
-        const SkinHit under = HitElement();
-        auto drawButton = [&](SkinHit element, int normalPart) {
-            const FrameBox& r = g.elements[static_cast<size_t>(element)];
-            if (r.Empty())
-                return;
-            int part = normalPart;
-            if (under == element) {
-                hover_ = element;
-                // While a button is held the others show no hover.
-                if (pressed_ == element)
-                    part = normalPart + 2;
-                else if (pressed_ == shNone)
-                    part = normalPart + 1;
-            }
-            if (const ui::Bitmap* pic = engine_.Picture("TitleBarButtonImage", part, 18))
-                DrawPictureRect(t, RECT{r.left - originX, r.top, r.right - originX, r.bottom}, *pic,
-                                RECT{0, 0, pic->Width(), pic->Height()}, transparent);
-        };
-        if (HasCloseButton()) {
-            drawButton(shClose, 16);
-            hasClose_ = true;
-        }
-        if (HasMaximizeButton()) {
-            drawButton(shMaxRestore, maximized ? 10 : 7);
-            hasMaximize_ = true;
-            canMaximize_ = true;
-        }
-        if (HasMinimizeButton()) {
-            drawButton(shMinimize, 13);
-            hasMinimize_ = true;
-        }
-        if (HasHelpButton())
-            drawButton(shHelp, 4);
-        if (const FrameBox& r = g.elements[shIcon]; !r.Empty()) {
-            HICON icon = WindowIcon();
-            ui::Icon fallback;
-            if (!icon) {
-                fallback.LoadFromResource("MAINICON", 16);
-                icon = fallback.Handle();
-            }
-            if (icon)
-                ::DrawIconEx(t, r.left - originX, r.top, icon, 16, 16, 0, nullptr, DI_NORMAL);
-            if (under == shIcon)
-                hover_ = shIcon;
-        }
-
-        // Caption text, wide, shortened by whole characters before the buttons.
-        wchar_t text[260] = {};
-        ::GetWindowTextW(h, text, 260);
-        ui::SelectObjectScope fontSel(t, engine_.CaptionFont());
-        ::SetBkMode(t, TRANSPARENT);
-        ::SetTextColor(t, active_ ? engine_.CaptionColor() : ::GetSysColor(COLOR_INACTIVECAPTION));
-        paintedCaption_ = ShortenToWidth(t, text, std::max(0, g.textRight - g.textLeft));
-        ::ExtTextOutW(t, g.textLeft - originX, g.textTop, ETO_CLIPPED, nullptr, paintedCaption_.data(),
-                      static_cast<UINT>(paintedCaption_.size()), nullptr);
-        title.CopyTo(dc, originX, 0);
-    }
-
-    if (borderShown_ && !skipBorders) {
-        const int bw = engine_.BorderWidth();
-        const int titleHeight = g.title.Height();
-        const RECT leftR{g.leftBorder.left, g.leftBorder.top, g.leftBorder.right, g.leftBorder.bottom};
-        const RECT rightR{g.rightBorder.left, g.rightBorder.top, g.rightBorder.right, g.rightBorder.bottom};
-        const int bottomH = g.bottomBorder.Height();
-        if (const ui::Bitmap* leftPic = engine_.Picture("FormLeftBorderImage")) {
-            DrawPictureRect(dc, leftR, *leftPic, RECT{0, 0, leftPic->Width(), leftPic->Height()}, false);
-            const ui::Bitmap& rightPic = engine_.RightBorder();
-            DrawPictureRect(dc, rightR, rightPic, RECT{0, 0, rightPic.Width(), rightPic.Height()}, false);
-        } else {
-            FillSolid(dc, leftR, borderColor);
-            FillSolid(dc, rightR, borderColor);
-        }
-        // The title bar's own sides when it is narrower than the window.
-        if (g.title.left > 0) {
-            FillSolid(dc, RECT{0, 0, bw, titleHeight}, borderColor);
-            FillSolid(dc, RECT{W - bw, 0, W, titleHeight}, borderColor);
-        }
-        const RECT bottomR{g.bottomBorder.left, g.bottomBorder.top, g.bottomBorder.right, g.bottomBorder.bottom};
-        if (const ui::Bitmap* bottomPic = engine_.Picture("FormBottomBorderImage"))
-            DrawPictureRect(dc, bottomR, *bottomPic, RECT{0, 0, bottomPic->Width(), bottomPic->Height()}, false);
-        else
-            FillSolid(dc, bottomR, borderColor);
-        if (bw < 4) {
-            const FrameBox& insets = g.insets;
-            const int menuTop = titleHeight;
-            const int menuBottom = titleHeight + MenuBarHeight();
-            const COLORREF menuColor = engine_.MenuBarColor();
-            if (menuBottom > menuTop) {
-                FillSolid(dc, RECT{bw, menuTop, insets.left, menuBottom}, menuColor);
-                FillSolid(dc, RECT{W - insets.right, menuTop, W - bw, menuBottom}, menuColor);
-            }
-            FillSolid(dc, RECT{bw, menuBottom, insets.left, H - bottomH}, background);
-            FillSolid(dc, RECT{W - insets.right, menuBottom, W - bw, H - bottomH}, background);
-            FillSolid(dc, RECT{bw, H - insets.bottom, W - bw, H - bottomH}, background);
-        }
-    }
+    // A minimized window whose skin has a picture for it shows that alone.
+    bool skipBorders = false;
+    if (!g.title.Empty())
+        skipBorders = PaintTitleBar(windowDc, dc, g);
+    if (borderShown_ && !skipBorders)
+        PaintBorders(dc, g, W, H);
 
     // Everything but the client area, in one step.
     const POINT origin = ClientOrigin(h);
@@ -418,6 +275,153 @@ void TSkinWindow::PaintFrame()
     ::OffsetRect(&client, origin.x, origin.y);
     ::ExcludeClipRect(windowDc, client.left, client.top, client.right, client.bottom);
     frame.CopyTo(windowDc, 0, 0);
+}
+
+bool TSkinWindow::PaintTitleBar(HDC windowDc, HDC dc, const FrameGeometry& g)
+{
+    HWND h = Handle();
+    const bool minimized = ::IsIconic(h) != FALSE;
+    const bool maximized = ::IsZoomed(h) != FALSE;
+    const COLORREF background = engine_.BackgroundColor();
+    bool minimizedPictureShown = false;
+    const int titleWidth = g.title.Width();
+    const int titleHeight = g.title.Height();
+    const int originX = g.title.left;
+    OffscreenBuffer title(windowDc, titleWidth, titleHeight);
+    HDC t = title.Dc();
+    FillSolid(t, RECT{0, 0, titleWidth, titleHeight}, background);
+    const ui::Bitmap* minimizedPicture = minimized ? engine_.Picture("TitleBarMinimizedImage") : nullptr;
+    if (minimizedPicture) {
+        DrawPictureRect(t, RECT{0, 0, titleWidth, titleHeight}, *minimizedPicture,
+                        RECT{0, 0, minimizedPicture->Width(), minimizedPicture->Height()}, false);
+        minimizedPictureShown = true;
+    } else {
+        const ui::Bitmap* leftPic = engine_.Picture("TitleBarLeftImage");
+        const ui::Bitmap* middlePic = engine_.Picture("TitleBarClientImage");
+        const ui::Bitmap* rightPic = engine_.Picture("TitleBarRightImage");
+        const int rightW = rightPic ? rightPic->Width() : 0;
+        const int rightX = titleWidth - rightW;
+        int leftW = leftPic ? leftPic->Width() : 0;
+        if (rightPic)
+            rightPic->Draw(t, rightX, 0);
+        if (leftPic) {
+            const bool shorten = (minimized || foundByHook_) && rightX < leftW && leftW > 50;
+            if (shorten) {
+                // The left end's first 25 pixels and its last 25.
+                DrawPictureRect(t, RECT{0, 0, 25, leftPic->Height()}, *leftPic, RECT{0, 0, 25, leftPic->Height()}, false);
+                DrawPictureRect(t, RECT{26, 0, 51, leftPic->Height()}, *leftPic,
+                                RECT{leftW - 25, 0, leftW, leftPic->Height()}, false);
+                leftW = 51;
+            } else {
+                leftPic->Draw(t, 0, 0);
+            }
+        }
+        if (middlePic && rightX > leftW)
+            DrawPictureRect(t, RECT{leftW, 0, rightX, middlePic->Height()}, *middlePic,
+                            RECT{0, 0, middlePic->Width(), middlePic->Height()}, false);
+    }
+
+    // Caption buttons and the window icon.
+    const bool transparent = engine_.GetSkinBool("TitleBarButtonTransparentBool");
+    const SkinHit under = HitElement();
+    auto drawButton = [&](SkinHit element, int normalPart) {
+        const FrameBox& r = g.elements[static_cast<size_t>(element)];
+        if (r.Empty())
+            return;
+        int part = normalPart;
+        if (under == element) {
+            hover_ = element;
+            // While a button is held the others show no hover.
+            if (pressed_ == element)
+                part = normalPart + 2;
+            else if (pressed_ == shNone)
+                part = normalPart + 1;
+        }
+        if (const ui::Bitmap* pic = engine_.Picture("TitleBarButtonImage", part, 18))
+            DrawPictureRect(t, RECT{r.left - originX, r.top, r.right - originX, r.bottom}, *pic,
+                            RECT{0, 0, pic->Width(), pic->Height()}, transparent);
+    };
+    if (HasCloseButton()) {
+        drawButton(shClose, 16);
+        hasClose_ = true;
+    }
+    if (HasMaximizeButton()) {
+        drawButton(shMaxRestore, maximized ? 10 : 7);
+        hasMaximize_ = true;
+        canMaximize_ = true;
+    }
+    if (HasMinimizeButton()) {
+        drawButton(shMinimize, 13);
+        hasMinimize_ = true;
+    }
+    if (HasHelpButton())
+        drawButton(shHelp, 4);
+    if (const FrameBox& r = g.elements[shIcon]; !r.Empty()) {
+        HICON icon = WindowIcon();
+        ui::Icon fallback;
+        if (!icon) {
+            fallback.LoadFromResource("MAINICON", 16);
+            icon = fallback.Handle();
+        }
+        if (icon)
+            ::DrawIconEx(t, r.left - originX, r.top, icon, 16, 16, 0, nullptr, DI_NORMAL);
+        if (under == shIcon)
+            hover_ = shIcon;
+    }
+
+    // Caption text, wide, shortened by whole characters before the buttons.
+    wchar_t text[260] = {};
+    ::GetWindowTextW(h, text, 260);
+    ui::SelectObjectScope fontSel(t, engine_.CaptionFont());
+    ::SetBkMode(t, TRANSPARENT);
+    ::SetTextColor(t, active_ ? engine_.CaptionColor() : ::GetSysColor(COLOR_INACTIVECAPTION));
+    paintedCaption_ = ShortenToWidth(t, text, std::max(0, g.textRight - g.textLeft));
+    ::ExtTextOutW(t, g.textLeft - originX, g.textTop, ETO_CLIPPED, nullptr, paintedCaption_.data(),
+                  static_cast<UINT>(paintedCaption_.size()), nullptr);
+    title.CopyTo(dc, originX, 0);
+    return minimizedPictureShown;
+}
+
+void TSkinWindow::PaintBorders(HDC dc, const FrameGeometry& g, int W, int H)
+{
+    const COLORREF background = engine_.BackgroundColor();
+    const COLORREF borderColor = engine_.SkinColor(SkinColour::FormBorderColor);
+    const int bw = engine_.BorderWidth();
+    const int titleHeight = g.title.Height();
+    const RECT leftR{g.leftBorder.left, g.leftBorder.top, g.leftBorder.right, g.leftBorder.bottom};
+    const RECT rightR{g.rightBorder.left, g.rightBorder.top, g.rightBorder.right, g.rightBorder.bottom};
+    const int bottomH = g.bottomBorder.Height();
+    if (const ui::Bitmap* leftPic = engine_.Picture("FormLeftBorderImage")) {
+        DrawPictureRect(dc, leftR, *leftPic, RECT{0, 0, leftPic->Width(), leftPic->Height()}, false);
+        const ui::Bitmap& rightPic = engine_.RightBorder();
+        DrawPictureRect(dc, rightR, rightPic, RECT{0, 0, rightPic.Width(), rightPic.Height()}, false);
+    } else {
+        FillSolid(dc, leftR, borderColor);
+        FillSolid(dc, rightR, borderColor);
+    }
+    // The title bar's own sides when it is narrower than the window.
+    if (g.title.left > 0) {
+        FillSolid(dc, RECT{0, 0, bw, titleHeight}, borderColor);
+        FillSolid(dc, RECT{W - bw, 0, W, titleHeight}, borderColor);
+    }
+    const RECT bottomR{g.bottomBorder.left, g.bottomBorder.top, g.bottomBorder.right, g.bottomBorder.bottom};
+    if (const ui::Bitmap* bottomPic = engine_.Picture("FormBottomBorderImage"))
+        DrawPictureRect(dc, bottomR, *bottomPic, RECT{0, 0, bottomPic->Width(), bottomPic->Height()}, false);
+    else
+        FillSolid(dc, bottomR, borderColor);
+    if (bw < 4) {
+        const FrameBox& insets = g.insets;
+        const int menuTop = titleHeight;
+        const int menuBottom = titleHeight + MenuBarHeight();
+        const COLORREF menuColor = engine_.MenuBarColor();
+        if (menuBottom > menuTop) {
+            FillSolid(dc, RECT{bw, menuTop, insets.left, menuBottom}, menuColor);
+            FillSolid(dc, RECT{W - insets.right, menuTop, W - bw, menuBottom}, menuColor);
+        }
+        FillSolid(dc, RECT{bw, menuBottom, insets.left, H - bottomH}, background);
+        FillSolid(dc, RECT{W - insets.right, menuBottom, W - bw, H - bottomH}, background);
+        FillSolid(dc, RECT{bw, H - insets.bottom, W - bw, H - bottomH}, background);
+    }
 }
 
 bool TSkinWindow::NcCalcSize(ui::Message& m)
@@ -783,449 +787,6 @@ void TSkinWindow::ShowSystemMenu()
 void TSkinWindow::ShowSystemMenuAt(POINT screen)
 {
     engine_.ShowSystemMenu(*this, screen);
-}
-
-// --- TSkinWindowOwn --------------------------------------------------------------------------
-
-namespace {
-
-// Owned by a skinned form: when the form frees its components (its window
-// is gone by then, the form itself not yet) the engine hears of it and lets
-// go of the form's frame.
-class TSkinFormLink : public ui::Component {
-public:
-    explicit TSkinFormLink(ui::Component* owner) : ui::Component(owner) {}
-    const char* ClassName() const override { return "TSkinFormLink"; }
-};
-
-} // namespace
-
-struct TSkinWindowOwn::Link {
-    std::unique_ptr<ControlHook> hook;
-};
-
-TSkinWindowOwn::TSkinWindowOwn(ui::Form& form, TSkinEngine& engine, bool foundByHook)
-    : TSkinWindow(engine, foundByHook), form_(form), link_(std::make_shared<Link>())
-{
-    formLink_ = &form_.Make<TSkinFormLink>();
-    formLink_->FreeNotification(&engine_);
-    ComputeFlags();
-    link_->hook = std::make_unique<ControlHook>(form_, [this](ui::Message& m) { Dispatch(m); });
-    SkinControls();
-    if (form_.HandleAllocated())
-        ApplyState();
-}
-
-TSkinWindowOwn::~TSkinWindowOwn()
-{
-    if (!released_)
-        Release();
-}
-
-void TSkinWindowOwn::FormGoing()
-{
-    formGoing_ = true;
-    formLink_ = nullptr;   // freed with the form's components
-}
-
-void TSkinWindowOwn::Release()
-{
-    if (released_)
-        return;
-    // Everything of the form is let go of now: the form may be gone before
-    // this object is freed.
-    ui::Guard([&] { SetSkin(false); });
-    for (ui::PopupMenu* menu : menus_)
-        if (menu->Painter() == &engine_.MenuPainter())
-            menu->SetPainter(nullptr);
-    menus_.clear();
-    TSkinWindow::Release();
-    Detach();
-    if (formLink_ && !formGoing_) {
-        ui::Component* link = std::exchange(formLink_, nullptr);
-        link->RemoveFreeNotification(&engine_);
-        delete link;
-    }
-}
-
-void TSkinWindowOwn::Detach()
-{
-    link_->hook.reset();
-}
-
-void TSkinWindowOwn::CallPrevious(ui::Message& m)
-{
-    if (link_->hook)
-        link_->hook->CallPrevious(m);
-}
-
-void TSkinWindowOwn::ComputeFlags()
-{
-    const bool hasBorder = form_.GetBorderStyle() != ui::bsNone;
-    titleShown_ = form_.Parent() == nullptr && hasBorder;
-    borderShown_ = hasBorder;
-}
-
-bool TSkinWindowOwn::HasIcon() const
-{
-    const auto style = form_.GetBorderStyle();
-    return (style == ui::bsSingle || style == ui::bsSizeable) && (form_.BorderIcons() & ui::biSystemMenu);
-}
-
-bool TSkinWindowOwn::HasCloseButton() const
-{
-    return (form_.BorderIcons() & ui::biSystemMenu) != 0;
-}
-
-bool TSkinWindowOwn::HasMaximizeButton() const
-{
-    const unsigned icons = form_.BorderIcons();
-    return (icons & ui::biMaximize) && (icons & ui::biSystemMenu) && form_.GetBorderStyle() != ui::bsDialog;
-}
-
-bool TSkinWindowOwn::HasMinimizeButton() const
-{
-    const unsigned icons = form_.BorderIcons();
-    return (icons & ui::biMinimize) && (icons & ui::biSystemMenu) && form_.GetBorderStyle() != ui::bsDialog;
-}
-
-void TSkinWindowOwn::TakeMetrics()
-{
-    TSkinWindow::TakeMetrics();
-    if (titleShown_)
-        captionHeight_ = std::max(captionHeight_, 23);
-}
-
-void TSkinWindowOwn::SkinControlsOf(ui::Component& owner)
-{
-    const std::vector<ui::Component*> owned = owner.Components();
-    for (ui::Component* c : owned) {
-        if (auto* menu = dynamic_cast<ui::PopupMenu*>(c)) {
-            // The form's menus are drawn by the engine (while it is in force).
-            if (menu->Tag() != engine_.DisabledTag() && !menu->Painter()) {
-                menu->SetPainter(&engine_.MenuPainter());
-                menu->FreeNotification(this);
-                menus_.push_back(menu);
-            }
-            continue;
-        }
-        auto* control = dynamic_cast<ui::Control*>(c);
-        if (!control)
-            continue;
-        if (control->Tag() == engine_.DisabledTag())
-            continue;
-        if (auto* w = dynamic_cast<ui::WinControl*>(control);
-            w && w->HandleAllocated() && ::SendMessageA(w->HandleIfAllocated(), WM_SKIN_QUERY, 0, 0) == 1)
-            continue;
-        const std::string className = control->ClassName();
-        if (className.rfind("TSkin", 0) == 0 && className != "TSkinInternalUpDown")
-            continue;
-        if (!control->Parent())
-            continue;
-        if (auto* embedded = dynamic_cast<ui::Form*>(control)) {
-            if (!embedded->Name().empty()) {
-                embedded->SetColor(engine_.BackgroundColor());
-                SkinControlsOf(*embedded);
-            }
-            continue;
-        }
-        if (const ControlClassRow* row = FindControlClass(*control)) {
-            ui::Guard([&] {
-                std::unique_ptr<TSkinControlOwn> object = row->Make(*this, *control);
-                control->FreeNotification(this);
-                AddSkinObject(std::move(object));
-            });
-        }
-        SkinControlsOf(*control);
-    }
-}
-
-void TSkinWindowOwn::SkinControls()
-{
-    SkinControlsOf(form_);
-}
-
-void TSkinWindowOwn::Notification(ui::Component* component, ui::Operation operation)
-{
-    TSkinWindow::Notification(component, operation);
-    if (operation != ui::opRemove)
-        return;
-    menus_.erase(std::remove(menus_.begin(), menus_.end(), component), menus_.end());
-    // A control that goes before its form (perhaps inside one of its own
-    // messages): its skin object lets go of it now and is freed later.
-    for (auto it = objects_.begin(); it != objects_.end(); ++it) {
-        if ((*it)->Target() == component) {
-            (*it)->TargetGone();
-            std::unique_ptr<TSkinControl> object = std::move(*it);
-            objects_.erase(it);
-            engine_.Discard(std::move(object));
-            return;
-        }
-    }
-}
-
-void TSkinWindowOwn::SetMinimumSize(bool on)
-{
-    ui::SizeConstraints c = form_.Constraints();
-    if (on && titleShown_) {
-        // A form without limits of its own stays large enough for the frame.
-        if (c.MinWidth == 0 && engine_.GetSkinInt("FormMinWidthInt") > 0) {
-            c.MinWidth = engine_.GetSkinInt("FormMinWidthInt");
-            minWidthSet_ = true;
-        }
-        if (c.MinHeight == 0) {
-            c.MinHeight = MenuBarHeight() + 6;
-            if (engine_.GetSkinInt("FormRoundCornerInt") > 0)
-                c.MinHeight = std::max(c.MinHeight, 66);
-            minHeightSet_ = true;
-        }
-    } else {
-        if (minWidthSet_)
-            c.MinWidth = 0;
-        if (minHeightSet_)
-            c.MinHeight = 0;
-        minWidthSet_ = minHeightSet_ = false;
-    }
-    form_.SetConstraints(c);
-}
-
-void TSkinWindowOwn::SwitchControls(bool on)
-{
-    HWND h = Handle();
-    if (on) {
-        if (!colorChanged_) {
-            savedColor_ = form_.Color();
-            colorChanged_ = true;
-        }
-        form_.SetColor(engine_.BackgroundColor());
-    }
-    SetMinimumSize(on);
-    TSkinWindow::SwitchControls(on);
-    if (!on && colorChanged_) {
-        form_.SetColor(savedColor_);
-        colorChanged_ = false;
-    }
-    if (!h)
-        return;
-    const LONG style = ::GetWindowLongA(h, GWL_STYLE);
-    // The frame draws its own system menu.
-    if (on)
-        ::SetWindowLongA(h, GWL_STYLE, style & ~WS_SYSMENU);
-    else if (form_.GetBorderStyle() != ui::bsNone && (form_.BorderIcons() & ui::biSystemMenu))
-        ::SetWindowLongA(h, GWL_STYLE, style | WS_SYSMENU);
-    ::SetWindowPos(h, nullptr, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    SetClientSizeTo(clientWidth_, clientHeight_);
-    if (!on)
-        ::SetWindowRgn(h, nullptr, TRUE);
-    if (::IsWindowVisible(h))
-        ::RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN);
-}
-
-bool TSkinWindowOwn::PreFilter(ui::Message& m)
-{
-    if (m.Msg == ui::CM_BORDERCHANGED) {
-        // The form changed its frame styles: take the frame's flags again.
-        const bool title = titleShown_, border = borderShown_;
-        ComputeFlags();
-        HWND h = Handle();
-        if (h)
-            ::SetWindowLongA(h, GWL_STYLE, ::GetWindowLongA(h, GWL_STYLE) & ~WS_SYSMENU);
-        if (h && (title != titleShown_ || border != borderShown_)) {
-            SetMinimumSize(false);
-            SetMinimumSize(skinOn_);
-            ::SetWindowPos(h, nullptr, 0, 0, 0, 0,
-                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-        }
-        PaintFrame();
-    }
-    return true;
-}
-
-void TSkinWindowOwn::AfterHandler(ui::Message& m)
-{
-    if (m.Msg == WM_SHOWWINDOW && m.WParam && !firstShowSeen_) {
-        firstShowSeen_ = true;
-        if (&form_ == ui::App().MainForm() && engine_.SkinAllForms())
-            engine_.SkinProgramForms();
-    }
-    if (m.Msg == WM_SIZE && m.WParam == SIZE_MAXIMIZED)
-        FillWorkArea();
-}
-
-void TSkinWindowOwn::FillWorkArea()
-{
-    // The system sizes a maximized window for the classic frame; the skinned
-    // frame's sides lie 4 pixels outside the work area instead, and the
-    // bottom keeps one pixel free for a taskbar that hides itself.
-    HWND h = Handle();
-    ui::Form* main = ui::App().MainForm();
-    HWND monitorOf = main && main->HandleAllocated() ? main->HandleIfAllocated() : h;
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    if (!h || !::GetMonitorInfoA(::MonitorFromWindow(monitorOf, MONITOR_DEFAULTTONEAREST), &info))
-        return;
-    RECT target = info.rcWork;
-    target.bottom -= 1;
-    ::InflateRect(&target, 4, 4);
-    const RECT now = WindowRectOf(h);
-    if (now.right - now.left >= target.right - target.left && now.bottom - now.top >= target.bottom - target.top)
-        return;
-    ::SetWindowPos(h, nullptr, target.left, target.top, target.right - target.left, target.bottom - target.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// --- TSkinWindowWnd ------------------------------------------------------------------------
-
-TSkinWindowWnd::TSkinWindowWnd(HWND hwnd, TSkinEngine& engine, bool foundByHook)
-    : TSkinWindow(engine, foundByHook), hwnd_(hwnd)
-{
-    subclass_ = std::make_unique<WindowSubclass>(hwnd, kSkinWindowKey, [this](UINT msg, WPARAM w, LPARAM l) {
-        ui::Message m{msg, w, l, 0};
-        if (msg == WM_NCDESTROY) {
-            // The engine unskins a foreign window when it goes; this object
-            // is freed once the message has been handled, and nothing of it
-            // is touched here after that.
-            TSkinEngine::DispatchScope scope(engine_);
-            const LRESULT result = subclass_ ? subclass_->CallPrevious(msg, w, l) : 0;
-            if (subclass_)
-                subclass_->WindowGone();
-            hwnd_ = nullptr;
-            engine_.ReleaseWindow(this);
-            return result;
-        }
-        Dispatch(m);
-        return m.Result;
-    });
-    titleShown_ = (::GetWindowLongA(hwnd, GWL_STYLE) & WS_CAPTION) == WS_CAPTION;
-    borderShown_ = true;
-    SkinControls();
-    ApplyState();
-}
-
-TSkinWindowWnd::~TSkinWindowWnd()
-{
-    Release();
-    Detach();
-}
-
-void TSkinWindowWnd::Release()
-{
-    if (released_)
-        return;
-    if (hwnd_ && ::IsWindow(hwnd_))
-        ui::Guard([&] { SetSkin(false); });
-    // The window procedure stays until this object is freed: messages on
-    // their way pass through to the previous one.
-    TSkinWindow::Release();
-}
-
-void TSkinWindowWnd::Detach()
-{
-    subclass_.reset();
-}
-
-void TSkinWindowWnd::CallPrevious(ui::Message& m)
-{
-    if (subclass_)
-        m.Result = subclass_->CallPrevious(m.Msg, m.WParam, m.LParam);
-}
-
-void TSkinWindowWnd::TakeMetrics()
-{
-    TSkinWindow::TakeMetrics();
-    const RECT wr = WindowRectOf(hwnd_);
-    nonClientHeight_ = (wr.bottom - wr.top) - clientHeight_;
-}
-
-void TSkinWindowWnd::SkinControls()
-{
-    for (HWND child = ::GetWindow(hwnd_, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        if (!(::GetWindowLongA(child, GWL_STYLE) & WS_CHILD))
-            continue;
-        if (::SendMessageA(child, WM_SKIN_QUERY, 0, 0) == 1)
-            continue;
-        const std::string key = WindowClassKey(child);
-        if (key.empty())
-            continue;
-        const WindowClassRow* row = FindWindowClass(key);
-        if (!row)
-            continue;
-        HWND target = child;
-        if (key == "COMBOBOXEX32") {
-            // The extended combo box is painted through its inner combo box.
-            target = ::GetWindow(child, GW_CHILD);
-            if (!target)
-                continue;
-        }
-        ui::Guard([&] { AddSkinObject(row->Make(*this, target)); });
-    }
-}
-
-void TSkinWindowWnd::SwitchControls(bool on)
-{
-    TSkinWindow::SwitchControls(on);
-    HWND h = hwnd_;
-    if (!h || !::IsWindow(h))
-        return;
-    if (on) {
-        ::SetWindowLongA(h, GWL_STYLE, static_cast<LONG>(savedStyle_ & ~WS_SYSMENU) |
-                                           (::GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE));
-        if (::GetMenu(h)) {
-            menu_ = ::GetMenu(h);
-            ::SetMenu(h, nullptr);
-        }
-    } else {
-        ::SetWindowLongA(h, GWL_STYLE, static_cast<LONG>(savedStyle_ & ~WS_VISIBLE) |
-                                           (::GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE));
-        if (menu_) {
-            ::SetMenu(h, menu_);
-            menu_ = nullptr;
-        }
-        ::SetWindowRgn(h, nullptr, TRUE);
-    }
-    ::SetWindowPos(h, nullptr, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    // Its client area keeps its size.
-    SetClientSizeTo(clientWidth_, clientHeight_);
-    ::RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN);
-}
-
-bool TSkinWindowWnd::PreFilter(ui::Message& m)
-{
-    switch (m.Msg) {
-    case WM_SYSCOMMAND:
-        // Closing a dialog with the caption's close button acts as its Cancel,
-        // once: the default closing of a dialog cancels it as well, and the
-        // system's file dialog does not survive a second Cancel.
-        if ((m.WParam & 0xFFF0) == SC_CLOSE && IsDialogWindow(hwnd_)) {
-            ::PostMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                           reinterpret_cast<LPARAM>(::GetDlgItem(hwnd_, IDCANCEL)));
-            m.Result = 0;
-            return false;
-        }
-        return true;
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-        ::SetBkMode(reinterpret_cast<HDC>(m.WParam), TRANSPARENT);
-        m.Result = reinterpret_cast<LRESULT>(engine_.BackgroundBrush());
-        return false;
-    default:
-        return true;
-    }
-}
-
-void TSkinWindowWnd::AfterHandler(ui::Message& m)
-{
-    if (m.Msg == WM_SIZE && m.WParam != SIZE_MAXIMIZED && m.WParam != SIZE_MINIMIZED) {
-        RECT client{};
-        ::GetClientRect(hwnd_, &client);
-        if (!heightCorrected_ && client.bottom < clientHeight_ && client.right * 2 <= clientWidth_ * 3) {
-            // Once: a dialog that laid itself out for the classic frame gets its client height back.
-            heightCorrected_ = true;
-            SetClientSizeTo(client.right, clientHeight_);
-        }
-    }
 }
 
 } // namespace korvane

@@ -153,6 +153,10 @@ protected:
 
 private:
     void Route(ui::Message& m);
+    // The title bar into `dc` (the frame's picture); true when a minimized
+    // window showed its own picture, which leaves out the borders.
+    bool PaintTitleBar(HDC windowDc, HDC dc, const FrameGeometry& g);
+    void PaintBorders(HDC dc, const FrameGeometry& g, int W, int H);
     bool NcCalcSize(ui::Message& m);
     void NcLeftDown(ui::Message& m);
     // True when the double click was acted on (it goes no further).
