@@ -37,8 +37,9 @@ TEST(TextShorten, CutsOnlyBetweenWholeCharactersAndFits)
         EXPECT_NE(std::find(ends.begin(), ends.end(), kept), ends.end()) << "cut inside a character at " << width;
         EXPECT_EQ(text.compare(0, kept, shortened, 0, kept), 0);
         // It fits, or it is the single first character that must stay.
-        if (kept > ends.front())
+        if (kept > ends.front()) {
             EXPECT_LE(Units(shortened), width);
+        }
     }
     // The accent and the pair are one character each.
     EXPECT_EQ(ends.size(), std::u16string_view(u"Видео 動画 X клип").size());
