@@ -46,6 +46,8 @@ protected:
             }
             ++measured;
             tightest = std::min(tightest, room.Room - room.Text);
+            if (c.GetFont().Height != form.GetFont().Height && c.GetFont().Name == form.GetFont().Name)
+                std::printf("  drawn at %d: %s \"%s\"\n", c.GetFont().Height, c.Name().c_str(), c.Caption().c_str());
             const std::string what = window + ": " + c.ClassName() + " \"" + c.Caption() + "\"";
             if (!room.Fits())
                 clipped.push_back(what + " needs " + std::to_string(room.Text) + " px, has " +
