@@ -524,44 +524,16 @@ void TSkinWindow::Dispatch(ui::Message& m)
     Route(m);
 }
 
-void TSkinWindow::Route(ui::Message& m)
+// The frame's own work before the window's previous handler; true when the
+// message is done (the previous handler never sees it).
+bool TSkinWindow::BeforePrevious(ui::Message& m)
 {
     HWND h = Handle();
-    // A form is set up as soon as its window exists.
-    if (m.Msg == WM_CREATE && !setUp_ && SetupWhileHidden()) {
-        CallPrevious(m);
-        ApplyState();
-        return;
-    }
-    // A window that waits for its first paint or show to be set up.
-    if (!setUp_ && h && engine_.InForce()) {
-        const bool showing = (m.Msg == WM_SHOWWINDOW && m.WParam) ||
-            (m.Msg == WM_WINDOWPOSCHANGING && (reinterpret_cast<const WINDOWPOS*>(m.LParam)->flags & SWP_SHOWWINDOW));
-        if (m.Msg == WM_PAINT || m.Msg == WM_NCPAINT || showing) {
-            if (!SetupWhileHidden()) {
-                // Set up now, as if it were visible.
-                TakeMetrics();
-                setUp_ = true;
-                active_ = ::GetActiveWindow() == h;
-            }
-            ApplyState();
-        }
-    }
-    // The active state is followed also while the frame is the system's.
-    if (m.Msg == WM_NCACTIVATE)
-        active_ = m.WParam != 0;
-    else if (m.Msg == WM_ACTIVATE)
-        active_ = LOWORD(m.WParam) != WA_INACTIVE;
-    if (!engine_.InForce() || !skinOn_) {
-        CallPrevious(m);
-        return;
-    }
-
     switch (m.Msg) {
     case WM_NCPAINT:
         PaintFrame();
         m.Result = 0;
-        return;
+        return true;
     case WM_NCLBUTTONDOWN:
         NcLeftDown(m);
         break;
@@ -571,7 +543,7 @@ void TSkinWindow::Route(ui::Message& m)
         break;
     case WM_NCLBUTTONDBLCLK:
         if (NcLeftDouble(m))
-            return;
+            return true;
         break;
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
@@ -583,7 +555,7 @@ void TSkinWindow::Route(ui::Message& m)
         else
             PaintFrame();
         m.Result = 0;
-        return;
+        return true;
     case WM_CAPTURECHANGED:
         // Another window took the mouse (a menu, a message box): the press ends without acting.
         if (reinterpret_cast<HWND>(m.LParam) != h)
@@ -594,7 +566,7 @@ void TSkinWindow::Route(ui::Message& m)
         break;
     case WM_CTLCOLORDLG:
         m.Result = reinterpret_cast<LRESULT>(engine_.BackgroundBrush());
-        return;
+        return true;
     case WM_NCRBUTTONDOWN:
         // The engine's system menu, at the mouse, unless a button is under it.
         // Not passed on: the default handling would wait for the release and
@@ -604,7 +576,7 @@ void TSkinWindow::Route(ui::Message& m)
         if (HitElement() == shNone)
             ShowSystemMenuAt(POINT{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)});
         m.Result = 0;
-        return;
+        return true;
     case WM_NCACTIVATE:
         // Tells the default handling not to paint the classic caption.
         active_ = m.WParam != 0;
@@ -613,10 +585,10 @@ void TSkinWindow::Route(ui::Message& m)
     case WM_SETTEXT:
     case WM_SETICON:
         if (!PreFilter(m))
-            return;
+            return true;
         SetWindowTextLocked(m);
         PaintFrame();
-        return;
+        return true;
     case WM_NCHITTEST: {
         CallPrevious(m);
         // The skinned title bar may be higher than the classic one, and its
@@ -629,34 +601,18 @@ void TSkinWindow::Route(ui::Message& m)
             x < (wr.right - wr.left) - insets.right;
         if (IsClassicCaptionPart(m.Result) || (inTitle && (m.Result == HTNOWHERE || m.Result == HTBORDER)))
             m.Result = HTCAPTION;
-        return;
+        return true;
     }
     default:
         break;
     }
+    return false;
+}
 
-    if (!PreFilter(m))
-        return;
-    RECT proposed{};
-    const bool calc = m.Msg == WM_NCCALCSIZE && NcCalcSize(m);
-    if (calc)
-        proposed = m.WParam ? reinterpret_cast<NCCALCSIZE_PARAMS*>(m.LParam)->rgrc[0]
-                            : *reinterpret_cast<RECT*>(m.LParam);
-    CallPrevious(m);
-    if (released_)
-        return;   // let go of while the window handled it
-    switch (m.Msg) {
-    case WM_DESTROY:
-    case WM_NCDESTROY:
-    case WM_ACTIVATEAPP:
-    case WM_COMMAND:
-    case WM_SYSCOMMAND:
-    case kFrameStopMessage:
-        return;
-    default:
-        break;
-    }
-    AfterHandler(m);
+// The frame's work after the window's previous handler and the after-handler.
+void TSkinWindow::AfterPrevious(ui::Message& m, bool calc, const RECT& proposed)
+{
+    HWND h = Handle();
     switch (m.Msg) {
     case WM_ACTIVATE:
         active_ = LOWORD(m.WParam) != WA_INACTIVE;
@@ -737,6 +693,67 @@ void TSkinWindow::Route(ui::Message& m)
     default:
         break;
     }
+}
+
+void TSkinWindow::Route(ui::Message& m)
+{
+    HWND h = Handle();
+    // A form is set up as soon as its window exists.
+    if (m.Msg == WM_CREATE && !setUp_ && SetupWhileHidden()) {
+        CallPrevious(m);
+        ApplyState();
+        return;
+    }
+    // A window that waits for its first paint or show to be set up.
+    if (!setUp_ && h && engine_.InForce()) {
+        const bool showing = (m.Msg == WM_SHOWWINDOW && m.WParam) ||
+            (m.Msg == WM_WINDOWPOSCHANGING && (reinterpret_cast<const WINDOWPOS*>(m.LParam)->flags & SWP_SHOWWINDOW));
+        if (m.Msg == WM_PAINT || m.Msg == WM_NCPAINT || showing) {
+            if (!SetupWhileHidden()) {
+                // Set up now, as if it were visible.
+                TakeMetrics();
+                setUp_ = true;
+                active_ = ::GetActiveWindow() == h;
+            }
+            ApplyState();
+        }
+    }
+    // The active state is followed also while the frame is the system's.
+    if (m.Msg == WM_NCACTIVATE)
+        active_ = m.WParam != 0;
+    else if (m.Msg == WM_ACTIVATE)
+        active_ = LOWORD(m.WParam) != WA_INACTIVE;
+    if (!engine_.InForce() || !skinOn_) {
+        CallPrevious(m);
+        return;
+    }
+
+    if (BeforePrevious(m))
+        return;
+
+    if (!PreFilter(m))
+        return;
+    RECT proposed{};
+    const bool calc = m.Msg == WM_NCCALCSIZE && NcCalcSize(m);
+    if (calc)
+        proposed = m.WParam ? reinterpret_cast<NCCALCSIZE_PARAMS*>(m.LParam)->rgrc[0]
+                            : *reinterpret_cast<RECT*>(m.LParam);
+    CallPrevious(m);
+    if (released_)
+        return;   // let go of while the window handled it
+    switch (m.Msg) {
+    case WM_DESTROY:
+    case WM_NCDESTROY:
+    case WM_ACTIVATEAPP:
+    case WM_COMMAND:
+    case WM_SYSCOMMAND:
+    case kFrameStopMessage:
+        return;
+    default:
+        break;
+    }
+    AfterHandler(m);
+    AfterPrevious(m, calc, proposed);
 }
 
 // --- window commands ----------------------------------------------------------------------

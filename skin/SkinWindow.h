@@ -153,6 +153,8 @@ protected:
 
 private:
     void Route(ui::Message& m);
+    bool BeforePrevious(ui::Message& m);
+    void AfterPrevious(ui::Message& m, bool calc, const RECT& proposed);
     // The title bar into `dc` (the frame's picture); true when a minimized
     // window showed its own picture, which leaves out the borders.
     bool PaintTitleBar(HDC windowDc, HDC dc, const FrameGeometry& g);
