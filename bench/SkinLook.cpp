@@ -3,9 +3,11 @@
 //   skin_look startup [rounds]   start-up of the program's windows with the
 //                                built-in skin and without it, side by side;
 //                                prints the median times and their ratio
-//   skin_look screens <folder>   pictures of every window (and a message box
+//   skin_look screens <folder> [source]
+//                                pictures of every window (and a message box
 //                                and the open dialog) skinned and with the
-//                                skin's Active off, as BMP files
+//                                skin's Active off, as BMP files; with a
+//                                source, loaded first (its folder the output's)
 //
 // Both build the program's six windows in this process on the program
 // folder of the build, the way the program starts; the power-off is replaced.
@@ -25,6 +27,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -186,7 +189,7 @@ struct ModalProbe {
     }
 };
 
-int Screens(const std::string& folder)
+int Screens(const std::string& folder, const std::string& source)
 {
     ui::ScriptedDialogs quiet;
     Korvane korvane;
@@ -197,12 +200,33 @@ int Screens(const std::string& folder)
     TMainForm& main = *korvane.MainForm;
     main.Show();
     Settle();
+    if (!source.empty()) {
+        // A source and an output folder named in other scripts: the paths
+        // show in the main window, the open dialog and the folder browser.
+        main.LoadSource(source);
+        main.sbtnPausePreviewClick(main.sbtnPausePreview);
+        main.edtOutputDir.SetText(source.substr(0, source.find_last_of('\\') + 1));
+        // Every window's caption carries the source's name, drawn by the skinned frame.
+        const std::string name = source.substr(source.find_last_of('\\') + 1);
+        for (ui::Form* form : {static_cast<ui::Form*>(&main), static_cast<ui::Form*>(korvane.SettingForm),
+                               static_cast<ui::Form*>(korvane.AboutForm), static_cast<ui::Form*>(korvane.opSettingForm),
+                               static_cast<ui::Form*>(korvane.SizeForm), static_cast<ui::Form*>(korvane.CountDownForm)})
+            form->SetCaption(form->Caption() + " - " + name);
+        Settle();
+    }
     TSkinEngine& engine = main.SkinEngine1;
     for (bool skinned : {true, false}) {
         engine.SetActive(skinned);
         Settle();
         const std::string suffix = skinned ? "-skinned.bmp" : "-plain.bmp";
         SaveWindow(main.Handle(), folder + "\\main" + suffix);
+        if (!source.empty()) {
+            // The busy look, as a job over that source shows it.
+            main.labProcessing.SetCaption("Processing: " + source.substr(source.find_last_of('\\') + 1));
+            main.panProgress.Show();
+            SaveWindow(main.Handle(), folder + "\\main-busy" + suffix);
+            main.panProgress.Hide();
+        }
         if (skinned) {
             // The engine's system menu, opened with a right click on the caption.
             RECT r{};
@@ -237,12 +261,18 @@ int Screens(const std::string& folder)
             korvane.CountDownForm->tmrCountdown.SetEnabled(false);
         });
         ui::SystemDialogs system;
-        ModalProbe::Run([&] { system.MessageBox("Splitting is completed successfully.", "Korvane", MB_OK | MB_ICONINFORMATION); },
+        // With a named source, the system dialogs' captions carry its names
+        // (drawn by the skinned frame) and the open dialog shows its folder.
+        const std::string sourceFolder = source.substr(0, source.find_last_of('\\'));
+        const std::string folderName = sourceFolder.substr(sourceFolder.find_last_of('\\') + 1);
+        const std::string sourceName = source.substr(source.find_last_of('\\') + 1);
+        const std::string boxCaption = source.empty() ? "Korvane" : "Korvane - " + sourceName;
+        ModalProbe::Run([&] { system.MessageBox("Splitting is completed successfully.", boxCaption, MB_OK | MB_ICONINFORMATION); },
                         [&](HWND box) {
                             SaveWindow(box, folder + "\\message-box" + suffix);
                             ::PostMessageA(box, WM_COMMAND, IDOK, 0);
                         });
-        std::string chosen;
+        std::string chosen = source.empty() ? "" : sourceFolder;
         ModalProbe::Run([&] { system.BrowseForFolder(main.Handle(), "Select the output folder", chosen); },
                         [&](HWND dialog) {
                             SaveWindow(dialog, folder + "\\folder-browser" + suffix);
@@ -252,6 +282,10 @@ int Screens(const std::string& folder)
         request.Owner = main.Handle();
         request.Filter = main.OpenFilter();
         request.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_FILEMUSTEXIST;
+        if (!source.empty()) {
+            request.InitialDir = sourceFolder;
+            request.Title = folderName;
+        }
         ModalProbe::Run([&] { system.FileDialog(request); },
                         [&](HWND dialog) {
                             SaveWindow(dialog, folder + "\\open-dialog" + suffix);
@@ -271,7 +305,7 @@ int main(int argc, char** argv)
     if (mode == "startup")
         return Startup(argc > 2 ? std::max(1, std::atoi(argv[2])) : 15);
     if (mode == "screens" && argc > 2)
-        return Screens(argv[2]);
-    std::fprintf(stderr, "usage: skin_look startup [rounds] | screens <folder>\n");
+        return Screens(argv[2], argc > 3 ? argv[3] : "");
+    std::fprintf(stderr, "usage: skin_look startup [rounds] | screens <folder> [source]\n");
     return 2;
 }

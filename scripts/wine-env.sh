@@ -1,7 +1,8 @@
 # Sourced by every script that runs Wine: the project's own quiet prefix, never ~/.wine.
 KORVANE_ROOT=${KORVANE_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 export KORVANE_ROOT
-export WINEPREFIX="$KORVANE_ROOT/.wine"
+# KORVANE_WINEPREFIX names another prefix of the project (the plain-fonts one).
+export WINEPREFIX="${KORVANE_WINEPREFIX:-$KORVANE_ROOT/.wine}"
 export WINEARCH=win32
 export WINEDEBUG=${WINEDEBUG:--all,err+module}
 # KORVANE_DLL_OVERRIDES adds overrides for one test's processes (for example

@@ -1,6 +1,7 @@
 #include "skin/SkinControls.h"
 
 #include "skin/SkinDraw.h"
+#include "skin/SkinPainters.h"
 #include "skin/SkinHooks.h"
 #include "skin/SkinBitmap.h"
 #include "skin/SkinWindow.h"
@@ -13,284 +14,6 @@
 #include <cctype>
 
 namespace korvane {
-
-namespace {
-
-constexpr COLORREF kDisabledText = RGB(0x80, 0x80, 0x80);
-
-HFONT WindowFont(HWND hwnd)
-{
-    return reinterpret_cast<HFONT>(::SendMessageA(hwnd, WM_GETFONT, 0, 0));
-}
-
-std::string WindowText(HWND hwnd)
-{
-    const int n = ::GetWindowTextLengthA(hwnd);
-    std::string text(static_cast<size_t>(n) + 1, '\0');
-    text.resize(static_cast<size_t>(::GetWindowTextA(hwnd, text.data(), n + 1)));
-    return text;
-}
-
-// Paints on a window's client area through an off-screen picture.
-template <class F>
-void PaintClient(HWND hwnd, F&& paint)
-{
-    if (!hwnd || !::IsWindowVisible(hwnd))
-        return;
-    RECT client{};
-    ::GetClientRect(hwnd, &client);
-    if (client.right <= 0 || client.bottom <= 0)
-        return;
-    ui::WindowDC dc(hwnd);
-    OffscreenBuffer buffer(dc.Get(), client.right, client.bottom);
-    paint(buffer.Dc(), client);
-    buffer.CopyTo(dc.Get(), 0, 0);
-}
-
-// The box of a check box or radio button, over what the control painted.
-void PaintCheckBox(TSkinEngine& engine, HWND hwnd, bool radio, COLORREF boxBackground)
-{
-    if (!hwnd || !::IsWindowVisible(hwnd))
-        return;
-    const LRESULT state = ::SendMessageA(hwnd, BM_GETCHECK, 0, 0);
-    const bool checked = state == BST_CHECKED;
-    const bool enabled = ::IsWindowEnabled(hwnd) != FALSE;
-    const int part = enabled ? (checked ? 1 : 2) : (checked ? 3 : 4);
-    const ui::Bitmap* picture = engine.Picture(radio ? "RadioButtonImage" : "CheckBoxImage", part, 4);
-    if (!picture)
-        return;
-    RECT client{};
-    ::GetClientRect(hwnd, &client);
-    const LONG style = ::GetWindowLongA(hwnd, GWL_STYLE);
-    const LONG exStyle = ::GetWindowLongA(hwnd, GWL_EXSTYLE);
-    const bool leftText = (style & BS_LEFTTEXT) != 0;
-    const bool rtl = (exStyle & WS_EX_RTLREADING) != 0;
-    const int pw = picture->Width(), ph = picture->Height();
-    const int boxW = std::max(13, pw), boxH = std::max(13, ph);
-    const bool textOnRight = leftText == rtl;
-    const int x = textOnRight ? 0 : client.right - pw - 1;
-    const int y = (client.bottom - ph) / 2;
-    ui::WindowDC dc(hwnd);
-    const RECT box{x, (client.bottom - boxH) / 2, x + boxW, (client.bottom - boxH) / 2 + boxH};
-    FillSolid(dc.Get(), box, boxBackground);
-    DrawPictureRect(dc.Get(), RECT{x, y, x + pw, y + ph}, *picture, RECT{0, 0, pw, ph}, radio);
-}
-
-// Border, drop button and arrow of a combo box, over what it painted itself.
-void PaintComboBox(TSkinEngine& engine, HWND hwnd)
-{
-    if (!hwnd || !::IsWindowVisible(hwnd))
-        return;
-    const LONG style = ::GetWindowLongA(hwnd, GWL_STYLE);
-    if ((style & 3) == CBS_SIMPLE)
-        return;
-    COMBOBOXINFO info{};
-    info.cbSize = sizeof info;
-    if (!::GetComboBoxInfo(hwnd, &info))
-        return;   // parts unknown: the system look stays
-    const COLORREF border = engine.SkinColor("ControlBorderColor", RGB(0x7B, 0x7B, 0x7B));
-    const COLORREF inside = engine.SkinColor("ControlBackgroundColor", RGB(255, 255, 255));
-    RECT client{};
-    ::GetClientRect(hwnd, &client);
-    {
-        ui::WindowDC dc(hwnd);
-        HDC d = dc.Get();
-        FrameSolid(d, client, border);
-        RECT inner = client;
-        ::InflateRect(&inner, -1, -1);
-        FrameSolid(d, inner, inside);
-        RECT button = info.rcButton;
-        if (button.right > button.left) {
-            // The button reaches the frame.
-            const bool rtl = (::GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_RTLREADING) != 0;
-            button.top = client.top + 1;
-            button.bottom = client.bottom - 1;
-            if (rtl)
-                button.left = client.left + 1;
-            else
-                button.right = client.right - 1;
-            FillSolid(d, button, engine.BackgroundColor());
-            const int lineX = rtl ? button.right : button.left - 1;
-            FillSolid(d, RECT{lineX, button.top - 1, lineX + 1, button.bottom + 1}, border);
-            const int cx = (button.left + button.right) / 2 - 3;
-            const int cy = (button.top + button.bottom) / 2 - 1;
-            const COLORREF arrow = ::IsWindowEnabled(hwnd) ? RGB(0, 0, 0) : kDisabledText;
-            for (int row = 0; row < 4; ++row)
-                FillSolid(d, RECT{cx + row, cy + row, cx + 7 - row, cy + row + 1}, arrow);
-        }
-    }
-    if (info.hwndList && ::IsWindowVisible(info.hwndList)) {
-        RECT list{};
-        ::GetWindowRect(info.hwndList, &list);
-        ::OffsetRect(&list, -list.left, -list.top);
-        HDC d = ::GetWindowDC(info.hwndList);
-        FrameSolid(d, list, border);
-        ::ReleaseDC(info.hwndList, d);
-    }
-}
-
-// A push button's face from "ButtonImage", with glyph and caption.
-struct ButtonFace {
-    bool Pressed = false;
-    bool Hover = false;
-    bool Focused = false;
-    bool Enabled = true;
-    std::string Caption;
-    HFONT Font = nullptr;
-    COLORREF TextColor = RGB(0, 0, 0);
-    const ui::BitBtn* Glyphs = nullptr;
-};
-
-void PaintButtonFace(TSkinEngine& engine, HDC dc, const RECT& client, const ButtonFace& face)
-{
-    const int part = face.Pressed ? 3 : face.Hover ? 2 : 1;
-    if (const ui::Bitmap* picture = engine.Picture("ButtonImage", part, 3))
-        DrawNineSlices(dc, client, *picture, engine.GetSkinBool("ButtonTransparentBool"));
-    ui::SelectObjectScope font(dc, face.Font);
-    SIZE textSize{0, 0};
-    if (!face.Caption.empty()) {
-        RECT calc{0, 0, 0, 0};
-        ::DrawTextA(dc, face.Caption.data(), static_cast<int>(face.Caption.size()), &calc, DT_CALCRECT | DT_SINGLELINE);
-        textSize = SIZE{calc.right, calc.bottom};
-    }
-    RECT textRect = client;
-    if (face.Glyphs && !face.Glyphs->Glyph().Empty()) {
-        const ui::Bitmap& glyph = face.Glyphs->Glyph();
-        const int count = std::max(1, face.Glyphs->NumGlyphs());
-        const int partW = glyph.Width() / count;
-        ui::GlyphLayout layout = ui::LayoutGlyphAndText(client, SIZE{partW, glyph.Height()}, textSize,
-                                                        face.Glyphs->Layout(), face.Glyphs->Margin(),
-                                                        face.Glyphs->Spacing());
-        if (face.Pressed) {
-            ::OffsetRect(&layout.GlyphRect, 1, 1);
-            ::OffsetRect(&layout.TextRect, 1, 1);
-        }
-        const int index = !face.Enabled && count > 1 ? 1 : 0;
-        glyph.DrawPart(dc, layout.GlyphRect.left, layout.GlyphRect.top,
-                       RECT{index * partW, 0, (index + 1) * partW, glyph.Height()}, true);
-        textRect = layout.TextRect;
-    } else if (face.Pressed) {
-        ::OffsetRect(&textRect, 1, 1);
-    }
-    if (!face.Caption.empty()) {
-        ::SetBkMode(dc, TRANSPARENT);
-        ::SetTextColor(dc, face.Enabled ? face.TextColor : kDisabledText);
-        ::DrawTextA(dc, face.Caption.data(), static_cast<int>(face.Caption.size()), &textRect,
-                    DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    }
-    if (face.Focused) {
-        RECT focus = client;
-        ::InflateRect(&focus, -5, -5);
-        if (face.Pressed)
-            ::OffsetRect(&focus, 1, 1);
-        ::SetTextColor(dc, RGB(0, 0, 0));
-        ::SetBkColor(dc, RGB(255, 255, 255));
-        ::DrawFocusRect(dc, &focus);
-    }
-}
-
-void PaintScrollBar(TSkinEngine& engine, HDC dc, HWND hwnd, LONG object, const RECT& window)
-{
-    SCROLLBARINFO info{};
-    info.cbSize = sizeof info;
-    if (!::GetScrollBarInfo(hwnd, object, &info) || (info.rgstate[0] & STATE_SYSTEM_INVISIBLE))
-        return;
-    RECT bar = info.rcScrollBar;
-    ::OffsetRect(&bar, -window.left, -window.top);
-    if (bar.right <= bar.left || bar.bottom <= bar.top)
-        return;
-    const bool vertical = object == OBJID_VSCROLL;
-    FillSolid(dc, bar, engine.SkinColor("ScrollBarBackgroundColor", RGB(0xF4, 0xF0, 0xEF)));
-    // A disabled bar reports no button size: the arrows keep their usual one.
-    const int length = vertical ? bar.bottom - bar.top : bar.right - bar.left;
-    int button = info.dxyLineButton;
-    if (button <= 0)
-        button = std::min(::GetSystemMetrics(vertical ? SM_CYVSCROLL : SM_CXHSCROLL), length / 2);
-    const bool disabled = (info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE) != 0;
-    // Parts 1-3: towards the start (left, up), 4-6: towards the end; normal, hover, pressed.
-    const TSkinScrollBtnRes& pictures = engine.ScrollButtons();
-    const int startPart = (info.rgstate[2] & STATE_SYSTEM_PRESSED) ? 3 : 1;
-    const int endPart = (info.rgstate[4] & STATE_SYSTEM_PRESSED) ? 6 : 4;
-    RECT first = bar, last = bar;
-    if (vertical) {
-        first.bottom = first.top + button;
-        last.top = last.bottom - button;
-        // Turned left, the end-pointing part points up, the start-pointing one down.
-        const ui::Bitmap& up = pictures.Button(endPart, SkinTurn::Left);
-        const ui::Bitmap& down = pictures.Button(startPart, SkinTurn::Left);
-        DrawPictureRect(dc, first, up, RECT{0, 0, up.Width(), up.Height()}, false);
-        DrawPictureRect(dc, last, down, RECT{0, 0, down.Width(), down.Height()}, false);
-    } else {
-        first.right = first.left + button;
-        last.left = last.right - button;
-        const ui::Bitmap& left = pictures.Button(startPart, SkinTurn::Stored);
-        const ui::Bitmap& right = pictures.Button(endPart, SkinTurn::Stored);
-        DrawPictureRect(dc, first, left, RECT{0, 0, left.Width(), left.Height()}, false);
-        DrawPictureRect(dc, last, right, RECT{0, 0, right.Width(), right.Height()}, false);
-    }
-    if (disabled || info.xyThumbBottom <= info.xyThumbTop)
-        return;
-    RECT thumb = bar;
-    if (vertical) {
-        thumb.top = bar.top + info.xyThumbTop;
-        thumb.bottom = bar.top + info.xyThumbBottom;
-        DrawThreeSlicesVertical(dc, thumb, pictures.Slider(SkinTurn::Right), false);
-    } else {
-        thumb.left = bar.left + info.xyThumbTop;
-        thumb.right = bar.left + info.xyThumbBottom;
-        DrawThreeSlices(dc, thumb, pictures.Slider(SkinTurn::Stored), false);
-    }
-}
-
-// Border of a bordered control, and its scroll bars when the engine draws them.
-void PaintControlNonClient(TSkinEngine& engine, HWND hwnd, bool border, bool scroll)
-{
-    if (!hwnd || !::IsWindowVisible(hwnd))
-        return;
-    RECT window{};
-    ::GetWindowRect(hwnd, &window);
-    const int W = window.right - window.left, H = window.bottom - window.top;
-    POINT origin{0, 0};
-    ::ClientToScreen(hwnd, &origin);
-    RECT client{};
-    ::GetClientRect(hwnd, &client);
-    ::OffsetRect(&client, origin.x - window.left, origin.y - window.top);
-    HDC dc = ::GetWindowDC(hwnd);
-    if (!dc)
-        return;
-    {
-        OffscreenBuffer buffer(dc, W, H);
-        HDC b = buffer.Dc();
-        const RECT all{0, 0, W, H};
-        FillSolid(b, all, engine.SkinColor("ControlBackgroundColor", RGB(255, 255, 255)));
-        if (border)
-            FrameSolid(b, all, engine.SkinColor("ControlBorderColor", RGB(0x7B, 0x7B, 0x7B)));
-        const LONG style = ::GetWindowLongA(hwnd, GWL_STYLE);
-        if (scroll && (style & WS_VSCROLL))
-            PaintScrollBar(engine, b, hwnd, OBJID_VSCROLL, window);
-        if (scroll && (style & WS_HSCROLL))
-            PaintScrollBar(engine, b, hwnd, OBJID_HSCROLL, window);
-        ::ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
-        if (!scroll) {
-            // The system's scroll bars stay: only the border is ours.
-            for (LONG object : {static_cast<LONG>(OBJID_VSCROLL), static_cast<LONG>(OBJID_HSCROLL)}) {
-                if (!(style & (object == OBJID_VSCROLL ? WS_VSCROLL : WS_HSCROLL)))
-                    continue;
-                SCROLLBARINFO info{};
-                info.cbSize = sizeof info;
-                if (::GetScrollBarInfo(hwnd, object, &info)) {
-                    RECT bar = info.rcScrollBar;
-                    ::OffsetRect(&bar, -window.left, -window.top);
-                    ::ExcludeClipRect(dc, bar.left, bar.top, bar.right, bar.bottom);
-                }
-            }
-        }
-        buffer.CopyTo(dc, 0, 0);
-    }
-    ::ReleaseDC(hwnd, dc);
-}
-
-} // namespace
 
 // --- TSkinControl ---------------------------------------------------------------------------------
 
@@ -377,14 +100,18 @@ void TSkinControl::RepaintAfter(const ui::Message& m, std::initializer_list<UINT
 
 void TSkinControl::Dispatch(ui::Message& m)
 {
-    if (!on_ || !Engine().InForce() || Tag() == Engine().DisabledTag()) {
+    // Nothing of the skin is freed before this message has been handled.
+    TSkinEngine::DispatchScope scope(Engine());
+    if (gone_ || !on_ || !Engine().InForce() || Tag() == Engine().DisabledTag()) {
         CallPrevious(m);
         return;
     }
     painted_ = false;
     if (PreFilter(m))
         CallPrevious(m);
-    AfterHandler(m);
+    // The control may have gone, or been unskinned, while it handled the message.
+    if (!gone_)
+        AfterHandler(m);
 }
 
 void TSkinControl::AfterHandler(ui::Message& m)
@@ -455,8 +182,15 @@ TSkinControlOwn::TSkinControlOwn(TSkinWindow& window, ui::Control& control)
 
 TSkinControlOwn::~TSkinControlOwn()
 {
+    Retire();
+}
+
+void TSkinControlOwn::Retire()
+{
     if (hook_ && on_)
         ui::Guard([&] { ApplyState(false); });
+    hook_.reset();
+    gone_ = true;
 }
 
 void TSkinControlOwn::TargetGone()
@@ -466,6 +200,7 @@ void TSkinControlOwn::TargetGone()
     on_ = false;
     colorTaken_ = false;
     hook_.reset();
+    gone_ = true;
 }
 
 HWND TSkinControlOwn::Handle() const
@@ -583,7 +318,7 @@ void TSkinButton::PaintTo(HDC dc)
     face.Hover = hover_;
     face.Focused = Handle() && ::GetFocus() == Handle();
     face.Enabled = control_.Enabled();
-    face.Caption = control_.Caption();
+    face.Caption = ui::ProgramTextToWide(control_.Caption());
     face.Font = control_.FontHandle();
     face.Glyphs = dynamic_cast<const ui::BitBtn*>(&control_);
     // A bitmap button writes in its font's colour, a push button in the
@@ -692,24 +427,24 @@ void TSkinSpeedButton::PaintTo(HDC dc)
     auto& button = static_cast<ui::SpeedButton&>(control_);
     const RECT client{0, 0, button.Width(), button.Height()};
     const bool enabled = button.Enabled();
-    const COLORREF border = Engine().SkinColor("ControlBorderColor", RGB(0x7B, 0x7B, 0x7B));
+    const COLORREF border = Engine().SkinColor(SkinColour::ControlBorderColor);
     const bool down = (pressed_ && enabled) || button.Down();
     const bool spin = std::string(button.ClassName()) == "TTimerSpeedButton" ||
         std::string(button.ClassName()) == "TAdvTimerSpeedButton";
     if (down || (hover_ && enabled) || spin) {
-        FillSolid(dc, client, down ? Engine().SkinColor("ToolBarButtonDownBackgroundColor", RGB(0xF0, 0xF0, 0xF0))
+        FillSolid(dc, client, down ? Engine().SkinColor(SkinColour::ToolBarButtonDownBackgroundColor)
                                    : Engine().BackgroundColor());
         FrameSolid(dc, client, border);
     } else {
         FillSolid(dc, client, Engine().BackgroundColor());
     }
     const ui::Bitmap& glyph = button.Glyph();
-    const std::string caption = button.Caption();
+    const std::wstring caption = ui::ProgramTextToWide(button.Caption());
     ui::SelectObjectScope font(dc, button.FontHandle());
     SIZE textSize{0, 0};
     if (!caption.empty()) {
         RECT calc{0, 0, 0, 0};
-        ::DrawTextA(dc, caption.data(), static_cast<int>(caption.size()), &calc, DT_CALCRECT | DT_SINGLELINE);
+        DrawWide(dc, caption, calc, DT_CALCRECT | DT_SINGLELINE);
         textSize = SIZE{calc.right, calc.bottom};
     }
     const int count = std::max(1, button.NumGlyphs());
@@ -738,7 +473,7 @@ void TSkinSpeedButton::PaintTo(HDC dc)
     if (!caption.empty()) {
         ::SetBkMode(dc, TRANSPARENT);
         ::SetTextColor(dc, enabled ? ui::ColorToRGB(button.GetFont().Color) : kDisabledText);
-        ::DrawTextA(dc, caption.data(), static_cast<int>(caption.size()), &layout.TextRect,
+        DrawWide(dc, caption, layout.TextRect,
                     DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
     if (spin && std::string(button.Name()).find("Down") != std::string::npos)
@@ -841,8 +576,8 @@ void TSkinGroupBox::PaintTo(HDC dc)
     PaintBackground(dc, client);
     if (!box)
         return;
-    FrameSolid(dc, box->FrameRect(), Engine().SkinColor("ControlBorderColor", RGB(0x7B, 0x7B, 0x7B)));
-    const std::string caption = box->Caption();
+    FrameSolid(dc, box->FrameRect(), Engine().SkinColor(SkinColour::ControlBorderColor));
+    const std::wstring caption = ui::ProgramTextToWide(box->Caption());
     if (caption.empty())
         return;
     RECT c = box->CaptionRect();
@@ -851,7 +586,7 @@ void TSkinGroupBox::PaintTo(HDC dc)
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, box->Enabled() ? ui::ColorToRGB(box->GetFont().Color) : kDisabledText);
     c.left += 2;
-    ::DrawTextA(dc, caption.data(), static_cast<int>(caption.size()), &c, DT_LEFT | DT_TOP | DT_SINGLELINE);
+    DrawWide(dc, caption, c, DT_LEFT | DT_TOP | DT_SINGLELINE);
 }
 
 // --- progress bars -------------------------------------------------------------------------------
@@ -971,7 +706,7 @@ void TSkinTrackBar::PaintTo(HDC dc)
             DrawPictureRect(dc, thumb, *slider, RECT{0, 0, slider->Width(), slider->Height()}, true);
     }
     if ((style & TBS_AUTOTICKS) && !(style & TBS_NOTICKS)) {
-        const COLORREF tick = Engine().SkinColor("ControlBorderColor", RGB(0x7B, 0x7B, 0x7B));
+        const COLORREF tick = Engine().SkinColor(SkinColour::ControlBorderColor);
         const bool both = (style & TBS_BOTH) != 0;
         const bool topLeft = both || (style & TBS_TOP) != 0;
         const bool bottomRight = both || !(style & TBS_TOP);
@@ -1013,9 +748,11 @@ void TSkinTrackBar::PaintTo(HDC dc)
 TSkinControlWnd::TSkinControlWnd(TSkinWindow& window, HWND hwnd) : TSkinControl(window), hwnd_(hwnd)
 {
     subclass_ = std::make_unique<WindowSubclass>(hwnd, kSkinControlKey, [this](UINT msg, WPARAM w, LPARAM l) {
+        // Held over both steps below: this object stays until the message is done.
+        TSkinEngine::DispatchScope scope(Engine());
         ui::Message m{msg, w, l, 0};
         if (msg == WM_NCDESTROY) {
-            m.Result = subclass_->CallPrevious(msg, w, l);
+            m.Result = subclass_ ? subclass_->CallPrevious(msg, w, l) : 0;
             TargetGone();
             return m.Result;
         }
@@ -1037,8 +774,15 @@ TSkinControlWnd::TSkinControlWnd(TSkinWindow& window, HWND hwnd) : TSkinControl(
 
 TSkinControlWnd::~TSkinControlWnd()
 {
+    Retire();
+}
+
+void TSkinControlWnd::Retire()
+{
     if (hwnd_ && ::IsWindow(hwnd_) && on_)
         ui::Guard([&] { ApplyState(false); });
+    subclass_.reset();
+    gone_ = true;
 }
 
 void TSkinControlWnd::TargetGone()
@@ -1047,6 +791,7 @@ void TSkinControlWnd::TargetGone()
         subclass_->WindowGone();
     on_ = false;
     hwnd_ = nullptr;
+    gone_ = true;
 }
 
 bool TSkinControlWnd::IsEnabled() const
@@ -1145,128 +890,6 @@ bool TSkinWndToolbarWindow32::PreFilter(ui::Message& m)
         return false;
     }
     return true;
-}
-
-// --- class tables ------------------------------------------------------------------------------------
-
-namespace {
-
-template <class T>
-bool Is(const ui::Control& c)
-{
-    return dynamic_cast<const T*>(&c) != nullptr;
-}
-
-template <class S>
-OwnSkinFactory Own()
-{
-    return [](TSkinWindow& w, ui::Control& c) -> std::unique_ptr<TSkinControlOwn> { return std::make_unique<S>(w, c); };
-}
-
-template <class S>
-WndSkinFactory Wnd()
-{
-    return [](TSkinWindow& w, HWND h) -> std::unique_ptr<TSkinControlWnd> { return std::make_unique<S>(w, h); };
-}
-
-bool ClassNamed(const ui::Control& c, const char* name)
-{
-    return std::string(c.ClassName()) == name;
-}
-
-} // namespace
-
-const std::vector<ControlClassRow>& ControlClassTable()
-{
-    // The framework's classes in the rows of the classes they stand for.
-    static const std::vector<ControlClassRow> table = {
-        {"TCustomControl", [](const ui::Control& c) { return Is<ui::CustomControl>(c); }, Own<TSkinScrollWinControl>()},
-        {"TCustomFrame", [](const ui::Control&) { return false; }, Own<TSkinFrame>()},
-        {"TScrollBox", [](const ui::Control& c) { return ClassNamed(c, "TScrollBox"); }, Own<TSkinScrollWinControl>()},
-        {"TToolBar", [](const ui::Control&) { return false; }, nullptr},
-        {"TCustomStatusBar", [](const ui::Control&) { return false; }, nullptr},
-        {"TDateTimePicker", [](const ui::Control&) { return false; }, nullptr},
-        {"TCustomTreeView", [](const ui::Control&) { return false; }, nullptr},
-        {"TCustomUpDown", [](const ui::Control&) { return false; }, nullptr},
-        {"TCustomHotKey", [](const ui::Control&) { return false; }, nullptr},
-        {"TProgressBar", [](const ui::Control& c) { return Is<ui::ProgressBar>(c); }, Own<TSkinProgressBar>()},
-        {"TTrackBar", [](const ui::Control& c) { return Is<ui::TrackBar>(c); }, Own<TSkinTrackBar>()},
-        {"TCustomTabControl", [](const ui::Control&) { return false; }, nullptr},
-        {"TCustomGrid", [](const ui::Control& c) { return Is<ui::ValueListEditor>(c); }, Own<TSkinGrid>()},
-        {"TSpeedButton", [](const ui::Control& c) { return Is<ui::SpeedButton>(c); }, Own<TSkinSpeedButton>()},
-        {"TCustomPanel", [](const ui::Control& c) { return Is<ui::Panel>(c); }, Own<TSkinPanel>()},
-        {"TCustomGroupBox", [](const ui::Control& c) { return Is<ui::GroupBox>(c); }, Own<TSkinGroupBox>()},
-        {"TScrollBar", [](const ui::Control&) { return false; }, nullptr},
-        {"TCustomListControl", [](const ui::Control&) { return false; }, nullptr},
-        {"TRadioButton", [](const ui::Control& c) { return Is<ui::RadioButton>(c); }, Own<TSkinRadioButton>()},
-        {"TCustomComboBox", [](const ui::Control& c) { return Is<ui::ComboBox>(c); }, Own<TSkinComboBox>()},
-        // The framework's radio button derives from its check box; here it is not one.
-        {"TCustomCheckBox", [](const ui::Control& c) { return Is<ui::CheckBox>(c) && !Is<ui::RadioButton>(c); },
-         Own<TSkinCheckBox>()},
-        {"TCustomEdit", [](const ui::Control& c) { return Is<ui::Edit>(c); }, Own<TSkinScrollWinControl>()},
-        {"TButton", [](const ui::Control& c) { return Is<ui::Button>(c); }, Own<TSkinButton>()},
-    };
-    return table;
-}
-
-const ControlClassRow* FindControlClass(const ui::Control& control)
-{
-    const auto& table = ControlClassTable();
-    for (auto it = table.rbegin(); it != table.rend(); ++it)
-        if (it->Make && it->Matches(control))
-            return &*it;
-    return nullptr;
-}
-
-const std::vector<WindowClassRow>& WindowClassTable()
-{
-    static const std::vector<WindowClassRow> table = {
-        {"COMBOBOX", Wnd<TSkinWndComboBox>()},
-        {"COMBOBOXEX32", Wnd<TSkinWndComboBox>()},
-        {"BUTTON", Wnd<TSkinWndButton>()},
-        {"BUTTON_CHECKBOX", Wnd<TSkinWndCheckBox>()},
-        {"BUTTON_RADIOBUTTON", Wnd<TSkinWndRadioButton>()},
-        {"SYSTABCONTROL32", Wnd<TSkinWndTabControl>()},
-        {"TOOLBARWINDOW32", Wnd<TSkinWndToolbarWindow32>()},
-    };
-    return table;
-}
-
-const WindowClassRow* FindWindowClass(const std::string& key)
-{
-    for (const WindowClassRow& row : WindowClassTable())
-        if (key == row.Key)
-            return &row;
-    return nullptr;
-}
-
-std::string WindowClassKey(HWND hwnd)
-{
-    char name[256] = {};
-    ::GetClassNameA(hwnd, name, sizeof name);
-    std::string key = name;
-    for (char& c : key)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    const LONG style = ::GetWindowLongA(hwnd, GWL_STYLE);
-    if (key == "BUTTON") {
-        switch (style & BS_TYPEMASK) {
-        case BS_GROUPBOX:
-            return "";
-        case BS_CHECKBOX:
-        case BS_AUTOCHECKBOX:
-        case BS_3STATE:
-        case BS_AUTO3STATE:
-            return "BUTTON_CHECKBOX";
-        case BS_RADIOBUTTON:
-        case BS_AUTORADIOBUTTON:
-            return "BUTTON_RADIOBUTTON";
-        default:
-            return key;
-        }
-    }
-    if (key == "COMBOBOX" && (style & 3) == CBS_SIMPLE)
-        return "";
-    return key;
 }
 
 } // namespace korvane

@@ -16,8 +16,22 @@
 // base AfterHandler repaints after the messages that change the look, follows
 // the mouse (hover, pressed) and Space/Enter, and answers WM_SKIN_QUERY.
 //
+// Paint protocol, the same for every skin object:
+//   1. Dispatch clears painted_ before each message.
+//   2. An object that paints the whole control answers WM_ERASEBKGND and
+//      WM_PAINT in its PreFilter through FilterPaint (PaintTo into an
+//      off-screen picture, copied in one step); one that paints over the
+//      control's own painting lets those messages through.
+//   3. A PreFilter that repaints for a message of its own calls RepaintOnce.
+//   4. Both set painted_, so the base AfterHandler does not paint the same
+//      message again; AfterHandler repaints after the messages that change
+//      every control's look, and RepaintAfter after each object's own list.
+//   5. Paint() repaints now, outside any WM_PAINT (PaintNow for the objects
+//      that paint the whole control).
+//
 // Which skin object a control gets: ControlClassTable (the program's control
-// classes) and WindowClassTable (window class names of foreign children).
+// classes) and WindowClassTable (window class names of foreign children),
+// in SkinClassTables.cpp. The shared painters are in SkinPainters.h.
 #include "skin/SkinEngine.h"
 #include "ui/Controls.h"
 
@@ -59,6 +73,11 @@ public:
     virtual const void* Target() const = 0;
     // Called when the target went away on its own: nothing may touch it.
     virtual void TargetGone() = 0;
+    // Let go of by its window: switches off and lets go of the control now;
+    // the object itself is freed once no message of the skin is being
+    // handled, and passes on what still reaches it.
+    virtual void Retire() { gone_ = true; }
+    bool Retired() const { return gone_; }
 
     void Dispatch(ui::Message& m);
 
@@ -99,6 +118,7 @@ protected:
     bool pressed_ = false;
     bool on_ = false;
     bool painted_ = false;   // the pre-filter painted this message already
+    bool gone_ = false;      // retired, or its target went
 };
 
 // --- controls of the program ------------------------------------------------------------
@@ -115,6 +135,7 @@ public:
     RECT ClientRectangle() const override;
     const void* Target() const override { return &control_; }
     void TargetGone() override;
+    void Retire() override;
     // Whether the skin object asks its control to take the parent's colour.
     virtual bool AsksParentColor() const { return false; }
     void ApplyState(bool on) override;
@@ -292,6 +313,7 @@ public:
     bool IsEnabled() const override;
     const void* Target() const override { return hwnd_; }
     void TargetGone() override;
+    void Retire() override;
 
 protected:
     void CallPrevious(ui::Message& m) override;

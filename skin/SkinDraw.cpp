@@ -1,5 +1,7 @@
 #include "skin/SkinDraw.h"
 
+#include "skin/TextShorten.h"
+
 #include <algorithm>
 #include <cstdint>
 
@@ -167,30 +169,13 @@ void FrameSolid(HDC dc, const RECT& rect, COLORREF color)
     FillSolid(dc, RECT{rect.right - 1, rect.top, rect.right, rect.bottom}, color);
 }
 
-std::string ShortenToWidth(HDC dc, const std::string& text, int width)
+std::wstring ShortenToWidth(HDC dc, std::wstring_view text, int width)
 {
-    auto measure = [dc](const std::string& s) {
+    return ShortenByCharacters(text, width, [dc](std::wstring_view s) {
         SIZE size{};
-        ::GetTextExtentPoint32A(dc, s.data(), static_cast<int>(s.size()), &size);
+        ::GetTextExtentPoint32W(dc, s.data(), static_cast<int>(s.size()), &size);
         return static_cast<int>(size.cx);
-    };
-    if (text.empty() || measure(text) <= width)
-        return text;
-    // Longest leading part that fits with the dots; binary search on the length.
-    size_t lo = 1, hi = text.size() - 1;
-    size_t best = 1;
-    while (lo <= hi) {
-        const size_t mid = (lo + hi) / 2;
-        if (measure(text.substr(0, mid) + "...") <= width) {
-            best = mid;
-            lo = mid + 1;
-        } else {
-            if (mid == 0)
-                break;
-            hi = mid - 1;
-        }
-    }
-    return text.substr(0, best) + "...";
+    });
 }
 
 OffscreenBuffer::OffscreenBuffer(HDC reference, int width, int height)

@@ -27,9 +27,10 @@ void DrawNineSlices(HDC dc, const RECT& dest, const ui::Bitmap& picture, bool tr
 void FillSolid(HDC dc, const RECT& rect, COLORREF color);
 void FrameSolid(HDC dc, const RECT& rect, COLORREF color);
 
-// The longest leading part of `text` (at least one character) that, followed
-// by "...", fits `width` pixels in the DC's font; the text itself when it fits.
-std::string ShortenToWidth(HDC dc, const std::string& text, int width);
+// The longest leading run of whole characters of `text` (at least one)
+// that, followed by "...", fits `width` pixels in the DC's font; the text
+// itself when it fits.
+std::wstring ShortenToWidth(HDC dc, std::wstring_view text, int width);
 
 // An off-screen picture of a size: drawn on, then copied in one step.
 class OffscreenBuffer {

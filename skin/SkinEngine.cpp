@@ -54,13 +54,13 @@ std::string FileNamePart(const std::string& path)
 
 ui::GdiFont MenuFont(bool bold)
 {
-    NONCLIENTMETRICSA ncm{};
+    NONCLIENTMETRICSW ncm{};
     ncm.cbSize = sizeof ncm;
-    if (!::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0))
+    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0))
         return ui::GdiFont();
     if (bold)
         ncm.lfMenuFont.lfWeight = FW_BOLD;
-    return ui::GdiFont(::CreateFontIndirectA(&ncm.lfMenuFont));
+    return ui::GdiFont(::CreateFontIndirectW(&ncm.lfMenuFont));
 }
 
 // The menus of skinned forms, drawn as the engine draws its own.
@@ -117,13 +117,11 @@ TSkinEngine::~TSkinEngine()
 {
     if (cbtHandler_)
         ui::App().RemoveCbtHandler(cbtHandler_);
-    // Windows go last made first; each leaves the list as it goes.
-    while (!windows_.empty()) {
-        TSkinWindow* w = windows_.back();
-        delete w;
-        if (!windows_.empty() && windows_.back() == w)
-            windows_.pop_back();
-    }
+    // Windows go last made first.
+    while (!windows_.empty())
+        ReleaseWindow(windows_.back().get());
+    goneObjects_.clear();
+    goneWindows_.clear();
     if (sysMenu_)
         ::DestroyMenu(sysMenu_);
 }
@@ -133,9 +131,9 @@ TSkinEngine::~TSkinEngine()
 void TSkinEngine::SetActive(bool active)
 {
     active_ = active;
-    const std::vector<TSkinWindow*> windows = windows_;
-    for (TSkinWindow* w : windows)
-        ui::Guard([w] { w->ApplyState(); });
+    for (TSkinWindow* w : SkinWindows())
+        if (FindSkinWindow(w->Handle()) == w)
+            ui::Guard([w] { w->ApplyState(); });
 }
 
 bool TSkinEngine::Ready() const
@@ -173,17 +171,34 @@ void TSkinEngine::SetSkinFile(const std::string& path)
     }
     if (found.empty())
         return;
-    skinFile_ = found;
-    ReadSkin(found);
+    if (ReadSkin(found))
+        skinFile_ = found;
 }
 
-void TSkinEngine::ReadSkin(const std::string& path)
+bool TSkinEngine::ReadSkin(const std::string& path)
 {
+    return TakeReader([&](TSkinReader& reader) { reader.ReadSkinFile(path); });
+}
+
+bool TSkinEngine::TakeReader(const std::function<void(TSkinReader&)>& read)
+{
+    auto fresh = std::make_unique<TSkinReader>();
     try {
-        reader_->ReadSkinFile(path);
+        read(*fresh);
     } catch (...) {
-        // A container that cannot be read leaves the skin as it was.
+        return false;
     }
+    if (!fresh->Ready())
+        return false;
+    // The prepared pictures hold the reader they were made from.
+    auto scroll = std::make_unique<TSkinScrollBtnRes>(*fresh);
+    auto tabs = std::make_unique<TSkinTabRes>(*fresh);
+    fresh->OnLoaded = [this] { SkinApplied(); };
+    reader_.swap(fresh);
+    scrollRes_.swap(scroll);
+    tabRes_.swap(tabs);
+    SkinApplied();
+    return true;
 }
 
 void TSkinEngine::SetBuiltIn(bool builtIn)
@@ -202,11 +217,10 @@ void TSkinEngine::SetSkinAllForms(bool skin)
         SkinProgramForms();
         return;
     }
-    const std::vector<TSkinWindow*> windows = windows_;
-    for (TSkinWindow* w : windows) {
+    for (TSkinWindow* w : SkinWindows()) {
         auto* own = dynamic_cast<TSkinWindowOwn*>(w);
         if (!own || &own->GetForm() != Owner())
-            delete w;
+            ReleaseWindow(w);
     }
 }
 
@@ -216,23 +230,20 @@ void TSkinEngine::SetSkinData(std::span<const unsigned char> data)
         return;
     // Read from memory; the stored path of the design machine stays the
     // skin file's name.
-    const std::string remembered = skinFile_;
-    try {
-        reader_->ReadSkinData(data);
-    } catch (...) {
-        // A damaged built-in skin leaves the program with the system look.
-    }
-    skinFile_ = remembered;
+    // A damaged built-in skin leaves the program with the system look.
+    TakeReader([&](TSkinReader& reader) { reader.ReadSkinData(data); });
 }
 
 void TSkinEngine::Loaded()
 {
     loading_ = false;
-    if (auto* form = dynamic_cast<ui::Form*>(Owner()); form && !FindSkinWindow(form->HandleIfAllocated())) {
-        auto* w = new TSkinWindowOwn(*form, *this, false);
-        if (std::find(windows_.begin(), windows_.end(), w) == windows_.end())
-            windows_.push_back(w);
-    }
+    auto* form = dynamic_cast<ui::Form*>(Owner());
+    if (!form)
+        return;
+    for (const auto& w : windows_)
+        if (auto* own = dynamic_cast<TSkinWindowOwn*>(w.get()); own && &own->GetForm() == form)
+            return;
+    windows_.push_back(std::make_unique<TSkinWindowOwn>(*form, *this, false));
 }
 
 // --- look-ups -------------------------------------------------------------------------------
@@ -278,9 +289,22 @@ COLORREF TSkinEngine::SkinColor(const std::string& name, COLORREF fallback) cons
     return value == -1 ? fallback : static_cast<COLORREF>(value) & 0xFFFFFF;
 }
 
+COLORREF TSkinEngine::SkinColor(SkinColour entry) const
+{
+    const SkinColourEntry& e = SkinColourOf(entry);
+    const int value = GetSkinInt(e.Name);
+    if (value != -1)
+        return static_cast<COLORREF>(value) & 0xFFFFFF;
+    if (e.FallbackEntry >= 0)
+        return SkinColor(static_cast<SkinColour>(e.FallbackEntry));
+    if (e.SystemColour >= 0)
+        return ::GetSysColor(e.SystemColour);
+    return e.Fallback;
+}
+
 COLORREF TSkinEngine::BackgroundColor() const
 {
-    return SkinColor("FormBackgroundColor", ::GetSysColor(COLOR_BTNFACE));
+    return SkinColor(SkinColour::FormBackgroundColor);
 }
 
 COLORREF TSkinEngine::MenuBarColor() const
@@ -319,6 +343,34 @@ void TSkinEngine::TakeMetrics()
         captionColor_ = dark ? RGB(0, 0, 0) : RGB(255, 255, 255);
     }
     backgroundBrush_.Reset(::CreateSolidBrush(BackgroundColor()));
+
+    NONCLIENTMETRICSW ncm{};
+    ncm.cbSize = sizeof ncm;
+    captionFont_.Reset(::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0)
+                           ? ::CreateFontIndirectW(&ncm.lfCaptionFont)
+                           : nullptr);
+    FrameSkin f;
+    f.titleBarHeight = titleBarHeight_;
+    f.borderWidth = borderWidth_;
+    f.fullWidthTitle = !rightBorder_.Empty();
+    f.bottomBorderHeight = bottomBorderHeight_;
+    if (const ui::Bitmap* button = Picture("TitleBarButtonImage", 1, 18)) {
+        f.buttonWidth = button->Width();
+        f.buttonHeight = button->Height();
+    }
+    f.buttonTop = GetSkinInt("TitleBarButtonTopInt");
+    f.buttonRightOffset = GetSkinInt("TitleBarButtonRightOffsetInt");
+    f.iconLeftOffset = GetSkinInt("TitleBarButtonLeftOffsetInt");
+    f.topCorner = GetSkinInt("FormRoundCornerInt");
+    f.bottomCorner = GetSkinInt("FormBottomRoundCornerInt");
+    {
+        ui::WindowDC screen(nullptr);
+        ui::SelectObjectScope sel(screen.Get(), captionFont_.Get());
+        SIZE letter{};
+        ::GetTextExtentPoint32W(screen.Get(), L"H", 1, &letter);
+        f.captionLetterHeight = letter.cy;
+    }
+    frameNumbers_ = f;
 }
 
 void TSkinEngine::SkinApplied()
@@ -326,8 +378,9 @@ void TSkinEngine::SkinApplied()
     TakeMetrics();
     scrollRes_->Reload();
     tabRes_->Reload();
-    const std::vector<TSkinWindow*> windows = windows_;
-    for (TSkinWindow* w : windows) {
+    for (TSkinWindow* w : SkinWindows()) {
+        if (FindSkinWindow(w->Handle()) != w)
+            continue;   // let go of while another one changed
         ui::Guard([&] {
             HWND h = w->Handle();
             const bool visible = h && ::IsWindowVisible(h);
@@ -352,13 +405,21 @@ TSkinWindow* TSkinEngine::FindSkinWindow(HWND hwnd) const
 {
     if (!hwnd)
         return nullptr;
-    for (TSkinWindow* w : windows_) {
+    for (const auto& w : windows_) {
         if (w->Handle() == hwnd)
-            return w;
-        if (auto* own = dynamic_cast<TSkinWindowOwn*>(w); own && own->GetForm().HandleIfAllocated() == hwnd)
-            return w;
+            return w.get();
+        if (auto* own = dynamic_cast<TSkinWindowOwn*>(w.get()); own && own->GetForm().HandleIfAllocated() == hwnd)
+            return w.get();
     }
     return nullptr;
+}
+
+std::vector<TSkinWindow*> TSkinEngine::SkinWindows() const
+{
+    std::vector<TSkinWindow*> list;
+    for (const auto& w : windows_)
+        list.push_back(w.get());
+    return list;
 }
 
 TSkinWindow* TSkinEngine::SkinWindowHandle(HWND hwnd, bool foundByHook)
@@ -367,28 +428,78 @@ TSkinWindow* TSkinEngine::SkinWindowHandle(HWND hwnd, bool foundByHook)
         return nullptr;
     if (TSkinWindow* existing = FindSkinWindow(hwnd))
         return existing;
-    TSkinWindow* w = nullptr;
+    std::unique_ptr<TSkinWindow> w;
     auto* control = ui::WinControl::FromHandle(hwnd);
     if (auto* form = dynamic_cast<ui::Form*>(control))
-        w = new TSkinWindowOwn(*form, *this, foundByHook);
+        w = std::make_unique<TSkinWindowOwn>(*form, *this, foundByHook);
     else
-        w = new TSkinWindowWnd(hwnd, *this, foundByHook);
-    if (std::find(windows_.begin(), windows_.end(), w) == windows_.end())
-        windows_.push_back(w);
-    return w;
+        w = std::make_unique<TSkinWindowWnd>(hwnd, *this, foundByHook);
+    windows_.push_back(std::move(w));
+    return windows_.back().get();
 }
 
 void TSkinEngine::UnskinWindowHandle(HWND hwnd)
 {
-    TSkinWindow* w = FindSkinWindow(hwnd);
-    if (!w)
-        return;
-    delete w;   // leaves the list, switches off and lets go of the window
+    if (TSkinWindow* w = FindSkinWindow(hwnd))
+        ReleaseWindow(w);
 }
 
-void TSkinEngine::WindowGone(TSkinWindow* window)
+void TSkinEngine::ReleaseWindow(TSkinWindow* window)
 {
-    windows_.erase(std::remove(windows_.begin(), windows_.end(), window), windows_.end());
+    auto it = std::find_if(windows_.begin(), windows_.end(), [&](const auto& w) { return w.get() == window; });
+    if (it == windows_.end())
+        return;
+    std::unique_ptr<TSkinWindow> gone = std::move(*it);
+    windows_.erase(it);
+    // Switches off, lets go of its controls and of its window now.
+    gone->Release();
+    goneWindows_.push_back(std::move(gone));
+    if (dispatchDepth_ == 0)
+        Collect();
+}
+
+void TSkinEngine::Discard(std::unique_ptr<TSkinControl> object)
+{
+    if (!object)
+        return;
+    object->Retire();
+    goneObjects_.push_back(std::move(object));
+    if (dispatchDepth_ == 0)
+        Collect();
+}
+
+void TSkinEngine::Collect()
+{
+    // Freeing one may let go of others (a window's skin objects).
+    while (!goneObjects_.empty() || !goneWindows_.empty()) {
+        auto objects = std::move(goneObjects_);
+        goneObjects_.clear();
+        objects.clear();
+        auto windows = std::move(goneWindows_);
+        goneWindows_.clear();
+        windows.clear();
+    }
+}
+
+TSkinEngine::DispatchScope::~DispatchScope()
+{
+    if (--engine_.dispatchDepth_ == 0 && (!engine_.goneObjects_.empty() || !engine_.goneWindows_.empty()))
+        engine_.Collect();
+}
+
+void TSkinEngine::Notification(ui::Component* component, ui::Operation operation)
+{
+    ui::Component::Notification(component, operation);
+    if (operation != ui::opRemove)
+        return;
+    // A form's link goes with the form's components, while the form itself
+    // still exists: its frame lets go of it.
+    for (const auto& w : windows_)
+        if (auto* own = dynamic_cast<TSkinWindowOwn*>(w.get()); own && own->IsLink(component)) {
+            own->FormGoing();
+            ReleaseWindow(own);
+            return;
+        }
 }
 
 void TSkinEngine::SkinProgramForms()
@@ -526,7 +637,7 @@ void TSkinEngine::MeasureItem(const SkinMenuItem& data, MEASUREITEMSTRUCT& item)
     ui::SelectObjectScope sel(screen.Get(), menuFont_.Get());
     auto width = [&](const std::string& text) {
         RECT r{0, 0, 0, 0};
-        ::DrawTextA(screen.Get(), text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
+        ui::DrawProgramText(screen.Get(), text, r, DT_CALCRECT | DT_SINGLELINE);
         return static_cast<int>(r.right - r.left);
     };
     item.itemHeight = 21;
@@ -540,8 +651,8 @@ void TSkinEngine::DrawItem(const SkinMenuItem& data, const DRAWITEMSTRUCT& item)
     const bool rightToLeft = false;
     const bool disabled = (item.itemState & (ODS_DISABLED | ODS_GRAYED)) != 0;
     const bool highlighted = (item.itemState & ODS_SELECTED) != 0 && !disabled;
-    const COLORREF menuBackground = SkinColor("MenuBackgroundColor", ::GetSysColor(COLOR_MENU));
-    const COLORREF band = SkinColor("MenuBarColor", menuBackground);
+    const COLORREF menuBackground = SkinColor(SkinColour::MenuBackgroundColor);
+    const COLORREF band = SkinColor(SkinColour::MenuBarColor);
     auto fillBand = [&] {
         RECT b = r;
         if (rightToLeft)
@@ -563,8 +674,8 @@ void TSkinEngine::DrawItem(const SkinMenuItem& data, const DRAWITEMSTRUCT& item)
         return;
     }
     if (highlighted) {
-        FillSolid(dc, r, SkinColor("MenuSelectedBackgroundColor", ::GetSysColor(COLOR_HIGHLIGHT)));
-        FrameSolid(dc, r, SkinColor("MenuSelectedBorderColor", ::GetSysColor(COLOR_HIGHLIGHT)));
+        FillSolid(dc, r, SkinColor(SkinColour::MenuSelectedBackgroundColor));
+        FrameSolid(dc, r, SkinColor(SkinColour::MenuSelectedBorderColor));
     } else {
         fillBand();
     }
@@ -584,19 +695,17 @@ void TSkinEngine::DrawItem(const SkinMenuItem& data, const DRAWITEMSTRUCT& item)
         menuBoldFont_ = MenuFont(true);
     ui::SelectObjectScope sel(dc, data.Default ? menuBoldFont_.Get() : menuFont_.Get());
     ::SetBkMode(dc, TRANSPARENT);
-    COLORREF text = SkinColor("MenuFontColor", ::GetSysColor(COLOR_MENUTEXT));
+    COLORREF text = SkinColor(SkinColour::MenuFontColor);
     if (disabled)
         text = RGB(0x80, 0x80, 0x80);
     else if (highlighted)
-        text = SkinColor("MenuSelectedFontColor", ::GetSysColor(COLOR_HIGHLIGHTTEXT));
+        text = SkinColor(SkinColour::MenuSelectedFontColor);
     ::SetTextColor(dc, text);
     RECT captionRect{r.left + 30, r.top + 4, r.right, r.bottom};
-    ::DrawTextA(dc, data.Caption.c_str(), static_cast<int>(data.Caption.size()), &captionRect,
-                DT_LEFT | DT_SINGLELINE);
+    ui::DrawProgramText(dc, data.Caption, captionRect, DT_LEFT | DT_SINGLELINE);
     if (!data.ShortCut.empty()) {
         RECT shortcutRect{r.left, r.top + 4, r.right - 16, r.bottom};
-        ::DrawTextA(dc, data.ShortCut.c_str(), static_cast<int>(data.ShortCut.size()), &shortcutRect,
-                    DT_RIGHT | DT_SINGLELINE);
+        ui::DrawProgramText(dc, data.ShortCut, shortcutRect, DT_RIGHT | DT_SINGLELINE);
     }
 }
 

@@ -25,11 +25,14 @@
 // SetSkinData while it is being built (BuiltIn true); they are read when the
 // engine is loaded. SkinFile names a container file instead (searched in the
 // given place, then the program's, the Windows and the system folder).
+#include "skin/FrameGeometry.h"
+#include "skin/SkinCatalogue.h"
 #include "ui/Component.h"
 #include "ui/Controls.h"
 #include "ui/Handles.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <span>
@@ -39,6 +42,7 @@
 
 namespace korvane {
 
+class TSkinControl;
 class TSkinReader;
 class TSkinScrollBtnRes;
 class TSkinTabRes;
@@ -121,6 +125,8 @@ public:
     bool GetSkinBool(const std::string& name) const;
     // An integer entry as a colour (stored 0x00BBGGRR); `fallback` when absent.
     COLORREF SkinColor(const std::string& name, COLORREF fallback) const;
+    // A colour of the catalogue, with its fallback when the skin lacks it.
+    COLORREF SkinColor(SkinColour entry) const;
     COLORREF BackgroundColor() const;
     TSkinReader& Reader() { return *reader_; }
     // Pictures prepared once per skin: the scroll bars' and the tabs'.
@@ -136,6 +142,10 @@ public:
     const ui::Bitmap& RightBorder() const { return rightBorder_; }
     int BottomBorderHeight() const { return bottomBorderHeight_; }
     COLORREF CaptionColor() const { return captionColor_; }
+    // The system's caption font, made once per skin.
+    HFONT CaptionFont() const { return captionFont_.Get(); }
+    // The skin's numbers that shape a window frame.
+    const FrameSkin& FrameNumbers() const { return frameNumbers_; }
     HBRUSH BackgroundBrush() const { return backgroundBrush_.Get(); }
     COLORREF MenuBarColor() const;
     // A fixed caption-text position (-1: computed).
@@ -143,11 +153,35 @@ public:
     int CaptionTextTop = -1;
 
     // --- skinned windows -----------------------------------------------------------------
+    // The engine owns every skinned window and, through them, every skin
+    // object. Nothing is freed while one of their messages is being handled:
+    // a window or skin object let go during a message lets go of its window
+    // or control at once and is freed when the outermost message handled by
+    // any of them returns.
+    //
     // Skins a window (once): TSkinWindowOwn for the program's forms, else TSkinWindowWnd.
     TSkinWindow* SkinWindowHandle(HWND hwnd, bool foundByHook);
     void UnskinWindowHandle(HWND hwnd);
     TSkinWindow* FindSkinWindow(HWND hwnd) const;
-    const std::vector<TSkinWindow*>& SkinWindows() const { return windows_; }
+    std::vector<TSkinWindow*> SkinWindows() const;
+    // Lets go of a skinned window (it leaves the list now, is freed when no
+    // message of the skin is being handled).
+    void ReleaseWindow(TSkinWindow* window);
+    // A skin object its window no longer needs, freed the same way.
+    void Discard(std::unique_ptr<TSkinControl> object);
+    // Held while a skinned window or skin object handles a message.
+    class DispatchScope {
+    public:
+        explicit DispatchScope(TSkinEngine& engine) : engine_(engine) { ++engine_.dispatchDepth_; }
+        ~DispatchScope();
+        DispatchScope(const DispatchScope&) = delete;
+        DispatchScope& operator=(const DispatchScope&) = delete;
+
+    private:
+        TSkinEngine& engine_;
+    };
+    // Skin objects and windows let go of and not yet freed (for tests).
+    size_t PendingFrees() const { return goneWindows_.size() + goneObjects_.size(); }
     // The SkinAllForms pass: every form of the program, in screen order.
     void SkinProgramForms();
     // The system-menu popup for a window, at a screen point; posts the chosen command.
@@ -166,13 +200,18 @@ public:
     // The painter the menus of skinned forms get.
     ui::MenuPainter& MenuPainter() { return *menuPainter_; }
 
-    // Called when a skinned window object goes (it leaves the list).
-    void WindowGone(TSkinWindow* window);
+protected:
+    void Notification(ui::Component* component, ui::Operation operation) override;
 
 private:
+    friend class DispatchScope;
+    void Collect();
+    // Reads a container into a fresh reader and takes it only when the read
+    // succeeds: a damaged container leaves every window with the skin it has.
+    bool TakeReader(const std::function<void(TSkinReader&)>& read);
     void RenameSysMenuItem(int index, std::string caption);
     void BuildSystemMenu();
-    void ReadSkin(const std::string& path);
+    bool ReadSkin(const std::string& path);
     void SkinApplied();
     void TakeMetrics();
     bool CbtHook(int code, WPARAM wParam, LPARAM lParam);
@@ -197,9 +236,14 @@ private:
     int bottomBorderHeight_ = 0;
     COLORREF captionColor_ = RGB(0, 0, 0);
     ui::GdiBrush backgroundBrush_;
+    ui::GdiFont captionFont_;
+    FrameSkin frameNumbers_;
     std::map<std::tuple<std::string, int, int>, std::unique_ptr<ui::Bitmap>> pictures_;
 
-    std::vector<TSkinWindow*> windows_;
+    std::vector<std::unique_ptr<TSkinWindow>> windows_;
+    std::vector<std::unique_ptr<TSkinWindow>> goneWindows_;
+    std::vector<std::unique_ptr<TSkinControl>> goneObjects_;
+    int dispatchDepth_ = 0;
     int cbtHandler_ = 0;
 
     std::vector<SkinMenuItem> sysMenuItems_;

@@ -74,6 +74,15 @@ WindowSubclass::WindowSubclass(HWND hwnd, const char* key, Handler handler)
     : hwnd_(hwnd), key_(key), handler_(std::move(handler)), unicode_(::IsWindowUnicode(hwnd) != FALSE)
 {
     ::SetPropA(hwnd, key_, this);
+    if (HANDLE kept = ::GetPropA(hwnd, PreviousKey(key_).c_str())) {
+        // An earlier subclass of ours left its procedure in the chain (a
+        // later subclass sat on top of it): take that place again rather
+        // than putting a second copy of the procedure on top, which would
+        // call itself through the later one without end.
+        previous_ = reinterpret_cast<WNDPROC>(kept);
+        unicode_ = ::GetPropA(hwnd, (PreviousKey(key_) + ".wide").c_str()) != nullptr;
+        return;
+    }
     if (unicode_)
         previous_ = reinterpret_cast<WNDPROC>(
             ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowSubclass::ProcW)));
@@ -81,6 +90,8 @@ WindowSubclass::WindowSubclass(HWND hwnd, const char* key, Handler handler)
         previous_ = reinterpret_cast<WNDPROC>(
             ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowSubclass::ProcA)));
     ::SetPropA(hwnd, PreviousKey(key_).c_str(), reinterpret_cast<HANDLE>(previous_));
+    if (unicode_)
+        ::SetPropA(hwnd, (PreviousKey(key_) + ".wide").c_str(), reinterpret_cast<HANDLE>(1));
 }
 
 WindowSubclass::~WindowSubclass()
@@ -97,6 +108,7 @@ WindowSubclass::~WindowSubclass()
         else
             ::SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
         ::RemovePropA(hwnd_, PreviousKey(key_).c_str());
+        ::RemovePropA(hwnd_, (PreviousKey(key_) + ".wide").c_str());
     }
     // Otherwise our procedure stays in the chain and passes through, reading
     // the previous procedure from the window.
@@ -133,18 +145,36 @@ LRESULT WindowSubclass::Run(bool unicode, HWND hwnd, UINT msg, WPARAM wParam, LP
     static const char* const kKeys[] = {kSkinWindowKey, kSkinControlKey};
     for (const char* key : kKeys) {
         if (auto* self = static_cast<WindowSubclass*>(::GetPropA(hwnd, key))) {
+            // The handler may free this subclass while it runs: it runs from a copy.
+            const Handler handler = self->handler_;
             LRESULT result = 0;
             bool handled = false;
             ui::Guard([&] {
-                result = self->handler_(msg, wParam, lParam);
+                result = handler(msg, wParam, lParam);
                 handled = true;
             });
-            if (!handled && msg != WM_NCDESTROY)
-                result = self->CallPrevious(msg, wParam, lParam);
+            if (!handled && msg != WM_NCDESTROY) {
+                if (auto* still = static_cast<WindowSubclass*>(::GetPropA(hwnd, key)); still == self)
+                    result = self->CallPrevious(msg, wParam, lParam);
+            }
             return result;
         }
         if (HANDLE previous = ::GetPropA(hwnd, PreviousKey(key).c_str())) {
             auto proc = reinterpret_cast<WNDPROC>(previous);
+            // Nobody of ours is left and the later subclass has gone: the
+            // chain heals, the window gets its previous procedure back.
+            const LONG_PTR ours = unicode ? reinterpret_cast<LONG_PTR>(&WindowSubclass::ProcW)
+                                          : reinterpret_cast<LONG_PTR>(&WindowSubclass::ProcA);
+            const LONG_PTR current =
+                unicode ? ::GetWindowLongPtrW(hwnd, GWLP_WNDPROC) : ::GetWindowLongPtrA(hwnd, GWLP_WNDPROC);
+            if (current == ours) {
+                if (unicode)
+                    ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
+                else
+                    ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
+                ::RemovePropA(hwnd, PreviousKey(key).c_str());
+                ::RemovePropA(hwnd, (PreviousKey(key) + ".wide").c_str());
+            }
             return unicode ? ::CallWindowProcW(proc, hwnd, msg, wParam, lParam)
                            : ::CallWindowProcA(proc, hwnd, msg, wParam, lParam);
         }

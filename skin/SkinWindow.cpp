@@ -1,5 +1,6 @@
 #include "skin/SkinWindow.h"
 
+#include "skin/SkinCatalogue.h"
 #include "skin/SkinControls.h"
 #include "skin/SkinDraw.h"
 #include "skin/SkinHooks.h"
@@ -8,7 +9,6 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cstring>
 
 namespace korvane {
 
@@ -35,22 +35,6 @@ POINT ClientOrigin(HWND hwnd)
     return POINT{p.x - w.left, p.y - w.top};
 }
 
-ui::GdiFont CaptionFont()
-{
-    NONCLIENTMETRICSA ncm{};
-    ncm.cbSize = sizeof ncm;
-    if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0))
-        return ui::GdiFont(::CreateFontIndirectA(&ncm.lfCaptionFont));
-    return ui::GdiFont(static_cast<HFONT>(nullptr));
-}
-
-bool IsDialogWindow(HWND hwnd)
-{
-    char name[16] = {};
-    ::GetClassNameA(hwnd, name, sizeof name);
-    return std::strcmp(name, "#32770") == 0;
-}
-
 // Hit codes the system gives to parts of a classic caption that the skinned
 // frame draws (and hit-tests) itself.
 bool IsClassicCaptionPart(LRESULT hit)
@@ -63,14 +47,17 @@ bool IsClassicCaptionPart(LRESULT hit)
 
 // --- TSkinWindow ---------------------------------------------------------------------------
 
-TSkinWindow::TSkinWindow(ui::Component* owner, TSkinEngine& engine, bool foundByHook)
-    : ui::Component(owner), engine_(engine), foundByHook_(foundByHook)
+TSkinWindow::TSkinWindow(TSkinEngine& engine, bool foundByHook)
+    : ui::Component(nullptr), engine_(engine), foundByHook_(foundByHook)
 {
 }
 
-TSkinWindow::~TSkinWindow()
+TSkinWindow::~TSkinWindow() = default;
+
+void TSkinWindow::Release()
 {
-    engine_.WindowGone(this);
+    released_ = true;
+    FreeSkinObjects();
 }
 
 void TSkinWindow::AddSkinObject(std::unique_ptr<TSkinControl> object)
@@ -85,8 +72,11 @@ void TSkinWindow::AddSkinObject(std::unique_ptr<TSkinControl> object)
 void TSkinWindow::FreeSkinObjects()
 {
     // Last made, first gone: hooks leave in the reverse order they came.
-    while (!objects_.empty())
+    while (!objects_.empty()) {
+        std::unique_ptr<TSkinControl> object = std::move(objects_.back());
         objects_.pop_back();
+        engine_.Discard(std::move(object));
+    }
 }
 
 void TSkinWindow::ApplyState()
@@ -135,19 +125,43 @@ void TSkinWindow::SwitchControls(bool on)
     }
 }
 
+const FrameGeometry& TSkinWindow::Geometry() const
+{
+    FrameWindow w;
+    HWND h = Handle();
+    if (h) {
+        const RECT wr = WindowRectOf(h);
+        w.width = wr.right - wr.left;
+        w.height = wr.bottom - wr.top;
+        w.minimized = ::IsIconic(h) != FALSE;
+        w.maximized = ::IsZoomed(h) != FALSE;
+    }
+    w.titleShown = titleShown_;
+    w.borderShown = borderShown_;
+    w.captionHeight = captionHeight_;
+    w.menuBarHeight = MenuBarHeight();
+    w.hasIcon = HasIcon();
+    w.hasClose = HasCloseButton();
+    w.hasMaximize = HasMaximizeButton();
+    w.hasMinimize = HasMinimizeButton();
+    w.hasHelp = HasHelpButton();
+    FrameSkin skin = engine_.FrameNumbers();
+    skin.fixedTextLeft = engine_.CaptionTextLeft;
+    skin.fixedTextTop = engine_.CaptionTextTop;
+    // Once per size, style or skin change.
+    if (!geometryValid_ || !(w == geometryWindow_) || !(skin == geometrySkin_)) {
+        geometry_ = ComputeFrameGeometry(skin, w);
+        geometryWindow_ = w;
+        geometrySkin_ = skin;
+        geometryValid_ = true;
+    }
+    return geometry_;
+}
+
 RECT TSkinWindow::FrameInsets() const
 {
-    const int B = std::max(engine_.BorderWidth(), 4);
-    RECT insets{0, 0, 0, 0};
-    if (titleShown_)
-        insets.top = std::max(engine_.TitleBarHeight(), captionHeight_) + MenuBarHeight();
-    if (borderShown_) {
-        insets.left = B;
-        insets.right = B;
-        if (captionHeight_ > 0)
-            insets.bottom = engine_.BottomBorderHeight() > 0 ? engine_.BottomBorderHeight() : B;
-    }
-    return insets;
+    const FrameBox& b = Geometry().insets;
+    return RECT{b.left, b.top, b.right, b.bottom};
 }
 
 void TSkinWindow::SetClientSizeTo(int width, int height)
@@ -187,22 +201,19 @@ void TSkinWindow::UpdateRegion(bool showing)
     if (regionSize_.cx == W && regionSize_.cy == H)
         return;
     regionSize_ = SIZE{W, H};
-    const int R = std::max(engine_.GetSkinInt("FormRoundCornerInt"), 0);
-    const int E = std::max(engine_.GetSkinInt("FormBottomRoundCornerInt"), 0);
-    // Upper half: rounded at the top, square at the bottom.
-    ui::GdiRegion upper(::CreateRoundRectRgn(0, 0, W + 1, H / 2 + 1, R, R));
-    ui::GdiRegion upperLeft(::CreateRectRgn(0, H / 2 - R / 2, 2 * R, H / 2));
-    ui::GdiRegion upperRight(::CreateRectRgn(W - 2 * R, H / 2 - R / 2, W, H / 2));
-    ::CombineRgn(upper.Get(), upper.Get(), upperLeft.Get(), RGN_OR);
-    ::CombineRgn(upper.Get(), upper.Get(), upperRight.Get(), RGN_OR);
-    // Lower half: rounded at the bottom, square at the top.
-    ui::GdiRegion lower(::CreateRoundRectRgn(0, H / 2, W + 1, H + 1, E, E));
-    ui::GdiRegion lowerLeft(::CreateRectRgn(0, H / 2, 2 * E, H / 2 + 2 * E));
-    ui::GdiRegion lowerRight(::CreateRectRgn(W - 2 * E, H / 2, W, H / 2 + 2 * E));
-    ::CombineRgn(lower.Get(), lower.Get(), lowerLeft.Get(), RGN_OR);
-    ::CombineRgn(lower.Get(), lower.Get(), lowerRight.Get(), RGN_OR);
+    const FrameGeometry& g = Geometry();
+    auto rect = [](const FrameBox& b) { return ui::GdiRegion(::CreateRectRgn(b.left, b.top, b.right, b.bottom)); };
+    auto rounded = [](const FrameBox& b, int corner) {
+        return ui::GdiRegion(::CreateRoundRectRgn(b.left, b.top, b.right, b.bottom, corner, corner));
+    };
     ui::GdiRegion whole(::CreateRectRgn(0, 0, 0, 0));
+    ui::GdiRegion upper = rounded(g.upper, g.topCorner);
+    ui::GdiRegion lower = rounded(g.lower, g.bottomCorner);
     ::CombineRgn(whole.Get(), upper.Get(), lower.Get(), RGN_OR);
+    for (const FrameBox& square : g.squares) {
+        ui::GdiRegion r = rect(square);
+        ::CombineRgn(whole.Get(), whole.Get(), r.Get(), RGN_OR);
+    }
     // From here on the system owns the region.
     if (::SetWindowRgn(h, whole.Get(), TRUE))
         whole.Release();
@@ -210,43 +221,10 @@ void TSkinWindow::UpdateRegion(bool showing)
 
 RECT TSkinWindow::ButtonRect(SkinHit element) const
 {
-    HWND h = Handle();
-    const ui::Bitmap* part = engine_.Picture("TitleBarButtonImage", 1, 18);
-    if (!h || !part || !titleShown_)
+    if (element < shIcon || element > shHelp || !Handle())
         return RECT{0, 0, 0, 0};
-    const RECT wr = WindowRectOf(h);
-    const int W = wr.right - wr.left;
-    const int bw = engine_.BorderWidth();
-    const bool fullWidth = !engine_.RightBorder().Empty();
-    const int titleWidth = fullWidth ? W : W - 2 * bw;
-    const int originX = fullWidth ? 0 : bw;
-    const int buttonW = part->Width();
-    const int buttonH = part->Height();
-    const bool minimized = ::IsIconic(h) != FALSE;
-    int top = engine_.GetSkinInt("TitleBarButtonTopInt");
-    if (top <= 3)
-        top = 4;
-    if (minimized) {
-        top = std::max(0, (26 - buttonH) / 2);
-        if (top + buttonH < 22)
-            top += 2;
-    }
-    int left = minimized ? titleWidth - buttonW - 5 : titleWidth + engine_.GetSkinInt("TitleBarButtonRightOffsetInt") - buttonW;
-    const SkinHit order[] = {shClose, shMaxRestore, shMinimize, shHelp};
-    const bool shown[] = {HasCloseButton(), HasMaximizeButton(), HasMinimizeButton(), HasHelpButton()};
-    for (int i = 0; i < 4; ++i) {
-        if (!shown[i])
-            continue;
-        if (order[i] == element)
-            return RECT{originX + left, top, originX + left + buttonW, top + buttonH};
-        left -= buttonW + 2;
-    }
-    if (element == shIcon && HasIcon()) {
-        const int x = std::max(engine_.GetSkinInt("TitleBarButtonLeftOffsetInt"), 0) + 4;
-        const int y = std::max(0, (std::max(engine_.TitleBarHeight(), captionHeight_) - 16) / 2);
-        return RECT{originX + x, y, originX + x + 16, y + 16};
-    }
-    return RECT{0, 0, 0, 0};
+    const FrameBox& b = Geometry().elements[static_cast<size_t>(element)];
+    return b.Empty() ? RECT{0, 0, 0, 0} : RECT{b.left, b.top, b.right, b.bottom};
 }
 
 SkinHit TSkinWindow::HitElement() const
@@ -257,15 +235,7 @@ SkinHit TSkinWindow::HitElement() const
     POINT p{};
     ::GetCursorPos(&p);
     const RECT wr = WindowRectOf(h);
-    p.x -= wr.left;
-    p.y -= wr.top;
-    for (SkinHit e : {shIcon, shClose, shMaxRestore, shMinimize, shHelp}) {
-        const RECT r = ButtonRect(e);
-        // Edges included.
-        if (r.right > r.left && p.x >= r.left && p.x <= r.right && p.y >= r.top && p.y <= r.bottom)
-            return e;
-    }
-    return shNone;
+    return static_cast<SkinHit>(Geometry().ElementAt(p.x - wr.left, p.y - wr.top));
 }
 
 void TSkinWindow::PaintFrame()
@@ -273,185 +243,30 @@ void TSkinWindow::PaintFrame()
     HWND h = Handle();
     if (!h || !skinOn_ || !engine_.InForce() || !::IsWindowVisible(h))
         return;
+    const FrameGeometry& g = Geometry();
     const RECT wr = WindowRectOf(h);
     const int W = wr.right - wr.left;
     const int H = wr.bottom - wr.top;
     if (W <= 0 || H <= 0)
         return;
-    const bool minimized = ::IsIconic(h) != FALSE;
-    const bool maximized = ::IsZoomed(h) != FALSE;
-    const int bw = engine_.BorderWidth();
-    const bool fullWidth = !engine_.RightBorder().Empty();
-    const RECT insets = FrameInsets();
-    const int titleHeight = titleShown_ ? std::max(engine_.TitleBarHeight(), captionHeight_) : 0;
 
-    HDC windowDc = ::GetWindowDC(h);
+    // Released on every way out: a picture that cannot be made throws.
+    const ui::FrameDC frameDc(h);
+    HDC windowDc = frameDc.Get();
     if (!windowDc)
         return;
     OffscreenBuffer frame(windowDc, W, H);
     HDC dc = frame.Dc();
-    const COLORREF background = engine_.BackgroundColor();
-    const COLORREF borderColor = engine_.SkinColor("FormBorderColor", RGB(0, 0, 0));
-    FillSolid(dc, RECT{0, 0, W, H}, background);
+    FillSolid(dc, RECT{0, 0, W, H}, engine_.BackgroundColor());
 
-    bool skipBorders = false;
     hasClose_ = hasMaximize_ = hasMinimize_ = canMaximize_ = false;
     hover_ = shNone;
-    if (titleShown_) {
-        const int titleWidth = fullWidth ? W : W - 2 * bw;
-        const int originX = fullWidth ? 0 : bw;
-        OffscreenBuffer title(windowDc, titleWidth, titleHeight);
-        HDC t = title.Dc();
-        FillSolid(t, RECT{0, 0, titleWidth, titleHeight}, background);
-        const ui::Bitmap* minimizedPicture = minimized ? engine_.Picture("TitleBarMinimizedImage") : nullptr;
-        if (minimizedPicture) {
-            DrawPictureRect(t, RECT{0, 0, titleWidth, titleHeight}, *minimizedPicture,
-                            RECT{0, 0, minimizedPicture->Width(), minimizedPicture->Height()}, false);
-            skipBorders = true;
-        } else {
-            const ui::Bitmap* leftPic = engine_.Picture("TitleBarLeftImage");
-            const ui::Bitmap* middlePic = engine_.Picture("TitleBarClientImage");
-            const ui::Bitmap* rightPic = engine_.Picture("TitleBarRightImage");
-            const int rightW = rightPic ? rightPic->Width() : 0;
-            const int rightX = titleWidth - rightW;
-            int leftW = leftPic ? leftPic->Width() : 0;
-            if (rightPic)
-                rightPic->Draw(t, rightX, 0);
-            if (leftPic) {
-                const bool shorten = (minimized || foundByHook_) && rightX < leftW && leftW > 50;
-                if (shorten) {
-                    // The left end's first 25 pixels and its last 25.
-                    DrawPictureRect(t, RECT{0, 0, 25, leftPic->Height()}, *leftPic, RECT{0, 0, 25, leftPic->Height()}, false);
-                    DrawPictureRect(t, RECT{26, 0, 51, leftPic->Height()}, *leftPic,
-                                    RECT{leftW - 25, 0, leftW, leftPic->Height()}, false);
-                    leftW = 51;
-                } else {
-                    leftPic->Draw(t, 0, 0);
-                }
-            }
-            if (middlePic && rightX > leftW)
-                DrawPictureRect(t, RECT{leftW, 0, rightX, middlePic->Height()}, *middlePic,
-                                RECT{0, 0, middlePic->Width(), middlePic->Height()}, false);
-        }
-
-        // Caption buttons, right to left.
-        const bool transparent = engine_.GetSkinBool("TitleBarButtonTransparentBool");
-        const SkinHit under = HitElement();
-        int textRight = titleWidth;
-        int leftmost = titleWidth;
-        auto drawButton = [&](SkinHit element, int normalPart) {
-            const RECT r = ButtonRect(element);
-            if (r.right <= r.left)
-                return;
-            int part = normalPart;
-            if (under == element) {
-                hover_ = element;
-                // While a button is held the others show no hover.
-                if (pressed_ == element)
-                    part = normalPart + 2;
-                else if (pressed_ == shNone)
-                    part = normalPart + 1;
-            }
-            if (const ui::Bitmap* pic = engine_.Picture("TitleBarButtonImage", part, 18))
-                DrawPictureRect(t, RECT{r.left - originX, r.top, r.right - originX, r.bottom}, *pic,
-                                RECT{0, 0, pic->Width(), pic->Height()}, transparent);
-            if (element != shHelp)
-                leftmost = std::min(leftmost, static_cast<int>(r.left) - originX);
-            else
-                textRight = r.left - originX;
-        };
-        if (HasCloseButton()) {
-            drawButton(shClose, 16);
-            hasClose_ = true;
-        }
-        if (HasMaximizeButton()) {
-            drawButton(shMaxRestore, maximized ? 10 : 7);
-            hasMaximize_ = true;
-            canMaximize_ = true;
-        }
-        if (HasMinimizeButton()) {
-            drawButton(shMinimize, 13);
-            hasMinimize_ = true;
-        }
-        if (HasHelpButton())
-            drawButton(shHelp, 4);
-        const ui::Bitmap* part1 = engine_.Picture("TitleBarButtonImage", 1, 18);
-        const int buttonW = part1 ? part1->Width() : 0;
-        const int buttonTop = part1 ? ButtonRect(shClose).top : 4;
-        if (!HasHelpButton())
-            textRight = leftmost < titleWidth ? leftmost - 2 - buttonW : titleWidth;
-
-        // Window icon and caption text.
-        int textLeft = std::max(engine_.GetSkinInt("TitleBarButtonLeftOffsetInt"), 0);
-        if (HasIcon()) {
-            const RECT r = ButtonRect(shIcon);
-            HICON icon = WindowIcon();
-            ui::Icon fallback;
-            if (!icon) {
-                fallback.LoadFromResource("MAINICON", 16);
-                icon = fallback.Handle();
-            }
-            if (icon)
-                ::DrawIconEx(t, r.left - originX, r.top, icon, 16, 16, 0, nullptr, DI_NORMAL);
-            if (under == shIcon)
-                hover_ = shIcon;
-            textLeft = r.left - originX + 18;
-        }
-        char text[260] = {};
-        ::GetWindowTextA(h, text, sizeof text);
-        ui::GdiFont font = CaptionFont();
-        ui::SelectObjectScope fontSel(t, font.Get());
-        ::SetBkMode(t, TRANSPARENT);
-        ::SetTextColor(t, active_ ? engine_.CaptionColor() : ::GetSysColor(COLOR_INACTIVECAPTION));
-        SIZE hSize{};
-        ::GetTextExtentPoint32A(t, "H", 1, &hSize);
-        int textTop = buttonTop + (16 - hSize.cy) / 2;
-        if (engine_.CaptionTextLeft != -1)
-            textLeft = engine_.CaptionTextLeft;
-        if (engine_.CaptionTextTop != -1)
-            textTop = engine_.CaptionTextTop;
-        paintedCaption_ = ShortenToWidth(t, text, std::max(0, textRight - textLeft));
-        ::ExtTextOutA(t, textLeft, textTop, ETO_CLIPPED, nullptr, paintedCaption_.data(),
-                      static_cast<UINT>(paintedCaption_.size()), nullptr);
-        title.CopyTo(dc, originX, 0);
-    }
-
-    if (borderShown_ && !skipBorders) {
-        const int bottomH = engine_.BottomBorderHeight() > 0 ? engine_.BottomBorderHeight() : bw;
-        const ui::Bitmap* leftPic = engine_.Picture("FormLeftBorderImage");
-        const RECT leftR{0, titleHeight, bw, H - bottomH};
-        const RECT rightR{W - bw, titleHeight, W, H - bottomH};
-        if (leftPic) {
-            DrawPictureRect(dc, leftR, *leftPic, RECT{0, 0, leftPic->Width(), leftPic->Height()}, false);
-            const ui::Bitmap& rightPic = engine_.RightBorder();
-            DrawPictureRect(dc, rightR, rightPic, RECT{0, 0, rightPic.Width(), rightPic.Height()}, false);
-        } else {
-            FillSolid(dc, leftR, borderColor);
-            FillSolid(dc, rightR, borderColor);
-        }
-        // The title bar's own sides when it is narrower than the window.
-        if (!fullWidth && titleShown_) {
-            FillSolid(dc, RECT{0, 0, bw, titleHeight}, borderColor);
-            FillSolid(dc, RECT{W - bw, 0, W, titleHeight}, borderColor);
-        }
-        const RECT bottomR{0, H - bottomH, W, H};
-        if (const ui::Bitmap* bottomPic = engine_.Picture("FormBottomBorderImage"))
-            DrawPictureRect(dc, bottomR, *bottomPic, RECT{0, 0, bottomPic->Width(), bottomPic->Height()}, false);
-        else
-            FillSolid(dc, bottomR, borderColor);
-        if (bw < 4) {
-            const int menuTop = titleHeight;
-            const int menuBottom = titleHeight + MenuBarHeight();
-            const COLORREF menuColor = engine_.MenuBarColor();
-            if (menuBottom > menuTop) {
-                FillSolid(dc, RECT{bw, menuTop, insets.left, menuBottom}, menuColor);
-                FillSolid(dc, RECT{W - insets.right, menuTop, W - bw, menuBottom}, menuColor);
-            }
-            FillSolid(dc, RECT{bw, menuBottom, insets.left, H - bottomH}, background);
-            FillSolid(dc, RECT{W - insets.right, menuBottom, W - bw, H - bottomH}, background);
-            FillSolid(dc, RECT{bw, H - insets.bottom, W - bw, H - bottomH}, background);
-        }
-    }
+    // A minimized window whose skin has a picture for it shows that alone.
+    bool skipBorders = false;
+    if (!g.title.Empty())
+        skipBorders = PaintTitleBar(windowDc, dc, g);
+    if (borderShown_ && !skipBorders)
+        PaintBorders(dc, g, W, H);
 
     // Everything but the client area, in one step.
     const POINT origin = ClientOrigin(h);
@@ -460,7 +275,153 @@ void TSkinWindow::PaintFrame()
     ::OffsetRect(&client, origin.x, origin.y);
     ::ExcludeClipRect(windowDc, client.left, client.top, client.right, client.bottom);
     frame.CopyTo(windowDc, 0, 0);
-    ::ReleaseDC(h, windowDc);
+}
+
+bool TSkinWindow::PaintTitleBar(HDC windowDc, HDC dc, const FrameGeometry& g)
+{
+    HWND h = Handle();
+    const bool minimized = ::IsIconic(h) != FALSE;
+    const bool maximized = ::IsZoomed(h) != FALSE;
+    const COLORREF background = engine_.BackgroundColor();
+    bool minimizedPictureShown = false;
+    const int titleWidth = g.title.Width();
+    const int titleHeight = g.title.Height();
+    const int originX = g.title.left;
+    OffscreenBuffer title(windowDc, titleWidth, titleHeight);
+    HDC t = title.Dc();
+    FillSolid(t, RECT{0, 0, titleWidth, titleHeight}, background);
+    const ui::Bitmap* minimizedPicture = minimized ? engine_.Picture("TitleBarMinimizedImage") : nullptr;
+    if (minimizedPicture) {
+        DrawPictureRect(t, RECT{0, 0, titleWidth, titleHeight}, *minimizedPicture,
+                        RECT{0, 0, minimizedPicture->Width(), minimizedPicture->Height()}, false);
+        minimizedPictureShown = true;
+    } else {
+        const ui::Bitmap* leftPic = engine_.Picture("TitleBarLeftImage");
+        const ui::Bitmap* middlePic = engine_.Picture("TitleBarClientImage");
+        const ui::Bitmap* rightPic = engine_.Picture("TitleBarRightImage");
+        const int rightW = rightPic ? rightPic->Width() : 0;
+        const int rightX = titleWidth - rightW;
+        int leftW = leftPic ? leftPic->Width() : 0;
+        if (rightPic)
+            rightPic->Draw(t, rightX, 0);
+        if (leftPic) {
+            const bool shorten = (minimized || foundByHook_) && rightX < leftW && leftW > 50;
+            if (shorten) {
+                // The left end's first 25 pixels and its last 25.
+                DrawPictureRect(t, RECT{0, 0, 25, leftPic->Height()}, *leftPic, RECT{0, 0, 25, leftPic->Height()}, false);
+                DrawPictureRect(t, RECT{26, 0, 51, leftPic->Height()}, *leftPic,
+                                RECT{leftW - 25, 0, leftW, leftPic->Height()}, false);
+                leftW = 51;
+            } else {
+                leftPic->Draw(t, 0, 0);
+            }
+        }
+        if (middlePic && rightX > leftW)
+            DrawPictureRect(t, RECT{leftW, 0, rightX, middlePic->Height()}, *middlePic,
+                            RECT{0, 0, middlePic->Width(), middlePic->Height()}, false);
+    }
+
+    // Caption buttons and the window icon.
+    const bool transparent = engine_.GetSkinBool("TitleBarButtonTransparentBool");
+    const SkinHit under = HitElement();
+    auto drawButton = [&](SkinHit element, int normalPart) {
+        const FrameBox& r = g.elements[static_cast<size_t>(element)];
+        if (r.Empty())
+            return;
+        int part = normalPart;
+        if (under == element) {
+            hover_ = element;
+            // While a button is held the others show no hover.
+            if (pressed_ == element)
+                part = normalPart + 2;
+            else if (pressed_ == shNone)
+                part = normalPart + 1;
+        }
+        if (const ui::Bitmap* pic = engine_.Picture("TitleBarButtonImage", part, 18))
+            DrawPictureRect(t, RECT{r.left - originX, r.top, r.right - originX, r.bottom}, *pic,
+                            RECT{0, 0, pic->Width(), pic->Height()}, transparent);
+    };
+    if (HasCloseButton()) {
+        drawButton(shClose, 16);
+        hasClose_ = true;
+    }
+    if (HasMaximizeButton()) {
+        drawButton(shMaxRestore, maximized ? 10 : 7);
+        hasMaximize_ = true;
+        canMaximize_ = true;
+    }
+    if (HasMinimizeButton()) {
+        drawButton(shMinimize, 13);
+        hasMinimize_ = true;
+    }
+    if (HasHelpButton())
+        drawButton(shHelp, 4);
+    if (const FrameBox& r = g.elements[shIcon]; !r.Empty()) {
+        HICON icon = WindowIcon();
+        ui::Icon fallback;
+        if (!icon) {
+            fallback.LoadFromResource("MAINICON", 16);
+            icon = fallback.Handle();
+        }
+        if (icon)
+            ::DrawIconEx(t, r.left - originX, r.top, icon, 16, 16, 0, nullptr, DI_NORMAL);
+        if (under == shIcon)
+            hover_ = shIcon;
+    }
+
+    // Caption text, wide, shortened by whole characters before the buttons.
+    wchar_t text[260] = {};
+    ::GetWindowTextW(h, text, 260);
+    ui::SelectObjectScope fontSel(t, engine_.CaptionFont());
+    ::SetBkMode(t, TRANSPARENT);
+    ::SetTextColor(t, active_ ? engine_.CaptionColor() : ::GetSysColor(COLOR_INACTIVECAPTION));
+    paintedCaption_ = ShortenToWidth(t, text, std::max(0, g.textRight - g.textLeft));
+    ::ExtTextOutW(t, g.textLeft - originX, g.textTop, ETO_CLIPPED, nullptr, paintedCaption_.data(),
+                  static_cast<UINT>(paintedCaption_.size()), nullptr);
+    title.CopyTo(dc, originX, 0);
+    return minimizedPictureShown;
+}
+
+void TSkinWindow::PaintBorders(HDC dc, const FrameGeometry& g, int W, int H)
+{
+    const COLORREF background = engine_.BackgroundColor();
+    const COLORREF borderColor = engine_.SkinColor(SkinColour::FormBorderColor);
+    const int bw = engine_.BorderWidth();
+    const int titleHeight = g.title.Height();
+    const RECT leftR{g.leftBorder.left, g.leftBorder.top, g.leftBorder.right, g.leftBorder.bottom};
+    const RECT rightR{g.rightBorder.left, g.rightBorder.top, g.rightBorder.right, g.rightBorder.bottom};
+    const int bottomH = g.bottomBorder.Height();
+    if (const ui::Bitmap* leftPic = engine_.Picture("FormLeftBorderImage")) {
+        DrawPictureRect(dc, leftR, *leftPic, RECT{0, 0, leftPic->Width(), leftPic->Height()}, false);
+        const ui::Bitmap& rightPic = engine_.RightBorder();
+        DrawPictureRect(dc, rightR, rightPic, RECT{0, 0, rightPic.Width(), rightPic.Height()}, false);
+    } else {
+        FillSolid(dc, leftR, borderColor);
+        FillSolid(dc, rightR, borderColor);
+    }
+    // The title bar's own sides when it is narrower than the window.
+    if (g.title.left > 0) {
+        FillSolid(dc, RECT{0, 0, bw, titleHeight}, borderColor);
+        FillSolid(dc, RECT{W - bw, 0, W, titleHeight}, borderColor);
+    }
+    const RECT bottomR{g.bottomBorder.left, g.bottomBorder.top, g.bottomBorder.right, g.bottomBorder.bottom};
+    if (const ui::Bitmap* bottomPic = engine_.Picture("FormBottomBorderImage"))
+        DrawPictureRect(dc, bottomR, *bottomPic, RECT{0, 0, bottomPic->Width(), bottomPic->Height()}, false);
+    else
+        FillSolid(dc, bottomR, borderColor);
+    if (bw < 4) {
+        const FrameBox& insets = g.insets;
+        const int menuTop = titleHeight;
+        const int menuBottom = titleHeight + MenuBarHeight();
+        const COLORREF menuColor = engine_.MenuBarColor();
+        if (menuBottom > menuTop) {
+            FillSolid(dc, RECT{bw, menuTop, insets.left, menuBottom}, menuColor);
+            FillSolid(dc, RECT{W - insets.right, menuTop, W - bw, menuBottom}, menuColor);
+        }
+        FillSolid(dc, RECT{bw, menuBottom, insets.left, H - bottomH}, background);
+        FillSolid(dc, RECT{W - insets.right, menuBottom, W - bw, H - bottomH}, background);
+        FillSolid(dc, RECT{bw, H - insets.bottom, W - bw, H - bottomH}, background);
+    }
 }
 
 bool TSkinWindow::NcCalcSize(ui::Message& m)
@@ -554,42 +515,25 @@ void TSkinWindow::SetWindowTextLocked(ui::Message& m)
 
 void TSkinWindow::Dispatch(ui::Message& m)
 {
-    HWND h = Handle();
-    // A form is set up as soon as its window exists.
-    if (m.Msg == WM_CREATE && !setUp_ && SetupWhileHidden()) {
-        CallPrevious(m);
-        ApplyState();
-        return;
-    }
-    // A window that waits for its first paint or show to be set up.
-    if (!setUp_ && h && engine_.InForce()) {
-        const bool showing = (m.Msg == WM_SHOWWINDOW && m.WParam) ||
-            (m.Msg == WM_WINDOWPOSCHANGING && (reinterpret_cast<const WINDOWPOS*>(m.LParam)->flags & SWP_SHOWWINDOW));
-        if (m.Msg == WM_PAINT || m.Msg == WM_NCPAINT || showing) {
-            if (!SetupWhileHidden()) {
-                // Set up now, as if it were visible.
-                TakeMetrics();
-                setUp_ = true;
-                active_ = ::GetActiveWindow() == h;
-            }
-            ApplyState();
-        }
-    }
-    // The active state is followed also while the frame is the system's.
-    if (m.Msg == WM_NCACTIVATE)
-        active_ = m.WParam != 0;
-    else if (m.Msg == WM_ACTIVATE)
-        active_ = LOWORD(m.WParam) != WA_INACTIVE;
-    if (!engine_.InForce() || !skinOn_) {
+    // Nothing of the skin is freed before this message has been handled.
+    TSkinEngine::DispatchScope scope(engine_);
+    if (released_) {
         CallPrevious(m);
         return;
     }
+    Route(m);
+}
 
+// The frame's own work before the window's previous handler; true when the
+// message is done (the previous handler never sees it).
+bool TSkinWindow::BeforePrevious(ui::Message& m)
+{
+    HWND h = Handle();
     switch (m.Msg) {
     case WM_NCPAINT:
         PaintFrame();
         m.Result = 0;
-        return;
+        return true;
     case WM_NCLBUTTONDOWN:
         NcLeftDown(m);
         break;
@@ -599,7 +543,7 @@ void TSkinWindow::Dispatch(ui::Message& m)
         break;
     case WM_NCLBUTTONDBLCLK:
         if (NcLeftDouble(m))
-            return;
+            return true;
         break;
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
@@ -611,7 +555,7 @@ void TSkinWindow::Dispatch(ui::Message& m)
         else
             PaintFrame();
         m.Result = 0;
-        return;
+        return true;
     case WM_CAPTURECHANGED:
         // Another window took the mouse (a menu, a message box): the press ends without acting.
         if (reinterpret_cast<HWND>(m.LParam) != h)
@@ -622,7 +566,7 @@ void TSkinWindow::Dispatch(ui::Message& m)
         break;
     case WM_CTLCOLORDLG:
         m.Result = reinterpret_cast<LRESULT>(engine_.BackgroundBrush());
-        return;
+        return true;
     case WM_NCRBUTTONDOWN:
         // The engine's system menu, at the mouse, unless a button is under it.
         // Not passed on: the default handling would wait for the release and
@@ -632,7 +576,7 @@ void TSkinWindow::Dispatch(ui::Message& m)
         if (HitElement() == shNone)
             ShowSystemMenuAt(POINT{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)});
         m.Result = 0;
-        return;
+        return true;
     case WM_NCACTIVATE:
         // Tells the default handling not to paint the classic caption.
         active_ = m.WParam != 0;
@@ -641,10 +585,10 @@ void TSkinWindow::Dispatch(ui::Message& m)
     case WM_SETTEXT:
     case WM_SETICON:
         if (!PreFilter(m))
-            return;
+            return true;
         SetWindowTextLocked(m);
         PaintFrame();
-        return;
+        return true;
     case WM_NCHITTEST: {
         CallPrevious(m);
         // The skinned title bar may be higher than the classic one, and its
@@ -657,32 +601,18 @@ void TSkinWindow::Dispatch(ui::Message& m)
             x < (wr.right - wr.left) - insets.right;
         if (IsClassicCaptionPart(m.Result) || (inTitle && (m.Result == HTNOWHERE || m.Result == HTBORDER)))
             m.Result = HTCAPTION;
-        return;
+        return true;
     }
     default:
         break;
     }
+    return false;
+}
 
-    if (!PreFilter(m))
-        return;
-    RECT proposed{};
-    const bool calc = m.Msg == WM_NCCALCSIZE && NcCalcSize(m);
-    if (calc)
-        proposed = m.WParam ? reinterpret_cast<NCCALCSIZE_PARAMS*>(m.LParam)->rgrc[0]
-                            : *reinterpret_cast<RECT*>(m.LParam);
-    CallPrevious(m);
-    switch (m.Msg) {
-    case WM_DESTROY:
-    case WM_NCDESTROY:
-    case WM_ACTIVATEAPP:
-    case WM_COMMAND:
-    case WM_SYSCOMMAND:
-    case kFrameStopMessage:
-        return;
-    default:
-        break;
-    }
-    AfterHandler(m);
+// The frame's work after the window's previous handler and the after-handler.
+void TSkinWindow::AfterPrevious(ui::Message& m, bool calc, const RECT& proposed)
+{
+    HWND h = Handle();
     switch (m.Msg) {
     case WM_ACTIVATE:
         active_ = LOWORD(m.WParam) != WA_INACTIVE;
@@ -695,10 +625,8 @@ void TSkinWindow::Dispatch(ui::Message& m)
         break;
     case WM_NCCALCSIZE:
         if (calc) {
-            const RECT insets = FrameInsets();
-            const RECT client{proposed.left + insets.left, proposed.top + insets.top,
-                              std::max(proposed.left + insets.left, proposed.right - insets.right),
-                              std::max(proposed.top + insets.top, proposed.bottom - insets.bottom)};
+            const FrameBox c = Geometry().ClientFor(FrameBox{proposed.left, proposed.top, proposed.right, proposed.bottom});
+            const RECT client{c.left, c.top, c.right, c.bottom};
             if (m.WParam) {
                 auto* p = reinterpret_cast<NCCALCSIZE_PARAMS*>(m.LParam);
                 p->rgrc[0] = client;
@@ -767,6 +695,67 @@ void TSkinWindow::Dispatch(ui::Message& m)
     }
 }
 
+void TSkinWindow::Route(ui::Message& m)
+{
+    HWND h = Handle();
+    // A form is set up as soon as its window exists.
+    if (m.Msg == WM_CREATE && !setUp_ && SetupWhileHidden()) {
+        CallPrevious(m);
+        ApplyState();
+        return;
+    }
+    // A window that waits for its first paint or show to be set up.
+    if (!setUp_ && h && engine_.InForce()) {
+        const bool showing = (m.Msg == WM_SHOWWINDOW && m.WParam) ||
+            (m.Msg == WM_WINDOWPOSCHANGING && (reinterpret_cast<const WINDOWPOS*>(m.LParam)->flags & SWP_SHOWWINDOW));
+        if (m.Msg == WM_PAINT || m.Msg == WM_NCPAINT || showing) {
+            if (!SetupWhileHidden()) {
+                // Set up now, as if it were visible.
+                TakeMetrics();
+                setUp_ = true;
+                active_ = ::GetActiveWindow() == h;
+            }
+            ApplyState();
+        }
+    }
+    // The active state is followed also while the frame is the system's.
+    if (m.Msg == WM_NCACTIVATE)
+        active_ = m.WParam != 0;
+    else if (m.Msg == WM_ACTIVATE)
+        active_ = LOWORD(m.WParam) != WA_INACTIVE;
+    if (!engine_.InForce() || !skinOn_) {
+        CallPrevious(m);
+        return;
+    }
+
+    if (BeforePrevious(m))
+        return;
+
+    if (!PreFilter(m))
+        return;
+    RECT proposed{};
+    const bool calc = m.Msg == WM_NCCALCSIZE && NcCalcSize(m);
+    if (calc)
+        proposed = m.WParam ? reinterpret_cast<NCCALCSIZE_PARAMS*>(m.LParam)->rgrc[0]
+                            : *reinterpret_cast<RECT*>(m.LParam);
+    CallPrevious(m);
+    if (released_)
+        return;   // let go of while the window handled it
+    switch (m.Msg) {
+    case WM_DESTROY:
+    case WM_NCDESTROY:
+    case WM_ACTIVATEAPP:
+    case WM_COMMAND:
+    case WM_SYSCOMMAND:
+    case kFrameStopMessage:
+        return;
+    default:
+        break;
+    }
+    AfterHandler(m);
+    AfterPrevious(m, calc, proposed);
+}
+
 // --- window commands ----------------------------------------------------------------------
 
 void TSkinWindow::CloseWindow()
@@ -815,408 +804,6 @@ void TSkinWindow::ShowSystemMenu()
 void TSkinWindow::ShowSystemMenuAt(POINT screen)
 {
     engine_.ShowSystemMenu(*this, screen);
-}
-
-// --- TSkinWindowOwn --------------------------------------------------------------------------
-
-namespace {
-
-ui::Component* SkinWindowOwner(ui::Form& form, TSkinEngine& engine)
-{
-    // The engine's own form: the engine frees its frame.
-    return engine.Owner() == &form ? nullptr : &form;
-}
-
-} // namespace
-
-struct TSkinWindowOwn::Link {
-    std::unique_ptr<ControlHook> hook;
-};
-
-TSkinWindowOwn::TSkinWindowOwn(ui::Form& form, TSkinEngine& engine, bool foundByHook)
-    : TSkinWindow(SkinWindowOwner(form, engine), engine, foundByHook), form_(form), link_(std::make_shared<Link>())
-{
-    ComputeFlags();
-    link_->hook = std::make_unique<ControlHook>(form_, [this](ui::Message& m) { Dispatch(m); });
-    SkinControls();
-    if (form_.HandleAllocated())
-        ApplyState();
-}
-
-TSkinWindowOwn::~TSkinWindowOwn()
-{
-    ui::Guard([&] { SetSkin(false); });
-    for (ui::PopupMenu* menu : menus_)
-        if (menu->Painter() == &engine_.MenuPainter())
-            menu->SetPainter(nullptr);
-    FreeSkinObjects();
-    Detach();
-}
-
-void TSkinWindowOwn::Detach()
-{
-    link_->hook.reset();
-}
-
-void TSkinWindowOwn::CallPrevious(ui::Message& m)
-{
-    if (link_->hook)
-        link_->hook->CallPrevious(m);
-}
-
-void TSkinWindowOwn::ComputeFlags()
-{
-    const bool hasBorder = form_.GetBorderStyle() != ui::bsNone;
-    titleShown_ = form_.Parent() == nullptr && hasBorder;
-    borderShown_ = hasBorder;
-}
-
-bool TSkinWindowOwn::HasIcon() const
-{
-    const auto style = form_.GetBorderStyle();
-    return (style == ui::bsSingle || style == ui::bsSizeable) && (form_.BorderIcons() & ui::biSystemMenu);
-}
-
-bool TSkinWindowOwn::HasCloseButton() const
-{
-    return (form_.BorderIcons() & ui::biSystemMenu) != 0;
-}
-
-bool TSkinWindowOwn::HasMaximizeButton() const
-{
-    const unsigned icons = form_.BorderIcons();
-    return (icons & ui::biMaximize) && (icons & ui::biSystemMenu) && form_.GetBorderStyle() != ui::bsDialog;
-}
-
-bool TSkinWindowOwn::HasMinimizeButton() const
-{
-    const unsigned icons = form_.BorderIcons();
-    return (icons & ui::biMinimize) && (icons & ui::biSystemMenu) && form_.GetBorderStyle() != ui::bsDialog;
-}
-
-void TSkinWindowOwn::TakeMetrics()
-{
-    TSkinWindow::TakeMetrics();
-    if (titleShown_)
-        captionHeight_ = std::max(captionHeight_, 23);
-}
-
-void TSkinWindowOwn::SkinControlsOf(ui::Component& owner)
-{
-    const std::vector<ui::Component*> owned = owner.Components();
-    for (ui::Component* c : owned) {
-        if (auto* menu = dynamic_cast<ui::PopupMenu*>(c)) {
-            // The form's menus are drawn by the engine (while it is in force).
-            if (menu->Tag() != engine_.DisabledTag() && !menu->Painter()) {
-                menu->SetPainter(&engine_.MenuPainter());
-                menu->FreeNotification(this);
-                menus_.push_back(menu);
-            }
-            continue;
-        }
-        auto* control = dynamic_cast<ui::Control*>(c);
-        if (!control)
-            continue;
-        if (control->Tag() == engine_.DisabledTag())
-            continue;
-        if (auto* w = dynamic_cast<ui::WinControl*>(control);
-            w && w->HandleAllocated() && ::SendMessageA(w->HandleIfAllocated(), WM_SKIN_QUERY, 0, 0) == 1)
-            continue;
-        const std::string className = control->ClassName();
-        if (className.rfind("TSkin", 0) == 0 && className != "TSkinInternalUpDown")
-            continue;
-        if (!control->Parent())
-            continue;
-        if (auto* embedded = dynamic_cast<ui::Form*>(control)) {
-            if (!embedded->Name().empty()) {
-                embedded->SetColor(engine_.BackgroundColor());
-                SkinControlsOf(*embedded);
-            }
-            continue;
-        }
-        if (const ControlClassRow* row = FindControlClass(*control)) {
-            ui::Guard([&] {
-                std::unique_ptr<TSkinControlOwn> object = row->Make(*this, *control);
-                control->FreeNotification(this);
-                AddSkinObject(std::move(object));
-            });
-        }
-        SkinControlsOf(*control);
-    }
-}
-
-void TSkinWindowOwn::SkinControls()
-{
-    SkinControlsOf(form_);
-}
-
-void TSkinWindowOwn::Notification(ui::Component* component, ui::Operation operation)
-{
-    TSkinWindow::Notification(component, operation);
-    if (operation != ui::opRemove)
-        return;
-    menus_.erase(std::remove(menus_.begin(), menus_.end(), component), menus_.end());
-    // A control that goes before its form: its skin object lets go of it.
-    for (auto it = objects_.begin(); it != objects_.end(); ++it) {
-        if ((*it)->Target() == component) {
-            (*it)->TargetGone();
-            objects_.erase(it);
-            return;
-        }
-    }
-}
-
-void TSkinWindowOwn::SetMinimumSize(bool on)
-{
-    ui::SizeConstraints c = form_.Constraints();
-    if (on && titleShown_) {
-        // A form without limits of its own stays large enough for the frame.
-        if (c.MinWidth == 0 && engine_.GetSkinInt("FormMinWidthInt") > 0) {
-            c.MinWidth = engine_.GetSkinInt("FormMinWidthInt");
-            minWidthSet_ = true;
-        }
-        if (c.MinHeight == 0) {
-            c.MinHeight = MenuBarHeight() + 6;
-            if (engine_.GetSkinInt("FormRoundCornerInt") > 0)
-                c.MinHeight = std::max(c.MinHeight, 66);
-            minHeightSet_ = true;
-        }
-    } else {
-        if (minWidthSet_)
-            c.MinWidth = 0;
-        if (minHeightSet_)
-            c.MinHeight = 0;
-        minWidthSet_ = minHeightSet_ = false;
-    }
-    form_.SetConstraints(c);
-}
-
-void TSkinWindowOwn::SwitchControls(bool on)
-{
-    HWND h = Handle();
-    if (on) {
-        if (!colorChanged_) {
-            savedColor_ = form_.Color();
-            colorChanged_ = true;
-        }
-        form_.SetColor(engine_.BackgroundColor());
-    }
-    SetMinimumSize(on);
-    TSkinWindow::SwitchControls(on);
-    if (!on && colorChanged_) {
-        form_.SetColor(savedColor_);
-        colorChanged_ = false;
-    }
-    if (!h)
-        return;
-    const LONG style = ::GetWindowLongA(h, GWL_STYLE);
-    // The frame draws its own system menu.
-    if (on)
-        ::SetWindowLongA(h, GWL_STYLE, style & ~WS_SYSMENU);
-    else if (form_.GetBorderStyle() != ui::bsNone && (form_.BorderIcons() & ui::biSystemMenu))
-        ::SetWindowLongA(h, GWL_STYLE, style | WS_SYSMENU);
-    ::SetWindowPos(h, nullptr, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    SetClientSizeTo(clientWidth_, clientHeight_);
-    if (!on)
-        ::SetWindowRgn(h, nullptr, TRUE);
-    if (::IsWindowVisible(h))
-        ::RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN);
-}
-
-bool TSkinWindowOwn::PreFilter(ui::Message& m)
-{
-    if (m.Msg == ui::CM_BORDERCHANGED) {
-        // The form changed its frame styles: take the frame's flags again.
-        const bool title = titleShown_, border = borderShown_;
-        ComputeFlags();
-        HWND h = Handle();
-        if (h)
-            ::SetWindowLongA(h, GWL_STYLE, ::GetWindowLongA(h, GWL_STYLE) & ~WS_SYSMENU);
-        if (h && (title != titleShown_ || border != borderShown_)) {
-            SetMinimumSize(false);
-            SetMinimumSize(skinOn_);
-            ::SetWindowPos(h, nullptr, 0, 0, 0, 0,
-                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-        }
-        PaintFrame();
-    }
-    return true;
-}
-
-void TSkinWindowOwn::AfterHandler(ui::Message& m)
-{
-    if (m.Msg == WM_SHOWWINDOW && m.WParam && !firstShowSeen_) {
-        firstShowSeen_ = true;
-        if (&form_ == ui::App().MainForm() && engine_.SkinAllForms())
-            engine_.SkinProgramForms();
-    }
-    if (m.Msg == WM_SIZE && m.WParam == SIZE_MAXIMIZED)
-        FillWorkArea();
-}
-
-void TSkinWindowOwn::FillWorkArea()
-{
-    // The system sizes a maximized window for the classic frame; the skinned
-    // frame's sides lie 4 pixels outside the work area instead, and the
-    // bottom keeps one pixel free for a taskbar that hides itself.
-    HWND h = Handle();
-    ui::Form* main = ui::App().MainForm();
-    HWND monitorOf = main && main->HandleAllocated() ? main->HandleIfAllocated() : h;
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    if (!h || !::GetMonitorInfoA(::MonitorFromWindow(monitorOf, MONITOR_DEFAULTTONEAREST), &info))
-        return;
-    RECT target = info.rcWork;
-    target.bottom -= 1;
-    ::InflateRect(&target, 4, 4);
-    const RECT now = WindowRectOf(h);
-    if (now.right - now.left >= target.right - target.left && now.bottom - now.top >= target.bottom - target.top)
-        return;
-    ::SetWindowPos(h, nullptr, target.left, target.top, target.right - target.left, target.bottom - target.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// --- TSkinWindowWnd ------------------------------------------------------------------------
-
-TSkinWindowWnd::TSkinWindowWnd(HWND hwnd, TSkinEngine& engine, bool foundByHook)
-    : TSkinWindow(nullptr, engine, foundByHook), hwnd_(hwnd)
-{
-    subclass_ = std::make_unique<WindowSubclass>(hwnd, kSkinWindowKey, [this](UINT msg, WPARAM w, LPARAM l) {
-        ui::Message m{msg, w, l, 0};
-        if (msg == WM_NCDESTROY) {
-            m.Result = subclass_->CallPrevious(msg, w, l);
-            // The engine unskins a foreign window when it goes; nothing of
-            // this object is touched after it is deleted here.
-            subclass_->WindowGone();
-            hwnd_ = nullptr;
-            const LRESULT result = m.Result;
-            delete this;
-            return result;
-        }
-        Dispatch(m);
-        return m.Result;
-    });
-    titleShown_ = (::GetWindowLongA(hwnd, GWL_STYLE) & WS_CAPTION) == WS_CAPTION;
-    borderShown_ = true;
-    SkinControls();
-    ApplyState();
-}
-
-TSkinWindowWnd::~TSkinWindowWnd()
-{
-    if (hwnd_ && ::IsWindow(hwnd_))
-        ui::Guard([&] { SetSkin(false); });
-    FreeSkinObjects();
-    Detach();
-}
-
-void TSkinWindowWnd::Detach()
-{
-    subclass_.reset();
-}
-
-void TSkinWindowWnd::CallPrevious(ui::Message& m)
-{
-    if (subclass_)
-        m.Result = subclass_->CallPrevious(m.Msg, m.WParam, m.LParam);
-}
-
-void TSkinWindowWnd::TakeMetrics()
-{
-    TSkinWindow::TakeMetrics();
-    const RECT wr = WindowRectOf(hwnd_);
-    nonClientHeight_ = (wr.bottom - wr.top) - clientHeight_;
-}
-
-void TSkinWindowWnd::SkinControls()
-{
-    for (HWND child = ::GetWindow(hwnd_, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        if (!(::GetWindowLongA(child, GWL_STYLE) & WS_CHILD))
-            continue;
-        if (::SendMessageA(child, WM_SKIN_QUERY, 0, 0) == 1)
-            continue;
-        const std::string key = WindowClassKey(child);
-        if (key.empty())
-            continue;
-        const WindowClassRow* row = FindWindowClass(key);
-        if (!row)
-            continue;
-        HWND target = child;
-        if (key == "COMBOBOXEX32") {
-            // The extended combo box is painted through its inner combo box.
-            target = ::GetWindow(child, GW_CHILD);
-            if (!target)
-                continue;
-        }
-        ui::Guard([&] { AddSkinObject(row->Make(*this, target)); });
-    }
-}
-
-void TSkinWindowWnd::SwitchControls(bool on)
-{
-    TSkinWindow::SwitchControls(on);
-    HWND h = hwnd_;
-    if (!h || !::IsWindow(h))
-        return;
-    if (on) {
-        ::SetWindowLongA(h, GWL_STYLE, static_cast<LONG>(savedStyle_ & ~WS_SYSMENU) |
-                                           (::GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE));
-        if (::GetMenu(h)) {
-            menu_ = ::GetMenu(h);
-            ::SetMenu(h, nullptr);
-        }
-    } else {
-        ::SetWindowLongA(h, GWL_STYLE, static_cast<LONG>(savedStyle_ & ~WS_VISIBLE) |
-                                           (::GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE));
-        if (menu_) {
-            ::SetMenu(h, menu_);
-            menu_ = nullptr;
-        }
-        ::SetWindowRgn(h, nullptr, TRUE);
-    }
-    ::SetWindowPos(h, nullptr, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    // Its client area keeps its size.
-    SetClientSizeTo(clientWidth_, clientHeight_);
-    ::RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN);
-}
-
-bool TSkinWindowWnd::PreFilter(ui::Message& m)
-{
-    switch (m.Msg) {
-    case WM_SYSCOMMAND:
-        // Closing a dialog with the caption's close button acts as its Cancel,
-        // once: the default closing of a dialog cancels it as well, and the
-        // system's file dialog does not survive a second Cancel.
-        if ((m.WParam & 0xFFF0) == SC_CLOSE && IsDialogWindow(hwnd_)) {
-            ::PostMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                           reinterpret_cast<LPARAM>(::GetDlgItem(hwnd_, IDCANCEL)));
-            m.Result = 0;
-            return false;
-        }
-        return true;
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-        ::SetBkMode(reinterpret_cast<HDC>(m.WParam), TRANSPARENT);
-        m.Result = reinterpret_cast<LRESULT>(engine_.BackgroundBrush());
-        return false;
-    default:
-        return true;
-    }
-}
-
-void TSkinWindowWnd::AfterHandler(ui::Message& m)
-{
-    if (m.Msg == WM_SIZE && m.WParam != SIZE_MAXIMIZED && m.WParam != SIZE_MINIMIZED) {
-        RECT client{};
-        ::GetClientRect(hwnd_, &client);
-        if (!heightCorrected_ && client.bottom < clientHeight_ && client.right * 2 <= clientWidth_ * 3) {
-            // Once: a dialog that laid itself out for the classic frame gets its client height back.
-            heightCorrected_ = true;
-            SetClientSizeTo(client.right, clientHeight_);
-        }
-    }
 }
 
 } // namespace korvane

@@ -9,8 +9,8 @@
 // under the mouse, each time it paints.
 //
 //   TSkinWindowOwn  a form of the program; sits in front of the form's
-//                   WindowProc and is owned by the form (the engine's own
-//                   form excepted: the engine frees that one).
+//                   WindowProc. The engine owns it; a small link component
+//                   on the form tells the engine when the form goes.
 //   TSkinWindowWnd  any other window (message boxes, common dialogs); its
 //                   window procedure is replaced and put back when the
 //                   object goes, if the window still exists. Its frame keeps
@@ -20,6 +20,7 @@
 // Every message passes through Dispatch first. With the skin off (engine not
 // in force, or Active false) messages go to the previous handler unchanged
 // and the window shows the system frame.
+#include "skin/FrameGeometry.h"
 #include "skin/SkinEngine.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
@@ -38,7 +39,7 @@ enum SkinHit { shNone = -1, shIcon = 0, shClose = 1, shMaxRestore = 2, shMinimiz
 
 class TSkinWindow : public ui::Component {
 public:
-    TSkinWindow(ui::Component* owner, TSkinEngine& engine, bool foundByHook);
+    TSkinWindow(TSkinEngine& engine, bool foundByHook);
     ~TSkinWindow() override;
     const char* ClassName() const override { return "TSkinWindow"; }
 
@@ -65,7 +66,9 @@ public:
     void ApplyState();
     void SetSkin(bool on);
     // The frame's caption text as painted last (after shortening).
-    const std::string& PaintedCaption() const { return paintedCaption_; }
+    std::string PaintedCaption() const { return ui::WideToProgramText(paintedCaption_); }
+    // Where everything of the frame lies, for the window's present size and style.
+    const FrameGeometry& Geometry() const;
     // Where a caption button lies, in window coordinates (empty when not shown).
     RECT ButtonRect(SkinHit element) const;
 
@@ -101,6 +104,11 @@ public:
 
     // Every message of the window (from the hooked handler).
     void Dispatch(ui::Message& m);
+    // Let go of by the engine: switches off and lets go of the window's
+    // controls and (where the window may go before this object is freed)
+    // of the window itself. Messages still on their way pass through.
+    virtual void Release();
+    bool Released() const { return released_; }
 
 protected:
     // Switches the controls' skin and adjusts the window (style, size).
@@ -109,7 +117,7 @@ protected:
     // Takes the window's metrics before the skin changes them.
     virtual void TakeMetrics();
     virtual void SkinControls() = 0;
-    virtual void FreeSkinObjects();
+    void FreeSkinObjects();
     virtual bool PreFilter(ui::Message&) { return true; }
     virtual void AfterHandler(ui::Message&) {}
     virtual void Detach() = 0;
@@ -135,10 +143,22 @@ protected:
     int clientWidth_ = 0, clientHeight_ = 0;
     DWORD savedStyle_ = 0;
     std::vector<std::unique_ptr<TSkinControl>> objects_;
-    std::string paintedCaption_;
+    std::wstring paintedCaption_;
     SIZE regionSize_{0, 0};
+    mutable FrameGeometry geometry_;
+    mutable FrameWindow geometryWindow_;
+    mutable FrameSkin geometrySkin_;
+    mutable bool geometryValid_ = false;
+    bool released_ = false;
 
 private:
+    void Route(ui::Message& m);
+    bool BeforePrevious(ui::Message& m);
+    void AfterPrevious(ui::Message& m, bool calc, const RECT& proposed);
+    // The title bar into `dc` (the frame's picture); true when a minimized
+    // window showed its own picture, which leaves out the borders.
+    bool PaintTitleBar(HDC windowDc, HDC dc, const FrameGeometry& g);
+    void PaintBorders(HDC dc, const FrameGeometry& g, int W, int H);
     bool NcCalcSize(ui::Message& m);
     void NcLeftDown(ui::Message& m);
     // True when the double click was acted on (it goes no further).
@@ -153,7 +173,6 @@ private:
 // A form of the program.
 class TSkinWindowOwn : public TSkinWindow {
 public:
-    // Owned by `form` unless the form is the engine's own (then the engine frees it).
     TSkinWindowOwn(ui::Form& form, TSkinEngine& engine, bool foundByHook);
     ~TSkinWindowOwn() override;
     const char* ClassName() const override { return "TSkinWindowOwn"; }
@@ -168,6 +187,11 @@ public:
     bool HasHelpButton() const override { return false; }
     bool IsDialog() const override { return form_.GetBorderStyle() == ui::bsDialog; }
     bool SetupWhileHidden() const override { return true; }
+    void Release() override;
+    // The form's link to the engine (a component the form owns).
+    bool IsLink(const ui::Component* component) const { return component && component == formLink_; }
+    // The form is being destroyed: its window is gone already.
+    void FormGoing();
 
 protected:
     void SwitchControls(bool on) override;
@@ -181,6 +205,8 @@ protected:
 
 private:
     struct Link;
+    ui::Component* formLink_ = nullptr;
+    bool formGoing_ = false;
     void SkinControlsOf(ui::Component& owner);
     void ComputeFlags();
     // Sets the minimum size the skinned frame needs where the form has none,
@@ -210,6 +236,7 @@ public:
     bool IsDialog() const override { return true; }
     // The client size the window had before its frame was skinned.
     SIZE UnskinnedClientSize() const { return SIZE{clientWidth_, clientHeight_}; }
+    void Release() override;
 
 protected:
     void SwitchControls(bool on) override;

@@ -3,6 +3,7 @@
 #include "ui/Application.h"
 #include "ui/Controls.h"
 #include "ui/Error.h"
+#include "ui/TextFit.h"
 
 #include <shellapi.h>
 
@@ -286,6 +287,11 @@ void Form::SetVisible(bool visible)
         visible_ = true;
         try {
             Fire(OnShow);
+            if (!textsFitted_) {
+                // In the font the system really gives, before anyone sees it.
+                textsFitted_ = true;
+                textsShrunk_ = FitTexts(*this);
+            }
         } catch (...) {
             ::ShowWindow(h, SW_SHOW);
             throw;

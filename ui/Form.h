@@ -108,6 +108,8 @@ public:
     void Close();
     // Shows the form and pumps messages until ModalResult is set (or the
     // application ends); the other forms are disabled meanwhile.
+    // Captions drawn smaller at the first show so that they fit their room (ui/TextFit.h).
+    int TextsShrunk() const { return textsShrunk_; }
     int ShowModal();
     int GetModalResult() const { return modalResult_; }
     void SetModalResult(int result) { modalResult_ = result; }
@@ -170,6 +172,8 @@ private:
     ui::Icon icon_;
     WinControl* activeControl_ = nullptr;
     int modalResult_ = mrNone;
+    bool textsFitted_ = false;   // captions measured against their room at the first show
+    int textsShrunk_ = 0;
     bool modal_ = false;
     bool closedInModal_ = false;
     int clientWidth_ = -1, clientHeight_ = -1;   // asked for by SetClientSize

@@ -343,6 +343,19 @@ std::wstring ProgramTextToWide(std::string_view text)
     return wide;
 }
 
+std::string WideToProgramText(std::wstring_view text)
+{
+    if (text.empty())
+        return {};
+    const int n = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                        nullptr);
+    std::string narrow(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(), n, nullptr,
+                              nullptr);
+    return narrow;
+}
+
 int DrawProgramText(HDC dc, std::string_view text, RECT& rect, UINT format)
 {
     const std::wstring wide = ProgramTextToWide(text);

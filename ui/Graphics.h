@@ -89,6 +89,8 @@ struct Font {
 // conversion follows the font's character set, not the code page the program
 // runs in (UTF-8), and would draw the bytes of another script as Latin letters.
 std::wstring ProgramTextToWide(std::string_view text);
+// Wide text back into the program's text.
+std::string WideToProgramText(std::wstring_view text);
 int DrawProgramText(HDC dc, std::string_view text, RECT& rect, UINT format);
 
 class Canvas;

@@ -10,15 +10,28 @@
 //   ModuleHandle        FreeLibrary
 //   MemoryDC            CreateCompatibleDC / DeleteDC
 //   WindowDC            GetDC / ReleaseDC
+//   FrameDC             GetWindowDC / ReleaseDC (the whole window, frame included)
 //   PaintDC             BeginPaint / EndPaint (only inside WM_PAINT)
 //   SelectObjectScope   SelectObject, and the previous object back on scope exit
 //
 // Raw access is Get(); Release() gives up ownership; Reset(h) frees the old one.
+//
+// HandleCounts: how many GDI objects, device contexts and icons the wrappers
+// hold at this moment, for the soak benchmark on systems that do not count
+// a process's GDI and USER objects (Wine). A handle given up with Release()
+// leaves the count: its new owner frees it.
 #include <windows.h>
 
+#include <atomic>
 #include <utility>
 
 namespace ui {
+
+struct HandleCounts {
+    static inline std::atomic<long> GdiObjects{0};
+    static inline std::atomic<long> DeviceContexts{0};
+    static inline std::atomic<long> Icons{0};
+};
 
 template <class Traits>
 class BasicHandle {
@@ -26,11 +39,11 @@ public:
     using Type = typename Traits::Type;
 
     BasicHandle() noexcept = default;
-    explicit BasicHandle(Type h) noexcept : h_(h) {}
+    explicit BasicHandle(Type h) noexcept : h_(h) { Counted(h_, 1); }
     ~BasicHandle() { Reset(); }
     BasicHandle(const BasicHandle&) = delete;
     BasicHandle& operator=(const BasicHandle&) = delete;
-    BasicHandle(BasicHandle&& other) noexcept : h_(other.Release()) {}
+    BasicHandle(BasicHandle&& other) noexcept : h_(other.Release()) { Counted(h_, 1); }
     BasicHandle& operator=(BasicHandle&& other) noexcept
     {
         if (this != &other)
@@ -42,12 +55,19 @@ public:
     bool Valid() const noexcept { return Traits::IsValid(h_); }
     explicit operator bool() const noexcept { return Valid(); }
 
-    Type Release() noexcept { return std::exchange(h_, Traits::Empty()); }
+    Type Release() noexcept
+    {
+        Counted(h_, -1);
+        return std::exchange(h_, Traits::Empty());
+    }
     void Reset(Type h = Traits::Empty()) noexcept
     {
+        Counted(h, 1);
         Type old = std::exchange(h_, h);
-        if (Traits::IsValid(old))
+        if (Traits::IsValid(old)) {
+            Counted(old, -1);
             Traits::Close(old);
+        }
     }
     // For APIs that fill a handle through a pointer: frees the old one first.
     Type* Put() noexcept
@@ -57,6 +77,13 @@ public:
     }
 
 private:
+    static void Counted(Type h, long delta) noexcept
+    {
+        if constexpr (requires { Traits::Live(); }) {
+            if (Traits::IsValid(h))
+                Traits::Live() += delta;
+        }
+    }
     Type h_ = Traits::Empty();
 };
 
@@ -73,6 +100,7 @@ struct GdiObjectTraits {
     static Type Empty() noexcept { return nullptr; }
     static bool IsValid(Type h) noexcept { return h != nullptr; }
     static void Close(Type h) noexcept { ::DeleteObject(h); }
+    static std::atomic<long>& Live() noexcept { return HandleCounts::GdiObjects; }
 };
 
 struct IconTraits {
@@ -80,6 +108,7 @@ struct IconTraits {
     static Type Empty() noexcept { return nullptr; }
     static bool IsValid(Type h) noexcept { return h != nullptr; }
     static void Close(Type h) noexcept { ::DestroyIcon(h); }
+    static std::atomic<long>& Live() noexcept { return HandleCounts::Icons; }
 };
 
 struct ModuleTraits {
@@ -101,11 +130,17 @@ using ModuleHandle = BasicHandle<ModuleTraits>;
 // A memory device context compatible with `reference` (the screen when null).
 class MemoryDC {
 public:
-    explicit MemoryDC(HDC reference = nullptr) noexcept : dc_(::CreateCompatibleDC(reference)) {}
-    ~MemoryDC()
+    explicit MemoryDC(HDC reference = nullptr) noexcept : dc_(::CreateCompatibleDC(reference))
     {
         if (dc_)
+            ++HandleCounts::DeviceContexts;
+    }
+    ~MemoryDC()
+    {
+        if (dc_) {
             ::DeleteDC(dc_);
+            --HandleCounts::DeviceContexts;
+        }
     }
     MemoryDC(const MemoryDC&) = delete;
     MemoryDC& operator=(const MemoryDC&) = delete;
@@ -119,14 +154,45 @@ private:
 // The client-area DC of a window (the screen when hwnd is null).
 class WindowDC {
 public:
-    explicit WindowDC(HWND hwnd) noexcept : hwnd_(hwnd), dc_(::GetDC(hwnd)) {}
-    ~WindowDC()
+    explicit WindowDC(HWND hwnd) noexcept : hwnd_(hwnd), dc_(::GetDC(hwnd))
     {
         if (dc_)
+            ++HandleCounts::DeviceContexts;
+    }
+    ~WindowDC()
+    {
+        if (dc_) {
             ::ReleaseDC(hwnd_, dc_);
+            --HandleCounts::DeviceContexts;
+        }
     }
     WindowDC(const WindowDC&) = delete;
     WindowDC& operator=(const WindowDC&) = delete;
+    HDC Get() const noexcept { return dc_; }
+    explicit operator bool() const noexcept { return dc_ != nullptr; }
+
+private:
+    HWND hwnd_;
+    HDC dc_;
+};
+
+// The DC of a whole window, its frame included.
+class FrameDC {
+public:
+    explicit FrameDC(HWND hwnd) noexcept : hwnd_(hwnd), dc_(::GetWindowDC(hwnd))
+    {
+        if (dc_)
+            ++HandleCounts::DeviceContexts;
+    }
+    ~FrameDC()
+    {
+        if (dc_) {
+            ::ReleaseDC(hwnd_, dc_);
+            --HandleCounts::DeviceContexts;
+        }
+    }
+    FrameDC(const FrameDC&) = delete;
+    FrameDC& operator=(const FrameDC&) = delete;
     HDC Get() const noexcept { return dc_; }
     explicit operator bool() const noexcept { return dc_ != nullptr; }
 

@@ -277,3 +277,74 @@ TEST_F(SkinnedControls, DoubleClickOnTheCaptionMaximizesOverTheWorkArea)
     EXPECT_TRUE(ShowsPicture(h, form.Frame().ButtonRect(shMaxRestore), *form.engine.Picture("TitleBarButtonImage", 10, 18)))
         << "the restore button";
 }
+
+namespace {
+
+WNDPROC gLaterPrevious = nullptr;
+int gLaterCalls = 0;
+
+// Someone else's subclass, put on top of the skin's.
+LRESULT CALLBACK LaterSubclass(HWND hwnd, UINT msg, WPARAM w, LPARAM l)
+{
+    if (msg == WM_SKIN_QUERY)
+        ++gLaterCalls;
+    return ::CallWindowProcA(gLaterPrevious, hwnd, msg, w, l);
+}
+
+HWND ForeignWindow()
+{
+    HWND h = ::CreateWindowExA(0, "STATIC", "Foreign", WS_POPUP | WS_CAPTION | WS_SYSMENU, 60, 60, 200, 120,
+                               nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    ::ShowWindow(h, SW_SHOWNA);
+    return h;
+}
+
+} // namespace
+
+TEST_F(SkinnedControls, SkinObjectsOutliveTheMessagesThatFreeWhatTheyServe)
+{
+    // A button freed by its own click, a foreign window destroyed inside one
+    // of its own messages: the skin's objects are freed once the message is done.
+    ui::Button* button = nullptr;
+    SkinnedForm& form = MakeForm([&](SkinnedForm& f) {
+        button = &f.MakeNamed<ui::Button>("btnGone");
+        button->Place(&f, 20, 20, 75, 25);
+        button->OnClick = [&](ui::Component&) { delete button; };
+    });
+    const size_t before = form.Frame().SkinObjects().size();
+    HWND h = button->Handle();
+    uitest::MouseDown(h, 10, 10);
+    uitest::MouseUp(h, 10, 10);
+    EXPECT_FALSE(::IsWindow(h));
+    EXPECT_EQ(form.Frame().SkinObjects().size(), before - 1);
+    EXPECT_EQ(form.engine.PendingFrees(), 0u);
+
+    HWND foreign = ForeignWindow();
+    ASSERT_NE(form.engine.SkinWindowHandle(foreign, true), nullptr);
+    Settle();
+    ::SendMessageA(foreign, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(::IsWindow(foreign));
+    EXPECT_EQ(form.engine.FindSkinWindow(foreign), nullptr);
+    EXPECT_EQ(form.engine.PendingFrees(), 0u);
+    EXPECT_EQ(::SendMessageA(form.Handle(), WM_SKIN_QUERY, 0, 0), 1);
+}
+
+TEST_F(SkinnedControls, SkinnedAgainAfterAnotherSubclassEachHandlerRunsOnce)
+{
+    SkinnedForm& form = MakeForm();
+    HWND h = ForeignWindow();
+    form.engine.SkinWindowHandle(h, true);
+    gLaterCalls = 0;
+    gLaterPrevious = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LaterSubclass)));
+    form.engine.UnskinWindowHandle(h);
+    EXPECT_EQ(::SendMessageA(h, WM_SKIN_QUERY, 0, 0), 0);
+    form.engine.SkinWindowHandle(h, true);
+    EXPECT_EQ(::SendMessageA(h, WM_SKIN_QUERY, 0, 0), 1);
+    EXPECT_EQ(gLaterCalls, 2);
+    // The later subclass leaves; the skin's goes with the window.
+    ::SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gLaterPrevious));
+    EXPECT_EQ(::SendMessageA(h, WM_SKIN_QUERY, 0, 0), 1);
+    ::DestroyWindow(h);
+    EXPECT_EQ(form.engine.FindSkinWindow(h), nullptr);
+}

@@ -9,11 +9,13 @@
 #include "profiles/opSettingForm.h"
 #include "tests/app/KorvaneFixture.h"
 #include "tests/ui/UiTestSupport.h"
+#include "skin/SkinBitmap.h"
 #include "ui/Dialogs.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <fstream>
 #include <set>
 
 using namespace korvane;
@@ -364,4 +366,45 @@ TEST_F(SkinnedProgram, SeekBarShowsChannelThumbAndTicksButNoSelection)
     const int firstTick = static_cast<int>(::SendMessageA(bar.Handle(), TBM_GETTICPOS, 0, 0));
     ASSERT_GT(firstTick, 0);
     EXPECT_EQ(selected.At(firstTick, thumb.bottom + 2), tick);
+}
+
+TEST_F(SkinnedProgram, DamagedSkinSetAtRunTimeLeavesEveryWindowSkinnedWithAWorkingClose)
+{
+    Start();
+    ui::Form& about = *korvane.AboutForm;
+    about.Show();
+    Settle();
+    const auto good = BuiltInSkinData();
+    std::vector<unsigned char> cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(good.size() / 2));
+    std::vector<unsigned char> badMagic(good.begin(), good.end());
+    badMagic[0] = 'X';
+    int changes = 0;
+    Engine().OnSkinChanged = [&](ui::Component&) { ++changes; };
+    const std::string skinFile = Engine().SkinFile();
+    for (const auto* damaged : {&cut, &badMagic}) {
+        const std::string path = folder / "damaged.kvskin";
+        {
+            std::ofstream out(path, std::ios::binary);
+            out.write(reinterpret_cast<const char*>(damaged->data()), static_cast<std::streamsize>(damaged->size()));
+        }
+        Engine().SetSkinFile(path);
+        Settle();
+        EXPECT_EQ(changes, 0);
+        EXPECT_EQ(Engine().SkinFile(), skinFile);
+        ASSERT_TRUE(Engine().InForce());
+        for (HWND h : {Main().Handle(), about.Handle()}) {
+            EXPECT_EQ(::SendMessageA(h, WM_SKIN_QUERY, 0, 0), 1);
+            EXPECT_TRUE(HasRoundedRegion(h));
+            EXPECT_EQ(::GetWindowLongA(h, GWL_STYLE) & WS_SYSMENU, 0);
+            ::RedrawWindow(h, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+            Settle();
+            EXPECT_TRUE(ShowsPicture(h, Frame(h).ButtonRect(shClose), TitleButton(16)));
+        }
+    }
+    // Its close button still closes the window.
+    HWND h = about.Handle();
+    const POINT overClose = PointAt(h, Frame(h).ButtonRect(shClose));
+    RealMouse(overClose, MOUSEEVENTF_LEFTDOWN);
+    RealMouse(overClose, MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(uitest::PumpUntil([&] { return !::IsWindowVisible(h); }));
 }
