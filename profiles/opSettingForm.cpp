@@ -182,6 +182,7 @@ void TopSettingForm::LoadProfileIntoEditor(const std::string& path)
 {
     if (!FileExists(path))
         return;
+    const StartupStepScope step(korvane_, StartupStep::ProfileEditorFilled);
     vleVideo.Clear();
     vleAudio.Clear();
     vleAdvanced.Clear();
