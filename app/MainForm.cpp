@@ -612,7 +612,7 @@ void TMainForm::cmbProfileChange(ui::Component&)
 {
     const std::string path = ProfilePath(korvane_.ProgramDir, cmbProfile.Text());
     if (korvane_.opSettingForm && FileExists(path))
-        korvane_.opSettingForm->LoadProfileIntoEditor(path);
+        korvane_.opSettingForm->ChooseProfile(path);
 }
 
 // --- preview -----------------------------------------------------------------------------
