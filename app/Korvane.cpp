@@ -19,8 +19,21 @@ Korvane::Korvane()
     };
 }
 
+StartupStepScope::StartupStepScope(const Korvane& korvane, StartupStep step) : korvane_(korvane), step_(step)
+{
+    if (korvane_.OnStartupStep)
+        korvane_.OnStartupStep(step_, true);
+}
+
+StartupStepScope::~StartupStepScope()
+{
+    if (korvane_.OnStartupStep)
+        korvane_.OnStartupStep(step_, false);
+}
+
 void CreateKorvaneWindows(Korvane& korvane)
 {
+    const StartupStepScope step(korvane, StartupStep::FormsCreated);
     auto& app = ui::App();
     app.CreateForm<TMainForm>(korvane);
     app.CreateForm<TSettingForm>(korvane);
@@ -33,9 +46,21 @@ void CreateKorvaneWindows(Korvane& korvane)
 int RunKorvane(Korvane& korvane)
 {
     auto& app = ui::App();
-    app.Initialize();
+    {
+        const StartupStepScope step(korvane, StartupStep::Controls);
+        app.Initialize();
+    }
     CreateKorvaneWindows(korvane);
+    if (korvane.OnStartupStep) {
+        // The first paint is over when the loop first finds nothing to do.
+        korvane.OnStartupStep(StartupStep::FirstPaint, true);
+        app.OnIdle = [&korvane, &app] {
+            app.OnIdle = nullptr;
+            korvane.OnStartupStep(StartupStep::FirstPaint, false);
+        };
+    }
     app.Run();
+    app.OnIdle = nullptr;
     app.DestroyForms();
     return 0;
 }

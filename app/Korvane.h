@@ -17,6 +17,18 @@ class TAboutForm;
 class TopSettingForm;
 class TSizeForm;
 
+// The steps between the program's start and the main window's first complete
+// paint, as the start-up benchmark names them.
+enum class StartupStep {
+    Controls,             // COM and the common controls started
+    SkinAndPictures,      // the skin read, the main window's pictures loaded
+    FormsCreated,         // the six windows made
+    ProfilesListed,       // the profile box filled from the profile folder
+    ProfileEditorFilled,  // a profile's choices put into the editor's lists
+    MediaGraphReady,      // a source rendered into the preview and started
+    FirstPaint,           // the main window shown until nothing is left to paint
+};
+
 struct Korvane {
     // --- start-up input ----------------------------------------------------------
     // The program folder; empty means the running executable's folder. Tests
@@ -57,8 +69,29 @@ struct Korvane {
     // one ends every process of the prefix.
     std::function<void()> PowerOff;
 
+    // --- start-up, as the start-up benchmark watches it ------------------------------
+    // Told when a step begins (true) and ends (false); the program leaves it empty.
+    std::function<void(StartupStep step, bool begins)> OnStartupStep;
+
     Korvane();
 };
+
+// Tells OnStartupStep that `step` begins now and, when it goes, that it ended.
+class StartupStepScope {
+public:
+    StartupStepScope(const Korvane& korvane, StartupStep step);
+    ~StartupStepScope();
+    StartupStepScope(const StartupStepScope&) = delete;
+    StartupStepScope& operator=(const StartupStepScope&) = delete;
+
+private:
+    const Korvane& korvane_;
+    StartupStep step_;
+};
+
+// What the program's entry lets watch its start-up: nothing in the program
+// itself; the start-up benchmark's build of the same entry times the steps.
+void WatchStartup(Korvane& korvane);
 
 // Creates the six windows in their order: main window, settings, countdown,
 // About, profile editor, size dialog (all but the main window hidden).

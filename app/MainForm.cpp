@@ -92,7 +92,10 @@ TMainForm::TMainForm(Korvane& korvane)
     LayoutPreview();
     LayoutJobSettings();
     LayoutProgressPanel();
-    LoadPictures();
+    {
+        const StartupStepScope step(korvane_, StartupStep::SkinAndPictures);
+        LoadPictures();
+    }
 
     tmrProcess.SetEnabled(false);
     tmrProcess.SetInterval(1000);
@@ -119,6 +122,7 @@ TMainForm::TMainForm(Korvane& korvane)
 
     // The skin travels with the window; a container of that name in the
     // program's folder is looked for first, the built-in one is read last.
+    const StartupStepScope step(korvane_, StartupStep::SkinAndPictures);
     SkinEngine1.SetActive(korvane_.Skinned);
     SkinEngine1.SetSkinFile("Korvane.skn");
     SkinEngine1.SetBuiltIn(true);
@@ -405,9 +409,13 @@ void TMainForm::FormCreate(ui::Component&)
     OpenDialog1.Filter = BuildOpenDialogFilter(SupportedExtensions);
     OpenDialog1.FilterIndex = 1;
 
-    const ProfileCatalogue catalogue = ReadProfileCatalogue(korvane_.ProgramDir);
-    for (const std::string& name : catalogue.names)
-        cmbProfile.Add(name);
+    ProfileCatalogue catalogue;
+    {
+        const StartupStepScope step(korvane_, StartupStep::ProfilesListed);
+        catalogue = ReadProfileCatalogue(korvane_.ProgramDir);
+        for (const std::string& name : catalogue.names)
+            cmbProfile.Add(name);
+    }
     // Without profiles the program still starts; the user learns why the box is empty.
     if (!catalogue.problem.empty())
         ui::App().HandleException(ui::Error(catalogue.problem));
@@ -506,6 +514,7 @@ void TMainForm::LoadSource(const std::string& path)
     tmrProbe.SetEnabled(false);
     previewless_ = false;
     labNoPreview.Hide();
+    const StartupStepScope step(korvane_, StartupStep::MediaGraphReady);
     if (!FilterGraph.Active())
         FilterGraph.SetActive(true);
     FilterGraph.EmptyGraph();
@@ -671,7 +680,7 @@ void TMainForm::cmbProfileChange(ui::Component&)
 {
     const std::string path = ProfilePath(korvane_.ProgramDir, cmbProfile.Text());
     if (korvane_.opSettingForm && FileExists(path))
-        korvane_.opSettingForm->LoadProfileIntoEditor(path);
+        korvane_.opSettingForm->ChooseProfile(path);
 }
 
 // --- preview -----------------------------------------------------------------------------

@@ -43,5 +43,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     if (__argc > 1)
         korvane.CommandLineArgument = __argv[1];
     korvane.PowerOff = korvane::PowerOffComputer;
+    korvane::WatchStartup(korvane);
     return korvane::RunKorvane(korvane);
 }

@@ -96,6 +96,7 @@ TopSettingForm::TopSettingForm(Korvane& korvane) : ui::Form("TopSettingForm"), k
     SaveDialog1.Options = ui::ofHideReadOnly | ui::ofEnableSizing;
 
     OnCreate = ui::Handler(this, &TopSettingForm::FormCreate);
+    OnShow = ui::Handler(this, &TopSettingForm::FormShow);
     cmbProfile.OnChange = ui::Handler(this, &TopSettingForm::cmbProfileChange);
     btnSaveAs.OnClick = ui::Handler(this, &TopSettingForm::btnSaveAsClick);
     Button1.OnClick = ui::Handler(this, &TopSettingForm::Button1Click);
@@ -161,6 +162,8 @@ void TopSettingForm::LoadProfileIntoEditor(const std::string& path)
 {
     if (!FileExists(path))
         return;
+    chosenProfile_.clear();
+    const StartupStepScope step(korvane_, StartupStep::ProfileEditorFilled);
     vleVideo.Clear();
     vleAudio.Clear();
     vleAdvanced.Clear();
@@ -181,8 +184,30 @@ void TopSettingForm::LoadProfileIntoEditor(const std::string& path)
     ScrollBox1.Arrange();
 }
 
+void TopSettingForm::ChooseProfile(const std::string& path)
+{
+    if (!FileExists(path))
+        return;
+    // An open editor shows the choice at once.
+    if (Visible()) {
+        LoadProfileIntoEditor(path);
+        return;
+    }
+    korvane_.OutputExtension = ReadOutputExtension(IniProfileFile(path));
+    chosenProfile_ = path;
+}
+
+void TopSettingForm::LoadChosenProfile()
+{
+    // The file is read as it is now: a profile changed since it was chosen
+    // shows what a later load would show.
+    if (!chosenProfile_.empty())
+        LoadProfileIntoEditor(std::string(chosenProfile_));
+}
+
 void TopSettingForm::SaveEditorToProfile(const std::string& path)
 {
+    LoadChosenProfile();
     IniProfileFile profile(path);
     SaveShownValues(profile, EditorLists(*this));
 }
@@ -198,15 +223,16 @@ void TopSettingForm::SaveProfileAs(const std::string& source, const std::string&
     SaveEditorToProfile(target);
 }
 
-void TopSettingForm::BuildProfileArguments(const std::string& path, std::string& text) const
+void TopSettingForm::BuildProfileArguments(const std::string& path, std::string& text)
 {
     if (!FileExists(path))
         return;
+    LoadChosenProfile();
     const IniProfileFile profile(path);
     korvane::BuildProfileArguments(profile, EditorLists(*this), text);
 }
 
-std::string TopSettingForm::BuildArguments(const std::string& path) const
+std::string TopSettingForm::BuildArguments(const std::string& path)
 {
     std::string text;
     BuildProfileArguments(path, text);
@@ -220,6 +246,11 @@ void TopSettingForm::FormCreate(ui::Component&)
     if (korvane_.MainForm)
         cmbProfile.SetItems(korvane_.MainForm->cmbProfile.Items());
     cmbProfile.SetItemIndex(-1);
+}
+
+void TopSettingForm::FormShow(ui::Component&)
+{
+    LoadChosenProfile();
 }
 
 void TopSettingForm::ShowFor(int mainIndex)

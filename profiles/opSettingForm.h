@@ -22,6 +22,13 @@ public:
     // Replaces the rows of the three lists with the parameters of the profile
     // file and sets the output extension; a missing file changes nothing.
     void LoadProfileIntoEditor(const std::string& path);
+    // The same, except that the lists of a hidden editor take the profile's
+    // rows only when they are first needed: when the editor is shown, or when
+    // something reads or saves its choices (LoadChosenProfile). The output
+    // extension is set at once.
+    void ChooseProfile(const std::string& path);
+    // Fills the lists with the profile ChooseProfile named, if it still waits.
+    void LoadChosenProfile();
     // Writes the shown choices into the profile file (structure read from it).
     void SaveEditorToProfile(const std::string& path);
     // Copies the source profile onto the target, then saves the shown choices
@@ -29,9 +36,9 @@ public:
     void SaveProfileAs(const std::string& source, const std::string& target);
     // Appends the converter arguments of the profile at `path`, with the
     // choices the lists show now, to text.
-    void BuildProfileArguments(const std::string& path, std::string& text) const;
+    void BuildProfileArguments(const std::string& path, std::string& text);
     // The same, starting from an empty text.
-    std::string BuildArguments(const std::string& path) const;
+    std::string BuildArguments(const std::string& path);
     // "Detail": shows the editor on the main window's profile.
     void ShowFor(int mainIndex);
 
@@ -54,6 +61,7 @@ public:
 
     // --- event handlers --------------------------------------------------------------
     void FormCreate(ui::Component& sender);
+    void FormShow(ui::Component& sender);
     void cmbProfileChange(ui::Component& sender);
     void btnSaveAsClick(ui::Component& sender);
     void Button1Click(ui::Component& sender);
@@ -87,6 +95,8 @@ private:
     void RepaintLists();
 
     Korvane& korvane_;
+    // The profile chosen for the lists and not yet put into them, or "".
+    std::string chosenProfile_;
 };
 
 } // namespace korvane

@@ -161,8 +161,14 @@ void Application::Run()
     if (!mainForm_)
         return;
     Guard([this] { mainForm_->Show(); });
-    while (!terminated_)
+    while (!terminated_) {
+        MSG waiting;
+        if (OnIdle && !::PeekMessageA(&waiting, nullptr, 0, 0, PM_NOREMOVE)) {
+            const std::function<void()> idle = OnIdle;
+            Guard(idle);
+        }
         HandleMessage();
+    }
 }
 
 void Application::Terminate()

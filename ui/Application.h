@@ -99,6 +99,10 @@ public:
     void HandleMessage();
     // Shows the main form and handles messages until Terminate.
     void Run();
+    // Called by Run whenever it finds no message waiting, before it waits
+    // for one: every window has been painted by then. It may replace or
+    // clear itself.
+    std::function<void()> OnIdle;
     void Terminate();
     bool Terminated() const { return terminated_; }
     // Clears the terminated state (tests that run several loops).

@@ -97,10 +97,11 @@ TEST_F(MalformedFiles, ProfilesLoadIntoTheEditorAndGiveArguments)
     TopSettingForm& editor = *korvane.opSettingForm;
     for (const Case& c : cases) {
         SelectProfile(c.name);
-        EXPECT_EQ(editor.vleVideo.RowCount() + editor.vleAudio.RowCount() + editor.vleAdvanced.RowCount(), c.rows)
-            << c.name;
         EXPECT_EQ(korvane.OutputExtension, c.extension) << c.name;
+        // The job's arguments fill the editor's lists with the chosen profile.
         EXPECT_EQ(editor.BuildArguments(folder / (std::string("Profiles\\") + c.name + ".apf")), c.arguments)
+            << c.name;
+        EXPECT_EQ(editor.vleVideo.RowCount() + editor.vleAudio.RowCount() + editor.vleAdvanced.RowCount(), c.rows)
             << c.name;
     }
     EXPECT_TRUE(Boxes().empty());

@@ -107,10 +107,12 @@ TEST_F(ProfileEditor, LoadingFillsTheThreeGroupsAndSetsTheOutputType)
 {
     StartWithProfiles();
     TopSettingForm& e = Editor();
-    // The main window's first profile was loaded when it was shown.
+    // The main window's first profile was chosen when it was shown: the
+    // output type at once, the rows when first needed (here by the job).
     EXPECT_EQ(korvane.OutputExtension, ".mov");
     EXPECT_EQ(e.cmbProfile.Items(), (std::vector<std::string>{"Clip", "Other"}));
     EXPECT_EQ(e.cmbProfile.ItemIndex(), -1);
+    EXPECT_EQ(e.BuildArguments(clip), kDefaultArguments);
 
     ASSERT_EQ(Keys(e.vleVideo), (std::vector<std::string>{"Video Size", "Bit Rate", "Video Codec"}));
     EXPECT_EQ(e.vleVideo.Value(0), "Original Size");
@@ -145,7 +147,6 @@ TEST_F(ProfileEditor, LoadingFillsTheThreeGroupsAndSetsTheOutputType)
     EXPECT_EQ(e.vleVideo.ColWidth(0), 160);
     EXPECT_EQ(e.vleVideo.ColWidth(1), 200);
 
-    EXPECT_EQ(e.BuildArguments(clip), kDefaultArguments);
     EXPECT_EQ(e.BuildArguments(folder / "Profiles\\Missing.apf"), "");
 }
 
@@ -183,6 +184,16 @@ TEST_F(ProfileEditor, DetailShowsTheEditorOnTheMainWindowsProfile)
     DetailClick();
     EXPECT_EQ(Editor().vleAudio.Values("Audio Codec"), "AAC");
     EXPECT_EQ(Editor().BuildArguments(clip), " -b:v 800k -vcodec libx264 -acodec aac -ac 2");
+}
+
+TEST_F(ProfileEditor, AnOpenEditorShowsAProfileChosenInTheMainWindowAtOnce)
+{
+    StartWithProfiles();
+    DetailClick();
+    SelectProfile("Other");
+    EXPECT_EQ(korvane.OutputExtension, ".avi");
+    EXPECT_EQ(Editor().vleVideo.RowCount(), 0);
+    EXPECT_EQ(Editor().vleAudio.Values("Audio Bitrate"), "128k");
 }
 
 // --- OK, Cancel, Save as ---------------------------------------------------------------------

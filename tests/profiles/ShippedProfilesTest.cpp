@@ -117,7 +117,13 @@ protected:
         ASSERT_TRUE(Main().SourceLoaded);
     }
 
-    TopSettingForm& Editor() { return *korvane.opSettingForm; }
+    // The editor as the user meets it: opened by "Detail" on the main window's profile.
+    TopSettingForm& Editor()
+    {
+        if (!korvane.opSettingForm->Visible())
+            Main().BitBtn1Click(Main().BitBtn1);
+        return *korvane.opSettingForm;
+    }
 
     void Choose(ui::ValueListEditor& list, const std::string& key, const std::string& value)
     {

@@ -181,6 +181,25 @@ TEST_F(Forms, ClosingTheMainFormInsideARunningHandlerEndsTheRunAfterItReturns)
     EXPECT_FALSE(::IsWindowVisible(form.Handle()));
 }
 
+TEST_F(Forms, RunIsIdleOnlyOnceTheShownFormAndItsControlsArePainted)
+{
+    auto& form = ui::App().CreateForm<TJobForm>();
+    int calls = 0;
+    bool painted = false;
+    ui::App().OnIdle = [&] {
+        ++calls;
+        RECT r{};
+        painted = ::IsWindowVisible(form.Handle()) && !::GetUpdateRect(form.Handle(), &r, FALSE) &&
+            !::GetUpdateRect(form.btnStart.Handle(), &r, FALSE);
+        // It may clear itself while it runs.
+        ui::App().OnIdle = nullptr;
+        form.Close();
+    };
+    ui::App().Run();
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(painted);
+}
+
 TEST_F(Forms, RefusedCloseQueryKeepsTheFormOpenAndSkipsOnClose)
 {
     auto& form = ui::App().CreateForm<TJobForm>();
