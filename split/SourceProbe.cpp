@@ -2,6 +2,8 @@
 
 #include "split/EngineReport.h"
 
+#include <charconv>
+
 namespace korvane {
 namespace {
 
@@ -11,6 +13,28 @@ constexpr std::size_t kLongestReport = 1 << 20;
 } // namespace
 
 bool SourceProbe::Start(const std::string& enginePath, const std::string& source)
+{
+    return Launch(enginePath, "\"" + enginePath + "\" -hide_banner -i \"" + source + "\"");
+}
+
+bool SourceProbe::StartPacketListing(const std::string& enginePath, const std::string& source,
+                                     const std::string& listingPath, double from, double length)
+{
+    // Seconds with a point, whatever the user's number format.
+    auto seconds = [](double value) {
+        char text[64];
+        const auto r = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 6);
+        return std::string(text, r.ptr);
+    };
+    std::string commandLine = "\"" + enginePath + "\" -hide_banner -nostdin -y -loglevel info -nostats -copyts";
+    if (from > 0)
+        commandLine += " -ss " + seconds(from);
+    commandLine += " -t " + seconds(length) + " -i \"" + source +
+                   "\" -map 0:v? -map 0:a? -map 0:s? -c copy -f framecrc \"" + listingPath + "\"";
+    return Launch(enginePath, std::move(commandLine));
+}
+
+bool SourceProbe::Launch(const std::string& enginePath, std::string commandLine)
 {
     Stop();
     output_.clear();
@@ -29,7 +53,6 @@ bool SourceProbe::Start(const std::string& enginePath, const std::string& source
     startup.wShowWindow = SW_HIDE;
     startup.hStdOutput = writeEnd;
     startup.hStdError = writeEnd;
-    std::string commandLine = "\"" + enginePath + "\" -hide_banner -i \"" + source + "\"";
     PROCESS_INFORMATION info{};
     // No console at all, only the pipe: Wine gives a windowless console a host
     // process of its own, which outlives an engine stopped while it starts
