@@ -202,8 +202,21 @@ std::vector<ClipSpan> PiecesOfSizeAtKeyframes(const SourcePackets& source, doubl
         return static_cast<std::size_t>(std::lower_bound(sums.begin(), sums.end(), std::make_pair(t, -1.0)) -
                                         sums.begin());
     };
+    // Where the engine's copy really begins for a start.
+    const bool reordered = std::any_of(source.keyframes.begin(), source.keyframes.end(),
+                                       [](const SourcePackets::Keyframe& k) { return k.decode < k.time - kSameTime; });
+    auto landing = [&](double start) {
+        const double seek = start - (reordered ? kReorderedSeekLead : 0) + kSameTime;
+        double found = start;
+        for (const SourcePackets::Keyframe& k : source.keyframes) {
+            if (k.time > seek)
+                break;
+            found = k.time;
+        }
+        return std::min(found, start);
+    };
     auto cost = [&](double from, double to) {
-        const std::size_t a = at(from), b = at(to);
+        const std::size_t a = at(landing(from)), b = at(to);
         return before[b] - before[a] + kBytesPerPacket * static_cast<double>(b - a) + kContainerBytes;
     };
 
