@@ -12,6 +12,7 @@
 #include "profiles/opSettingForm.h"
 #include "split/ClipPlan.h"
 #include "split/CommandLineLocale.h"
+#include "split/PiecePlan.h"
 #include "split/EngineReport.h"
 #include "split/Rounding.h"
 #include "preview/MediaUnits.h"
@@ -21,7 +22,11 @@
 
 #include <shellapi.h>
 
+#include <cmath>
+#include <fstream>
 #include <optional>
+#include <sstream>
+#include <utility>
 
 namespace korvane {
 namespace {
@@ -38,6 +43,13 @@ constexpr char kEnterKey = 13;
 constexpr char kNoPreviewText[] = "No preview is available for this file.";
 // How often the engine's report of a source is collected.
 constexpr unsigned kProbeIntervalMs = 50;
+// The pieces choice in the preferences: none (the window's own start-up
+// choice), pieces of a length, pieces of at most a size.
+constexpr char kPieceChoiceKey[] = "Pieces";
+constexpr char kPieceLengthKey[] = "Piece Length";
+constexpr char kPieceSizeKey[] = "Piece Size";
+constexpr std::int32_t kPiecesOfLength = 1;
+constexpr std::int32_t kPiecesOfSize = 2;
 
 ui::Font LightFont(const ui::Font& base)
 {
@@ -269,14 +281,28 @@ void TMainForm::LayoutJobSettings()
     edtEnd.OnExit = ui::Handler(this, &TMainForm::edtEndExit);
     edtEnd.OnKeyPress = ui::Handler(this, &TMainForm::edtEndKeyPress);
 
-    rdbEqual.Place(&panRight, 28, 121, 137, 17);
+    // The modes a row apart, the pieces below the equal sections; the
+    // background's line under them moved down to make room.
+    rdbEqual.Place(&panRight, 28, 114, 137, 17);
     rdbEqual.SetCaption("Split the marked rang to ");
-    edtSectionQty.Place(&panRight, 165, 120, 49, 21);
+    edtSectionQty.Place(&panRight, 165, 113, 49, 21);
     edtSectionQty.OnClick = ui::Handler(this, &TMainForm::edtSectionQtyClick);
-    PlaceLabel(labSections, panRight, 220, 123, "equal sections.");
+    PlaceLabel(labSections, panRight, 220, 116, "equal sections.");
+
+    rdbPieceLength.Place(&panRight, 28, 138, 137, 17);
+    rdbPieceLength.SetCaption("Split it to pieces of ");
+    edtPieceLength.Place(&panRight, 165, 137, 49, 21);
+    edtPieceLength.OnClick = ui::Handler(this, &TMainForm::edtPieceLengthClick);
+    PlaceLabel(labPieceLength, panRight, 220, 140, "seconds.");
+
+    rdbPieceSize.Place(&panRight, 28, 162, 158, 17);
+    rdbPieceSize.SetCaption("Split it to pieces of at most ");
+    edtPieceSize.Place(&panRight, 186, 161, 49, 21);
+    edtPieceSize.OnClick = ui::Handler(this, &TMainForm::edtPieceSizeClick);
+    PlaceLabel(labPieceSize, panRight, 241, 164, "MB.");
 
     labLength.SetAutoSize(false);
-    labLength.Place(&panRight, 20, 151, 281, 13);
+    labLength.Place(&panRight, 20, 188, 281, 13);
     labLength.SetTransparent(true);
     labLength.SetCaption("length of the Marked Rang");
     ui::Font blue = GetFont();
@@ -284,17 +310,17 @@ void TMainForm::LayoutJobSettings()
     labLength.SetFont(blue);
     labLength.Hide();
 
-    PlaceLabel(labProfile, panRight, 14, 190, "Output Profile:");
-    cmbProfile.Place(&panRight, 92, 187, 185, 21);
+    PlaceLabel(labProfile, panRight, 14, 218, "Output Profile:");
+    cmbProfile.Place(&panRight, 92, 215, 185, 21);
     cmbProfile.SetStyle(ui::csDropDownList);
     cmbProfile.OnChange = ui::Handler(this, &TMainForm::cmbProfileChange);
-    BitBtn1.Place(&panRight, 281, 185, 65, 23);
+    BitBtn1.Place(&panRight, 281, 213, 65, 23);
     BitBtn1.SetCaption("Detail");
     BitBtn1.OnClick = ui::Handler(this, &TMainForm::BitBtn1Click);
 
-    PlaceLabel(labOutputPath, panRight, 14, 230, "Output Path:");
-    edtOutputDir.Place(&panRight, 92, 227, 185, 21);
-    bbtnBrowse.Place(&panRight, 281, 224, 65, 23);
+    PlaceLabel(labOutputPath, panRight, 14, 247, "Output Path:");
+    edtOutputDir.Place(&panRight, 92, 244, 185, 21);
+    bbtnBrowse.Place(&panRight, 281, 243, 65, 23);
     bbtnBrowse.SetCaption("Browse");
     bbtnBrowse.OnClick = ui::Handler(this, &TMainForm::bbtnBrowseClick);
 
@@ -409,6 +435,7 @@ void TMainForm::FormCreate(ui::Component&)
     OpenDialog1.Filter = BuildOpenDialogFilter(SupportedExtensions);
     OpenDialog1.FilterIndex = 1;
 
+    LoadPieceChoice();
     ProfileCatalogue catalogue;
     {
         const StartupStepScope step(korvane_, StartupStep::ProfilesListed);
@@ -462,8 +489,33 @@ void TMainForm::FormClose(ui::Form&, ui::CloseAction&)
 {
     // Preferences that cannot be written are reported once, and the program
     // still ends: the user must always be able to close it.
-    if (korvane_.SettingForm)
-        ui::Guard([this] { korvane_.SettingForm->SavePreferences(); });
+    ui::Guard([this] {
+        if (korvane_.SettingForm)
+            korvane_.SettingForm->SavePreferences();
+        SavePieceChoice();
+    });
+}
+
+void TMainForm::LoadPieceChoice()
+{
+    const IniFile ini(korvane_.ProgramDir + "Preferences.ini");
+    edtPieceLength.SetText(ini.ReadString("Main", kPieceLengthKey, ""));
+    edtPieceSize.SetText(ini.ReadString("Main", kPieceSizeKey, ""));
+    // Files from before the pieces have no choice, and start with one clip.
+    const std::int32_t choice = ini.ReadInteger("Main", kPieceChoiceKey, 0);
+    if (choice == kPiecesOfLength)
+        rdbPieceLength.SetChecked(true);
+    else if (choice == kPiecesOfSize)
+        rdbPieceSize.SetChecked(true);
+}
+
+void TMainForm::SavePieceChoice()
+{
+    IniFile ini(korvane_.ProgramDir + "Preferences.ini");
+    ini.WriteInteger("Main", kPieceChoiceKey,
+                     rdbPieceLength.Checked() ? kPiecesOfLength : rdbPieceSize.Checked() ? kPiecesOfSize : 0);
+    ini.WriteString("Main", kPieceLengthKey, edtPieceLength.Text());
+    ini.WriteString("Main", kPieceSizeKey, edtPieceSize.Text());
 }
 
 // --- source intake ---------------------------------------------------------------------
@@ -1165,6 +1217,16 @@ void TMainForm::edtSectionQtyClick(ui::Component&)
     rdbEqual.SetChecked(true);
 }
 
+void TMainForm::edtPieceLengthClick(ui::Component&)
+{
+    rdbPieceLength.SetChecked(true);
+}
+
+void TMainForm::edtPieceSizeClick(ui::Component&)
+{
+    rdbPieceSize.SetChecked(true);
+}
+
 // --- picture buttons -------------------------------------------------------------------
 
 void TMainForm::ShowLook(ui::Image& button, int index)
@@ -1293,14 +1355,30 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
     if (!(rangeLength > 0))
         return RefuseJob("Invalid Time", "The End Time should be later than the Start Time.", nullptr);
 
-    const bool oneClip = rdbStartEnd.Checked();
+    const SplitMode mode = rdbStartEnd.Checked()      ? SplitMode::OneClip
+                           : rdbPieceLength.Checked() ? SplitMode::PieceLength
+                           : rdbPieceSize.Checked()   ? SplitMode::PieceSize
+                                                      : SplitMode::EqualSections;
     std::int32_t clipCount = 1;
-    if (!oneClip) {
+    double pieceLength = 0;
+    double pieceBytes = 0;
+    if (mode == SplitMode::EqualSections) {
         const auto count = ReadWholeNumber(edtSectionQty.Text());
         // No section at all would make no clip and still end as a success.
         if (!count || *count < 1)
             return RefuseJob("Invalid Section", "Please specify a valid section quantity.", &edtSectionQty);
         clipCount = *count;
+    } else if (mode == SplitMode::PieceLength) {
+        // Seconds, or a time as the range's edits take it.
+        const std::string text = edtPieceLength.Text();
+        pieceLength = ReadFloatNumber(text, UserDecimalSeparator()).value_or(TimeTextToSeconds(text));
+        if (!(pieceLength > 0) || !std::isfinite(pieceLength))
+            return RefuseJob("Invalid Piece Length", "Please specify a valid length of the pieces in seconds.",
+                             &edtPieceLength);
+    } else if (mode == SplitMode::PieceSize) {
+        pieceBytes = ReadFloatNumber(edtPieceSize.Text(), UserDecimalSeparator()).value_or(0) * kBytesPerMB;
+        if (!(pieceBytes >= 1) || !std::isfinite(pieceBytes))
+            return RefuseJob("Invalid Piece Size", "Please specify a valid size of the pieces in MB.", &edtPieceSize);
     }
 
     if (!FileExists(ProfilePath(korvane_.ProgramDir, cmbProfile.Text())))
@@ -1320,8 +1398,8 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
     EnterBusyState();
     JobState = jsRunning;
     const std::string outputFolder = WithTrailingBackslash(edtOutputDir.Text());
-    const SplitMode mode = oneClip ? SplitMode::OneClip : SplitMode::EqualSections;
-    const ClipPlan plan(mode, rangeStart, rangeLength, clipCount);
+    const ClipPlan plan(mode == SplitMode::OneClip ? SplitMode::OneClip : SplitMode::EqualSections, rangeStart,
+                        rangeLength, clipCount);
 
     // The source's own settings: the streams are copied as they are, into a
     // clip of the source's own type.
@@ -1334,50 +1412,91 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
     }
     if (LeavesDvdStandardToSource(arguments)) {
         // PAL or NTSC by the source's rate, which the engine reads.
-        SourceProbe rateProbe;
         std::optional<double> rate;
-        if (CanStartProgramAt(korvane_.EnginePath)
-            && rateProbe.Start(korvane_.EnginePath, PathForOtherPrograms(source))) {
-            switch (AwaitEngine(rateProbe)) {
-            case SourceProbe::Wait::Ended:
-                rate = rateProbe.FrameRate();
-                break;
-            case SourceProbe::Wait::Cancelled:
-                LeaveBusyState();
-                return;
-            case SourceProbe::Wait::Overdue:
-                ReportSilentEngine("frame rate", source);
-                LeaveBusyState();
-                return;
-            }
-        }
+        if (!ReadFrameRate(source, rate))
+            return LeaveBusyState();
         arguments = WithDvdStandard(arguments, rate);
     }
+
+    // Pieces follow each other exactly: their starts are written in full.
+    const bool pieces = mode == SplitMode::PieceLength || mode == SplitMode::PieceSize;
+    std::vector<ClipSpan> pieceSpans;
+    std::optional<EncodedPieces> encoded;
+    std::optional<SourcePackets> packets;
+    if (pieces && CopiesVideo(arguments)) {
+        labProcessing.SetCaption(ClipProcessingText(SplitMode::OneClip, source, 1));
+        bool cancelled = false;
+        packets = ListSourcePackets(source, rangeStart, rangeLength, cancelled);
+        if (cancelled)
+            return LeaveBusyState();
+    }
+    if (mode == SplitMode::PieceLength) {
+        pieceSpans = PiecesOfLength(rangeStart, rangeLength, pieceLength);
+        if (packets)
+            EndCopiesBeforeKeyframes(pieceSpans, *packets);
+    } else if (mode == SplitMode::PieceSize) {
+        if (packets) {
+            pieceSpans = PiecesOfSizeAtKeyframes(*packets, rangeStart, rangeLength, pieceBytes);
+        } else {
+            // An encoding, or a copy of a source whose packets the engine
+            // cannot list: measured by the rate, corrected piece by piece. A
+            // copy's rate is the source's own.
+            double rate = CopiesVideo(arguments) ? 0 : BytesPerSecondOfArguments(arguments);
+            const std::optional<FileStamp> sourceStamp = FileStampOf(source);
+            if (!(rate > 0) && sourceStamp && SourceSeconds() > 0)
+                rate = static_cast<double>(sourceStamp->size) / SourceSeconds();
+            // Pieces meet between two pictures of the source.
+            std::optional<double> frameRate;
+            if (!ReadFrameRate(source, frameRate))
+                return LeaveBusyState();
+            encoded.emplace(rangeStart, rangeLength, pieceBytes, rate, frameRate.value_or(0));
+        }
+    }
+    auto nextSpan = [&](std::int32_t number) -> std::optional<ClipSpan> {
+        if (encoded)
+            return encoded->Next();
+        if (pieces)
+            return number <= static_cast<std::int32_t>(pieceSpans.size()) ? std::optional(pieceSpans[number - 1])
+                                                                          : std::nullopt;
+        return number <= plan.ClipCount() ? std::optional(plan.Clip(number)) : std::nullopt;
+    };
+    auto expectedCount = [&]() -> std::int32_t {
+        if (encoded)
+            return encoded->ExpectedCount();
+        return pieces ? static_cast<std::int32_t>(pieceSpans.size()) : plan.ClipCount();
+    };
 
     TSettingForm* settings = korvane_.SettingForm;
     std::vector<FailedClip> failed;
     std::vector<ShortClip> shortClips;
     std::vector<std::string> notices;
-    for (std::int32_t number = 1; number <= plan.ClipCount(); ++number) {
+    // A piece made again, shorter, replaces the one just made without a question.
+    bool again = false;
+    for (std::int32_t number = 1;; ++number) {
+        const std::optional<ClipSpan> next = nextSpan(number);
+        if (!next)
+            break;
+        const ClipSpan span = *next;
         const std::string output = ClipOutputPath(outputFolder, source, number, extension);
         const std::optional<FileStamp> before = FileStampOf(output);
-        if (before && !(settings && settings->chkOverwrite.Checked())) {
+        const bool redo = std::exchange(again, false);
+        if (before && !redo && !(settings && settings->chkOverwrite.Checked())) {
             const int answer = ui::ShowMessageBox("The output file is existent. Overwrite it?", "Overwrite",
                                                   MB_YESNO | MB_ICONQUESTION);
             if (answer != IDYES) {
-                if (mode == SplitMode::EqualSections)
+                if (mode != SplitMode::OneClip)
                     continue;
                 LeaveBusyState();
                 return;
             }
         }
 
-        const ClipSpan span = plan.Clip(number);
-        clip_ = ClipSlot{number, plan.ClipCount(), span.duration};
+        clip_ = ClipSlot{number, expectedCount(), span.duration};
         labProcessing.SetCaption(ClipProcessingText(mode, source, number));
         // The converter and its engine take long paths in their extended form.
-        const std::string commandLine = BuildConverterCommandLine(
-            PathForOtherPrograms(source), span.start, span.duration, arguments, PathForOtherPrograms(output));
+        const std::string commandLine =
+            BuildConverterCommandLine(PathForOtherPrograms(source), span.start, span.duration, arguments,
+                                      PathForOtherPrograms(output), pieces);
 
         outputTail_.Clear();
         const ClipRunResult result = RunConverterClip(Converter, korvane_.ConverterPath, commandLine, *this);
@@ -1405,12 +1524,74 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
         }
         if (auto length = ShortClipLength(span.start, span.duration, SourceSeconds(), reached))
             shortClips.push_back(ShortClip{number, *length});
+        if (encoded)
+            if (const std::optional<FileStamp> made = FileStampOf(output))
+                if (encoded->Made(static_cast<double>(made->size))) {
+                    again = true;
+                    --number;
+                }
         if (auto notice = ClipNotice(outputTail_.LastLine()))
             notices.push_back(std::move(*notice));
     }
     if (!failed.empty())
-        return ReportFailedClips(plan.ClipCount(), failed);
+        return ReportFailedClips(expectedCount(), failed);
     CompleteJob(shortClips, notices);
+}
+
+bool TMainForm::ReadFrameRate(const std::string& source, std::optional<double>& rate)
+{
+    SourceProbe rateProbe;
+    if (!CanStartProgramAt(korvane_.EnginePath) || !rateProbe.Start(korvane_.EnginePath, PathForOtherPrograms(source)))
+        return true;
+    switch (AwaitEngine(rateProbe)) {
+    case SourceProbe::Wait::Ended:
+        rate = rateProbe.FrameRate();
+        return true;
+    case SourceProbe::Wait::Cancelled:
+        return false;
+    case SourceProbe::Wait::Overdue:
+        ReportSilentEngine("frame rate", source);
+        return false;
+    }
+    return false;
+}
+
+std::optional<SourcePackets> TMainForm::ListSourcePackets(const std::string& source, double rangeStart,
+                                                          double rangeLength, bool& cancelled)
+{
+    cancelled = false;
+    char folder[MAX_PATH + 1] = {};
+    char listing[MAX_PATH + 1] = {};
+    if (!GetTempPathA(sizeof folder, folder) || !GetTempFileNameA(folder, "kvp", 0, listing))
+        return std::nullopt;
+    struct Remove {
+        const char* path;
+        ~Remove() { DeleteFileA(path); }
+    } remove{listing};
+    if (!CanStartProgramAt(korvane_.EnginePath))
+        return std::nullopt;
+    SourceProbe engine;
+    // A little past the range, so that a keyframe at its very end is seen.
+    if (!engine.StartPacketListing(korvane_.EnginePath, PathForOtherPrograms(source), listing, rangeStart,
+                                   rangeLength + 1))
+        return std::nullopt;
+    // The window stays with the user, and Cancel works, while the engine reads.
+    while (!engine.Poll()) {
+        PumpMessages();
+        if (CancelRequested()) {
+            engine.Stop();
+            cancelled = true;
+            return std::nullopt;
+        }
+        Sleep(20);
+    }
+    std::ifstream file(listing, std::ios::binary);
+    std::ostringstream text;
+    text << engine.Output() << '\n' << file.rdbuf();
+    SourcePackets packets = ReadSourcePackets(text.str());
+    if (packets.keyframes.empty())
+        return std::nullopt;
+    return packets;
 }
 
 void TMainForm::ReportFailedClips(std::int32_t clipCount, const std::vector<FailedClip>& failed)

@@ -11,6 +11,8 @@
 #include "skin/SkinBitmap.h"
 #include "skin/SkinEngine.h"
 #include "split/ClipOutcome.h"
+#include "split/ClipPlan.h"
+#include "split/PiecePlan.h"
 #include "split/ConverterProcess.h"
 #include "split/JobTiming.h"
 #include "split/ProgressParser.h"
@@ -20,6 +22,7 @@
 #include "ui/Form.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -111,6 +114,12 @@ public:
     ui::RadioButton& rdbEqual = MakeNamed<ui::RadioButton>("rdbEqual");
     ui::Edit& edtSectionQty = MakeNamed<ui::Edit>("edtSectionQty");
     ui::Label& labSections = MakeNamed<ui::Label>("labSections");
+    ui::RadioButton& rdbPieceLength = MakeNamed<ui::RadioButton>("rdbPieceLength");
+    ui::Edit& edtPieceLength = MakeNamed<ui::Edit>("edtPieceLength");
+    ui::Label& labPieceLength = MakeNamed<ui::Label>("labPieceLength");
+    ui::RadioButton& rdbPieceSize = MakeNamed<ui::RadioButton>("rdbPieceSize");
+    ui::Edit& edtPieceSize = MakeNamed<ui::Edit>("edtPieceSize");
+    ui::Label& labPieceSize = MakeNamed<ui::Label>("labPieceSize");
     ui::Label& labLength = MakeNamed<ui::Label>("labLength");
     ui::Label& labProfile = MakeNamed<ui::Label>("labProfile");
     ui::ComboBox& cmbProfile = MakeNamed<ui::ComboBox>("cmbProfile");
@@ -173,6 +182,8 @@ public:
     void edtEndExit(ui::Component& sender);
     void edtEndKeyPress(ui::Control& sender, char& key);
     void edtSectionQtyClick(ui::Component& sender);
+    void edtPieceLengthClick(ui::Component& sender);
+    void edtPieceSizeClick(ui::Component& sender);
     void bbtnBrowseClick(ui::Component& sender);
     void BitBtn1Click(ui::Component& sender);
     void cmbProfileChange(ui::Component& sender);
@@ -223,6 +234,10 @@ private:
     // Waits for the engine's report on the source while the window is served;
     // Cancel and the close question end the wait.
     SourceProbe::Wait AwaitEngine(SourceProbe& probe);
+    // The source's frame rate from the engine, unknown when the engine cannot
+    // be asked; false when the user cancelled or the engine never answered
+    // (said), and the job must end.
+    bool ReadFrameRate(const std::string& source, std::optional<double>& rate);
     // At Start, the length the engine is still reading: true once it is known.
     bool AwaitSourceLength();
     // The engine let the deadline pass without telling `what` of the source.
@@ -247,6 +262,14 @@ private:
     // The job's end when clips failed: one message naming them, then idle.
     void ReportFailedClips(std::int32_t clipCount, const std::vector<FailedClip>& failed);
     bool IsSourceProfile() const;
+    // The pieces choice and its values, kept in the preferences file.
+    void LoadPieceChoice();
+    void SavePieceChoice();
+    // The source's packets over the range, which the engine lists for a copy
+    // cut at keyframes; nothing when it cannot, or when the job is cancelled
+    // meanwhile (cancelled is then set).
+    std::optional<SourcePackets> ListSourcePackets(const std::string& source, double rangeStart, double rangeLength,
+                                                   bool& cancelled);
 
     Korvane& korvane_;
     ConverterProcess Converter;

@@ -6,6 +6,8 @@
 //     Before the job it writes the converter command lines the job runs (one
 //     per clip) and, last, the line of one pass over the whole range, so
 //     that the script can run the same work from a shell.
+//   korvane_bench pieces <program folder> <source> <end hh:mm:ss> <MB> <profile> <output folder>
+//     the same for pieces of at most <MB> megabytes from 00:00:00 to the end.
 //   korvane_bench run <batch file>
 //     runs the batch file in cmd.exe, its output thrown away, and prints its time.
 //
@@ -129,6 +131,57 @@ int Job(char** argv)
     return 0;
 }
 
+int Pieces(char** argv)
+{
+    const std::string programDir = argv[2], source = argv[3], endText = argv[4], megabytes = argv[5],
+                      profile = argv[6], outputDir = argv[7];
+    ui::ScriptedDialogs dialogs;
+    Korvane korvane;
+    korvane.ProgramDirOverride = programDir;
+    korvane.ShellOpen = [](HWND, const std::string&) {};
+    korvane.PowerOff = [] {};
+    ui::App().Initialize();
+    CreateKorvaneWindows(korvane);
+    TMainForm& main = *korvane.MainForm;
+    main.Show();
+    ui::App().ProcessMessages();
+    main.LoadSource(source);
+    if (!main.SourceLoaded) {
+        std::printf("error=the preview could not load %s\n", source.c_str());
+        return 1;
+    }
+    main.edtStart.SetText("00:00:00");
+    main.edtEnd.SetText(endText);
+    main.rdbPieceSize.SetChecked(true);
+    main.edtPieceSize.SetText(megabytes);
+    const auto& items = main.cmbProfile.Items();
+    const auto it = std::find(items.begin(), items.end(), profile);
+    if (it == items.end()) {
+        std::printf("error=no profile %s\n", profile.c_str());
+        return 1;
+    }
+    main.cmbProfile.SetItemIndex(static_cast<int>(it - items.begin()));
+    main.cmbProfileChange(main.cmbProfile);
+    main.edtOutputDir.SetText(outputDir);
+
+    const double cpuStart = GroupCpuSeconds();
+    const double start = Now();
+    main.imgStartClick(main.imgStart);
+    const double seconds = Now() - start;
+    const double cpuEnd = GroupCpuSeconds();
+    std::string result;
+    for (const auto& call : dialogs.MessageBoxes())
+        result += call.Caption + ": " + call.Text + " ";
+    for (char& c : result)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    std::printf("seconds=%.3f\nresult=%s\n", seconds, result.c_str());
+    if (cpuStart >= 0 && cpuEnd >= 0)
+        std::printf("cpu=%.3f\n", cpuEnd - cpuStart);
+    ui::App().DestroyForms();
+    return 0;
+}
+
 int RunBatch(const char* batch)
 {
     std::string line = "cmd.exe /c \"" + std::string(batch) + "\"";
@@ -155,6 +208,8 @@ int main(int argc, char** argv)
     try {
         if (argc == 9 && std::string(argv[1]) == "job")
             return Job(argv);
+        if (argc == 8 && std::string(argv[1]) == "pieces")
+            return Pieces(argv);
         if (argc == 3 && std::string(argv[1]) == "run")
             return RunBatch(argv[2]);
     } catch (const std::exception& e) {
@@ -162,6 +217,7 @@ int main(int argc, char** argv)
         return 1;
     }
     std::fprintf(stderr, "usage: korvane_bench job <program folder> <source> <end> <sections> <profile> "
-                         "<output folder> <lines file> | run <batch file>\n");
+                         "<output folder> <lines file> | pieces <program folder> <source> <end> <MB> <profile> "
+                         "<output folder> | run <batch file>\n");
     return 2;
 }

@@ -8,6 +8,7 @@
 #
 #   bench/run.sh                      # everything (about an hour on a busy 2-core machine)
 #   BENCH_SOURCES=short BENCH_SECTIONS=10 BENCH_MODES=copy bench/run.sh
+#   BENCH_SOURCES=long BENCH_MODES= bench/run.sh   # pieces of at most 100 MB only
 #
 # Every figure is given twice: wall-clock time, and the processor time that
 # the run's processes used (user + system, from a cpuacct control group of
@@ -25,9 +26,11 @@ MEDIA=$ROOT/bench/media
 WORK=$ROOT/bench/work
 SECTIONS=${BENCH_SECTIONS:-"6 10"}
 SOURCES=${BENCH_SOURCES:-"long short"}
-MODES=${BENCH_MODES:-"encode copy"}
+MODES=${BENCH_MODES-"encode copy"}
 COPY_ROUNDS=${BENCH_COPY_ROUNDS:-3}
 ENCODE_ROUNDS=${BENCH_ENCODE_ROUNDS:-1}
+# Pieces of at most this many MB of the long source with a copy; empty: none.
+PIECES_MB=${BENCH_PIECES_MB-100}
 mkdir -p "$MEDIA" "$WORK"
 
 make_source() { # name seconds size rate
@@ -203,6 +206,32 @@ for s in $SOURCES; do
     done
   done
 done
+if [[ -n $PIECES_MB && " $SOURCES " == *" long "* ]]; then
+  # Pieces of at most a size with a copy: every piece within the size, the
+  # pieces but the last at least 90 % of it, and their pictures adding up to
+  # the source's (none lost or repeated between pieces).
+  src=$MEDIA/long.mp4 out=$WORK/out
+  rm -rf "$out"; mkdir -p "$out"
+  measure wine "$BENCH_EXE" pieces "$WPROG" "$(winepath -w "$src")" 00:10:00 "$PIECES_MB" \
+    "Settings of the source file." "$(winepath -w "$out")"
+  grep -q "result=Completed" <<<"$OUTPUT" || echo "bench: the pieces job did not complete: $OUTPUT" >&2
+  pieces_wall=$WALL pieces_cpu=$CPU
+  packets() { ffprobe -v error -select_streams v:0 -count_packets -show_entries stream=nb_read_packets -of csv=p=0 "$1"; }
+  source_packets=$(packets "$src")
+  total=0 n=0
+  printf '\npieces of at most %s MB of long.mp4 with a copy: job %s s wall, %s s cpu\n' "$PIECES_MB" "$pieces_wall" "$pieces_cpu"
+  printf '%5s %12s %8s %9s %9s\n' piece bytes MB pictures seconds
+  for f in $(ls "$out"/long_Clip*.mp4 | sort -V); do
+    n=$((n + 1))
+    bytes=$(stat -c %s "$f") pics=$(packets "$f")
+    secs=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$f")
+    total=$((total + pics))
+    printf '%5s %12s %8.2f %9s %9.3f\n' "$n" "$bytes" "$(awk -v b="$bytes" 'BEGIN { print b / 1e6 }')" "$pics" "$secs"
+  done
+  printf 'pictures: pieces %s, source %s (%s)\n' "$total" "$source_packets" \
+    "$([[ $total == "$source_packets" ]] && echo "none lost or repeated" || echo "DIFFER")"
+fi
+
 cat <<'NOTE'
 
 wall / cpu  wall-clock seconds / processor seconds of all the run's processes

@@ -31,7 +31,9 @@ std::string ClipProcessingText(SplitMode mode, std::string_view sourcePath, std:
 {
     if (mode == SplitMode::OneClip)
         return "Splitting: " + ExtractFileName(sourcePath);
-    return "Splitting: Section " + std::to_string(clipNumber);
+    if (mode == SplitMode::EqualSections)
+        return "Splitting: Section " + std::to_string(clipNumber);
+    return "Splitting: Piece " + std::to_string(clipNumber);
 }
 
 } // namespace korvane

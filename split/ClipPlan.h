@@ -9,7 +9,9 @@ namespace korvane {
 
 enum class SplitMode {
     OneClip,       // the marked range as one clip
-    EqualSections  // the marked range cut into a number of equal sections
+    EqualSections, // the marked range cut into a number of equal sections
+    PieceLength,   // pieces of a given length (PiecePlan.h)
+    PieceSize      // pieces of at most a given size (PiecePlan.h)
 };
 
 struct ClipSpan {
@@ -45,7 +47,7 @@ std::string ClipOutputPath(std::string_view outputFolder, std::string_view sourc
                            std::int32_t clipNumber, std::string_view outputExtension);
 
 // The line shown above the progress bars while a clip is made: the source's
-// file name in one-clip mode, the section number otherwise.
+// file name in one-clip mode, the section or piece number otherwise.
 std::string ClipProcessingText(SplitMode mode, std::string_view sourcePath, std::int32_t clipNumber);
 
 } // namespace korvane

@@ -173,12 +173,13 @@ std::string FormatGeneral(double value, char decimalSeparator)
 
 std::string BuildConverterCommandLine(std::string_view sourcePath, double clipStart,
                                       double clipDuration, std::string_view profileArguments,
-                                      std::string_view outputPath, char decimalSeparator)
+                                      std::string_view outputPath, char decimalSeparator,
+                                      bool exactStart)
 {
     std::string line = " -y -i \"";
     line += sourcePath;
     line += "\" -ss ";
-    line += FormatStartSeconds(clipStart, decimalSeparator);
+    line += exactStart ? FormatGeneral(clipStart, decimalSeparator) : FormatStartSeconds(clipStart, decimalSeparator);
     line += " -t ";
     line += FormatGeneral(clipDuration, decimalSeparator);
     line += profileArguments;

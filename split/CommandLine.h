@@ -28,9 +28,12 @@ std::string FormatGeneral(double value, char decimalSeparator);
 
 // " -y -i \"<source>\" -ss <start (FormatStartSeconds)> -t <duration><profile arguments> \"<output>\"".
 // Paths are placed between double quotes as they are, without escaping; the
-// profile arguments carry their own leading blank when not empty.
+// profile arguments carry their own leading blank when not empty. The start
+// has one decimal, or, with exactStart, the general form of the duration:
+// pieces that follow each other meet exactly, at keyframes for a copy.
 std::string BuildConverterCommandLine(std::string_view sourcePath, double clipStart,
                                       double clipDuration, std::string_view profileArguments,
-                                      std::string_view outputPath, char decimalSeparator);
+                                      std::string_view outputPath, char decimalSeparator,
+                                      bool exactStart = false);
 
 } // namespace korvane

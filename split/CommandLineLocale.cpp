@@ -6,10 +6,10 @@ namespace korvane {
 
 std::string BuildConverterCommandLine(std::string_view sourcePath, double clipStart,
                                       double clipDuration, std::string_view profileArguments,
-                                      std::string_view outputPath)
+                                      std::string_view outputPath, bool exactStart)
 {
     return BuildConverterCommandLine(sourcePath, clipStart, clipDuration, profileArguments,
-                                     outputPath, UserDecimalSeparator());
+                                     outputPath, UserDecimalSeparator(), exactStart);
 }
 
 } // namespace korvane

@@ -6,6 +6,6 @@ namespace korvane {
 
 std::string BuildConverterCommandLine(std::string_view sourcePath, double clipStart,
                                       double clipDuration, std::string_view profileArguments,
-                                      std::string_view outputPath);
+                                      std::string_view outputPath, bool exactStart = false);
 
 } // namespace korvane

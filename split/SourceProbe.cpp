@@ -5,6 +5,8 @@
 #include "converter/EngineGuard.h"
 #include "converter/ClipRequest.h"
 
+#include <charconv>
+
 namespace korvane {
 namespace {
 
@@ -15,7 +17,48 @@ constexpr DWORD kLookIntervalMs = 20;
 
 } // namespace
 
+namespace {
+
+// Only real media containers, only local files: a disguised playlist is
+// turned away rather than followed to the files or addresses it names.
+void AddInputRestrictions(std::vector<std::string>& words)
+{
+    for (std::string& word : frontend::InputRestrictions())
+        words.push_back(std::move(word));
+}
+
+} // namespace
+
 bool SourceProbe::Start(const std::string& enginePath, const std::string& source)
+{
+    std::vector<std::string> words = {enginePath, "-hide_banner"};
+    AddInputRestrictions(words);
+    words.insert(words.end(), {"-i", source});
+    source_ = source;
+    return Launch(enginePath, frontend::JoinCommandLine(words));
+}
+
+bool SourceProbe::StartPacketListing(const std::string& enginePath, const std::string& source,
+                                     const std::string& listingPath, double from, double length)
+{
+    // Seconds with a point, whatever the user's number format.
+    auto seconds = [](double value) {
+        char text[64];
+        const auto r = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 6);
+        return std::string(text, r.ptr);
+    };
+    std::vector<std::string> words = {enginePath, "-hide_banner", "-nostdin", "-y", "-loglevel", "info",
+                                      "-nostats", "-copyts"};
+    AddInputRestrictions(words);
+    if (from > 0)
+        words.insert(words.end(), {"-ss", seconds(from)});
+    words.insert(words.end(), {"-t", seconds(length), "-i", source, "-map", "0:v?", "-map", "0:a?", "-map", "0:s?",
+                               "-c", "copy", "-f", "framecrc", listingPath});
+    source_ = source;
+    return Launch(enginePath, frontend::JoinCommandLine(words));
+}
+
+bool SourceProbe::Launch(const std::string& enginePath, std::string commandLine)
 {
     Stop();
     output_.clear();
@@ -34,14 +77,6 @@ bool SourceProbe::Start(const std::string& enginePath, const std::string& source
     startup.wShowWindow = SW_HIDE;
     startup.hStdOutput = writeEnd;
     startup.hStdError = writeEnd;
-    // Only real media containers, only local files: a disguised playlist is
-    // turned away rather than followed to the files or addresses it names.
-    std::vector<std::string> words = {enginePath, "-hide_banner"};
-    for (std::string& word : frontend::InputRestrictions())
-        words.push_back(std::move(word));
-    words.insert(words.end(), {"-i", source});
-    std::string commandLine = frontend::JoinCommandLine(words);
-    source_ = source;
     PROCESS_INFORMATION info{};
     // No console at all, only the pipe: Wine gives a windowless console a host
     // process of its own, which outlives an engine stopped while it starts

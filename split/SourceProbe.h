@@ -27,6 +27,14 @@ public:
     // Starts the engine on the source, after stopping a probe still running.
     // False when the engine cannot be started.
     bool Start(const std::string& enginePath, const std::string& source);
+    // Starts the engine listing the packets of every stream of the source
+    // from `from` for `length` seconds into the file `listingPath` (its
+    // "framecrc" form, in the source's own timestamps); its report, with the
+    // source's first timestamp, comes as with Start.
+    bool StartPacketListing(const std::string& enginePath, const std::string& source, const std::string& listingPath,
+                            double from, double length);
+    // What the engine has said so far.
+    const std::string& Output() const { return output_; }
     // Takes what the engine has written; true once it has ended and all of it
     // is read (Running() is then false).
     bool Poll();
@@ -58,6 +66,7 @@ public:
     std::optional<double> FrameRate() const;
 
 private:
+    bool Launch(const std::string& enginePath, std::string commandLine);
     void Drain();
 
     ui::UniqueHandle pipeRead_;

@@ -128,8 +128,8 @@ int main(int argc, char** argv) {
             {"panel-left.bmp", 20, 248, 398, 300, deckColour()},      // time labels, seek bar, range labels
             {"panel-left.bmp", 20, 314, 398, 344, deckColour()},      // transport buttons
             {"panel-right.bmp", 4, 8, 360, 40, deckColour()},         // "Source:" and its edit
-            {"panel-right.bmp", 12, 60, 372, 170, paperColour()},     // split mode
-            {"panel-right.bmp", 12, 182, 372, 252, paperColour()},    // profile and output folder
+            {"panel-right.bmp", 12, 60, 372, 200, paperColour()},     // split mode
+            {"panel-right.bmp", 12, 210, 372, 266, paperColour()},    // profile and output folder
             {"panel-progress.bmp", 10, 10, 372, 136, deckColour()},   // progress texts and bars
         };
         for (const FlatSpot& s : spots) checkFlat(dir, s);

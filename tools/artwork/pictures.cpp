@@ -370,7 +370,7 @@ Canvas rightPanel() {
     fill(c, roundRect(-1, 45, 385, 47, 0), linear({0, 0}, {384, 0}, {{0, kTeal}, {1, kTealDark}}));
     fill(c, roundRect(0, 47, 1, 367, 0), kPaperLine);
     auto fadeEnds = [](double x, double) { return std::clamp(std::min(x - 12, 372 - x) / 30.0, 0.0, 1.0); };
-    fill(c, roundRect(12, 175, 372, 176, 0), alphaScaled(solid(kPaperLine), fadeEnds));
+    fill(c, roundRect(12, 205, 372, 206, 0), alphaScaled(solid(kPaperLine), fadeEnds));
     fill(c, roundRect(12, 271, 372, 272, 0), alphaScaled(solid(kPaperLine), fadeEnds));
     return flatten(c, kPaper);
 }
