@@ -235,12 +235,28 @@ std::wstring LastWord(const std::wstring& commandLine)
     return line.substr(line.find_last_of(L' ') + 1);
 }
 
+// The word after -i: the source, never to be written over.
+std::wstring InputWord(const std::wstring& commandLine)
+{
+    const std::size_t at = commandLine.find(L" -i ");
+    if (at == std::wstring::npos)
+        return {};
+    std::wstring rest = commandLine.substr(at + 4);
+    if (!rest.empty() && rest.front() == L'"')
+        return rest.substr(1, rest.find(L'"', 1) - 1);
+    return rest.substr(0, rest.find(L' '));
+}
+
 // A real crash, the way a broken program ends: no exit code of its own
-// choosing and no last words, and half a clip on the disk.
+// choosing and no last words, and half a clip on the disk when it was
+// making one (an engine asked only about its source writes nothing).
 [[noreturn]] void CrashAfterProgress(HANDLE out, unsigned long ms, bool asEngine)
 {
-    const HANDLE clip = CreateFileW(LastWord(GetCommandLineW()).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    CREATE_ALWAYS, 0, nullptr);
+    const std::wstring commandLine = GetCommandLineW();
+    const std::wstring output = LastWord(commandLine);
+    const HANDLE clip = output == InputWord(commandLine)
+        ? INVALID_HANDLE_VALUE
+        : CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
     const DWORD until = GetTickCount() + static_cast<DWORD>(ms);
     for (int i = 1; GetTickCount() < until; ++i) {
         if (clip != INVALID_HANDLE_VALUE)
