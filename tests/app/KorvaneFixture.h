@@ -8,6 +8,7 @@
 #include "prefs/SettingForm.h"
 #include "tests/profiles/ScratchFolder.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/Pump.h"
 #include "tests/support/WinePath.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
@@ -15,10 +16,17 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace korvane::testing {
+
+// Serves the window's messages until done() or the deadline; returns done().
+inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    return testsupport::PumpUntilDeadline(done, timeoutMs, [] { ui::App().ProcessMessages(); });
+}
 
 inline std::string SampleVideo()
 {

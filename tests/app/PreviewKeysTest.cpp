@@ -31,17 +31,6 @@ int FrameGrey(int n)
     return static_cast<int>((n * 7 % 224) * 255.0 / 219 + 0.5);
 }
 
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
-{
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        ui::App().ProcessMessages();
-    }
-    return true;
-}
 
 // Screen pixels of a window, 0x00RRGGBB.
 class WindowPixels {

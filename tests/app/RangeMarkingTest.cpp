@@ -32,18 +32,6 @@ std::string RangeVideo(const char* seconds)
     return WinePath(std::string(KORVANE_APP_MEDIA_DIR) + "/range" + seconds + ".avi");
 }
 
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
-{
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= timeoutMs)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(timeoutMs - elapsed, 20), QS_ALLINPUT);
-        ui::App().ProcessMessages();
-    }
-    return true;
-}
 
 class RangeMarking : public KorvaneTest {
 protected:

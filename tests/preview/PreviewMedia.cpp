@@ -1,5 +1,6 @@
 #include "PreviewMedia.h"
 
+#include "tests/support/Pump.h"
 #include "tests/support/WinePath.h"
 
 #include <algorithm>
@@ -32,15 +33,7 @@ void PumpPending()
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
 {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= timeoutMs)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(timeoutMs - elapsed, 20), QS_ALLINPUT);
-        PumpPending();
-    }
-    return true;
+    return testsupport::PumpUntilDeadline(done, timeoutMs, PumpPending);
 }
 
 } // namespace korvane::test
