@@ -900,18 +900,25 @@ void TMainForm::StepFrames(int frames)
     ShowPreviewPosition();
 }
 
-// A halted preview is paused so that it shows the picture there; a playing
-// one plays on from there.
-void TMainForm::JumpSeconds(double seconds)
+// A halted preview is paused so that it shows the picture it jumps to; a
+// playing one plays on from there. False when there is no preview to jump in.
+bool TMainForm::ReadyToJump()
 {
     if (!SourceLoaded || previewless_)
-        return;
+        return false;
     auto control = FilterGraph.Query<IMediaControl>(IID_IMediaControl);
     OAFilterState state = State_Stopped;
     if (!control || FAILED(control->GetState(0, &state)))
-        return;
+        return false;
     if (state != State_Running)
         FilterGraph.PauseForStill();
+    return true;
+}
+
+void TMainForm::JumpSeconds(double seconds)
+{
+    if (!ReadyToJump())
+        return;
     const LONGLONG position = FilterGraph.CurrentPosition();
     if (position < 0)
         return;
@@ -929,14 +936,8 @@ void TMainForm::JumpSeconds(double seconds)
 
 void TMainForm::JumpToEnd(bool end)
 {
-    if (!SourceLoaded || previewless_)
+    if (!ReadyToJump())
         return;
-    auto control = FilterGraph.Query<IMediaControl>(IID_IMediaControl);
-    OAFilterState state = State_Stopped;
-    if (!control || FAILED(control->GetState(0, &state)))
-        return;
-    if (state != State_Running)
-        FilterGraph.PauseForStill();
     const double frameTime = PreviewFrameTime();
     const LONGLONG duration = FilterGraph.Duration();
     FilterGraph.SeekTo(end && duration > 0 ? FrameMiddle(LastFrame(duration, frameTime), frameTime)

@@ -58,6 +58,7 @@ public:
     void StepFrames(int frames);
     void JumpSeconds(double seconds);
     void JumpToEnd(bool end);
+    bool ReadyToJump();
     // Where "Start Time" and "End time" mark: the preview's own position to
     // the millisecond (on the start of the frame shown), or the seek bar's
     // whole second when the bar was moved away from it.

@@ -59,12 +59,11 @@ double GroupCpuSeconds()
     return nanoseconds / 1e9;
 }
 
-int Job(char** argv)
+// The main window with the source loaded, the range from 0 to endText, the
+// profile chosen and the output folder set; nothing when either cannot be had.
+TMainForm* PreparedWindow(Korvane& korvane, const std::string& programDir, const std::string& source,
+                          const std::string& endText, const std::string& profile, const std::string& outputDir)
 {
-    const std::string programDir = argv[2], source = argv[3], endText = argv[4], sections = argv[5],
-                      profile = argv[6], outputDir = argv[7], linesFile = argv[8];
-    ui::ScriptedDialogs dialogs;
-    Korvane korvane;
     korvane.ProgramDirOverride = programDir;
     korvane.ShellOpen = [](HWND, const std::string&) {};
     korvane.PowerOff = [] {};
@@ -76,21 +75,34 @@ int Job(char** argv)
     main.LoadSource(source);
     if (!main.SourceLoaded) {
         std::printf("error=the preview could not load %s\n", source.c_str());
-        return 1;
+        return nullptr;
     }
     main.edtStart.SetText("00:00:00");
     main.edtEnd.SetText(endText);
-    main.rdbEqual.SetChecked(true);
-    main.edtSectionQty.SetText(sections);
     const auto& items = main.cmbProfile.Items();
     const auto it = std::find(items.begin(), items.end(), profile);
     if (it == items.end()) {
         std::printf("error=no profile %s\n", profile.c_str());
-        return 1;
+        return nullptr;
     }
     main.cmbProfile.SetItemIndex(static_cast<int>(it - items.begin()));
     main.cmbProfileChange(main.cmbProfile);
     main.edtOutputDir.SetText(outputDir);
+    return &main;
+}
+
+int Job(char** argv)
+{
+    const std::string programDir = argv[2], source = argv[3], endText = argv[4], sections = argv[5],
+                      profile = argv[6], outputDir = argv[7], linesFile = argv[8];
+    ui::ScriptedDialogs dialogs;
+    Korvane korvane;
+    TMainForm* window = PreparedWindow(korvane, programDir, source, endText, profile, outputDir);
+    if (!window)
+        return 1;
+    TMainForm& main = *window;
+    main.rdbEqual.SetChecked(true);
+    main.edtSectionQty.SetText(sections);
 
     // The same command lines the job writes, for the runs from a shell.
     std::string arguments = korvane.opSettingForm->BuildArguments(ProfilePath(korvane.ProgramDir, profile));
@@ -137,32 +149,12 @@ int Pieces(char** argv)
                       profile = argv[6], outputDir = argv[7];
     ui::ScriptedDialogs dialogs;
     Korvane korvane;
-    korvane.ProgramDirOverride = programDir;
-    korvane.ShellOpen = [](HWND, const std::string&) {};
-    korvane.PowerOff = [] {};
-    ui::App().Initialize();
-    CreateKorvaneWindows(korvane);
-    TMainForm& main = *korvane.MainForm;
-    main.Show();
-    ui::App().ProcessMessages();
-    main.LoadSource(source);
-    if (!main.SourceLoaded) {
-        std::printf("error=the preview could not load %s\n", source.c_str());
+    TMainForm* window = PreparedWindow(korvane, programDir, source, endText, profile, outputDir);
+    if (!window)
         return 1;
-    }
-    main.edtStart.SetText("00:00:00");
-    main.edtEnd.SetText(endText);
+    TMainForm& main = *window;
     main.rdbPieceSize.SetChecked(true);
     main.edtPieceSize.SetText(megabytes);
-    const auto& items = main.cmbProfile.Items();
-    const auto it = std::find(items.begin(), items.end(), profile);
-    if (it == items.end()) {
-        std::printf("error=no profile %s\n", profile.c_str());
-        return 1;
-    }
-    main.cmbProfile.SetItemIndex(static_cast<int>(it - items.begin()));
-    main.cmbProfileChange(main.cmbProfile);
-    main.edtOutputDir.SetText(outputDir);
 
     const double cpuStart = GroupCpuSeconds();
     const double start = Now();
