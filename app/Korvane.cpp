@@ -36,11 +36,13 @@ void CreateKorvaneWindows(Korvane& korvane)
     const StartupStepScope step(korvane, StartupStep::FormsCreated);
     auto& app = ui::App();
     app.CreateForm<TMainForm>(korvane);
-    app.CreateForm<TSettingForm>(korvane);
-    app.CreateForm<TCountDownForm>(korvane);
-    app.CreateForm<TAboutForm>(korvane);
-    app.CreateForm<TopSettingForm>(korvane);
-    app.CreateForm<TSizeForm>(korvane);
+    // The dialogs are made and set up now, in their order; their windows
+    // wait until they are first shown, so that the main window comes sooner.
+    app.CreateHiddenForm<TSettingForm>(korvane);
+    app.CreateHiddenForm<TCountDownForm>(korvane);
+    app.CreateHiddenForm<TAboutForm>(korvane);
+    app.CreateHiddenForm<TopSettingForm>(korvane);
+    app.CreateHiddenForm<TSizeForm>(korvane);
 }
 
 int RunKorvane(Korvane& korvane)

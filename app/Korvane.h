@@ -94,7 +94,8 @@ private:
 void WatchStartup(Korvane& korvane);
 
 // Creates the six windows in their order: main window, settings, countdown,
-// About, profile editor, size dialog (all but the main window hidden).
+// About, profile editor, size dialog (all but the main window hidden; their
+// system windows are made when they are first shown).
 void CreateKorvaneWindows(Korvane& korvane);
 
 // The whole program: creates the windows, runs until the main window closes,

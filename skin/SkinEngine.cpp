@@ -237,13 +237,18 @@ void TSkinEngine::SetSkinData(std::span<const unsigned char> data)
 void TSkinEngine::Loaded()
 {
     loading_ = false;
-    auto* form = dynamic_cast<ui::Form*>(Owner());
-    if (!form)
-        return;
+    if (auto* form = dynamic_cast<ui::Form*>(Owner()))
+        SkinForm(*form);
+}
+
+TSkinWindow* TSkinEngine::SkinForm(ui::Form& form)
+{
     for (const auto& w : windows_)
-        if (auto* own = dynamic_cast<TSkinWindowOwn*>(w.get()); own && &own->GetForm() == form)
-            return;
-    windows_.push_back(std::make_unique<TSkinWindowOwn>(*form, *this, false));
+        if (auto* own = dynamic_cast<TSkinWindowOwn*>(w.get()); own && &own->GetForm() == &form)
+            return own;
+    // A form whose window is not made yet is set up when it is.
+    windows_.push_back(std::make_unique<TSkinWindowOwn>(form, *this, false));
+    return windows_.back().get();
 }
 
 // --- look-ups -------------------------------------------------------------------------------
@@ -511,9 +516,7 @@ void TSkinEngine::SkinProgramForms()
             continue;
         if (HWND h = form->HandleIfAllocated(); h && ::SendMessageA(h, WM_SKIN_QUERY, 0, 0) != 0)
             continue;
-        if (!form->HandleAllocated())
-            continue;
-        SkinWindowHandle(form->HandleIfAllocated(), false);
+        SkinForm(*form);
     }
 }
 

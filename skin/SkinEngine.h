@@ -161,6 +161,8 @@ public:
     //
     // Skins a window (once): TSkinWindowOwn for the program's forms, else TSkinWindowWnd.
     TSkinWindow* SkinWindowHandle(HWND hwnd, bool foundByHook);
+    // Skins one of the program's forms (once), with or without its window.
+    TSkinWindow* SkinForm(ui::Form& form);
     void UnskinWindowHandle(HWND hwnd);
     TSkinWindow* FindSkinWindow(HWND hwnd) const;
     std::vector<TSkinWindow*> SkinWindows() const;

@@ -57,7 +57,7 @@ HINSTANCE Application::ModuleInstance() const
     return ::GetModuleHandleA(nullptr);
 }
 
-void Application::AddForm(std::unique_ptr<Form> form)
+void Application::AddForm(std::unique_ptr<Form> form, bool makeWindow)
 {
     Initialize();
     Form* f = form.get();
@@ -65,7 +65,8 @@ void Application::AddForm(std::unique_ptr<Form> form)
         mainForm_ = f;
     forms_.push_back(std::move(form));
     f->LoadedAll();
-    f->Handle();
+    if (makeWindow || f == mainForm_)
+        f->Handle();
     // A failing creation step is reported; the form lives on.
     Guard([f] { f->DoCreate(); });
 }

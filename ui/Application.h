@@ -81,7 +81,18 @@ public:
     {
         auto form = std::make_unique<T>(std::forward<A>(args)...);
         T& ref = *form;
-        AddForm(std::move(form));
+        AddForm(std::move(form), true);
+        return ref;
+    }
+    // The same for a form that stays hidden until it is asked for: Loaded
+    // and OnCreate run now, the window (with its controls' windows) is made
+    // when it is first needed: shown, or its Handle asked for.
+    template <class T, class... A>
+    T& CreateHiddenForm(A&&... args)
+    {
+        auto form = std::make_unique<T>(std::forward<A>(args)...);
+        T& ref = *form;
+        AddForm(std::move(form), false);
         return ref;
     }
     Form* MainForm() const { return mainForm_; }
@@ -151,7 +162,7 @@ private:
     friend class Timer;
     Application();
     ~Application();
-    void AddForm(std::unique_ptr<Form> form);
+    void AddForm(std::unique_ptr<Form> form, bool makeWindow);
     void RegisterTimer(Timer* timer);
     void UnregisterTimer(Timer* timer);
     bool TimerAlive(Timer* timer) const;

@@ -304,16 +304,17 @@ TEST_F(SkinnedProgram, ActiveOffGivesTheSystemFrameBackAndOnTheSkinnedOne)
 
 TEST_F(SkinnedProgram, CornersOutsideTheRegionShowWhatLiesBehind)
 {
+    // A backdrop over the whole screen, there before the program starts:
+    // the program's windows come above it.
+    HWND backdrop = ::CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP | SS_BLACKRECT, 0, 0,
+                                      ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), nullptr,
+                                      nullptr, nullptr, nullptr);
+    ASSERT_TRUE(backdrop);
+    ::SetWindowPos(backdrop, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     Start();
     HWND h = Main().Handle();
     RECT r{};
     ::GetWindowRect(h, &r);
-    // A magenta backdrop behind the window.
-    HWND backdrop = ::CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP | SS_BLACKRECT, r.left - 10, r.top - 10,
-                                      r.right - r.left + 20, r.bottom - r.top + 20, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_TRUE(backdrop);
-    ::SetWindowPos(backdrop, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    ::SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     Settle(10);
     const COLORREF behind = ScreenPixel(r.left - 5, r.top - 5);
     const int W = r.right - r.left, H = r.bottom - r.top;
