@@ -378,11 +378,28 @@ void TSkinEngine::TakeMetrics()
     frameNumbers_ = f;
 }
 
+const TSkinScrollBtnRes& TSkinEngine::ScrollButtons()
+{
+    if (!scrollResReady_) {
+        scrollRes_->Reload();
+        scrollResReady_ = true;
+    }
+    return *scrollRes_;
+}
+
+const TSkinTabRes& TSkinEngine::Tabs()
+{
+    if (!tabResReady_) {
+        tabRes_->Reload();
+        tabResReady_ = true;
+    }
+    return *tabRes_;
+}
+
 void TSkinEngine::SkinApplied()
 {
     TakeMetrics();
-    scrollRes_->Reload();
-    tabRes_->Reload();
+    scrollResReady_ = tabResReady_ = false;
     for (TSkinWindow* w : SkinWindows()) {
         if (FindSkinWindow(w->Handle()) != w)
             continue;   // let go of while another one changed

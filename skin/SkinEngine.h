@@ -129,9 +129,10 @@ public:
     COLORREF SkinColor(SkinColour entry) const;
     COLORREF BackgroundColor() const;
     TSkinReader& Reader() { return *reader_; }
-    // Pictures prepared once per skin: the scroll bars' and the tabs'.
-    const TSkinScrollBtnRes& ScrollButtons() const { return *scrollRes_; }
-    const TSkinTabRes& Tabs() const { return *tabRes_; }
+    // Pictures prepared once per skin, when first asked for: the scroll bars'
+    // and the tabs' (the main window has neither).
+    const TSkinScrollBtnRes& ScrollButtons();
+    const TSkinTabRes& Tabs();
     // The menu check mark (16 x 16, white transparent).
     const ui::ImageList& MenuCheckImages() const { return checkImages_; }
 
@@ -222,6 +223,8 @@ private:
     std::unique_ptr<TSkinReader> reader_;
     std::unique_ptr<TSkinScrollBtnRes> scrollRes_;
     std::unique_ptr<TSkinTabRes> tabRes_;
+    bool scrollResReady_ = false;
+    bool tabResReady_ = false;
     ui::ImageList checkImages_{nullptr};
     bool active_ = false;
     bool loading_ = true;
