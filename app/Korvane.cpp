@@ -7,15 +7,16 @@
 #include "profiles/SizeForm.h"
 #include "profiles/opSettingForm.h"
 #include "ui/Application.h"
-
-#include <shellapi.h>
+#include "ui/SystemDll.h"
 
 namespace korvane {
 
 Korvane::Korvane()
 {
     ShellOpen = [](HWND owner, const std::string& path) {
-        ShellExecuteA(owner, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, const char*, const char*, const char*, const char*, INT);
+        if (const auto open = ui::SystemFunction<ShellExecuteFn>("shell32.dll", "ShellExecuteA"))
+            open(owner, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     };
 }
 

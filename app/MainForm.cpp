@@ -19,6 +19,7 @@
 #include "preview/TurnFilter.h"
 #include "ui/Application.h"
 #include "ui/Error.h"
+#include "ui/SystemDll.h"
 
 #include <shellapi.h>
 
@@ -539,17 +540,24 @@ void TMainForm::WndProc(ui::Message& message)
 void TMainForm::DropFiles(HDROP drop)
 {
     // The shell's drop data is released whatever happens below.
+    using DragFinishFn = void(WINAPI*)(HDROP);
+    using DragQueryFileFn = UINT(WINAPI*)(HDROP, UINT, char*, UINT);
     struct DropRelease {
         HDROP drop;
-        ~DropRelease() { DragFinish(drop); }
+        ~DropRelease()
+        {
+            if (const auto finish = ui::SystemFunction<DragFinishFn>("shell32.dll", "DragFinish"))
+                finish(drop);
+        }
     } release{drop};
-    if (panProgress.Visible())
+    const auto query = ui::SystemFunction<DragQueryFileFn>("shell32.dll", "DragQueryFileA");
+    if (panProgress.Visible() || !query)
         return;
     // The whole name, however long: in UTF-8 a name in another script takes
     // two or three bytes a letter, and a cut name would name no file.
-    const UINT length = DragQueryFileA(drop, 0, nullptr, 0);
+    const UINT length = query(drop, 0, nullptr, 0);
     std::string path(length + 1, '\0');
-    path.resize(DragQueryFileA(drop, 0, path.data(), length + 1));
+    path.resize(query(drop, 0, path.data(), length + 1));
     if (IsSupportedExtension(path, SupportedExtensions) && FileExists(path))
         LoadSource(path);
 }

@@ -13,7 +13,9 @@ namespace {
 // started from any folder (a download folder, a USB stick). This runs before
 // anything of ours can load a DLL; the DLLs Korvane.exe imports are loaded
 // before it, but all of them are system DLLs, which the system folder holds
-// and which are therefore found there before any current folder.
+// and which are therefore found there before any current folder. The shell,
+// the common dialogs and DirectShow's error texts load at their first call,
+// after this.
 void RestrictDllSearch()
 {
     // Taken by name: older systems (XP, Vista, 7 without its update) lack them.

@@ -2,6 +2,7 @@
 
 #include "ui/Application.h"
 #include "ui/Form.h"
+#include "ui/SystemDll.h"
 
 #include <commdlg.h>
 #include <shlobj.h>
@@ -38,7 +39,9 @@ bool SystemDialogs::FileDialog(FileDialogRequest& request)
     ofn.lpstrTitle = request.Title.empty() ? nullptr : request.Title.c_str();
     ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
     ofn.Flags = request.Flags | OFN_EXPLORER;
-    const BOOL ok = request.Save ? ::GetSaveFileNameA(&ofn) : ::GetOpenFileNameA(&ofn);
+    using FileDialogFn = BOOL(WINAPI*)(OPENFILENAMEA*);
+    const auto show = SystemFunction<FileDialogFn>("comdlg32.dll", request.Save ? "GetSaveFileNameA" : "GetOpenFileNameA");
+    const BOOL ok = show && show(&ofn);
     if (!ok)
         return false;
     request.FileName = file.data();
@@ -54,13 +57,19 @@ bool SystemDialogs::BrowseForFolder(HWND owner, const std::string& title, std::s
     bi.pszDisplayName = display;
     bi.lpszTitle = title.c_str();
     bi.ulFlags = BIF_RETURNONLYFSDIRS;
-    LPITEMIDLIST pidl = ::SHBrowseForFolderA(&bi);
+    using BrowseFn = LPITEMIDLIST(WINAPI*)(BROWSEINFOA*);
+    using PathFromIdListFn = BOOL(WINAPI*)(LPCITEMIDLIST, wchar_t*);
+    const auto browse = SystemFunction<BrowseFn>("shell32.dll", "SHBrowseForFolderA");
+    const auto pathFromIdList = SystemFunction<PathFromIdListFn>("shell32.dll", "SHGetPathFromIDListW");
+    if (!browse || !pathFromIdList)
+        return false;
+    LPITEMIDLIST pidl = browse(&bi);
     if (!pidl)
         return false;
     // The wide call: in the program's code page (UTF-8) a folder's name may
     // take more than MAX_PATH bytes although it has fewer letters.
     wchar_t path[MAX_PATH] = {};
-    const BOOL ok = ::SHGetPathFromIDListW(pidl, path);
+    const BOOL ok = pathFromIdList(pidl, path);
     ::CoTaskMemFree(pidl);
     if (!ok)
         return false;

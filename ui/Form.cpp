@@ -5,8 +5,6 @@
 #include "ui/Error.h"
 #include "ui/TextFit.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
 
 namespace ui {
@@ -390,7 +388,10 @@ int Form::ShowModal()
 
 void Form::DragAcceptFiles(bool accept)
 {
-    ::DragAcceptFiles(Handle(), accept ? TRUE : FALSE);
+    // What the shell's DragAcceptFiles does, without loading the shell at start-up.
+    HWND h = Handle();
+    const LONG exStyle = ::GetWindowLongA(h, GWL_EXSTYLE);
+    ::SetWindowLongA(h, GWL_EXSTYLE, accept ? exStyle | WS_EX_ACCEPTFILES : exStyle & ~WS_EX_ACCEPTFILES);
 }
 
 // --- focus -----------------------------------------------------------------------
