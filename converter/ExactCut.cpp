@@ -293,7 +293,131 @@ bool IsMovFamily(Container c)
     return c == Container::Mov;
 }
 
+std::uint32_t Read32(std::string_view data, std::size_t at)
+{
+    std::uint32_t v = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        v = (v << 8) | static_cast<unsigned char>(data[at + i]);
+    return v;
+}
+
+void Write32(std::string& data, std::size_t at, std::uint32_t v)
+{
+    for (std::size_t i = 0; i < 4; ++i)
+        data[at + i] = static_cast<char>((v >> (24 - 8 * i)) & 0xff);
+}
+
+// The child box of a type within [begin, end) of `data`, by its start.
+std::optional<std::size_t> ChildBox(std::string_view data, std::size_t begin, std::size_t end, std::string_view type)
+{
+    for (std::size_t at = begin; at + 8 <= end;) {
+        const std::uint32_t size = Read32(data, at);
+        if (size < 8 || at + size > end)
+            return std::nullopt;
+        if (data.substr(at + 4, 4) == type)
+            return at;
+        at += size;
+    }
+    return std::nullopt;
+}
+
+std::size_t BoxEnd(std::string_view data, std::size_t box)
+{
+    return box + Read32(data, box);
+}
+
 } // namespace
+
+std::optional<std::string> AddParameterSets(std::string_view moov, const std::vector<std::string>& parameterSets)
+{
+    if (moov.size() < 8 || Read32(moov, 0) != moov.size() || moov.substr(4, 4) != "moov")
+        return std::nullopt;
+    for (std::size_t trak = 8; trak + 8 <= moov.size(); trak = BoxEnd(moov, trak)) {
+        const auto track = ChildBox(moov, trak, moov.size(), "trak");
+        if (!track)
+            return std::nullopt;
+        trak = *track;
+        // The boxes from the track down to the decoder configuration.
+        std::vector<std::size_t> chain = {0, trak};
+        for (std::string_view type : {"mdia", "minf", "stbl", "stsd"}) {
+            const std::size_t parent = chain.back();
+            const auto child = ChildBox(moov, parent + 8, BoxEnd(moov, parent), type);
+            if (!child)
+                break;
+            chain.push_back(*child);
+        }
+        if (chain.size() != 6)
+            continue;
+        const std::size_t stsd = chain.back();
+        // A full box with an entry count, then the sample entries; a picture's
+        // entry holds 78 bytes of its own before its child boxes.
+        constexpr std::size_t kVisualEntryFields = 78;
+        std::optional<std::size_t> entry = ChildBox(moov, stsd + 16, BoxEnd(moov, stsd), "avc1");
+        if (!entry)
+            entry = ChildBox(moov, stsd + 16, BoxEnd(moov, stsd), "avc3");
+        if (!entry || *entry + 8 + kVisualEntryFields > BoxEnd(moov, *entry))
+            continue;
+        const auto avcC = ChildBox(moov, *entry + 8 + kVisualEntryFields, BoxEnd(moov, *entry), "avcC");
+        if (!avcC)
+            continue;
+        chain.push_back(*entry);
+
+        // configurationVersion, profile, compatibility, level, length size,
+        // then the sequence sets (count in 5 bits), the picture sets (count
+        // in 8 bits), each with a 16-bit length, then what follows for the
+        // higher profiles.
+        const std::string_view config = moov.substr(*avcC + 8, Read32(moov, *avcC) - 8);
+        if (config.size() < 7)
+            return std::nullopt;
+        std::vector<std::string> sets[2];
+        std::size_t at = 5;
+        for (int kind = 0; kind < 2; ++kind) {
+            if (at >= config.size())
+                return std::nullopt;
+            const std::size_t count = static_cast<unsigned char>(config[at]) & (kind == 0 ? 0x1f : 0xff);
+            ++at;
+            for (std::size_t i = 0; i < count; ++i) {
+                if (at + 2 > config.size())
+                    return std::nullopt;
+                const std::size_t length = (static_cast<unsigned char>(config[at]) << 8)
+                    | static_cast<unsigned char>(config[at + 1]);
+                if (at + 2 + length > config.size())
+                    return std::nullopt;
+                sets[kind].push_back(std::string(config.substr(at + 2, length)));
+                at += 2 + length;
+            }
+        }
+        const std::string_view rest = config.substr(at);
+        for (const std::string& nal : parameterSets) {
+            if (nal.empty() || nal.size() > 0xffff)
+                continue;
+            const int kind = (static_cast<unsigned char>(nal[0]) & 0x1f) == 7 ? 0 : 1;
+            if (std::find(sets[kind].begin(), sets[kind].end(), nal) == sets[kind].end())
+                sets[kind].push_back(nal);
+        }
+        if (sets[0].size() > 31 || sets[1].size() > 255)
+            return std::nullopt;
+        std::string rebuilt(config.substr(0, 5));
+        for (int kind = 0; kind < 2; ++kind) {
+            rebuilt += static_cast<char>(kind == 0 ? 0xe0 | sets[0].size() : sets[1].size());
+            for (const std::string& nal : sets[kind]) {
+                rebuilt += static_cast<char>(nal.size() >> 8);
+                rebuilt += static_cast<char>(nal.size() & 0xff);
+                rebuilt += nal;
+            }
+        }
+        rebuilt += rest;
+        const std::uint32_t grown = static_cast<std::uint32_t>(rebuilt.size() - config.size());
+        std::string out(moov.substr(0, *avcC + 8));
+        out += rebuilt;
+        out += moov.substr(*avcC + 8 + config.size());
+        Write32(out, *avcC, static_cast<std::uint32_t>(8 + rebuilt.size()));
+        for (const std::size_t box : chain)
+            Write32(out, box, Read32(out, box) + grown);
+        return out;
+    }
+    return std::nullopt;
+}
 
 std::optional<VideoFacts> ReadVideoFacts(std::string_view engineText)
 {
@@ -320,7 +444,7 @@ std::optional<H264Parameters> ReadH264Parameters(std::string_view annexB)
         const std::size_t at = annexB.find(std::string_view("\0\0\1", 3), from);
         return at == std::string_view::npos ? annexB.size() : at;
     };
-    for (std::size_t start = nextStart(0); start < annexB.size() && !(haveSps && havePps); start = pos) {
+    for (std::size_t start = nextStart(0); start < annexB.size(); start = pos) {
         const std::size_t begin = start + 3;
         pos = nextStart(begin);
         std::string_view nal = annexB.substr(begin, pos - begin);
@@ -329,6 +453,10 @@ std::optional<H264Parameters> ReadH264Parameters(std::string_view annexB)
         if (nal.empty())
             continue;
         const int type = static_cast<unsigned char>(nal[0]) & 0x1f;
+        if (type >= 1 && type <= 5)
+            break;  // the first slice: the sets in front of it are all there are
+        if (type == 7 || type == 8)
+            p.parameterSets.push_back(std::string(nal));
         if (type == 7 && !haveSps) {
             haveSps = ReadSps(nal, p);
             if (!haveSps)
@@ -509,6 +637,11 @@ std::vector<std::string> JoinArguments(const ClipRequest& request, const ExactSp
     // same restrictions as any source.
     const std::vector<std::string> restrictions = InputRestrictions();
     args.insert(args.end(), {"-f", "concat", "-safe", "0"});
+    // MP4 and MOV keep the tail's packets as they are (the source's sets are
+    // added to the clip's configuration afterwards, AddParameterSets), where
+    // the list reader would write the sets again in front of every keyframe.
+    if (ContainerOf(request.output) == Container::Mov)
+        args.insert(args.end(), {"-auto_convert", "0"});
     for (std::size_t i = 0; i < restrictions.size(); ++i) {
         args.push_back(restrictions[i]);
         if (restrictions[i] == "-format_whitelist" && i + 1 < restrictions.size())

@@ -49,6 +49,10 @@ struct H264Parameters {
     int spsId = 0;
     int ppsId = 0;
     bool frameMbsOnly = true;     // false: the source may code fields (interlaced)
+    // Every sequence and picture parameter set before the first slice, as
+    // they stand (without start codes): what an MP4 or MOV clip's decoder
+    // configuration must hold for the source's pictures.
+    std::vector<std::string> parameterSets;
 };
 
 // The first sequence and picture parameter sets in an H.264 stream in
@@ -120,10 +124,19 @@ std::string JoinListText(const std::string& headPath, const ClipRequest& request
 
 // The engine's arguments that join the pieces the list names into the clip,
 // with the sound (and subtitles) of the source from the first picture on, as
-// the track policy says, timestamps from 0, to the clip's end. The list is
+// the track policy says, timestamps from 0, to the clip's end; an MP4 or MOV
+// clip's decoder configuration is then the head's alone. The list is
 // read under the input restrictions, with the joining list reader allowed.
 std::vector<std::string> JoinArguments(const ClipRequest& request, const ExactSpan& span, double sourceStart,
                                        const std::string& listPath, bool leaveOutSubtitles);
+
+// An MP4 or MOV clip's movie box ("moov", whole) with `parameterSets` added
+// to the decoder configuration of its first H.264 track, the sizes of the
+// boxes around it grown to match: the joined clip's configuration is the
+// head's, and the source's pictures from the keyframe on need the source's
+// sets too. Sets already there are not added again. Nothing when the box
+// holds no such track or does not read as one.
+std::optional<std::string> AddParameterSets(std::string_view moov, const std::vector<std::string>& parameterSets);
 
 // The names of the front-end's own files beside the clip (each removed when
 // the clip is done, made or not): "<clip>.head<ext of clip>", "<clip>.join.txt".

@@ -417,6 +417,65 @@ bool LooksLikeJoinList(const std::string& path)
         && std::string_view(head, sizeof head) == "ffconcat";
 }
 
+// Adds the source's parameter sets to the decoder configuration of a joined
+// MP4 or MOV clip, whose movie box the engine writes last. An empty text
+// when done, else why not.
+std::string CompleteJoinedMovie(const std::string& output, const std::vector<std::string>& parameterSets)
+{
+    constexpr LONGLONG kLargestMovieBox = 256LL << 20;
+    Handle file(CreateFileW(Wide(output).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.Get(), &size))
+        return "the clip could not be opened again (error " + std::to_string(GetLastError()) + ")";
+    auto readAt = [&file](LONGLONG at, void* buffer, DWORD bytes) {
+        LARGE_INTEGER to{};
+        to.QuadPart = at;
+        DWORD got = 0;
+        return SetFilePointerEx(file.Get(), to, nullptr, FILE_BEGIN)
+            && ReadFile(file.Get(), buffer, bytes, &got, nullptr) && got == bytes;
+    };
+    // The top-level boxes, each with a 32-bit size, or 1 and a 64-bit one.
+    LONGLONG at = 0;
+    while (at + 8 <= size.QuadPart) {
+        unsigned char header[16] = {};
+        if (!readAt(at, header, 8))
+            return "the clip could not be read again";
+        LONGLONG boxSize = (LONGLONG{header[0]} << 24) | (header[1] << 16) | (header[2] << 8) | header[3];
+        if (boxSize == 1) {
+            if (!readAt(at + 8, header + 8, 8))
+                return "the clip could not be read again";
+            boxSize = 0;
+            for (int i = 8; i < 16; ++i)
+                boxSize = (boxSize << 8) | header[i];
+        } else if (boxSize == 0) {
+            boxSize = size.QuadPart - at;
+        }
+        if (boxSize < 8 || at + boxSize > size.QuadPart)
+            break;
+        if (std::string_view(reinterpret_cast<const char*>(header) + 4, 4) == "moov") {
+            if (at + boxSize != size.QuadPart || boxSize > kLargestMovieBox)
+                return "its index does not come last in the file";
+            std::string moov(static_cast<std::size_t>(boxSize), '\0');
+            if (!readAt(at, moov.data(), static_cast<DWORD>(boxSize)))
+                return "the clip could not be read again";
+            const std::optional<std::string> completed = AddParameterSets(moov, parameterSets);
+            if (!completed)
+                return "its index holds no H.264 track";
+            LARGE_INTEGER to{};
+            to.QuadPart = at;
+            DWORD written = 0;
+            if (!SetFilePointerEx(file.Get(), to, nullptr, FILE_BEGIN)
+                || !WriteFile(file.Get(), completed->data(), static_cast<DWORD>(completed->size()), &written, nullptr)
+                || written != completed->size() || !SetEndOfFile(file.Get()))
+                return "the clip could not be written (error " + std::to_string(GetLastError()) + ")";
+            return {};
+        }
+        at += boxSize;
+    }
+    return "its index was not found";
+}
+
 // An exact start ready to be joined, or why not.
 struct ExactPreparation {
     enum class Outcome { KeyframeCut, Ready, Stop } outcome = Outcome::KeyframeCut;
@@ -425,6 +484,7 @@ struct ExactPreparation {
     ExactSpan span;
     double sourceStart = 0;
     std::string listPath;
+    std::vector<std::string> parameterSets;  // the source's, for the clip's configuration
 };
 
 // Lists the packets from the start, reads the source's facts, and encodes the
@@ -515,6 +575,8 @@ ExactPreparation PrepareExactStart(const ClipRequest& request, const EngineJob& 
         return stop(kExitFailed);
     }
     prep.span = *span;
+    if (source.h264 && container == Container::Mov)
+        prep.parameterSets = source.h264->parameterSets;
     prep.outcome = ExactPreparation::Outcome::Ready;
     return prep;
 }
@@ -619,6 +681,13 @@ int Run()
     if (verdict.exitCode != kExitDone) {
         report.Line(verdict.reason);
         return verdict.exitCode;
+    }
+    if (joined && !exact.parameterSets.empty()) {
+        const std::string why = CompleteJoinedMovie(request.output, exact.parameterSets);
+        if (!why.empty()) {
+            report.Line("The clip's pictures from the first keyframe on could not be described in it: " + why + ".");
+            return kExitFailed;
+        }
     }
     if (subtitlesTurnedDown)
         report.Line(SubtitlesLeftOutText(log.SourceSubtitles(), "the clip's file type cannot hold them as they are"));

@@ -202,7 +202,7 @@ TEST(ExactCut, TheH264RecipeCoversWhatTheEnginesEncoderCanMatch)
     source.video.timescale = 12800;
     source.span.frameDuration = 0.04;
     source.span.keyframeDelay = 0.08;
-    source.h264 = H264Parameters{100, 31, false, 1, 2, true};
+    source.h264 = H264Parameters{100, 31, false, 1, 2, true, {}};
     auto params = [](const std::vector<std::string>& options) {
         for (std::size_t i = 0; i + 1 < options.size(); ++i)
             if (options[i] == "-x264-params")
