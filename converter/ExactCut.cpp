@@ -494,6 +494,19 @@ SpanResult FindExactSpan(const PacketList& list, double start, std::optional<dou
         if (step > kSameTime && (span.frameDuration == 0 || step < span.frameDuration))
             span.frameDuration = step;
     }
+    const VideoPacket* before = nullptr;
+    for (const VideoPacket& p : list.packets)
+        if (p.key && ShownAt(p) <= span.firstPicture + kSameTime)
+            before = &p;
+    if (before) {
+        span.decodingOrderTimes = !before->pts;
+        span.decodeFrom = ShownAt(*before);
+        span.skipPictures = static_cast<int>(std::count_if(shown.begin(), first, [&](double t) {
+            return t >= span.decodeFrom - kSameTime;
+        }));
+    } else if (list.packets.empty() || !list.packets.front().pts) {
+        return result;  // nothing to count the pictures from
+    }
     const VideoPacket* keyframe = nullptr;
     for (const VideoPacket& p : list.packets) {
         if (p.key && ShownAt(p) >= span.firstPicture - kSameTime) {
@@ -601,16 +614,28 @@ std::vector<std::string> HeadArguments(const ClipRequest& request, const ExactSp
                                        const std::vector<std::string>& encoderOptions, const std::string& headPath)
 {
     std::vector<std::string> args = {"-hide_banner", "-nostdin", "-y", "-loglevel", "level+info", "-stats"};
-    // The engine decodes from the keyframe before and drops the pictures
-    // shown before this time: the first picture kept is the span's.
-    const double seek = span.firstPicture - sourceStart - kMarkRounding;
-    if (seek > 0)
-        args.insert(args.end(), {"-ss", EngineSeconds(seek)});
+    std::vector<std::string> pick;
+    if (span.decodingOrderTimes) {
+        // From the keyframe before on, every picture decoded, the first ones
+        // counted off, the rest timed one frame after the other.
+        const double seek = span.decodeFrom - sourceStart;
+        if (seek > 0)
+            args.insert(args.end(), {"-noaccurate_seek", "-ss", EngineSeconds(seek + kMarkRounding)});
+        pick = {"-vf", "select=gte(n\\," + std::to_string(span.skipPictures)
+                           + "),settb=AVTB,setpts=N/FRAME_RATE/TB"};
+    } else {
+        // The engine decodes from the keyframe before and drops the pictures
+        // shown before this time: the first picture kept is the span's.
+        const double seek = span.firstPicture - sourceStart - kMarkRounding;
+        if (seek > 0)
+            args.insert(args.end(), {"-ss", EngineSeconds(seek)});
+    }
     args.insert(args.end(), request.inputOptions.begin(), request.inputOptions.end());
     const std::vector<std::string> restrictions = InputRestrictions();
     args.insert(args.end(), restrictions.begin(), restrictions.end());
     args.insert(args.end(), {"-i", request.input, "-map", "0:v:0", "-an", "-sn", "-dn", "-frames:v",
                              std::to_string(span.headPictures), "-vsync", "passthrough"});
+    args.insert(args.end(), pick.begin(), pick.end());
     args.insert(args.end(), encoderOptions.begin(), encoderOptions.end());
     args.push_back(headPath);
     return args;

@@ -188,6 +188,9 @@ TEST(ExactCut, FindsThePicturesToEncodeAndTheKeyframeTheCopyStartsAt)
     EXPECT_NEAR(*aviSpan.span->keyframe, 8.0, 1e-9);
     EXPECT_EQ(aviSpan.span->headPictures, 62);
     EXPECT_EQ(aviSpan.span->keyframeDelay, 0);
+    EXPECT_TRUE(aviSpan.span->decodingOrderTimes);
+    EXPECT_EQ(aviSpan.span->decodeFrom, 4.0);
+    EXPECT_EQ(aviSpan.span->skipPictures, 38) << "from the keyframe at 4 s to the picture at 5.52 s";
 }
 
 // Which H.264 sources the engine's encoder can give a matching head: not
