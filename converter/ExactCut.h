@@ -35,6 +35,7 @@ struct VideoFacts {
     std::string sampleAspect;     // "1:1"; empty when not named
     std::string frameRate;        // "25", "29.97"
     long timescale = 0;           // ticks a second of the stream's timestamps
+    int pictureStreams = 0;       // picture streams the source has, this one among them
 };
 
 // The facts of the first picture stream of the first input the engine

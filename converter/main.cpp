@@ -18,7 +18,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -518,7 +517,10 @@ ExactPreparation PrepareExactStart(const ClipRequest& request, const EngineJob& 
         if (!listing.run.started || listing.run.readerGone)
             return ended(listing.run);
         facts = ReadVideoFacts(listing.text);
-        if (!facts || facts->index != 0 || !HasHeadRecipe(facts->codec, container) || !listing.list.sourceStart)
+        // The head replaces the first picture stream only: a source with
+        // more keeps the keyframe cut, which copies them all.
+        if (!facts || facts->index != 0 || facts->pictureStreams != 1 || !HasHeadRecipe(facts->codec, container)
+            || !listing.list.sourceStart)
             return prep;
         prep.sourceStart = *listing.list.sourceStart;
         const std::optional<double> end = request.duration
