@@ -507,9 +507,9 @@ ExactPreparation PrepareExactStart(const ClipRequest& request, const EngineJob& 
     if (container != ContainerOf(request.output) || LooksLikeJoinList(request.input))
         return prep;
     const double remaining = request.duration.value_or(kLongestDuration);
-    // Keyframes lie seconds apart: most clips find the next one within half
-    // a minute; the others list the whole clip.
-    constexpr double kFirstLook = 30;
+    // Most sources put keyframes at most 10 s apart: most clips find the
+    // next one within the first look; the others list the whole clip.
+    constexpr double kFirstLook = 12;
     std::optional<ExactSpan> span;
     std::optional<VideoFacts> facts;
     for (const double length : {std::min(remaining, kFirstLook) + 1, remaining + 1}) {
