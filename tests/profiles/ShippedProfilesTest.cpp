@@ -10,6 +10,7 @@
 #include "profiles/SizeForm.h"
 #include "profiles/opSettingForm.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -458,6 +459,32 @@ TEST_F(ShippedProfiles, CopiesStartExactlyAtTheMarkedPicture)
     const std::string mp4 = cut("gop.mp4");
     EXPECT_GT(FirstPictureLikeness(mp4, WinePath(KORVANE_TEST_MEDIA_DIR "/gop.mp4"), 0, true), 38)
         << "the keyframe at 0 s, as the profile says";
+}
+
+// Closing the window while an exact copy is being made: the converter is
+// stopped where it is, and nothing it keeps beside the clip stays behind.
+TEST_F(ShippedProfiles, ACancelledExactCopyLeavesNoFilesBehind)
+{
+    StartWithShippedProfiles();
+    SelectProfile("Settings of the source file.");
+    Main().LoadSource(WinePath(KORVANE_TEST_MEDIA_DIR "/gop.mp4"));
+    SetRange("00:00:05", "00:00:25");
+    bool closed = false;
+    auto previous = Main().pgbCurrent.WindowProc;
+    Main().pgbCurrent.WindowProc = [&](ui::Message& m) {
+        if (m.Msg == PBM_SETPOS && m.WParam > 0 && !closed) {
+            closed = true;
+            PostMessageA(Main().Handle(), WM_CLOSE, 0, 0);
+        }
+        previous(m);
+    };
+    dialogs.QueueAnswer(IDYES);
+    Main().imgStartClick(Main().imgStart);
+    Main().pgbCurrent.WindowProc = previous;
+    ASSERT_TRUE(closed);
+    EXPECT_TRUE(ui::App().Terminated());
+    for (const char* own : {"gop_Clip1.mp4.head.mp4", "gop_Clip1.mp4.join.txt"})
+        EXPECT_FALSE(FileExistsAt(OutputDir() + own)) << own;
 }
 
 // --- one choice of each kind reaches the converter -------------------------------------------
