@@ -423,17 +423,31 @@ std::optional<VideoFacts> ReadVideoFacts(std::string_view engineText)
 {
     std::optional<VideoFacts> first;
     int pictureStreams = 0;
+    bool inFirst = false;  // within the first picture stream's lines
     while (!engineText.empty()) {
         const std::size_t end = engineText.find('\n');
         const std::string_view line = engineText.substr(0, end);
         engineText.remove_prefix(end == std::string_view::npos ? engineText.size() : end + 1);
         if (line.find("Output #") != std::string_view::npos)
             break;
+        if (line.find("Stream #") != std::string_view::npos)
+            inFirst = false;
         VideoFacts facts;
         if (ReadVideoLine(line, facts)) {
             ++pictureStreams;
-            if (!first)
+            if (!first) {
                 first = facts;
+                inFirst = true;
+            }
+            continue;
+        }
+        // "      rotate          : 270" among the stream's metadata.
+        const std::string_view item = TrimOf(line, " \t\r");
+        if (inFirst && item.substr(0, 6) == "rotate") {
+            const std::size_t colon = item.find(':');
+            if (colon != std::string_view::npos && TrimOf(item.substr(0, colon), " ") == "rotate")
+                if (const auto degrees = Number<int>(TrimOf(item.substr(colon + 1), " ")))
+                    first->rotation = *degrees;
         }
     }
     if (first)
@@ -638,6 +652,8 @@ std::vector<std::string> HeadArguments(const ClipRequest& request, const ExactSp
         if (seek > 0)
             args.insert(args.end(), {"-ss", EngineSeconds(seek)});
     }
+    // Pictures stay as stored: the tail's are, and the clip says how to turn them.
+    args.push_back("-noautorotate");
     args.insert(args.end(), request.inputOptions.begin(), request.inputOptions.end());
     const std::vector<std::string> restrictions = InputRestrictions();
     args.insert(args.end(), restrictions.begin(), restrictions.end());
@@ -663,7 +679,7 @@ std::string JoinListText(const std::string& headPath, const ClipRequest& request
 }
 
 std::vector<std::string> JoinArguments(const ClipRequest& request, const ExactSpan& span, double sourceStart,
-                                       const std::string& listPath, bool leaveOutSubtitles)
+                                       int rotation, const std::string& listPath, bool leaveOutSubtitles)
 {
     std::vector<std::string> args = {"-hide_banner", "-nostdin", "-y", "-loglevel", "level+info", "-stats"};
     // The list is the front-end's own; the files it names are read under the
@@ -702,6 +718,12 @@ std::vector<std::string> JoinArguments(const ClipRequest& request, const ExactSp
     }
     args.insert(args.end(), request.options.begin(), request.options.end());
     args.insert(args.end(), trackArgs.begin(), trackArgs.end());
+    // The head's pictures come without the source's turn; the clip gets it
+    // back. The engine writes a "rotate" it is given as the turn the other
+    // way from the one it reads as that value.
+    const int turn = ((360 - rotation % 360) % 360 + 360) % 360;
+    if (turn != 0)
+        args.insert(args.end(), {"-metadata:s:v:0", "rotate=" + std::to_string(turn)});
     // Sound packets before the first picture would pull the clip's zero before it.
     args.insert(args.end(), {"-copypriorss:a", "0"});
     // MP4 and MOV show the reordered pictures from the first one by their edit

@@ -36,6 +36,7 @@ struct VideoFacts {
     std::string frameRate;        // "25", "29.97"
     long timescale = 0;           // ticks a second of the stream's timestamps
     int pictureStreams = 0;       // picture streams the source has, this one among them
+    int rotation = 0;             // degrees its pictures are turned when shown (phone videos)
 };
 
 // The facts of the first picture stream of the first input the engine
@@ -122,7 +123,8 @@ std::optional<std::vector<std::string>> MpegHeadOptions(const ExactSource& sourc
 std::vector<std::string> H264ParameterArguments(const ClipRequest& request, double keyframe, double sourceStart);
 
 // The engine's arguments that encode the head into `headPath`: the pictures
-// from the span's first one on, as many as the span counts, pictures only.
+// from the span's first one on, as many as the span counts, pictures only,
+// stored as the source stores them (not turned upright).
 std::vector<std::string> HeadArguments(const ClipRequest& request, const ExactSpan& span, double sourceStart,
                                        const std::vector<std::string>& encoderOptions, const std::string& headPath);
 
@@ -132,11 +134,12 @@ std::string JoinListText(const std::string& headPath, const ClipRequest& request
 
 // The engine's arguments that join the pieces the list names into the clip,
 // with the sound (and subtitles) of the source from the first picture on, as
-// the track policy says, timestamps from 0, to the clip's end; an MP4 or MOV
+// the track policy says, timestamps from 0, to the clip's end, its pictures
+// turned when shown as the source's are (`rotation`); an MP4 or MOV
 // clip's decoder configuration is then the head's alone. The list is
 // read under the input restrictions, with the joining list reader allowed.
 std::vector<std::string> JoinArguments(const ClipRequest& request, const ExactSpan& span, double sourceStart,
-                                       const std::string& listPath, bool leaveOutSubtitles);
+                                       int rotation, const std::string& listPath, bool leaveOutSubtitles);
 
 // An MP4 or MOV clip's movie box ("moov", whole) with `parameterSets` added
 // to the decoder configuration of its first H.264 track, the sizes of the

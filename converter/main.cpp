@@ -484,6 +484,7 @@ struct ExactPreparation {
     double sourceStart = 0;
     std::string listPath;
     std::vector<std::string> parameterSets;  // the source's, for the clip's configuration
+    int rotation = 0;                        // the source's pictures' turn when shown
 };
 
 // Lists the packets from the start, reads the source's facts, and encodes the
@@ -577,6 +578,7 @@ ExactPreparation PrepareExactStart(const ClipRequest& request, const EngineJob& 
         return stop(kExitFailed);
     }
     prep.span = *span;
+    prep.rotation = facts->rotation;
     if (source.h264 && container == Container::Mov)
         prep.parameterSets = source.h264->parameterSets;
     prep.outcome = ExactPreparation::Outcome::Ready;
@@ -637,7 +639,8 @@ int Run()
 
     auto convert = [&](EngineLog& log, bool leaveOutSubtitles) {
         const std::vector<std::string> arguments = joined
-            ? JoinArguments(request, exact.span, exact.sourceStart, exact.listPath, leaveOutSubtitles)
+            ? JoinArguments(request, exact.span, exact.sourceStart, exact.rotation, exact.listPath,
+                            leaveOutSubtitles)
             : EngineArguments(request, cut, leaveOutSubtitles);
         return RunEngine(arguments, job, progress, [&](std::string_view bytes) {
             for (const EngineLog::Line& line : log.Feed(bytes))

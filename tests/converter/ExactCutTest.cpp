@@ -62,7 +62,9 @@ TEST(ExactCut, ReadsTheSourcesPictureFacts)
         "  Duration: 00:00:30.00, start: 0.000000, bitrate: 381 kb/s\r\n"
         "    Stream #0:0(und): Video: h264 (High) (avc1 / 0x31637661), yuv420p, 320x240 [SAR 1:1 DAR 4:3], "
         "278 kb/s, 25 fps, 25 tbr, 12800 tbn, 50 tbc (default)\r\n"
-        "    Stream #0:1(und): Audio: aac (LC) (mp4a / 0x6134706D), 48000 Hz, mono, fltp, 96 kb/s (default)\r\n");
+        "    Metadata:\r\n      rotate          : 270\r\n      handler_name    : VideoHandler\r\n"
+        "    Stream #0:1(und): Audio: aac (LC) (mp4a / 0x6134706D), 48000 Hz, mono, fltp, 96 kb/s (default)\r\n"
+        "    Metadata:\r\n      rotate          : 90\r\n");
     ASSERT_TRUE(mp4);
     EXPECT_EQ(mp4->index, 0);
     EXPECT_EQ(mp4->codec, "h264");
@@ -75,6 +77,7 @@ TEST(ExactCut, ReadsTheSourcesPictureFacts)
     EXPECT_EQ(mp4->frameRate, "25");
     EXPECT_EQ(mp4->timescale, 12800);
     EXPECT_EQ(mp4->pictureStreams, 1);
+    EXPECT_EQ(mp4->rotation, 270) << "a phone video's, not the next stream's";
 
     const auto ts = ReadVideoFacts(
         "    Stream #0:1[0x1e0]: Video: h264 (Main) ([27][0][0][0] / 0x001B), yuv420p(tv, bt709, top first), "

@@ -408,9 +408,10 @@ double FirstPictureLikeness(const std::string& clip, const std::string& source, 
     return m[1] == "inf" ? 100 : std::stod(m[1]);
 }
 
-// H.264 with B-pictures and a keyframe every 10 s in MP4, MOV and AVI, cut
-// from 5 s: the clip shows the source's picture at 5 s first, even to a
-// player that ignores edit lists, and from the keyframe at 10 s on holds the
+// H.264 with B-pictures and a keyframe every 10 s in MP4, MOV (turned a
+// quarter when shown, as phones store them) and AVI, cut from 5 s: the clip
+// shows the source's picture at 5 s first, turned as the source's are, even
+// to a player that ignores edit lists, and from the keyframe at 10 s on holds the
 // source's own packets; it decodes without errors, and its sound starts with
 // its picture. HEVC keeps the cut at the keyframe before; so does H.264 when
 // the profile's "Start" says so.
