@@ -557,6 +557,14 @@ bool HasHeadRecipe(std::string_view codec, Container container)
     return false;
 }
 
+bool HasHeadRecipes(Container container)
+{
+    for (std::string_view codec : {"h264", "mpeg1video", "mpeg2video", "mpeg4"})
+        if (HasHeadRecipe(codec, container))
+            return true;
+    return false;
+}
+
 std::optional<std::vector<std::string>> HeadEncoderOptions(const ExactSource& source)
 {
     if (!HasHeadRecipe(source.video.codec, source.container))

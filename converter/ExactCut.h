@@ -106,6 +106,8 @@ struct ExactSource {
 // Whether a codec in a container has a recipe for the head, so that the
 // front-end gathers what the recipe needs (H.264: its parameter sets).
 bool HasHeadRecipe(std::string_view codec, Container container);
+// Whether any codec has one in this container: others are not even listed.
+bool HasHeadRecipes(Container container);
 
 // The head's encoder options (codec, profile, level, pixel format, field
 // order, reordering, time base, quality), or nothing when this source cannot

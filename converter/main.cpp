@@ -505,7 +505,7 @@ ExactPreparation PrepareExactStart(const ClipRequest& request, const EngineJob& 
         return stop(run.started ? kExitFailed : kExitNoEngine);
     };
     const Container container = ContainerOf(request.input);
-    if (container != ContainerOf(request.output) || LooksLikeJoinList(request.input))
+    if (container != ContainerOf(request.output) || !HasHeadRecipes(container) || LooksLikeJoinList(request.input))
         return prep;
     const double remaining = request.duration.value_or(kLongestDuration);
     // Most sources put keyframes at most 10 s apart: most clips find the
