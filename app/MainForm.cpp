@@ -7,6 +7,7 @@
 #include "prefs/CountDownForm.h"
 #include "prefs/SettingForm.h"
 #include "app/AboutForm.h"
+#include "converter/ExactCut.h"
 #include "profiles/IniFile.h"
 #include "profiles/ProfileCatalogue.h"
 #include "profiles/opSettingForm.h"
@@ -1515,6 +1516,10 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
             return;
         }
         if (result == ClipRunResult::Cancelled) {
+            // A converter stopped mid-clip cannot remove the files of its own
+            // it keeps beside the clip.
+            for (const std::string& own : {frontend::HeadPath(output), frontend::JoinListPath(output)})
+                RemoveFile(own);
             LeaveBusyState();
             return;
         }
