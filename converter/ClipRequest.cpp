@@ -237,7 +237,7 @@ ReadResult ReadClipRequest(const std::vector<std::string>& words)
         const bool nextIsOption = i + 1 < last && LooksLikeOption(words[i + 1]);
         if (IsSwitch(name) || (nextIsOption && name != "i" && name != "ss" && name != "t")) {
             if (name == "y" || name == "n" || name == "nostdin" || name == "stats" || name == "nostats"
-                || name == "hide_banner")
+                || name == "hide_banner" || name == "cutstart")
                 continue;  // the front-end decides these itself
             if (!haveInput) {
                 request.inputOptions.push_back(word);
@@ -255,6 +255,12 @@ ReadResult ReadClipRequest(const std::vector<std::string>& words)
         if (i + 1 >= last)
             return fail("The option " + ShortWord(word) + " has no value.");
         const std::string& value = words[++i];
+        if (name == "cutstart") {
+            if (value != "exact" && value != "keyframe")
+                return fail("The start cut '" + ShortWord(value) + "' is neither 'exact' nor 'keyframe'.");
+            request.exactStart = value == "exact";
+            continue;
+        }
         if (haveInput && name != "i") {
             if (auto refused = RefusedOption(name, value))
                 return fail(std::move(*refused));

@@ -11,12 +11,14 @@
 #include "converter/EngineGuard.h"
 #include "converter/EngineReport.h"
 #include "converter/KeyframeCut.h"
+#include "converter/ProgramStreamExact.h"
 #include "converter/Tracks.h"
 #include "converter/Verdict.h"
 
 #include <windows.h>
 
 #include <algorithm>
+#include <deque>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -368,6 +370,143 @@ PacketListing ListVideoPackets(const ClipRequest& request, double seek, const En
     return listing;
 }
 
+// The front-end's own files beside the clip, removed when the clip is done,
+// made or not; one left by a stopped clip of the same name goes first.
+class OwnFiles {
+public:
+    OwnFiles() = default;
+    OwnFiles(const OwnFiles&) = delete;
+    OwnFiles& operator=(const OwnFiles&) = delete;
+    ~OwnFiles()
+    {
+        for (const std::string& path : paths_)
+            DeleteFileW(Wide(path).c_str());
+    }
+    const std::string& Add(std::string path)
+    {
+        DeleteFileW(Wide(path).c_str());
+        paths_.push_back(std::move(path));
+        return paths_.back();
+    }
+
+private:
+    std::deque<std::string> paths_;  // names handed out stay where they are
+};
+
+std::optional<std::string> ReadWholeFile(const std::string& path)
+{
+    Handle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.Get(), &size) || size.QuadPart > (1LL << 30))
+        return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    DWORD got = 0;
+    if (!bytes.empty() && (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)
+                           || got != bytes.size()))
+        return std::nullopt;
+    return bytes;
+}
+
+bool WriteWholeFile(const std::string& path, std::string_view bytes)
+{
+    Handle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            nullptr));
+    DWORD written = 0;
+    return file && WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)
+        && written == bytes.size();
+}
+
+// An engine run whose standard output is wanted, up to a bound.
+struct CollectedRun {
+    EngineRun run;
+    std::string text;
+    bool ok() const { return run.started && !run.readerGone && run.exitCode == 0; }
+};
+
+CollectedRun Collect(const std::vector<std::string>& arguments, const EngineJob& job, ProgressWriter& progress)
+{
+    constexpr std::size_t kLongest = 8 << 20;
+    CollectedRun collected;
+    collected.run = RunEngine(arguments, job, progress, [&collected](std::string_view bytes) {
+        if (collected.text.size() < kLongest)
+            collected.text.append(bytes);
+    });
+    return collected;
+}
+
+// The engine's arguments that join an exact start of an MPEG-1 or MPEG-2
+// program stream into the clip, once its head, tail and sound are made
+// (ProgramStreamExact.h). Nothing when this source cannot be cut exactly, or
+// a step failed: the keyframe cut is made instead; nothing either when the
+// start is a keyframe, whose copy needs no head: the cut then moves to it.
+std::optional<std::vector<std::string>> PrepareProgramStreamExact(const ClipRequest& request,
+                                                                  CutAfterSeek& keyframeCut,
+                                                                  const EngineJob& job, ProgressWriter& progress,
+                                                                  OwnFiles& files)
+{
+    // The listing reaches the clip's end, or far enough past the start for
+    // the longest groups of pictures.
+    constexpr double kLongestGroup = 60;
+    const double end = request.duration ? request.start + *request.duration : kLongestDuration;
+    const double seek = keyframeCut.seek;
+    const CollectedRun listing = Collect(
+        PacketListArguments(request, seek, std::min(end, request.start + kLongestGroup) - seek + 1), job, progress);
+    if (!listing.ok())
+        return std::nullopt;
+    const std::optional<ProgramStreamFacts> facts = ReadProgramStreamFacts(listing.text);
+    if (!facts || !CanCutProgramStreamExactly(*facts))
+        return std::nullopt;
+    const PacketList list = ReadPacketList(listing.text);
+    const std::optional<ProgramSpan> span = FindProgramSpan(list, request.start, end);
+    if (!span)
+        return std::nullopt;
+    if (span->headPictures == 0) {
+        keyframeCut = CutAtSpanKeyframe(*span, seek, *list.sourceStart);
+        return std::nullopt;
+    }
+    const double endAt = *list.sourceStart + std::min(end, kLongestDuration);
+
+    const std::string& head = files.Add(request.output + ".head.es");
+    if (!Collect(ProgramHeadArguments(request, *facts, *span, seek, head), job, progress).ok())
+        return std::nullopt;
+    std::string tailBytes;
+    if (span->keyframeDts) {
+        const std::string& tail = files.Add(request.output + ".tail.es");
+        if (!Collect(ProgramTailArguments(request, *facts, *span, seek, endAt, tail), job, progress).ok())
+            return std::nullopt;
+        const std::optional<std::string> bytes = ReadWholeFile(tail);
+        if (!bytes)
+            return std::nullopt;
+        tailBytes = *bytes;
+    }
+    const std::optional<std::string> headBytes = ReadWholeFile(head);
+    const std::string& joined = files.Add(request.output + ".video.es");
+    if (!headBytes || headBytes->empty() || !WriteWholeFile(joined, JoinProgramVideo(*headBytes, tailBytes)))
+        return std::nullopt;
+    const CollectedRun delayListing = Collect(VideoDelayArguments(*facts, joined), job, progress);
+    const std::optional<double> delay = delayListing.ok() ? ReadVideoDelay(delayListing.text) : std::nullopt;
+    if (!delay)
+        return std::nullopt;
+
+    std::vector<std::string> sounds;
+    std::vector<double> soundStarts;
+    if (!request.noAudio && !facts->audioCodecs.empty()) {
+        for (std::size_t k = 0; k < facts->audioCodecs.size(); ++k)
+            sounds.push_back(files.Add(request.output + ".sound" + std::to_string(k) + ".es"));
+        const CollectedRun sound = Collect(
+            ProgramSoundArguments(request, *facts, *list.sourceStart + request.start, endAt, sounds), job, progress);
+        if (!sound.ok())
+            return std::nullopt;
+        for (const std::optional<double>& start : ReadSoundStarts(sound.text, sounds.size())) {
+            if (!start)
+                return std::nullopt;
+            soundStarts.push_back(*start);
+        }
+    }
+    return ProgramJoinArguments(request, *facts, joined, span->firstPicture, *delay, sounds, soundStarts);
+}
+
 int Run()
 {
     Report report;
@@ -407,9 +546,16 @@ int Run()
     } else if (cutKind == CutKind::AtStart) {
         cut = CutAtStart(request.start);
     }
+    OwnFiles ownFiles;
+    std::optional<std::vector<std::string>> exactJoin;
+    if (cut && cutKind == CutKind::AtKeyframe && request.exactStart) {
+        exactJoin = PrepareProgramStreamExact(request, *cut, job, progress, ownFiles);
+        if (progress.ReaderGone())
+            return kExitFailed;
+    }
 
     auto convert = [&](EngineLog& log, bool leaveOutSubtitles) {
-        return RunEngine(EngineArguments(request, cut, leaveOutSubtitles), job, progress, [&](std::string_view bytes) {
+        return RunEngine(exactJoin ? *exactJoin : EngineArguments(request, cut, leaveOutSubtitles), job, progress, [&](std::string_view bytes) {
             for (const EngineLog::Line& line : log.Feed(bytes))
                 if (line.progress && log.LastTime())
                     progress.Reached(*log.LastTime());
