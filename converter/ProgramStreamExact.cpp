@@ -181,19 +181,24 @@ bool CanCutProgramStreamExactly(const ProgramStreamFacts& facts)
                        [](const std::string& codec) { return RawSoundFormat(codec).has_value(); });
 }
 
-std::optional<ProgramSpan> FindProgramSpan(const PacketList& list, double start, double end)
+std::optional<double> FrameDuration(const ProgramStreamFacts& facts)
 {
-    if (!list.sourceStart || list.packets.empty())
+    const std::string rate = ExactRate(facts.frameRate);
+    const std::size_t slash = rate.find('/');
+    const std::optional<double> num = ReadSeconds(rate.substr(0, slash));
+    const std::optional<double> den = slash == std::string::npos ? 1.0 : ReadSeconds(rate.substr(slash + 1));
+    if (!num || !den || !(*num > 0) || !(*den > 0))
+        return std::nullopt;
+    return *den / *num;
+}
+
+std::optional<ProgramSpan> FindProgramSpan(const PacketList& list, double start, double end, double frame)
+{
+    // The frame rate, not the steps between the listed decoding times: the
+    // engine's seek brings in packets timed as fields.
+    if (!list.sourceStart || list.packets.empty() || !(frame > 0))
         return std::nullopt;
     const std::vector<VideoPacket>& packets = list.packets;
-    double frame = 0;
-    for (std::size_t i = 1; i < packets.size(); ++i) {
-        const double step = packets[i].dts - packets[i - 1].dts;
-        if (step > 1e-4 && (frame == 0 || step < frame))
-            frame = step;
-    }
-    if (frame == 0)
-        return std::nullopt;
     const double startAt = *list.sourceStart + start;
     const double endAt = *list.sourceStart + end;
     std::optional<double> anchor;

@@ -54,11 +54,14 @@ struct ProgramSpan {
     std::optional<double> keyframeDts; // the tail's keyframe; none: the head is the whole clip
 };
 
+// Seconds between two pictures at the source's frame rate; nothing when the
+// rate cannot be read.
+std::optional<double> FrameDuration(const ProgramStreamFacts& facts);
+
 // The span from a listing of the packets around the start (KeyframeCut.h).
 // `start` and `end` count from the source's first timestamp. Nothing when the
-// listing shows no keyframe after the start and the clip goes on past it, or
-// the frame rate cannot be read from it.
-std::optional<ProgramSpan> FindProgramSpan(const PacketList& list, double start, double end);
+// listing shows no keyframe after the start and the clip goes on past it.
+std::optional<ProgramSpan> FindProgramSpan(const PacketList& list, double start, double end, double frame);
 
 // The copy for a span whose first picture is its keyframe (no head): cut at
 // that keyframe, not at the one before the start, the sound from its picture.

@@ -458,7 +458,8 @@ std::optional<std::vector<std::string>> PrepareProgramStreamExact(const ClipRequ
     if (!facts || !CanCutProgramStreamExactly(*facts))
         return std::nullopt;
     const PacketList list = ReadPacketList(listing.text);
-    const std::optional<ProgramSpan> span = FindProgramSpan(list, request.start, end);
+    const std::optional<double> frame = FrameDuration(*facts);
+    const std::optional<ProgramSpan> span = frame ? FindProgramSpan(list, request.start, end, *frame) : std::nullopt;
     if (!span)
         return std::nullopt;
     if (span->headPictures == 0) {
