@@ -10,6 +10,7 @@
 #include "converter/ClipRequest.h"
 #include "converter/EngineGuard.h"
 #include "converter/EngineReport.h"
+#include "converter/ExactCut.h"
 #include "converter/KeyframeCut.h"
 #include "converter/ProgramStreamExact.h"
 #include "converter/Tracks.h"
@@ -18,7 +19,7 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <deque>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -346,32 +347,33 @@ EngineRun RunEngine(const std::vector<std::string>& arguments, const EngineJob& 
 
 // The engine's listing of the video packets after a seek; empty when it could
 // not make one (a source without video, a broken file: the cut itself then
-// reports what is wrong).
+// reports what is wrong). The engine's description of the source comes with it.
 struct PacketListing {
     EngineRun run;
     PacketList list;
+    std::string text;
 };
 
-PacketListing ListVideoPackets(const ClipRequest& request, double seek, const EngineJob& job,
+PacketListing ListVideoPackets(const ClipRequest& request, double seek, double length, const EngineJob& job,
                                ProgressWriter& progress)
 {
     // A listing of half a minute of video is a few dozen kilobytes.
     constexpr std::size_t kLongestListing = 4 << 20;
-    std::string text;
     PacketListing listing;
-    listing.run = RunEngine(PacketListArguments(request, seek, request.start - seek + 1), job, progress,
-                            [&text](std::string_view bytes) {
-                                if (text.size() < kLongestListing)
-                                    text.append(bytes);
+    listing.run = RunEngine(PacketListArguments(request, seek, length), job, progress,
+                            [&listing](std::string_view bytes) {
+                                if (listing.text.size() < kLongestListing)
+                                    listing.text.append(bytes);
                             });
     // A source without video lists no packets but still its start.
     if (listing.run.started && !listing.run.readerGone)
-        listing.list = ReadPacketList(text);
+        listing.list = ReadPacketList(listing.text);
     return listing;
 }
 
-// The front-end's own files beside the clip, removed when the clip is done,
-// made or not; one left by a stopped clip of the same name goes first.
+// The front-end's own files beside the clip: gone when the clip is done, and
+// any left by a clip of the same name that was stopped before it could
+// remove them goes first.
 class OwnFiles {
 public:
     OwnFiles() = default;
@@ -379,19 +381,206 @@ public:
     OwnFiles& operator=(const OwnFiles&) = delete;
     ~OwnFiles()
     {
-        for (const std::string& path : paths_)
-            DeleteFileW(Wide(path).c_str());
+        for (const std::wstring& path : paths_)
+            DeleteFileW(path.c_str());
     }
-    const std::string& Add(std::string path)
+    std::string Add(const std::string& path)
     {
-        DeleteFileW(Wide(path).c_str());
-        paths_.push_back(std::move(path));
-        return paths_.back();
+        paths_.push_back(Wide(path));
+        DeleteFileW(paths_.back().c_str());
+        return path;
     }
 
 private:
-    std::deque<std::string> paths_;  // names handed out stay where they are
+    std::vector<std::wstring> paths_;
 };
+
+bool WriteWholeFile(const std::string& path, std::string_view text)
+{
+    Handle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            nullptr));
+    if (!file)
+        return false;
+    DWORD written = 0;
+    return WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)
+        && written == text.size();
+}
+
+// The source begins as the engine's list of files to join would: it is never
+// read as one.
+bool LooksLikeJoinList(const std::string& path)
+{
+    Handle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    char head[8] = {};
+    DWORD got = 0;
+    return file && ReadFile(file.Get(), head, sizeof head, &got, nullptr) && got == sizeof head
+        && std::string_view(head, sizeof head) == "ffconcat";
+}
+
+// Adds the source's parameter sets to the decoder configuration of a joined
+// MP4 or MOV clip, whose movie box the engine writes last. An empty text
+// when done, else why not.
+std::string CompleteJoinedMovie(const std::string& output, const std::vector<std::string>& parameterSets)
+{
+    constexpr LONGLONG kLargestMovieBox = 256LL << 20;
+    Handle file(CreateFileW(Wide(output).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.Get(), &size))
+        return "the clip could not be opened again (error " + std::to_string(GetLastError()) + ")";
+    auto readAt = [&file](LONGLONG at, void* buffer, DWORD bytes) {
+        LARGE_INTEGER to{};
+        to.QuadPart = at;
+        DWORD got = 0;
+        return SetFilePointerEx(file.Get(), to, nullptr, FILE_BEGIN)
+            && ReadFile(file.Get(), buffer, bytes, &got, nullptr) && got == bytes;
+    };
+    // The top-level boxes, each with a 32-bit size, or 1 and a 64-bit one.
+    LONGLONG at = 0;
+    while (at + 8 <= size.QuadPart) {
+        unsigned char header[16] = {};
+        if (!readAt(at, header, 8))
+            return "the clip could not be read again";
+        LONGLONG boxSize = (LONGLONG{header[0]} << 24) | (header[1] << 16) | (header[2] << 8) | header[3];
+        if (boxSize == 1) {
+            if (!readAt(at + 8, header + 8, 8))
+                return "the clip could not be read again";
+            boxSize = 0;
+            for (int i = 8; i < 16; ++i)
+                boxSize = (boxSize << 8) | header[i];
+        } else if (boxSize == 0) {
+            boxSize = size.QuadPart - at;
+        }
+        if (boxSize < 8 || at + boxSize > size.QuadPart)
+            break;
+        if (std::string_view(reinterpret_cast<const char*>(header) + 4, 4) == "moov") {
+            if (at + boxSize != size.QuadPart || boxSize > kLargestMovieBox)
+                return "its index does not come last in the file";
+            std::string moov(static_cast<std::size_t>(boxSize), '\0');
+            if (!readAt(at, moov.data(), static_cast<DWORD>(boxSize)))
+                return "the clip could not be read again";
+            const std::optional<std::string> completed = AddParameterSets(moov, parameterSets);
+            if (!completed)
+                return "its index holds no H.264 track";
+            LARGE_INTEGER to{};
+            to.QuadPart = at;
+            DWORD written = 0;
+            if (!SetFilePointerEx(file.Get(), to, nullptr, FILE_BEGIN)
+                || !WriteFile(file.Get(), completed->data(), static_cast<DWORD>(completed->size()), &written, nullptr)
+                || written != completed->size() || !SetEndOfFile(file.Get()))
+                return "the clip could not be written (error " + std::to_string(GetLastError()) + ")";
+            return {};
+        }
+        at += boxSize;
+    }
+    return "its index was not found";
+}
+
+// An exact start ready to be joined, or why not.
+struct ExactPreparation {
+    enum class Outcome { KeyframeCut, Ready, Stop } outcome = Outcome::KeyframeCut;
+    int exitCode = kExitDone;  // with Stop
+    DWORD startError = 0;      // with kExitNoEngine
+    ExactSpan span;
+    double sourceStart = 0;
+    std::string listPath;
+    std::vector<std::string> parameterSets;  // the source's, for the clip's configuration
+};
+
+// Lists the packets from the start, reads the source's facts, and encodes the
+// head. A source the recipes do not cover, or a start on a keyframe, keeps
+// the keyframe cut; a head that cannot be made fails the clip.
+ExactPreparation PrepareExactStart(const ClipRequest& request, const EngineJob& job, ProgressWriter& progress,
+                                   Report& report, OwnFiles& ownFiles)
+{
+    ExactPreparation prep;
+    auto stop = [&prep](int code) {
+        prep.outcome = ExactPreparation::Outcome::Stop;
+        prep.exitCode = code;
+        return prep;
+    };
+    // An engine that did not start, or whose reader has gone.
+    auto ended = [&](const EngineRun& run) {
+        prep.startError = run.startError;
+        return stop(run.started ? kExitFailed : kExitNoEngine);
+    };
+    const Container container = ContainerOf(request.input);
+    if (container != ContainerOf(request.output) || LooksLikeJoinList(request.input))
+        return prep;
+    const double remaining = request.duration.value_or(kLongestDuration);
+    // Keyframes lie seconds apart: most clips find the next one within half
+    // a minute; the others list the whole clip.
+    constexpr double kFirstLook = 30;
+    std::optional<ExactSpan> span;
+    std::optional<VideoFacts> facts;
+    for (const double length : {std::min(remaining, kFirstLook) + 1, remaining + 1}) {
+        const PacketListing listing = ListVideoPackets(request, request.start, length, job, progress);
+        if (!listing.run.started || listing.run.readerGone)
+            return ended(listing.run);
+        facts = ReadVideoFacts(listing.text);
+        if (!facts || facts->index != 0 || !HasHeadRecipe(facts->codec, container) || !listing.list.sourceStart)
+            return prep;
+        prep.sourceStart = *listing.list.sourceStart;
+        const std::optional<double> end = request.duration
+            ? std::optional<double>(prep.sourceStart + request.start + *request.duration)
+            : std::nullopt;
+        const SpanResult found = FindExactSpan(listing.list, request.start, end, length > remaining);
+        if (found.complete) {
+            span = found.span;
+            break;
+        }
+    }
+    if (!span || span->startsOnKeyframe)
+        return prep;
+    ExactSource source{container, *facts, *span, std::nullopt};
+    if (facts->codec == "h264") {
+        std::string annexB;
+        constexpr std::size_t kEnough = 1 << 16;  // parameter sets come first
+        const EngineRun run = RunEngine(
+            H264ParameterArguments(request, span->keyframe.value_or(span->firstPicture), prep.sourceStart), job,
+            progress, [&annexB](std::string_view bytes) {
+                if (annexB.size() < kEnough)
+                    annexB.append(bytes);
+            });
+        if (!run.started || run.readerGone)
+            return ended(run);
+        source.h264 = ReadH264Parameters(annexB);
+    }
+    const std::optional<std::vector<std::string>> encoder = HeadEncoderOptions(source);
+    if (!encoder)
+        return prep;
+
+    const std::string headPath = ownFiles.Add(HeadPath(request.output));
+    EngineLog log;
+    const EngineRun run = RunEngine(HeadArguments(request, *span, prep.sourceStart, *encoder, headPath), job,
+                                    progress, [&](std::string_view bytes) {
+                                        for (const EngineLog::Line& line : log.Feed(bytes))
+                                            if (line.progress && log.LastTime())
+                                                progress.Reached(*log.LastTime());
+                                    });
+    if (!run.started || run.readerGone)
+        return ended(run);
+    log.Finish();
+    const Verdict verdict = ClipVerdict(EngineOutcome{run.exitCode, log.Errors(), log.LastTime(), log.LastFrames(),
+                                                      OutputDiskIsFull(Wide(headPath)),
+                                                      FileHasContent(Wide(headPath))});
+    if (verdict.exitCode != kExitDone) {
+        report.Line("The pictures before the first keyframe could not be encoded: " + verdict.reason);
+        return stop(verdict.exitCode);
+    }
+    prep.listPath = ownFiles.Add(JoinListPath(request.output));
+    if (!WriteWholeFile(prep.listPath, JoinListText(headPath, request, *span))) {
+        report.Line("The converter could not write its list of pieces beside the clip (error "
+                    + std::to_string(GetLastError()) + ").");
+        return stop(kExitFailed);
+    }
+    prep.span = *span;
+    if (source.h264 && container == Container::Mov)
+        prep.parameterSets = source.h264->parameterSets;
+    prep.outcome = ExactPreparation::Outcome::Ready;
+    return prep;
+}
 
 std::optional<std::string> ReadWholeFile(const std::string& path)
 {
@@ -406,15 +595,6 @@ std::optional<std::string> ReadWholeFile(const std::string& path)
                            || got != bytes.size()))
         return std::nullopt;
     return bytes;
-}
-
-bool WriteWholeFile(const std::string& path, std::string_view bytes)
-{
-    Handle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                            nullptr));
-    DWORD written = 0;
-    return file && WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)
-        && written == bytes.size();
 }
 
 // An engine run whose standard output is wanted, up to a bound.
@@ -468,12 +648,12 @@ std::optional<std::vector<std::string>> PrepareProgramStreamExact(const ClipRequ
     }
     const double endAt = *list.sourceStart + std::min(end, kLongestDuration);
 
-    const std::string& head = files.Add(request.output + ".head.es");
+    const std::string head = files.Add(request.output + ".head.es");
     if (!Collect(ProgramHeadArguments(request, *facts, *span, seek, head), job, progress).ok())
         return std::nullopt;
     std::string tailBytes;
     if (span->keyframeDts) {
-        const std::string& tail = files.Add(request.output + ".tail.es");
+        const std::string tail = files.Add(request.output + ".tail.es");
         if (!Collect(ProgramTailArguments(request, *facts, *span, seek, endAt, tail), job, progress).ok())
             return std::nullopt;
         const std::optional<std::string> bytes = ReadWholeFile(tail);
@@ -482,7 +662,7 @@ std::optional<std::vector<std::string>> PrepareProgramStreamExact(const ClipRequ
         tailBytes = *bytes;
     }
     const std::optional<std::string> headBytes = ReadWholeFile(head);
-    const std::string& joined = files.Add(request.output + ".video.es");
+    const std::string joined = files.Add(request.output + ".video.es");
     if (!headBytes || headBytes->empty() || !WriteWholeFile(joined, JoinProgramVideo(*headBytes, tailBytes)))
         return std::nullopt;
     const CollectedRun delayListing = Collect(VideoDelayArguments(*facts, joined), job, progress);
@@ -527,12 +707,24 @@ int Run()
         return kExitNoEngine;
     };
 
+    OwnFiles ownFiles;
+    ExactPreparation exact;
+    if (request.exactStart && request.videoCopied && !request.noVideo && request.start > 0) {
+        exact = PrepareExactStart(request, job, progress, report, ownFiles);
+        if (exact.outcome == ExactPreparation::Outcome::Stop) {
+            if (exact.exitCode == kExitNoEngine)
+                return cannotStart(exact.startError);
+            return exact.exitCode;
+        }
+    }
+    const bool joined = exact.outcome == ExactPreparation::Outcome::Ready;
+
     std::optional<CutAfterSeek> cut;
-    const CutKind cutKind = CutNeeded(request);
+    const CutKind cutKind = joined ? CutKind::None : CutNeeded(request);
     if (cutKind == CutKind::AtKeyframe || cutKind == CutKind::Exact) {
         for (std::size_t i = 0; i < std::size(kKeyframeLeads) && !cut; ++i) {
             const double seek = std::max(request.start - kKeyframeLeads[i], 0.0);
-            const PacketListing listing = ListVideoPackets(request, seek, job, progress);
+            const PacketListing listing = ListVideoPackets(request, seek, request.start - seek + 1, job, progress);
             if (!listing.run.started)
                 return cannotStart(listing.run.startError);
             if (listing.run.readerGone)
@@ -547,7 +739,6 @@ int Run()
     } else if (cutKind == CutKind::AtStart) {
         cut = CutAtStart(request.start);
     }
-    OwnFiles ownFiles;
     std::optional<std::vector<std::string>> exactJoin;
     if (cut && cutKind == CutKind::AtKeyframe && request.exactStart) {
         exactJoin = PrepareProgramStreamExact(request, *cut, job, progress, ownFiles);
@@ -556,7 +747,10 @@ int Run()
     }
 
     auto convert = [&](EngineLog& log, bool leaveOutSubtitles) {
-        return RunEngine(exactJoin ? *exactJoin : EngineArguments(request, cut, leaveOutSubtitles), job, progress, [&](std::string_view bytes) {
+        const std::vector<std::string> arguments = joined
+            ? JoinArguments(request, exact.span, exact.sourceStart, exact.listPath, leaveOutSubtitles)
+            : exactJoin ? *exactJoin : EngineArguments(request, cut, leaveOutSubtitles);
+        return RunEngine(arguments, job, progress, [&](std::string_view bytes) {
             for (const EngineLog::Line& line : log.Feed(bytes))
                 if (line.progress && log.LastTime())
                     progress.Reached(*log.LastTime());
@@ -600,6 +794,13 @@ int Run()
     if (verdict.exitCode != kExitDone) {
         report.Line(verdict.reason);
         return verdict.exitCode;
+    }
+    if (joined && !exact.parameterSets.empty()) {
+        const std::string why = CompleteJoinedMovie(request.output, exact.parameterSets);
+        if (!why.empty()) {
+            report.Line("The clip's pictures from the first keyframe on could not be described in it: " + why + ".");
+            return kExitFailed;
+        }
     }
     if (subtitlesTurnedDown)
         report.Line(SubtitlesLeftOutText(log.SourceSubtitles(), "the clip's file type cannot hold them as they are"));
