@@ -181,6 +181,11 @@ bool CanCutProgramStreamExactly(const ProgramStreamFacts& facts)
                        [](const std::string& codec) { return RawSoundFormat(codec).has_value(); });
 }
 
+std::string EngineRate(const ProgramStreamFacts& facts)
+{
+    return ExactRate(facts.frameRate);
+}
+
 std::optional<double> FrameDuration(const ProgramStreamFacts& facts)
 {
     const std::string rate = ExactRate(facts.frameRate);

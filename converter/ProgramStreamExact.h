@@ -58,6 +58,10 @@ struct ProgramSpan {
 // rate cannot be read.
 std::optional<double> FrameDuration(const ProgramStreamFacts& facts);
 
+// The source's frame rate as the engine takes it, the NTSC family exactly
+// ("30000/1001").
+std::string EngineRate(const ProgramStreamFacts& facts);
+
 // The span from a listing of the packets around the start (KeyframeCut.h).
 // `start` and `end` count from the source's first timestamp. Nothing when the
 // listing shows no keyframe after the start and the clip goes on past it.

@@ -7,6 +7,7 @@
 // engine failed or wrote nothing; 2 the command line was not understood; 3 the
 // engine could not be started. On any failure the last output line says why
 // in a few words.
+#include "converter/AviMpeg4Exact.h"
 #include "converter/ClipRequest.h"
 #include "converter/EngineGuard.h"
 #include "converter/EngineReport.h"
@@ -688,6 +689,73 @@ std::optional<std::vector<std::string>> PrepareProgramStreamExact(const ClipRequ
     return ProgramJoinArguments(request, *facts, joined, span->firstPicture, *delay, sounds, soundStarts);
 }
 
+// The engine's arguments that join an exact start of MPEG-4 video in an AVI
+// file into the clip, once its head, tail and sound are made
+// (AviMpeg4Exact.h). Nothing when this source cannot be cut exactly, the
+// start is a keyframe, or a step failed: the keyframe cut is made instead.
+std::optional<std::vector<std::string>> PrepareAviMpeg4Exact(const ClipRequest& request, const EngineJob& job,
+                                                             ProgressWriter& progress, OwnFiles& files)
+{
+    // Keyframes of such files lie at most a few seconds apart; a listing
+    // without one before the start keeps the keyframe cut.
+    constexpr double kLookBack = 30;
+    constexpr double kLookAhead = 60;
+    const double seek = std::max(request.start - kLookBack, 0.0);
+    const double length = request.start - seek + std::min(request.duration.value_or(kLookAhead), kLookAhead) + 1;
+    const CollectedRun listing = Collect(PacketListArguments(request, seek, length), job, progress);
+    if (!listing.ok())
+        return std::nullopt;
+    const std::optional<ProgramStreamFacts> facts = ReadProgramStreamFacts(listing.text);
+    if (!facts || !CanCutAviExactly(*facts))
+        return std::nullopt;
+    const std::string tag = ReadVideoTag(listing.text);
+    const std::optional<double> frame = FrameDuration(*facts);
+    const std::optional<AviSpan> span =
+        frame ? FindAviSpan(ReadPacketList(listing.text), request.start, request.duration, *frame) : std::nullopt;
+    if (!span || span->headPictures == 0)
+        return std::nullopt;
+
+    const std::string head = files.Add(request.output + ".head.avi");
+    const CollectedRun headRun = Collect(AviHeadArguments(request, *facts, tag, *span, *frame, head), job, progress);
+    if (!headRun.ok() || headRun.text.find("packed B-frames") != std::string::npos || !FileHasContent(Wide(head)))
+        return std::nullopt;
+    std::optional<std::string> tail;
+    if (span->keyframeDts) {
+        const CollectedRun header = Collect(AviHeaderArguments(request, *span), job, progress);
+        const std::string stream = files.Add(request.output + ".tail.m4v");
+        if (!header.ok() || !Collect(AviTailArguments(request, *span, stream), job, progress).ok())
+            return std::nullopt;
+        const std::optional<std::string> bytes = ReadWholeFile(stream);
+        const std::string prepared = files.Add(request.output + ".tail.es");
+        if (!bytes || !WriteWholeFile(prepared, PrepareMpeg4Tail(Mpeg4Header(header.text), *bytes)))
+            return std::nullopt;
+        tail = files.Add(request.output + ".tail.avi");
+        if (!Collect(AviTailFileArguments(*facts, tag, *span, prepared, *tail), job, progress).ok())
+            return std::nullopt;
+    }
+    const std::string list = files.Add(request.output + ".join.txt");
+    if (!WriteWholeFile(list, AviJoinList(head, tail)))
+        return std::nullopt;
+
+    std::vector<std::string> sounds;
+    std::vector<double> soundStarts;
+    if (!request.noAudio && !facts->audioCodecs.empty()) {
+        for (std::size_t k = 0; k < facts->audioCodecs.size(); ++k)
+            sounds.push_back(files.Add(request.output + ".sound" + std::to_string(k) + ".es"));
+        const double end = request.duration ? request.start + *request.duration : kLongestDuration;
+        const CollectedRun sound =
+            Collect(ProgramSoundArguments(request, *facts, request.start, end, sounds), job, progress);
+        if (!sound.ok())
+            return std::nullopt;
+        for (const std::optional<double>& start : ReadSoundStarts(sound.text, sounds.size())) {
+            if (!start)
+                return std::nullopt;
+            soundStarts.push_back(*start);
+        }
+    }
+    return AviJoinArguments(request, *facts, list, sounds, soundStarts);
+}
+
 int Run()
 {
     Report report;
@@ -740,11 +808,13 @@ int Run()
         cut = CutAtStart(request.start);
     }
     std::optional<std::vector<std::string>> exactJoin;
-    if (cut && cutKind == CutKind::AtKeyframe && request.exactStart) {
+    if (cut && cutKind == CutKind::AtKeyframe && request.exactStart)
         exactJoin = PrepareProgramStreamExact(request, *cut, job, progress, ownFiles);
-        if (progress.ReaderGone())
-            return kExitFailed;
-    }
+    if (!joined && request.exactStart && request.videoCopied && !request.noVideo && request.start > 0
+        && ContainerOf(request.input) == Container::Avi && ContainerOf(request.output) == Container::Avi)
+        exactJoin = PrepareAviMpeg4Exact(request, job, progress, ownFiles);
+    if (progress.ReaderGone())
+        return kExitFailed;
 
     auto convert = [&](EngineLog& log, bool leaveOutSubtitles) {
         const std::vector<std::string> arguments = joined
