@@ -470,14 +470,15 @@ TEST_F(SplitJob, CopyCutsStartOnTheKeyframeBeforeTheStart)
     }
 }
 
-// Copies with the copy profile's shipped start, exactly at the marked one, of
-// MPEG-1 and MPEG-2 program streams from starts between keyframes: an MPEG-1
-// stream without reordering, a DVD's open groups of pictures, and a stream
-// whose next keyframe lies 8 s after the start. Each clip holds the pictures
-// of its range and no more, and decodes as cleanly as its source.
+// Copies with the copy profile's shipped start, exactly at the marked one,
+// from starts between keyframes: an MPEG-1 program stream without
+// reordering, a DVD's open groups of pictures, a program stream whose next
+// keyframe lies 8 s after the start, and MPEG-4 in AVI with B pictures. Each
+// clip holds the pictures of its range and no more, and decodes as cleanly
+// as its source.
 // e2e_exact_cuts_ffprobe compares the kept clips' first pictures, packets and
 // sound with their sources' using the host's tools.
-TEST_F(SplitJob, CopiesOfProgramStreamsStartExactlyAtTheStart)
+TEST_F(SplitJob, CopiesOfMpegVideoStartExactlyAtTheStart)
 {
     struct Source {
         const char* name;
@@ -492,7 +493,8 @@ TEST_F(SplitJob, CopiesOfProgramStreamsStartExactlyAtTheStart)
     Start();
     SelectProfile("Settings of the source file.");
     for (const Source& source : {Source{"mpeg1.mpg", "00:00:05.200", "00:00:15.200"}, Source{"dvd.vob", "00:00:05", "00:00:15"},
-                                 Source{"longgop.mpeg", "00:00:40", "00:00:50"}}) {
+                                 Source{"longgop.mpeg", "00:00:40", "00:00:50"},
+                                 Source{"mpeg4.avi", "00:00:05", "00:00:15"}}) {
         const std::string path = WinePath(std::string(KORVANE_TEST_MEDIA_DIR "/") + source.name);
         Main().LoadSource(path);
         SetRange(source.start, source.end);

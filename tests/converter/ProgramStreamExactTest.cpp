@@ -2,6 +2,7 @@
 // the byte join of head and tail. The clips themselves are checked under Wine
 // (scripts/check-exact-cuts.sh).
 #include <gtest/gtest.h>
+#include "converter/AviMpeg4Exact.h"
 #include "converter/ProgramStreamExact.h"
 
 #include <string>
@@ -130,4 +131,52 @@ TEST(ProgramStreamExact, ReadsTheSourceAndCutsExactlyOnlyWhatItCanJoinWhole)
     ProgramStreamFacts h264 = *facts;
     h264.videoCodec = "h264";
     EXPECT_FALSE(CanCutProgramStreamExactly(h264));
+}
+
+// MPEG-4 in AVI: decoding order I P B B P B B ... from an encoder that keeps
+// one picture of delay; B pictures carry their time, reference pictures none.
+TEST(AviMpeg4Exact, FindsTheFirstPictureAndTheKeyframeFromReferencePicturesWithoutTimes)
+{
+    std::string listing = "  Duration: 00:00:20.00, start: 0.000000, bitrate: 1 kb/s\n#tb 0: 1/25\n";
+    const char* kNone = "-9223372036854775808";
+    // Keyframes decoded at 0 and 49; the B pictures at 50 and 51 are shown
+    // before the keyframe decoded at 49, which is shown at 51.
+    for (int dts = 0; dts < 100; ++dts) {
+        const bool key = dts == 0 || dts == 49;
+        const bool reference = key || dts % 3 == 1;
+        listing += "0, " + std::to_string(dts) + ", " + (reference ? kNone : std::to_string(dts).c_str())
+            + ", 1, 100, 0x0" + (key ? "\n" : ", F=0x0\n");
+    }
+    const PacketList list = ReadPacketList(listing);
+    const std::optional<AviSpan> span = FindAviSpan(list, 1.8, 2.0, 0.04);
+    ASSERT_TRUE(span);
+    EXPECT_EQ(span->firstPicture, 45);
+    EXPECT_EQ(span->headPictures, 51 - 45);
+    EXPECT_NEAR(span->keyframeDts.value_or(0), 49 * 0.04, 1e-9);
+    EXPECT_EQ(span->delay, 1);
+    EXPECT_EQ(span->seek, 0);
+    // On the keyframe's picture: nothing to encode.
+    EXPECT_EQ(FindAviSpan(list, 51 * 0.04, 2.0, 0.04).value_or(AviSpan{}).headPictures, 0);
+    // Ending before the keyframe's picture: the head is the clip.
+    const std::optional<AviSpan> shortClip = FindAviSpan(list, 1.8, 0.12, 0.04);
+    ASSERT_TRUE(shortClip);
+    EXPECT_EQ(shortClip->headPictures, 3);
+    EXPECT_FALSE(shortClip->keyframeDts);
+}
+
+TEST(AviMpeg4Exact, TheTailGainsTheStreamHeaderAndLosesThePicturesShownBeforeItsKeyframe)
+{
+    auto unit = [](unsigned char code, const std::string& body) {
+        return std::string("\0\0\1", 3) + static_cast<char>(code) + body;
+    };
+    // vop_coding_type in the top two bits: I 0, P 1, B 2.
+    auto picture = [&](int type, char mark) { return unit(0xB6, std::string(1, static_cast<char>(type << 6)) + mark); };
+    const std::string header = unit(0xB0, "s") + unit(0xB5, "o") + unit(0x00, "") + unit(0x20, "layer");
+    const std::string tail = picture(0, 'k') + picture(2, 'x') + picture(2, 'y') + picture(1, 'p') + picture(2, 'b');
+
+    EXPECT_EQ(Mpeg4Header(header + tail), header);
+    EXPECT_EQ(PrepareMpeg4Tail(header, tail), header + picture(0, 'k') + picture(1, 'p') + picture(2, 'b'));
+    // A keyframe with its own header keeps it and gains no second one.
+    EXPECT_EQ(PrepareMpeg4Tail(header, unit(0x20, "own") + tail),
+              unit(0x20, "own") + picture(0, 'k') + picture(1, 'p') + picture(2, 'b'));
 }
