@@ -1,8 +1,9 @@
 // The benchmark's timer inside Wine (bench/run.sh drives it):
 //
-//   korvane_bench job <program folder> <source> <end hh:mm:ss> <sections> <profile> <output folder> <lines file>
+//   korvane_bench job <program folder> <source> <end hh:mm:ss> <sections> <profile> <output folder> <lines file> [<start hh:mm:ss>]
 //     builds the program's windows on the program folder, runs one split job
-//     from 00:00:00 to the end through the Start picture, and prints its time.
+//     from the start (00:00:00 unless given) to the end through the Start
+//     picture, and prints its time.
 //     Before the job it writes the converter command lines the job runs (one
 //     per clip) and, last, the line of one pass over the whole range, so
 //     that the script can run the same work from a shell.
@@ -62,7 +63,8 @@ double GroupCpuSeconds()
 // The main window with the source loaded, the range from 0 to endText, the
 // profile chosen and the output folder set; nothing when either cannot be had.
 TMainForm* PreparedWindow(Korvane& korvane, const std::string& programDir, const std::string& source,
-                          const std::string& endText, const std::string& profile, const std::string& outputDir)
+                          const std::string& endText, const std::string& profile, const std::string& outputDir,
+                          const std::string& startText = "00:00:00")
 {
     korvane.ProgramDirOverride = programDir;
     korvane.ShellOpen = [](HWND, const std::string&) {};
@@ -77,7 +79,7 @@ TMainForm* PreparedWindow(Korvane& korvane, const std::string& programDir, const
         std::printf("error=the preview could not load %s\n", source.c_str());
         return nullptr;
     }
-    main.edtStart.SetText("00:00:00");
+    main.edtStart.SetText(startText);
     main.edtEnd.SetText(endText);
     const auto& items = main.cmbProfile.Items();
     const auto it = std::find(items.begin(), items.end(), profile);
@@ -91,13 +93,14 @@ TMainForm* PreparedWindow(Korvane& korvane, const std::string& programDir, const
     return &main;
 }
 
-int Job(char** argv)
+int Job(int argc, char** argv)
 {
     const std::string programDir = argv[2], source = argv[3], endText = argv[4], sections = argv[5],
                       profile = argv[6], outputDir = argv[7], linesFile = argv[8];
+    const std::string startText = argc > 9 ? argv[9] : "00:00:00";
     ui::ScriptedDialogs dialogs;
     Korvane korvane;
-    TMainForm* window = PreparedWindow(korvane, programDir, source, endText, profile, outputDir);
+    TMainForm* window = PreparedWindow(korvane, programDir, source, endText, profile, outputDir, startText);
     if (!window)
         return 1;
     TMainForm& main = *window;
@@ -111,8 +114,9 @@ int Job(char** argv)
         arguments += " -c copy";
         extension = source.substr(source.find_last_of('.'));
     }
-    const double length = TimeTextToSeconds(endText);
-    const ClipPlan plan(SplitMode::EqualSections, 0, length, std::stoi(sections));
+    const double from = TimeTextToSeconds(startText);
+    const double length = TimeTextToSeconds(endText) - from;
+    const ClipPlan plan(SplitMode::EqualSections, from, length, std::stoi(sections));
     std::ofstream lines(linesFile, std::ios::binary);
     const std::string folder = WithTrailingBackslash(outputDir);
     for (std::int32_t n = 1; n <= plan.ClipCount(); ++n) {
@@ -121,7 +125,7 @@ int Job(char** argv)
                                            ClipOutputPath(folder, source, n, extension))
               << "\r\n";
     }
-    lines << BuildConverterCommandLine(source, 0, length, arguments, folder + "one-pass" + extension) << "\r\n";
+    lines << BuildConverterCommandLine(source, from, length, arguments, folder + "one-pass" + extension) << "\r\n";
     lines.close();
 
     const double cpuStart = GroupCpuSeconds();
@@ -198,8 +202,8 @@ int RunBatch(const char* batch)
 int main(int argc, char** argv)
 {
     try {
-        if (argc == 9 && std::string(argv[1]) == "job")
-            return Job(argv);
+        if ((argc == 9 || argc == 10) && std::string(argv[1]) == "job")
+            return Job(argc, argv);
         if (argc == 8 && std::string(argv[1]) == "pieces")
             return Pieces(argv);
         if (argc == 3 && std::string(argv[1]) == "run")
@@ -209,7 +213,7 @@ int main(int argc, char** argv)
         return 1;
     }
     std::fprintf(stderr, "usage: korvane_bench job <program folder> <source> <end> <sections> <profile> "
-                         "<output folder> <lines file> | pieces <program folder> <source> <end> <MB> <profile> "
+                         "<output folder> <lines file> [<start>] | pieces <program folder> <source> <end> <MB> <profile> "
                          "<output folder> | run <batch file>\n");
     return 2;
 }

@@ -255,6 +255,20 @@ int Screens(const std::string& folder, const std::string& source)
         shoot(*korvane.SettingForm, "settings", [&] { korvane.SettingForm->Show(); });
         shoot(*korvane.AboutForm, "about", [&] { korvane.AboutForm->Show(); });
         shoot(*korvane.opSettingForm, "profile-editor", [&] { korvane.opSettingForm->ShowFor(0); });
+        // The copy profile with its advanced rows open ("Start" among them)
+        // and its picture rows folded away, so that they all show.
+        const auto& profiles = main.cmbProfile.Items();
+        const auto copy = std::find(profiles.begin(), profiles.end(), "Settings of the source file.");
+        if (copy != profiles.end()) {
+            shoot(*korvane.opSettingForm, "profile-editor-copy", [&] {
+                TopSettingForm& editor = *korvane.opSettingForm;
+                editor.ShowFor(static_cast<int>(copy - profiles.begin()));
+                if (!editor.vleAdvanced.Visible())
+                    editor.btnAdvancedClick(editor.btnAdvanced);
+                if (editor.vleVideo.Visible())
+                    editor.btnVideoClick(editor.btnVideo);
+            });
+        }
         shoot(*korvane.SizeForm, "size", [&] { korvane.SizeForm->Show(); });
         shoot(*korvane.CountDownForm, "countdown", [&] {
             korvane.CountDownForm->Start(TCountDownForm::caExit);

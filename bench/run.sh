@@ -8,7 +8,8 @@
 #
 #   bench/run.sh                      # everything (about an hour on a busy 2-core machine)
 #   BENCH_SOURCES=short BENCH_SECTIONS=10 BENCH_MODES=copy bench/run.sh
-#   BENCH_SOURCES=long BENCH_MODES= bench/run.sh   # pieces of at most 100 MB only
+#   BENCH_SOURCES=long BENCH_MODES= bench/run.sh   # pieces of at most 100 MB and exact copies only
+#   BENCH_SOURCES=long BENCH_MODES= BENCH_PIECES_MB= bench/run.sh   # exact copies only
 #
 # Every figure is given twice: wall-clock time, and the processor time that
 # the run's processes used (user + system, from a cpuacct control group of
@@ -31,6 +32,9 @@ COPY_ROUNDS=${BENCH_COPY_ROUNDS:-3}
 ENCODE_ROUNDS=${BENCH_ENCODE_ROUNDS:-1}
 # Pieces of at most this many MB of the long source with a copy; empty: none.
 PIECES_MB=${BENCH_PIECES_MB-100}
+# Sections of the long source copied exactly and at keyframes; empty: none.
+EXACT_SECTIONS=${BENCH_EXACT_SECTIONS-10}
+EXACT_ROUNDS=${BENCH_EXACT_ROUNDS:-1}
 mkdir -p "$MEDIA" "$WORK"
 
 make_source() { # name seconds size rate
@@ -230,6 +234,32 @@ if [[ -n $PIECES_MB && " $SOURCES " == *" long "* ]]; then
   done
   printf 'pictures: pieces %s, source %s (%s)\n' "$total" "$source_packets" \
     "$([[ $total == "$source_packets" ]] && echo "none lost or repeated" || echo "DIFFER")"
+fi
+if [[ -n $EXACT_SECTIONS && " $SOURCES " == *" long "* ]]; then
+  # The same sections of the long source copied exactly at their starts and
+  # at the keyframes before them; the range starts at 5 s, so that no
+  # section starts on a keyframe. The copy profile's "Start" chooses.
+  src=$MEDIA/long.mp4 out=$WORK/out
+  apf="$PROG/Profiles/Settings of the source file..apf"
+  declare -A cuts=()
+  for cut in exact keyframe; do
+    index=$([[ $cut == exact ]] && echo 0 || echo 1)
+    awk -v i="$index" '/^\[/ { section = $0 } section ~ /^\[Start\]/ && /^Index=/ { $0 = "Index=" i "\r" } { print }' \
+      "$apf" >"$apf.new" && mv "$apf.new" "$apf"
+    walls=() cpus=()
+    for ((r = 0; r < EXACT_ROUNDS; r++)); do
+      rm -rf "$out"; mkdir -p "$out"
+      measure wine "$BENCH_EXE" job "$WPROG" "$(winepath -w "$src")" 00:10:00 "$EXACT_SECTIONS" \
+        "Settings of the source file." "$(winepath -w "$out")" "$(winepath -w "$WORK/lines.txt")" 00:00:05
+      grep -q "result=Completed" <<<"$OUTPUT" || echo "bench: the $cut copy did not complete: $OUTPUT" >&2
+      walls+=("$WALL") cpus+=("$CPU")
+    done
+    cuts[$cut.wall]=$(min "${walls[@]}") cuts[$cut.cpu]=$(min "${cpus[@]}")
+  done
+  printf '\n%s sections of long.mp4 from 5 s, copied: exact %s s wall, %s s cpu; at keyframes %s s wall, %s s cpu\n' \
+    "$EXACT_SECTIONS" "${cuts[exact.wall]}" "${cuts[exact.cpu]}" "${cuts[keyframe.wall]}" "${cuts[keyframe.cpu]}"
+  printf 'exact / keyframe: %s wall, %s cpu (target 1.3)\n' "$(ratio "${cuts[exact.wall]}" "${cuts[keyframe.wall]}")" \
+    "$(ratio "${cuts[exact.cpu]}" "${cuts[keyframe.cpu]}")"
 fi
 
 cat <<'NOTE'

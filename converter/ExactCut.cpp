@@ -421,6 +421,8 @@ std::optional<std::string> AddParameterSets(std::string_view moov, const std::ve
 
 std::optional<VideoFacts> ReadVideoFacts(std::string_view engineText)
 {
+    std::optional<VideoFacts> first;
+    int pictureStreams = 0;
     while (!engineText.empty()) {
         const std::size_t end = engineText.find('\n');
         const std::string_view line = engineText.substr(0, end);
@@ -428,10 +430,15 @@ std::optional<VideoFacts> ReadVideoFacts(std::string_view engineText)
         if (line.find("Output #") != std::string_view::npos)
             break;
         VideoFacts facts;
-        if (ReadVideoLine(line, facts))
-            return facts;
+        if (ReadVideoLine(line, facts)) {
+            ++pictureStreams;
+            if (!first)
+                first = facts;
+        }
     }
-    return std::nullopt;
+    if (first)
+        first->pictureStreams = pictureStreams;
+    return first;
 }
 
 std::optional<H264Parameters> ReadH264Parameters(std::string_view annexB)
@@ -493,6 +500,19 @@ SpanResult FindExactSpan(const PacketList& list, double start, std::optional<dou
         const double step = shown[i] - shown[i - 1];
         if (step > kSameTime && (span.frameDuration == 0 || step < span.frameDuration))
             span.frameDuration = step;
+    }
+    const VideoPacket* before = nullptr;
+    for (const VideoPacket& p : list.packets)
+        if (p.key && ShownAt(p) <= span.firstPicture + kSameTime)
+            before = &p;
+    if (before) {
+        span.decodingOrderTimes = !before->pts;
+        span.decodeFrom = ShownAt(*before);
+        span.skipPictures = static_cast<int>(std::count_if(shown.begin(), first, [&](double t) {
+            return t >= span.decodeFrom - kSameTime;
+        }));
+    } else if (list.packets.empty() || !list.packets.front().pts) {
+        return result;  // nothing to count the pictures from
     }
     const VideoPacket* keyframe = nullptr;
     for (const VideoPacket& p : list.packets) {
@@ -563,9 +583,10 @@ std::optional<std::vector<std::string>> H264HeadOptions(const ExactSource& sourc
         return std::nullopt;
     if (p.profileIdc == 66 && delay != 0)
         return std::nullopt;
-    std::vector<std::string> options = {"-c:v", "libx264", "-preset", "veryfast",
-                                        // Well above what the source's own pictures hold: the
-                                        // head must not look worse than the tail.
+    // Well above what the source's own pictures hold, so that the head does
+    // not look worse than the tail; the fastest preset that still reorders
+    // pictures, since the encoding is most of the cut's cost.
+    std::vector<std::string> options = {"-c:v", "libx264", "-preset", "superfast",
                                         "-crf", "14", "-pix_fmt", format, "-profile:v", *profile, "-level",
                                         LevelText(p)};
     if (!p.frameMbsOnly) {
@@ -601,16 +622,28 @@ std::vector<std::string> HeadArguments(const ClipRequest& request, const ExactSp
                                        const std::vector<std::string>& encoderOptions, const std::string& headPath)
 {
     std::vector<std::string> args = {"-hide_banner", "-nostdin", "-y", "-loglevel", "level+info", "-stats"};
-    // The engine decodes from the keyframe before and drops the pictures
-    // shown before this time: the first picture kept is the span's.
-    const double seek = span.firstPicture - sourceStart - kMarkRounding;
-    if (seek > 0)
-        args.insert(args.end(), {"-ss", EngineSeconds(seek)});
+    std::vector<std::string> pick;
+    if (span.decodingOrderTimes) {
+        // From the keyframe before on, every picture decoded, the first ones
+        // counted off, the rest timed one frame after the other.
+        const double seek = span.decodeFrom - sourceStart;
+        if (seek > 0)
+            args.insert(args.end(), {"-noaccurate_seek", "-ss", EngineSeconds(seek + kMarkRounding)});
+        pick = {"-vf", "select=gte(n\\," + std::to_string(span.skipPictures)
+                           + "),settb=AVTB,setpts=N/FRAME_RATE/TB"};
+    } else {
+        // The engine decodes from the keyframe before and drops the pictures
+        // shown before this time: the first picture kept is the span's.
+        const double seek = span.firstPicture - sourceStart - kMarkRounding;
+        if (seek > 0)
+            args.insert(args.end(), {"-ss", EngineSeconds(seek)});
+    }
     args.insert(args.end(), request.inputOptions.begin(), request.inputOptions.end());
     const std::vector<std::string> restrictions = InputRestrictions();
     args.insert(args.end(), restrictions.begin(), restrictions.end());
     args.insert(args.end(), {"-i", request.input, "-map", "0:v:0", "-an", "-sn", "-dn", "-frames:v",
                              std::to_string(span.headPictures), "-vsync", "passthrough"});
+    args.insert(args.end(), pick.begin(), pick.end());
     args.insert(args.end(), encoderOptions.begin(), encoderOptions.end());
     args.push_back(headPath);
     return args;
@@ -620,9 +653,9 @@ std::string JoinListText(const std::string& headPath, const ClipRequest& request
 {
     std::string text = "ffconcat version 1.0\n";
     text += "file " + Quoted(headPath) + "\n";
-    // The head lasts exactly its pictures: the tail follows on the frame.
-    text += "duration " + EngineSeconds(span.headPictures * span.frameDuration) + "\n";
     if (span.keyframe) {
+        // The head lasts until the keyframe is shown: the tail follows on the frame.
+        text += "duration " + EngineSeconds(*span.keyframe - span.firstPicture) + "\n";
         text += "file " + Quoted(request.input) + "\n";
         text += "inpoint " + EngineSeconds(*span.keyframe) + "\n";
     }

@@ -35,6 +35,7 @@ struct VideoFacts {
     std::string sampleAspect;     // "1:1"; empty when not named
     std::string frameRate;        // "25", "29.97"
     long timescale = 0;           // ticks a second of the stream's timestamps
+    int pictureStreams = 0;       // picture streams the source has, this one among them
 };
 
 // The facts of the first picture stream of the first input the engine
@@ -71,6 +72,13 @@ struct ExactSpan {
     double keyframeDelay = 0;
     double frameDuration = 0;         // seconds between two pictures, from the listing
     bool startsOnKeyframe = false;    // the start is a keyframe: a plain copy does
+    // Sources without presentation times (AVI) show their pictures in the
+    // order of their decoding times, but the engine times the decoded
+    // pictures later by its reordering delay: their head is decoded from the
+    // keyframe before the start, its first pictures counted off.
+    bool decodingOrderTimes = false;
+    double decodeFrom = 0;            // that keyframe
+    int skipPictures = 0;             // pictures from it to the first one
 };
 
 // The span of a clip from the packet listing from its start on (the listing

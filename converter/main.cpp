@@ -20,7 +20,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -510,9 +509,9 @@ ExactPreparation PrepareExactStart(const ClipRequest& request, const EngineJob& 
     if (container != ContainerOf(request.output) || LooksLikeJoinList(request.input))
         return prep;
     const double remaining = request.duration.value_or(kLongestDuration);
-    // Keyframes lie seconds apart: most clips find the next one within half
-    // a minute; the others list the whole clip.
-    constexpr double kFirstLook = 30;
+    // Most sources put keyframes at most 10 s apart: most clips find the
+    // next one within the first look; the others list the whole clip.
+    constexpr double kFirstLook = 12;
     std::optional<ExactSpan> span;
     std::optional<VideoFacts> facts;
     for (const double length : {std::min(remaining, kFirstLook) + 1, remaining + 1}) {
@@ -520,7 +519,10 @@ ExactPreparation PrepareExactStart(const ClipRequest& request, const EngineJob& 
         if (!listing.run.started || listing.run.readerGone)
             return ended(listing.run);
         facts = ReadVideoFacts(listing.text);
-        if (!facts || facts->index != 0 || !HasHeadRecipe(facts->codec, container) || !listing.list.sourceStart)
+        // The head replaces the first picture stream only: a source with
+        // more keeps the keyframe cut, which copies them all.
+        if (!facts || facts->index != 0 || facts->pictureStreams != 1 || !HasHeadRecipe(facts->codec, container)
+            || !listing.list.sourceStart)
             return prep;
         prep.sourceStart = *listing.list.sourceStart;
         const std::optional<double> end = request.duration

@@ -74,12 +74,16 @@ TEST(ExactCut, ReadsTheSourcesPictureFacts)
     EXPECT_EQ(mp4->sampleAspect, "1:1");
     EXPECT_EQ(mp4->frameRate, "25");
     EXPECT_EQ(mp4->timescale, 12800);
+    EXPECT_EQ(mp4->pictureStreams, 1);
 
     const auto ts = ReadVideoFacts(
         "    Stream #0:1[0x1e0]: Video: h264 (Main) ([27][0][0][0] / 0x001B), yuv420p(tv, bt709, top first), "
         "1920x1080 [SAR 1:1 DAR 16:9], 29.97 fps, 29.97 tbr, 90k tbn, 59.94 tbc\r\n"
-        "Output #0, framecrc, to 'pipe:':\r\n");
+        "    Stream #0:2[0x1e1]: Video: mpeg2video (Main), yuv420p(tv, top first), 720x576, 25 fps, 90k tbn\r\n"
+        "Output #0, framecrc, to 'pipe:':\r\n"
+        "    Stream #0:0: Video: h264, yuv420p, 1920x1080, 90k tbn\r\n");
     ASSERT_TRUE(ts);
+    EXPECT_EQ(ts->pictureStreams, 2) << "the output's are not the source's";
     EXPECT_EQ(ts->index, 1);
     EXPECT_EQ(ts->profile, "Main");
     EXPECT_EQ(ts->fieldOrder, "top first");
@@ -188,6 +192,9 @@ TEST(ExactCut, FindsThePicturesToEncodeAndTheKeyframeTheCopyStartsAt)
     EXPECT_NEAR(*aviSpan.span->keyframe, 8.0, 1e-9);
     EXPECT_EQ(aviSpan.span->headPictures, 62);
     EXPECT_EQ(aviSpan.span->keyframeDelay, 0);
+    EXPECT_TRUE(aviSpan.span->decodingOrderTimes);
+    EXPECT_EQ(aviSpan.span->decodeFrom, 4.0);
+    EXPECT_EQ(aviSpan.span->skipPictures, 38) << "from the keyframe at 4 s to the picture at 5.52 s";
 }
 
 // Which H.264 sources the engine's encoder can give a matching head: not

@@ -17,7 +17,9 @@
 #include <cstdint>
 #include <ostream>
 #include <cstdlib>
+#include <limits>
 #include <regex>
+#include <sstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -352,6 +354,111 @@ INSTANTIATE_TEST_SUITE_P(Shipped, EachShippedProfile, ::testing::ValuesIn(kShipp
                                      c = '_';
                              return name;
                          });
+
+// --- copies that start exactly at the marked start -------------------------------------------
+
+// The packets of a file's first stream of a kind, as the engine reads them
+// (edit lists read, or ignored as some players do).
+struct Packets {
+    std::vector<std::string> sums;  // checksums in decoding order
+    std::vector<bool> keys;
+    double firstTime = 0;           // the first packet's presentation time (its decoding time where there is none)
+    double firstDuration = 0;
+};
+
+Packets ListPackets(const std::string& path, char kind, bool ignoreEditList = false)
+{
+    const std::string text = RunAndCapture(EngineExe(), std::string(" -hide_banner -nostats -loglevel error")
+                                                            + (ignoreEditList ? " -ignore_editlist 1" : "") + " -i \""
+                                                            + path + "\" -map 0:" + kind + ":0 -c copy -f framecrc -");
+    Packets p;
+    std::smatch m;
+    double tick = 0;
+    if (std::regex_search(text, m, std::regex(R"(#tb 0: (\d+)/(\d+))")))
+        tick = std::stod(m[1]) / std::stod(m[2]);
+    const std::regex line(R"(^0,\s*(-?\d+),\s*(-?\d+),\s*(\d+),\s*\d+,\s*(0x[0-9a-f]{8})(, F=0x([0-9A-F]+))?)");
+    std::istringstream lines(text);
+    for (std::string l; std::getline(lines, l);) {
+        if (!std::regex_search(l, m, line))
+            continue;
+        if (p.sums.empty()) {
+            const long long pts = std::stoll(m[2]);
+            p.firstTime = (pts == std::numeric_limits<long long>::min() ? std::stoll(m[1]) : pts) * tick;
+            p.firstDuration = std::stoll(m[3]) * tick;
+        }
+        p.sums.push_back(m[4]);
+        p.keys.push_back(!m[5].matched || (std::stoi(m[6], nullptr, 16) & 1));
+    }
+    return p;
+}
+
+// How close the clip's first picture is to the source's picture number
+// `picture` (counted in the order they are shown): the engine's PSNR in dB.
+double FirstPictureLikeness(const std::string& clip, const std::string& source, int picture, bool ignoreEditList)
+{
+    const std::string text = RunAndCapture(
+        EngineExe(), std::string(" -hide_banner -nostats") + (ignoreEditList ? " -ignore_editlist 1" : "") + " -i \""
+                         + clip + "\" -i \"" + source
+                         + "\" -lavfi \"[0:v]trim=end_frame=1,setpts=0[a];[1:v]select=eq(n\\," + std::to_string(picture)
+                         + "),setpts=0[b];[a][b]psnr\" -f null -");
+    std::smatch m;
+    if (!std::regex_search(text, m, std::regex(R"(PSNR .* average:(inf|[\d.]+))")))
+        return -1;
+    return m[1] == "inf" ? 100 : std::stod(m[1]);
+}
+
+// H.264 with B-pictures and a keyframe every 10 s in MP4, MOV and AVI, cut
+// from 5 s: the clip shows the source's picture at 5 s first, even to a
+// player that ignores edit lists, and from the keyframe at 10 s on holds the
+// source's own packets; it decodes without errors, and its sound starts with
+// its picture. HEVC keeps the cut at the keyframe before; so does H.264 when
+// the profile's "Start" says so.
+TEST_F(ShippedProfiles, CopiesStartExactlyAtTheMarkedPicture)
+{
+    StartWithShippedProfiles();
+    SelectProfile("Settings of the source file.");
+    auto cut = [&](const std::string& name) {
+        Main().LoadSource(WinePath(std::string(KORVANE_TEST_MEDIA_DIR "/") + name));
+        dialogs.ClearCalls();
+        SetRange("00:00:05", "00:00:13");
+        Main().imgStartClick(Main().imgStart);
+        EXPECT_EQ(Boxes(), std::vector<std::string>{"Completed|Splitting is completed successfully."});
+        return OutputDir() + name.substr(0, name.find('.')) + "_Clip1" + name.substr(name.find('.'));
+    };
+    for (const std::string name : {"gop.mp4", "gop.mov", "gop.avi"}) {
+        SCOPED_TRACE(name);
+        const std::string source = WinePath(std::string(KORVANE_TEST_MEDIA_DIR "/") + name);
+        const std::string clip = cut(name);
+        const bool editList = name != "gop.avi";
+        EXPECT_GT(FirstPictureLikeness(clip, source, 125, editList), 38);
+        EXPECT_LT(FirstPictureLikeness(clip, source, 124, editList), 30) << "not its neighbour";
+
+        const Packets pictures = ListPackets(clip, 'v');
+        const Packets original = ListPackets(source, 'v');
+        const auto keyframe = std::find(pictures.keys.begin() + 1, pictures.keys.end(), true);
+        ASSERT_NE(keyframe, pictures.keys.end());
+        const std::size_t k = static_cast<std::size_t>(keyframe - pictures.keys.begin());
+        EXPECT_EQ(k, 125u) << "5 s of pictures encoded before the keyframe at 10 s";
+        const auto same = std::find(original.sums.begin(), original.sums.end(), pictures.sums[k]);
+        ASSERT_NE(same, original.sums.end()) << "the keyframe is the source's own";
+        ASSERT_GE(original.sums.end() - same, static_cast<long>(pictures.sums.size() - k));
+        EXPECT_TRUE(std::equal(pictures.sums.begin() + static_cast<long>(k), pictures.sums.end(), same));
+        EXPECT_NEAR(VideoFrames(clip) / 25.0, 8.0, 0.1);
+
+        EXPECT_EQ(DecodeErrors(clip), "");
+        const Packets sound = ListPackets(clip, 'a');
+        EXPECT_NEAR(sound.firstTime, pictures.firstTime, sound.firstDuration + 0.001);
+        Keep(clip, "exact-" + ExtractFileName(clip));
+    }
+
+    const std::string hevc = cut("hevc.mp4");
+    EXPECT_GT(FirstPictureLikeness(hevc, WinePath(KORVANE_TEST_MEDIA_DIR "/hevc.mp4"), 0, true), 38)
+        << "the keyframe at 0 s, which the edit list hides";
+    Choose(Editor().vleAdvanced, "Start", "At the keyframe before it");
+    const std::string mp4 = cut("gop.mp4");
+    EXPECT_GT(FirstPictureLikeness(mp4, WinePath(KORVANE_TEST_MEDIA_DIR "/gop.mp4"), 0, true), 38)
+        << "the keyframe at 0 s, as the profile says";
+}
 
 // --- one choice of each kind reaches the converter -------------------------------------------
 
