@@ -569,9 +569,7 @@ std::optional<std::vector<std::string>> HeadEncoderOptions(const ExactSource& so
 {
     if (!HasHeadRecipe(source.video.codec, source.container))
         return std::nullopt;
-    if (source.video.codec == "h264")
-        return H264HeadOptions(source);
-    return MpegHeadOptions(source);
+    return H264HeadOptions(source);
 }
 
 std::optional<std::vector<std::string>> H264HeadOptions(const ExactSource& source)
@@ -619,11 +617,6 @@ std::optional<std::vector<std::string>> H264HeadOptions(const ExactSource& sourc
     if (IsMovFamily(source.container) && source.video.timescale > 0)
         options.insert(options.end(), {"-video_track_timescale", std::to_string(source.video.timescale)});
     return options;
-}
-
-std::optional<std::vector<std::string>> MpegHeadOptions(const ExactSource&)
-{
-    return std::nullopt;
 }
 
 std::vector<std::string> H264ParameterArguments(const ClipRequest& request, double keyframe, double sourceStart)

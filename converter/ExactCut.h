@@ -112,12 +112,11 @@ bool HasHeadRecipes(Container container);
 // The head's encoder options (codec, profile, level, pixel format, field
 // order, reordering, time base, quality), or nothing when this source cannot
 // be cut exactly: the clip then starts at the keyframe before the start.
-// Each codec has its own recipe below; H264HeadOptions for H.264 (MP4, MOV,
-// AVI), MpegHeadOptions for MPEG-1 and MPEG-2 (MPG, VOB) and MPEG-4 Part 2
-// (AVI).
+// MPEG-1 and MPEG-2 program streams and MPEG-4 Part 2 in AVI need more than a
+// head's options (pictures shown before their keyframe are left out of the
+// tail) and have their own modules: ProgramStreamExact.h, AviMpeg4Exact.h.
 std::optional<std::vector<std::string>> HeadEncoderOptions(const ExactSource& source);
 std::optional<std::vector<std::string>> H264HeadOptions(const ExactSource& source);
-std::optional<std::vector<std::string>> MpegHeadOptions(const ExactSource& source);
 
 // The engine's arguments that write the source's first keyframe at or after
 // `keyframe` (seconds into the source) to standard output in start-code

@@ -7,11 +7,13 @@
 // engine failed or wrote nothing; 2 the command line was not understood; 3 the
 // engine could not be started. On any failure the last output line says why
 // in a few words.
+#include "converter/AviMpeg4Exact.h"
 #include "converter/ClipRequest.h"
 #include "converter/EngineGuard.h"
 #include "converter/EngineReport.h"
 #include "converter/ExactCut.h"
 #include "converter/KeyframeCut.h"
+#include "converter/ProgramStreamExact.h"
 #include "converter/Tracks.h"
 #include "converter/Verdict.h"
 
@@ -585,6 +587,179 @@ ExactPreparation PrepareExactStart(const ClipRequest& request, const EngineJob& 
     return prep;
 }
 
+std::optional<std::string> ReadWholeFile(const std::string& path)
+{
+    Handle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.Get(), &size) || size.QuadPart > (1LL << 30))
+        return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+    DWORD got = 0;
+    if (!bytes.empty() && (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)
+                           || got != bytes.size()))
+        return std::nullopt;
+    return bytes;
+}
+
+// An engine run whose standard output is wanted, up to a bound.
+struct CollectedRun {
+    EngineRun run;
+    std::string text;
+    bool ok() const { return run.started && !run.readerGone && run.exitCode == 0; }
+};
+
+CollectedRun Collect(const std::vector<std::string>& arguments, const EngineJob& job, ProgressWriter& progress)
+{
+    constexpr std::size_t kLongest = 8 << 20;
+    CollectedRun collected;
+    collected.run = RunEngine(arguments, job, progress, [&collected](std::string_view bytes) {
+        if (collected.text.size() < kLongest)
+            collected.text.append(bytes);
+    });
+    return collected;
+}
+
+// The engine's arguments that join an exact start of an MPEG-1 or MPEG-2
+// program stream into the clip, once its head, tail and sound are made
+// (ProgramStreamExact.h). Nothing when this source cannot be cut exactly, or
+// a step failed: the keyframe cut is made instead; nothing either when the
+// start is a keyframe, whose copy needs no head: the cut then moves to it.
+std::optional<std::vector<std::string>> PrepareProgramStreamExact(const ClipRequest& request,
+                                                                  CutAfterSeek& keyframeCut,
+                                                                  const EngineJob& job, ProgressWriter& progress,
+                                                                  OwnFiles& files)
+{
+    // The listing reaches the clip's end, or far enough past the start for
+    // the longest groups of pictures.
+    constexpr double kLongestGroup = 60;
+    const double end = request.duration ? request.start + *request.duration : kLongestDuration;
+    const double seek = keyframeCut.seek;
+    const CollectedRun listing = Collect(
+        PacketListArguments(request, seek, std::min(end, request.start + kLongestGroup) - seek + 1), job, progress);
+    if (!listing.ok())
+        return std::nullopt;
+    const std::optional<ProgramStreamFacts> facts = ReadProgramStreamFacts(listing.text);
+    if (!facts || !CanCutProgramStreamExactly(*facts))
+        return std::nullopt;
+    const PacketList list = ReadPacketList(listing.text);
+    const std::optional<double> frame = FrameDuration(*facts);
+    const std::optional<ProgramSpan> span = frame ? FindProgramSpan(list, request.start, end, *frame) : std::nullopt;
+    if (!span)
+        return std::nullopt;
+    if (span->headPictures == 0) {
+        keyframeCut = CutAtSpanKeyframe(*span, seek, *list.sourceStart);
+        return std::nullopt;
+    }
+    const double endAt = *list.sourceStart + std::min(end, kLongestDuration);
+
+    const std::string head = files.Add(request.output + ".head.es");
+    if (!Collect(ProgramHeadArguments(request, *facts, *span, seek, head), job, progress).ok())
+        return std::nullopt;
+    std::string tailBytes;
+    if (span->keyframeDts) {
+        const std::string tail = files.Add(request.output + ".tail.es");
+        if (!Collect(ProgramTailArguments(request, *facts, *span, seek, endAt, tail), job, progress).ok())
+            return std::nullopt;
+        const std::optional<std::string> bytes = ReadWholeFile(tail);
+        if (!bytes)
+            return std::nullopt;
+        tailBytes = *bytes;
+    }
+    const std::optional<std::string> headBytes = ReadWholeFile(head);
+    const std::string joined = files.Add(request.output + ".video.es");
+    if (!headBytes || headBytes->empty() || !WriteWholeFile(joined, JoinProgramVideo(*headBytes, tailBytes)))
+        return std::nullopt;
+    const CollectedRun delayListing = Collect(VideoDelayArguments(*facts, joined), job, progress);
+    const std::optional<double> delay = delayListing.ok() ? ReadVideoDelay(delayListing.text) : std::nullopt;
+    if (!delay)
+        return std::nullopt;
+
+    std::vector<std::string> sounds;
+    std::vector<double> soundStarts;
+    if (!request.noAudio && !facts->audioCodecs.empty()) {
+        for (std::size_t k = 0; k < facts->audioCodecs.size(); ++k)
+            sounds.push_back(files.Add(request.output + ".sound" + std::to_string(k) + ".es"));
+        const CollectedRun sound = Collect(
+            ProgramSoundArguments(request, *facts, *list.sourceStart + request.start, endAt, sounds), job, progress);
+        if (!sound.ok())
+            return std::nullopt;
+        for (const std::optional<double>& start : ReadSoundStarts(sound.text, sounds.size())) {
+            if (!start)
+                return std::nullopt;
+            soundStarts.push_back(*start);
+        }
+    }
+    return ProgramJoinArguments(request, *facts, joined, span->firstPicture, *delay, sounds, soundStarts);
+}
+
+// The engine's arguments that join an exact start of MPEG-4 video in an AVI
+// file into the clip, once its head, tail and sound are made
+// (AviMpeg4Exact.h). Nothing when this source cannot be cut exactly, the
+// start is a keyframe, or a step failed: the keyframe cut is made instead.
+std::optional<std::vector<std::string>> PrepareAviMpeg4Exact(const ClipRequest& request, const EngineJob& job,
+                                                             ProgressWriter& progress, OwnFiles& files)
+{
+    // Keyframes of such files lie at most a few seconds apart; a listing
+    // without one before the start keeps the keyframe cut.
+    constexpr double kLookBack = 30;
+    constexpr double kLookAhead = 60;
+    const double seek = std::max(request.start - kLookBack, 0.0);
+    const double length = request.start - seek + std::min(request.duration.value_or(kLookAhead), kLookAhead) + 1;
+    const CollectedRun listing = Collect(PacketListArguments(request, seek, length), job, progress);
+    if (!listing.ok())
+        return std::nullopt;
+    const std::optional<ProgramStreamFacts> facts = ReadProgramStreamFacts(listing.text);
+    if (!facts || !CanCutAviExactly(*facts))
+        return std::nullopt;
+    const std::string tag = ReadVideoTag(listing.text);
+    const std::optional<double> frame = FrameDuration(*facts);
+    const std::optional<AviSpan> span =
+        frame ? FindAviSpan(ReadPacketList(listing.text), request.start, request.duration, *frame) : std::nullopt;
+    if (!span || span->headPictures == 0)
+        return std::nullopt;
+
+    const std::string head = files.Add(request.output + ".head.avi");
+    const CollectedRun headRun = Collect(AviHeadArguments(request, *facts, tag, *span, *frame, head), job, progress);
+    if (!headRun.ok() || headRun.text.find("packed B-frames") != std::string::npos || !FileHasContent(Wide(head)))
+        return std::nullopt;
+    std::optional<std::string> tail;
+    if (span->keyframeDts) {
+        const CollectedRun header = Collect(AviHeaderArguments(request, *span), job, progress);
+        const std::string stream = files.Add(request.output + ".tail.m4v");
+        if (!header.ok() || !Collect(AviTailArguments(request, *span, stream), job, progress).ok())
+            return std::nullopt;
+        const std::optional<std::string> bytes = ReadWholeFile(stream);
+        const std::string prepared = files.Add(request.output + ".tail.es");
+        if (!bytes || !WriteWholeFile(prepared, PrepareMpeg4Tail(Mpeg4Header(header.text), *bytes)))
+            return std::nullopt;
+        tail = files.Add(request.output + ".tail.avi");
+        if (!Collect(AviTailFileArguments(*facts, tag, *span, prepared, *tail), job, progress).ok())
+            return std::nullopt;
+    }
+    const std::string list = files.Add(request.output + ".join.txt");
+    if (!WriteWholeFile(list, AviJoinList(head, tail)))
+        return std::nullopt;
+
+    std::vector<std::string> sounds;
+    std::vector<double> soundStarts;
+    if (!request.noAudio && !facts->audioCodecs.empty()) {
+        for (std::size_t k = 0; k < facts->audioCodecs.size(); ++k)
+            sounds.push_back(files.Add(request.output + ".sound" + std::to_string(k) + ".es"));
+        const double end = request.duration ? request.start + *request.duration : kLongestDuration;
+        const CollectedRun sound =
+            Collect(ProgramSoundArguments(request, *facts, request.start, end, sounds), job, progress);
+        if (!sound.ok())
+            return std::nullopt;
+        for (const std::optional<double>& start : ReadSoundStarts(sound.text, sounds.size())) {
+            if (!start)
+                return std::nullopt;
+            soundStarts.push_back(*start);
+        }
+    }
+    return AviJoinArguments(request, *facts, list, sounds, soundStarts);
+}
+
 int Run()
 {
     Report report;
@@ -636,12 +811,20 @@ int Run()
     } else if (cutKind == CutKind::AtStart) {
         cut = CutAtStart(request.start);
     }
+    std::optional<std::vector<std::string>> exactJoin;
+    if (cut && cutKind == CutKind::AtKeyframe && request.exactStart)
+        exactJoin = PrepareProgramStreamExact(request, *cut, job, progress, ownFiles);
+    if (!joined && request.exactStart && request.videoCopied && !request.noVideo && request.start > 0
+        && ContainerOf(request.input) == Container::Avi && ContainerOf(request.output) == Container::Avi)
+        exactJoin = PrepareAviMpeg4Exact(request, job, progress, ownFiles);
+    if (progress.ReaderGone())
+        return kExitFailed;
 
     auto convert = [&](EngineLog& log, bool leaveOutSubtitles) {
         const std::vector<std::string> arguments = joined
             ? JoinArguments(request, exact.span, exact.sourceStart, exact.rotation, exact.listPath,
                             leaveOutSubtitles)
-            : EngineArguments(request, cut, leaveOutSubtitles);
+            : exactJoin ? *exactJoin : EngineArguments(request, cut, leaveOutSubtitles);
         return RunEngine(arguments, job, progress, [&](std::string_view bytes) {
             for (const EngineLog::Line& line : log.Feed(bytes))
                 if (line.progress && log.LastTime())

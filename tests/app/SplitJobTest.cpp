@@ -470,6 +470,52 @@ TEST_F(SplitJob, CopyCutsStartOnTheKeyframeBeforeTheStart)
     }
 }
 
+// Copies with the copy profile's shipped start, exactly at the marked one,
+// from starts between keyframes: an MPEG-1 program stream without
+// reordering, a DVD's open groups of pictures, a program stream whose next
+// keyframe lies 8 s after the start, and MPEG-4 in AVI with B pictures. Each
+// clip holds the pictures of its range and no more, and decodes as cleanly
+// as its source.
+// e2e_exact_cuts_ffprobe compares the kept clips' first pictures, packets and
+// sound with their sources' using the host's tools.
+TEST_F(SplitJob, CopiesOfMpegVideoStartExactlyAtTheStart)
+{
+    struct Source {
+        const char* name;
+        const char* start;
+        const char* end;
+    };
+    WriteProfile("AVI video", "avi");
+    // The shipped copy profile, with its row "Start".
+    const std::string copyProfile = "Settings of the source file..apf";
+    ASSERT_TRUE(CopyFileA(WinePath(std::string(KORVANE_DIST_DIR "/Profiles/") + copyProfile).c_str(),
+                          (folder / ("Profiles\\" + copyProfile)).c_str(), FALSE));
+    Start();
+    SelectProfile("Settings of the source file.");
+    for (const Source& source : {Source{"mpeg1.mpg", "00:00:05.200", "00:00:15.200"}, Source{"dvd.vob", "00:00:05", "00:00:15"},
+                                 Source{"longgop.mpeg", "00:00:40", "00:00:50"},
+                                 Source{"mpeg4.avi", "00:00:05", "00:00:15"}}) {
+        const std::string path = WinePath(std::string(KORVANE_TEST_MEDIA_DIR "/") + source.name);
+        Main().LoadSource(path);
+        SetRange(source.start, source.end);
+        SetSections("1");
+        Click();
+
+        EXPECT_EQ(Boxes(), std::vector<std::string>{"Completed|Splitting is completed successfully."}) << source.name;
+        const std::string stem = std::string(source.name).substr(0, std::string(source.name).find('.'));
+        const std::string name = stem + "_Clip1" + std::string(source.name).substr(stem.size());
+        const std::string clip = OutputDir() + name;
+        // A cut at the keyframe before would hold up to 24 pictures more.
+        EXPECT_NEAR(VideoFrames(clip), 250, 1) << clip;
+        const std::set<std::string> sourceErrors = ErrorKinds(DecodeErrors(path));
+        for (const std::string& kind : ErrorKinds(DecodeErrors(clip)))
+            EXPECT_TRUE(sourceErrors.count(kind)) << clip << ": " << kind;
+        if (const char* keep = std::getenv("KORVANE_KEEP_CLIPS"))
+            CopyFileA(clip.c_str(), (std::string(keep) + "\\" + name).c_str(), FALSE);
+        dialogs.ClearCalls();
+    }
+}
+
 TEST_F(SplitJob, ClosingTheWindowDuringAJobCancelsItAndEnds)
 {
     StartWithSource();
