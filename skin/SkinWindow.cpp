@@ -275,6 +275,7 @@ void TSkinWindow::PaintFrame()
     ::OffsetRect(&client, origin.x, origin.y);
     ::ExcludeClipRect(windowDc, client.left, client.top, client.right, client.bottom);
     frame.CopyTo(windowDc, 0, 0);
+    paintedActive_ = active_ ? 1 : 0;
 }
 
 bool TSkinWindow::PaintTitleBar(HDC windowDc, HDC dc, const FrameGeometry& g)
@@ -616,7 +617,9 @@ void TSkinWindow::AfterPrevious(ui::Message& m, bool calc, const RECT& proposed)
     switch (m.Msg) {
     case WM_ACTIVATE:
         active_ = LOWORD(m.WParam) != WA_INACTIVE;
-        PaintFrame();
+        // WM_NCACTIVATE has mostly painted this state already.
+        if (paintedActive_ != (active_ ? 1 : 0))
+            PaintFrame();
         break;
     case WM_NCACTIVATE:
         active_ = m.WParam != 0;

@@ -136,6 +136,8 @@ protected:
     bool setUp_ = false;
     bool skinOn_ = false;
     bool active_ = false;
+    // The active state the frame was last painted in; -1 before its first paint.
+    int paintedActive_ = -1;
     SkinHit pressed_ = shNone;
     SkinHit hover_ = shNone;
     bool hasClose_ = false, hasMaximize_ = false, hasMinimize_ = false, canMaximize_ = false;
