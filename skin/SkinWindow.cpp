@@ -539,6 +539,8 @@ bool TSkinWindow::BeforePrevious(ui::Message& m)
         NcLeftDown(m);
         break;
     case WM_SHOWWINDOW:
+        // Shown, the whole frame is painted through WM_NCPAINT.
+        paintedActive_ = -1;
         if (m.WParam)
             UpdateRegion(true);
         break;
@@ -617,14 +619,16 @@ void TSkinWindow::AfterPrevious(ui::Message& m, bool calc, const RECT& proposed)
     switch (m.Msg) {
     case WM_ACTIVATE:
         active_ = LOWORD(m.WParam) != WA_INACTIVE;
-        // WM_NCACTIVATE has mostly painted this state already.
-        if (paintedActive_ != (active_ ? 1 : 0))
+        // WM_NCACTIVATE has mostly painted this state already; a window just
+        // shown gets its whole frame from the WM_NCPAINT to come.
+        if (paintedActive_ != -1 && paintedActive_ != (active_ ? 1 : 0))
             PaintFrame();
         break;
     case WM_NCACTIVATE:
         active_ = m.WParam != 0;
         m.Result = TRUE;
-        PaintFrame();
+        if (paintedActive_ != -1)
+            PaintFrame();
         break;
     case WM_NCCALCSIZE:
         if (calc) {

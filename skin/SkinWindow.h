@@ -136,7 +136,8 @@ protected:
     bool setUp_ = false;
     bool skinOn_ = false;
     bool active_ = false;
-    // The active state the frame was last painted in; -1 before its first paint.
+    // The active state the frame was last painted in; -1 until its first
+    // paint after the window was shown.
     int paintedActive_ = -1;
     SkinHit pressed_ = shNone;
     SkinHit hover_ = shNone;
