@@ -86,6 +86,12 @@ bool TSkinControl::FilterPaint(ui::Message& m)
     }
 }
 
+bool TSkinControl::HasPendingPaint() const
+{
+    HWND h = Handle();
+    return h && ::GetUpdateRect(h, nullptr, FALSE);
+}
+
 void TSkinControl::RepaintOnce()
 {
     Paint();
@@ -117,10 +123,15 @@ void TSkinControl::Dispatch(ui::Message& m)
 void TSkinControl::AfterHandler(ui::Message& m)
 {
     switch (m.Msg) {
+    case WM_ERASEBKGND:
+        // A control that still has to paint gets the skin's drawing after
+        // that paint: drawn now, it would be painted over and drawn again.
+        if (!painted_ && !HasPendingPaint())
+            Paint();
+        break;
     case WM_ENABLE:
     case WM_SETTEXT:
     case WM_PAINT:
-    case WM_ERASEBKGND:
     case WM_SKIN_REPAINT:
     case ui::CM_ENABLEDCHANGED:
     case ui::CM_TEXTCHANGED:

@@ -110,6 +110,8 @@ protected:
     bool FilterPaint(ui::Message& m);
     // Repaints now, so AfterHandler does not paint the same message again.
     void RepaintOnce();
+    // The control's window waits for a WM_PAINT.
+    bool HasPendingPaint() const;
     // Repaints when `m` is one of the messages that change this control's look.
     void RepaintAfter(const ui::Message& m, std::initializer_list<UINT> messages);
 

@@ -275,6 +275,7 @@ void TSkinWindow::PaintFrame()
     ::OffsetRect(&client, origin.x, origin.y);
     ::ExcludeClipRect(windowDc, client.left, client.top, client.right, client.bottom);
     frame.CopyTo(windowDc, 0, 0);
+    paintedActive_ = active_ ? 1 : 0;
 }
 
 bool TSkinWindow::PaintTitleBar(HDC windowDc, HDC dc, const FrameGeometry& g)
@@ -538,6 +539,8 @@ bool TSkinWindow::BeforePrevious(ui::Message& m)
         NcLeftDown(m);
         break;
     case WM_SHOWWINDOW:
+        // Shown, the whole frame is painted through WM_NCPAINT.
+        paintedActive_ = -1;
         if (m.WParam)
             UpdateRegion(true);
         break;
@@ -616,12 +619,16 @@ void TSkinWindow::AfterPrevious(ui::Message& m, bool calc, const RECT& proposed)
     switch (m.Msg) {
     case WM_ACTIVATE:
         active_ = LOWORD(m.WParam) != WA_INACTIVE;
-        PaintFrame();
+        // WM_NCACTIVATE has mostly painted this state already; a window just
+        // shown gets its whole frame from the WM_NCPAINT to come.
+        if (paintedActive_ != -1 && paintedActive_ != (active_ ? 1 : 0))
+            PaintFrame();
         break;
     case WM_NCACTIVATE:
         active_ = m.WParam != 0;
         m.Result = TRUE;
-        PaintFrame();
+        if (paintedActive_ != -1)
+            PaintFrame();
         break;
     case WM_NCCALCSIZE:
         if (calc) {

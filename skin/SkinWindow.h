@@ -136,6 +136,9 @@ protected:
     bool setUp_ = false;
     bool skinOn_ = false;
     bool active_ = false;
+    // The active state the frame was last painted in; -1 until its first
+    // paint after the window was shown.
+    int paintedActive_ = -1;
     SkinHit pressed_ = shNone;
     SkinHit hover_ = shNone;
     bool hasClose_ = false, hasMaximize_ = false, hasMinimize_ = false, canMaximize_ = false;

@@ -17,6 +17,7 @@
 
 #include <fstream>
 #include <set>
+#include <utility>
 
 using namespace korvane;
 using namespace skintest;
@@ -270,6 +271,50 @@ TEST_F(SkinnedProgram, DoubleClickOnTheIconCloses)
     EXPECT_TRUE(ui::App().Terminated());
 }
 
+TEST_F(SkinnedProgram, TitleTextTakesTheInactiveColourWhileAnotherWindowIsActiveAndBack)
+{
+    Start();
+    HWND h = Main().Handle();
+    const COLORREF activeText = Engine().CaptionColor();
+    const COLORREF inactiveText = ::GetSysColor(COLOR_INACTIVECAPTION);
+    ASSERT_NE(activeText, inactiveText);
+    // Pixels of each colour in the title bar as the screen shows it.
+    auto titleCounts = [&] {
+        Settle();
+        RECT w{};
+        ::GetWindowRect(h, &w);
+        POINT client{0, 0};
+        ::ClientToScreen(h, &client);
+        ui::Bitmap title(w.right - w.left, client.y - w.top);
+        {
+            ui::BitmapCanvas canvas(title);
+            ui::WindowDC screen(nullptr);
+            ::BitBlt(canvas.Handle(), 0, 0, title.Width(), title.Height(), screen.Get(), w.left, w.top, SRCCOPY);
+        }
+        std::pair<int, int> counts{0, 0};
+        for (int y = 0; y < title.Height(); ++y)
+            for (int x = 0; x < title.Width(); ++x) {
+                const COLORREF c = title.Pixel(x, y);
+                counts.first += c == activeText;
+                counts.second += c == inactiveText;
+            }
+        return counts;
+    };
+    ::SetActiveWindow(h);
+    const auto active = titleCounts();
+    HWND other = ::CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, 0, 120, 60, nullptr,
+                                   nullptr, nullptr, nullptr);
+    ASSERT_TRUE(other);
+    ::SetActiveWindow(other);
+    const auto inactive = titleCounts();
+    EXPECT_LT(inactive.first, active.first);
+    EXPECT_GT(inactive.second, active.second);
+    ::SetActiveWindow(h);
+    const auto again = titleCounts();
+    EXPECT_EQ(again, active);
+    ::DestroyWindow(other);
+}
+
 TEST_F(SkinnedProgram, ActiveOffGivesTheSystemFrameBackAndOnTheSkinnedOne)
 {
     Start();
@@ -371,6 +416,9 @@ TEST_F(SkinnedProgram, SeekBarShowsChannelThumbAndTicksButNoSelection)
 
 TEST_F(SkinnedProgram, DamagedSkinSetAtRunTimeLeavesEveryWindowSkinnedWithAWorkingClose)
 {
+    // Parked away from the captions: a test before may have left the mouse
+    // over a close button, which then shows its hover look.
+    ::SetCursorPos(0, 0);
     Start();
     ui::Form& about = *korvane.AboutForm;
     about.Show();
