@@ -603,18 +603,10 @@ std::optional<std::vector<std::string>> H264HeadOptions(const ExactSource& sourc
         return std::nullopt;
     if (p.profileIdc == 66 && delay != 0)
         return std::nullopt;
-    // The fastest preset leaves out the tools that name the higher profiles
-    // (the encoder then writes the lowest profile its pictures need): the
-    // head must say the source's, the profile its decoder is set up for.
-    if (p.profileIdc >= 100)
-        params += ":8x8dct=1";
-    else if (p.profileIdc == 77 && delay == 0)
-        params += ":cabac=1";
     // Well above what the source's own pictures hold, so that the head does
-    // not look worse than the tail. The fastest preset: the encoding is most
-    // of the cut's cost, and at this quality its coarser tools cost only
-    // bytes; its own choices of reordering and tools are overridden above.
-    std::vector<std::string> options = {"-c:v", "libx264", "-preset", "ultrafast",
+    // not look worse than the tail; the fastest preset that still reorders
+    // pictures, since the encoding is most of the cut's cost.
+    std::vector<std::string> options = {"-c:v", "libx264", "-preset", "superfast",
                                         "-crf", "14", "-pix_fmt", format, "-profile:v", *profile, "-level",
                                         LevelText(p)};
     if (!p.frameMbsOnly) {
