@@ -487,7 +487,27 @@ struct ExactPreparation {
     std::string listPath;
     std::vector<std::string> parameterSets;  // the source's, for the clip's configuration
     int rotation = 0;                        // the source's pictures' turn when shown
+    // An AVI source's first listing, when it was made and the clip is not
+    // ready: the MPEG-4 preparation reads the same one.
+    std::optional<std::string> aviListing;
 };
+
+// How far back and ahead of the start an AVI source is listed: keyframes of
+// MPEG-4 video in AVI lie at most a few seconds apart, and a listing without
+// one before the start keeps the keyframe cut.
+struct ListingWindow {
+    double seek = 0;
+    double length = 0;
+};
+ListingWindow AviListingWindow(const ClipRequest& request)
+{
+    constexpr double kLookBack = 30;
+    constexpr double kLookAhead = 60;
+    ListingWindow window;
+    window.seek = std::max(request.start - kLookBack, 0.0);
+    window.length = request.start - window.seek + std::min(request.duration.value_or(kLookAhead), kLookAhead) + 1;
+    return window;
+}
 
 // Lists the packets from the start, reads the source's facts, and encodes the
 // head. A source the recipes do not cover, or a start on a keyframe, keeps
@@ -515,10 +535,18 @@ ExactPreparation PrepareExactStart(const ClipRequest& request, const EngineJob& 
     constexpr double kFirstLook = 12;
     std::optional<ExactSpan> span;
     std::optional<VideoFacts> facts;
-    for (const double length : {std::min(remaining, kFirstLook) + 1, remaining + 1}) {
-        const PacketListing listing = ListVideoPackets(request, request.start, length, job, progress);
+    // An AVI source is first listed as far as its MPEG-4 video needs: one
+    // listing then serves whichever codec it holds.
+    const bool avi = container == Container::Avi;
+    const ListingWindow looks[] = {avi ? AviListingWindow(request)
+                                      : ListingWindow{request.start, std::min(remaining, kFirstLook) + 1},
+                                   ListingWindow{request.start, remaining + 1}};
+    for (const ListingWindow& window : looks) {
+        const PacketListing listing = ListVideoPackets(request, window.seek, window.length, job, progress);
         if (!listing.run.started || listing.run.readerGone)
             return ended(listing.run);
+        if (avi && &window == &looks[0] && listing.run.exitCode == 0)
+            prep.aviListing = listing.text;
         facts = ReadVideoFacts(listing.text);
         // The head replaces the first picture stream only: a source with
         // more keeps the keyframe cut, which copies them all.
@@ -529,7 +557,8 @@ ExactPreparation PrepareExactStart(const ClipRequest& request, const EngineJob& 
         const std::optional<double> end = request.duration
             ? std::optional<double>(prep.sourceStart + request.start + *request.duration)
             : std::nullopt;
-        const SpanResult found = FindExactSpan(listing.list, request.start, end, length > remaining);
+        const SpanResult found =
+            FindExactSpan(listing.list, request.start, end, window.seek + window.length > request.start + remaining);
         if (found.complete) {
             span = found.span;
             break;
@@ -697,18 +726,20 @@ std::optional<std::vector<std::string>> PrepareProgramStreamExact(const ClipRequ
 // file into the clip, once its head, tail and sound are made
 // (AviMpeg4Exact.h). Nothing when this source cannot be cut exactly, the
 // start is a keyframe, or a step failed: the keyframe cut is made instead.
-std::optional<std::vector<std::string>> PrepareAviMpeg4Exact(const ClipRequest& request, const EngineJob& job,
-                                                             ProgressWriter& progress, OwnFiles& files)
+std::optional<std::vector<std::string>> PrepareAviMpeg4Exact(const ClipRequest& request,
+                                                             const std::optional<std::string>& listed,
+                                                             const EngineJob& job, ProgressWriter& progress,
+                                                             OwnFiles& files)
 {
-    // Keyframes of such files lie at most a few seconds apart; a listing
-    // without one before the start keeps the keyframe cut.
-    constexpr double kLookBack = 30;
-    constexpr double kLookAhead = 60;
-    const double seek = std::max(request.start - kLookBack, 0.0);
-    const double length = request.start - seek + std::min(request.duration.value_or(kLookAhead), kLookAhead) + 1;
-    const CollectedRun listing = Collect(PacketListArguments(request, seek, length), job, progress);
-    if (!listing.ok())
-        return std::nullopt;
+    CollectedRun listing;
+    if (listed) {
+        listing.text = *listed;
+    } else {
+        const ListingWindow window = AviListingWindow(request);
+        listing = Collect(PacketListArguments(request, window.seek, window.length), job, progress);
+        if (!listing.ok())
+            return std::nullopt;
+    }
     const std::optional<ProgramStreamFacts> facts = ReadProgramStreamFacts(listing.text);
     if (!facts || !CanCutAviExactly(*facts))
         return std::nullopt;
@@ -816,7 +847,7 @@ int Run()
         exactJoin = PrepareProgramStreamExact(request, *cut, job, progress, ownFiles);
     if (!joined && request.exactStart && request.videoCopied && !request.noVideo && request.start > 0
         && ContainerOf(request.input) == Container::Avi && ContainerOf(request.output) == Container::Avi)
-        exactJoin = PrepareAviMpeg4Exact(request, job, progress, ownFiles);
+        exactJoin = PrepareAviMpeg4Exact(request, exact.aviListing, job, progress, ownFiles);
     if (progress.ReaderGone())
         return kExitFailed;
 
