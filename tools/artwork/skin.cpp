@@ -351,8 +351,8 @@ Canvas scrollBarThumb() {
     return c;
 }
 
-// Part 1 the chosen tab, the form's light blue like the page under it with
-// a teal edge on top; part 2 the others, lower and a deeper blue.
+// Picture 1 the chosen tab, the form's light blue like the page under it with
+// a teal edge on top; picture 2 the others, lower and a deeper blue.
 Canvas tab(bool chosen) {
     Canvas c(94, 27);
     const double top = chosen ? 0 : 3;
