@@ -1,5 +1,6 @@
 #include "converter/AviMpeg4Exact.h"
 #include "converter/EngineGuard.h"
+#include "converter/ExactCut.h"
 #include "app/Text.h"
 
 #include <algorithm>
@@ -17,38 +18,11 @@ void Append(std::vector<std::string>& args, std::initializer_list<std::string> w
     args.insert(args.end(), words.begin(), words.end());
 }
 
-void AppendSource(std::vector<std::string>& args, const ClipRequest& request)
-{
-    args.insert(args.end(), request.inputOptions.begin(), request.inputOptions.end());
-    const std::vector<std::string> restrictions = InputRestrictions();
-    args.insert(args.end(), restrictions.begin(), restrictions.end());
-    Append(args, {"-i", request.input});
-}
-
 long Picture(double seconds, double frame)
 {
     return std::lround(seconds / frame);
 }
 
-std::vector<std::size_t> StartCodes(std::string_view bytes)
-{
-    std::vector<std::size_t> starts;
-    for (std::size_t i = 0; i + 3 < bytes.size(); ++i) {
-        if (bytes[i] == 0 && bytes[i + 1] == 0 && bytes[i + 2] == 1) {
-            starts.push_back(i);
-            i += 2;
-        }
-    }
-    return starts;
-}
-
-std::string Quoted(std::string_view path)
-{
-    std::string out = "'";
-    for (char c : path)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
 
 constexpr unsigned char kPictureCode = 0xB6;
 
@@ -136,7 +110,7 @@ std::vector<std::string> AviHeadArguments(const ClipRequest& request, const Prog
     // pictures would leave a gap the AVI file fills with an empty picture.
     std::vector<std::string> args = {"-hide_banner", "-nostdin", "-y", "-loglevel", "warning", "-ss",
                                      EngineSeconds((span.firstPicture + span.delay) * frame - 1e-6)};
-    AppendSource(args, request);
+    AppendSourceInput(args, request);
     Append(args, {"-map", "0:v:0", "-frames:v", std::to_string(span.headPictures), "-c:v", facts.videoCodec, "-q:v", "2", "-bf", "0",
                   "-g", "300"});
     if (!tag.empty())
@@ -151,7 +125,7 @@ std::vector<std::string> AviHeaderArguments(const ClipRequest& request, const Av
 {
     std::vector<std::string> args = {"-hide_banner", "-nostdin", "-loglevel", "error", "-copyts"};
     Append(args, {"-ss", EngineSeconds(span.keyframeDts.value_or(0))});
-    AppendSource(args, request);
+    AppendSourceInput(args, request);
     Append(args, {"-map", "0:v:0", "-c", "copy", "-bsf:v", "dump_extra", "-frames:v", "1", "-f", "m4v", "-"});
     return args;
 }
@@ -160,7 +134,7 @@ std::vector<std::string> AviTailArguments(const ClipRequest& request, const AviS
 {
     std::vector<std::string> args = {"-hide_banner", "-nostdin", "-y", "-loglevel", "error", "-copyts"};
     Append(args, {"-ss", EngineSeconds(span.keyframeDts.value_or(0))});
-    AppendSource(args, request);
+    AppendSourceInput(args, request);
     Append(args, {"-map", "0:v:0", "-c", "copy", "-frames:v",
                   std::to_string(span.clipPictures - span.headPictures + kTailSpare), "-f", "m4v", path});
     return args;
@@ -224,9 +198,9 @@ std::vector<std::string> AviTailFileArguments(const ProgramStreamFacts& facts, c
 
 std::string AviJoinList(const std::string& head, const std::optional<std::string>& tail)
 {
-    std::string text = "ffconcat version 1.0\nfile " + Quoted(head) + "\n";
+    std::string text = "ffconcat version 1.0\nfile " + ListQuoted(head) + "\n";
     if (tail)
-        text += "file " + Quoted(*tail) + "\n";
+        text += "file " + ListQuoted(*tail) + "\n";
     return text;
 }
 

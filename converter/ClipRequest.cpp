@@ -346,11 +346,7 @@ std::vector<std::string> EngineArguments(const ClipRequest& request, const std::
         args.push_back("-ss");
         args.push_back(EngineSeconds(seek));
     }
-    const std::vector<std::string> restrictions = InputRestrictions();
-    args.insert(args.end(), request.inputOptions.begin(), request.inputOptions.end());
-    args.insert(args.end(), restrictions.begin(), restrictions.end());
-    args.push_back("-i");
-    args.push_back(request.input);
+    AppendSourceInput(args, request);
     TrackPlan tracks = PlanTracks(request);
     if (leaveOutSubtitles)
         tracks.subtitles = false;
@@ -367,10 +363,7 @@ std::vector<std::string> EngineArguments(const ClipRequest& request, const std::
         args.push_back("1");
         args.push_back("-ss");
         args.push_back(EngineSeconds(*cut->soundFrom));
-        args.insert(args.end(), request.inputOptions.begin(), request.inputOptions.end());
-        args.insert(args.end(), restrictions.begin(), restrictions.end());
-        args.push_back("-i");
-        args.push_back(request.input);
+        AppendSourceInput(args, request);
         trackArgs = TrackArguments(tracks, true);
         if (trackArgs.empty())
             trackArgs = {"-map", "0:v:0", "-map", "1:a:0?"};
@@ -437,6 +430,15 @@ std::vector<std::string> EngineArguments(const ClipRequest& request, const std::
     }
     args.push_back(request.output);
     return args;
+}
+
+void AppendSourceInput(std::vector<std::string>& args, const ClipRequest& request)
+{
+    args.insert(args.end(), request.inputOptions.begin(), request.inputOptions.end());
+    const std::vector<std::string> restrictions = InputRestrictions();
+    args.insert(args.end(), restrictions.begin(), restrictions.end());
+    args.push_back("-i");
+    args.push_back(request.input);
 }
 
 std::string JoinCommandLine(const std::vector<std::string>& words)

@@ -110,6 +110,10 @@ std::vector<std::string> EngineArguments(const ClipRequest& request,
                                          const std::optional<CutAfterSeek>& cut = std::nullopt,
                                          bool leaveOutSubtitles = false);
 
+// The source as the engine reads it: the profile's input options, the input
+// restrictions (EngineGuard.h), then -i and the source.
+void AppendSourceInput(std::vector<std::string>& args, const ClipRequest& request);
+
 // One command line of words, each quoted where needed so that the standard
 // Windows reading of a command line gives them back unchanged.
 std::string JoinCommandLine(const std::vector<std::string>& words);

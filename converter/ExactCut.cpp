@@ -275,18 +275,6 @@ double ShownAt(const VideoPacket& p)
     return p.pts ? *p.pts : p.dts;
 }
 
-// "it's" -> 'it'\''s': the list reader's quoting.
-std::string Quoted(std::string_view path)
-{
-    std::string out = "'";
-    for (char c : path) {
-        if (c == '\'')
-            out += "'\\''";
-        else
-            out += c;
-    }
-    return out + "'";
-}
 
 bool IsMovFamily(Container c)
 {
@@ -327,6 +315,19 @@ std::size_t BoxEnd(std::string_view data, std::size_t box)
 }
 
 } // namespace
+
+// "it's" -> 'it'\''s': the list reader's quoting.
+std::string ListQuoted(std::string_view path)
+{
+    std::string out = "'";
+    for (char c : path) {
+        if (c == '\'')
+            out += "'\\''";
+        else
+            out += c;
+    }
+    return out + "'";
+}
 
 std::optional<std::string> AddParameterSets(std::string_view moov, const std::vector<std::string>& parameterSets)
 {
@@ -625,10 +626,8 @@ std::vector<std::string> H264ParameterArguments(const ClipRequest& request, doub
     const double seek = keyframe - sourceStart;
     if (seek > 0)
         args.insert(args.end(), {"-ss", EngineSeconds(seek)});
-    args.insert(args.end(), request.inputOptions.begin(), request.inputOptions.end());
-    const std::vector<std::string> restrictions = InputRestrictions();
-    args.insert(args.end(), restrictions.begin(), restrictions.end());
-    args.insert(args.end(), {"-i", request.input, "-map", "0:v:0", "-frames:v", "1", "-c", "copy", "-bsf:v",
+    AppendSourceInput(args, request);
+    args.insert(args.end(), {"-map", "0:v:0", "-frames:v", "1", "-c", "copy", "-bsf:v",
                              "h264_mp4toannexb", "-f", "h264", "-"});
     return args;
 }
@@ -655,10 +654,8 @@ std::vector<std::string> HeadArguments(const ClipRequest& request, const ExactSp
     }
     // Pictures stay as stored: the tail's are, and the clip says how to turn them.
     args.push_back("-noautorotate");
-    args.insert(args.end(), request.inputOptions.begin(), request.inputOptions.end());
-    const std::vector<std::string> restrictions = InputRestrictions();
-    args.insert(args.end(), restrictions.begin(), restrictions.end());
-    args.insert(args.end(), {"-i", request.input, "-map", "0:v:0", "-an", "-sn", "-dn", "-frames:v",
+    AppendSourceInput(args, request);
+    args.insert(args.end(), {"-map", "0:v:0", "-an", "-sn", "-dn", "-frames:v",
                              std::to_string(span.headPictures), "-vsync", "passthrough"});
     args.insert(args.end(), pick.begin(), pick.end());
     args.insert(args.end(), encoderOptions.begin(), encoderOptions.end());
@@ -669,11 +666,11 @@ std::vector<std::string> HeadArguments(const ClipRequest& request, const ExactSp
 std::string JoinListText(const std::string& headPath, const ClipRequest& request, const ExactSpan& span)
 {
     std::string text = "ffconcat version 1.0\n";
-    text += "file " + Quoted(headPath) + "\n";
+    text += "file " + ListQuoted(headPath) + "\n";
     if (span.keyframe) {
         // The head lasts until the keyframe is shown: the tail follows on the frame.
         text += "duration " + EngineSeconds(*span.keyframe - span.firstPicture) + "\n";
-        text += "file " + Quoted(request.input) + "\n";
+        text += "file " + ListQuoted(request.input) + "\n";
         text += "inpoint " + EngineSeconds(*span.keyframe) + "\n";
     }
     return text;
@@ -702,9 +699,7 @@ std::vector<std::string> JoinArguments(const ClipRequest& request, const ExactSp
     const double soundFrom = span.firstPicture - sourceStart;
     if (soundFrom > 0)
         args.insert(args.end(), {"-ss", EngineSeconds(soundFrom)});
-    args.insert(args.end(), request.inputOptions.begin(), request.inputOptions.end());
-    args.insert(args.end(), restrictions.begin(), restrictions.end());
-    args.insert(args.end(), {"-i", request.input});
+    AppendSourceInput(args, request);
     TrackPlan tracks = PlanTracks(request);
     if (leaveOutSubtitles)
         tracks.subtitles = false;

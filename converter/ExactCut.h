@@ -150,6 +150,9 @@ std::vector<std::string> JoinArguments(const ClipRequest& request, const ExactSp
 // holds no such track or does not read as one.
 std::optional<std::string> AddParameterSets(std::string_view moov, const std::vector<std::string>& parameterSets);
 
+// A path as the engine's list reader reads it: "it's" -> 'it'\''s'.
+std::string ListQuoted(std::string_view path);
+
 // The names of the front-end's own files beside the clip (each removed when
 // the clip is done, made or not): "<clip>.head<ext of clip>", "<clip>.join.txt".
 std::string HeadPath(const std::string& output);

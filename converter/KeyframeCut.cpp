@@ -120,11 +120,7 @@ std::vector<std::string> PacketListArguments(const ClipRequest& request, double 
     }
     args.push_back("-t");
     args.push_back(EngineSeconds(length));
-    args.insert(args.end(), request.inputOptions.begin(), request.inputOptions.end());
-    const std::vector<std::string> restrictions = InputRestrictions();
-    args.insert(args.end(), restrictions.begin(), restrictions.end());
-    args.push_back("-i");
-    args.push_back(request.input);
+    AppendSourceInput(args, request);
     // Every packet from the seek on, not only from the first keyframe: a list
     // without a keyframe (a long group of pictures) then tells that a longer
     // lead is worth a try, and is not taken for a source without pictures.

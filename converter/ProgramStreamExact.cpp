@@ -88,13 +88,7 @@ void Append(std::vector<std::string>& args, std::initializer_list<std::string> w
     args.insert(args.end(), words.begin(), words.end());
 }
 
-void AppendInput(std::vector<std::string>& args, const ClipRequest& request)
-{
-    args.insert(args.end(), request.inputOptions.begin(), request.inputOptions.end());
-    const std::vector<std::string> restrictions = InputRestrictions();
-    args.insert(args.end(), restrictions.begin(), restrictions.end());
-    Append(args, {"-i", request.input});
-}
+} // namespace
 
 std::vector<std::size_t> StartCodes(std::string_view bytes)
 {
@@ -107,8 +101,6 @@ std::vector<std::size_t> StartCodes(std::string_view bytes)
     }
     return starts;
 }
-
-} // namespace
 
 std::optional<ProgramStreamFacts> ReadProgramStreamFacts(std::string_view engineText)
 {
@@ -249,7 +241,7 @@ std::vector<std::string> ProgramHeadArguments(const ClipRequest& request, const 
     std::vector<std::string> args = {"-hide_banner", "-nostdin", "-y", "-loglevel", "error", "-copyts"};
     if (seek > 0)
         Append(args, {"-ss", EngineSeconds(seek)});
-    AppendInput(args, request);
+    AppendSourceInput(args, request);
     // Quantiser 2 keeps the re-encoded pictures above the source's quality;
     // without B pictures the head's last one is shown before the tail's
     // keyframe, and short groups keep players' buffers as they expect.
@@ -276,7 +268,7 @@ std::vector<std::string> ProgramTailArguments(const ClipRequest& request, const 
     std::vector<std::string> args = {"-hide_banner", "-nostdin", "-y", "-loglevel", "error", "-copyts"};
     if (seek > 0)
         Append(args, {"-ss", EngineSeconds(seek)});
-    AppendInput(args, request);
+    AppendSourceInput(args, request);
     const double begin = span.keyframeDts.value_or(0) - kCutMargin;
     Append(args, {"-map", "0:v:0", "-c", "copy", "-ss", EngineSeconds(begin), "-t",
                   EngineSeconds(std::max(end - begin, 1e-6)), "-f", facts.videoCodec, path});
@@ -339,7 +331,7 @@ std::vector<std::string> ProgramSoundArguments(const ClipRequest& request, const
     // the start comes first. With the source's own times, the end is one too.
     std::vector<std::string> args = {"-hide_banner", "-nostdin", "-y", "-loglevel", "error",
                                      "-copyts", "-seek_timestamp", "1", "-ss", EngineSeconds(from)};
-    AppendInput(args, request);
+    AppendSourceInput(args, request);
     for (std::size_t k = 0; k < paths.size() && k < facts.audioCodecs.size(); ++k)
         Append(args, {"-map", "0:a:" + std::to_string(k), "-c", "copy", "-copypriorss:a", "0", "-t",
                       EngineSeconds(end), "-f", RawSoundFormat(facts.audioCodecs[k])->write, paths[k]});

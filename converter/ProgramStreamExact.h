@@ -120,4 +120,7 @@ std::vector<std::string> ProgramJoinArguments(const ClipRequest& request, const 
                                               const std::vector<std::string>& soundPaths,
                                               const std::vector<double>& soundStarts);
 
+// Where each start code (0 0 1) of an elementary stream begins.
+std::vector<std::size_t> StartCodes(std::string_view bytes);
+
 } // namespace korvane::frontend

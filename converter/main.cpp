@@ -649,6 +649,33 @@ CollectedRun Collect(const std::vector<std::string>& arguments, const EngineJob&
     return collected;
 }
 
+// Every sound track copied raw from its first whole frame at `from` up to
+// `to`, into files of the front-end's own, with where each begins: none when
+// the sound is left out, nothing at all when a step failed.
+struct RawSounds {
+    std::vector<std::string> paths;
+    std::vector<double> starts;
+};
+
+std::optional<RawSounds> CopyRawSounds(const ClipRequest& request, const ProgramStreamFacts& facts, double from,
+                                       double to, const EngineJob& job, ProgressWriter& progress, OwnFiles& files)
+{
+    RawSounds sounds;
+    if (request.noAudio || facts.audioCodecs.empty())
+        return sounds;
+    for (std::size_t k = 0; k < facts.audioCodecs.size(); ++k)
+        sounds.paths.push_back(files.Add(request.output + ".sound" + std::to_string(k) + ".es"));
+    const CollectedRun run = Collect(ProgramSoundArguments(request, facts, from, to, sounds.paths), job, progress);
+    if (!run.ok())
+        return std::nullopt;
+    for (const std::optional<double>& start : ReadSoundStarts(run.text, sounds.paths.size())) {
+        if (!start)
+            return std::nullopt;
+        sounds.starts.push_back(*start);
+    }
+    return sounds;
+}
+
 // The engine's arguments that join an exact start of an MPEG-1 or MPEG-2
 // program stream into the clip, once its head, tail and sound are made
 // (ProgramStreamExact.h). Nothing when this source cannot be cut exactly, or
@@ -704,22 +731,11 @@ std::optional<std::vector<std::string>> PrepareProgramStreamExact(const ClipRequ
     if (!delay)
         return std::nullopt;
 
-    std::vector<std::string> sounds;
-    std::vector<double> soundStarts;
-    if (!request.noAudio && !facts->audioCodecs.empty()) {
-        for (std::size_t k = 0; k < facts->audioCodecs.size(); ++k)
-            sounds.push_back(files.Add(request.output + ".sound" + std::to_string(k) + ".es"));
-        const CollectedRun sound = Collect(
-            ProgramSoundArguments(request, *facts, *list.sourceStart + request.start, endAt, sounds), job, progress);
-        if (!sound.ok())
-            return std::nullopt;
-        for (const std::optional<double>& start : ReadSoundStarts(sound.text, sounds.size())) {
-            if (!start)
-                return std::nullopt;
-            soundStarts.push_back(*start);
-        }
-    }
-    return ProgramJoinArguments(request, *facts, joined, span->firstPicture, *delay, sounds, soundStarts);
+    const std::optional<RawSounds> sound =
+        CopyRawSounds(request, *facts, *list.sourceStart + request.start, endAt, job, progress, files);
+    if (!sound)
+        return std::nullopt;
+    return ProgramJoinArguments(request, *facts, joined, span->firstPicture, *delay, sound->paths, sound->starts);
 }
 
 // The engine's arguments that join an exact start of MPEG-4 video in an AVI
@@ -772,23 +788,11 @@ std::optional<std::vector<std::string>> PrepareAviMpeg4Exact(const ClipRequest& 
     if (!WriteWholeFile(list, AviJoinList(head, tail)))
         return std::nullopt;
 
-    std::vector<std::string> sounds;
-    std::vector<double> soundStarts;
-    if (!request.noAudio && !facts->audioCodecs.empty()) {
-        for (std::size_t k = 0; k < facts->audioCodecs.size(); ++k)
-            sounds.push_back(files.Add(request.output + ".sound" + std::to_string(k) + ".es"));
-        const double end = request.duration ? request.start + *request.duration : kLongestDuration;
-        const CollectedRun sound =
-            Collect(ProgramSoundArguments(request, *facts, request.start, end, sounds), job, progress);
-        if (!sound.ok())
-            return std::nullopt;
-        for (const std::optional<double>& start : ReadSoundStarts(sound.text, sounds.size())) {
-            if (!start)
-                return std::nullopt;
-            soundStarts.push_back(*start);
-        }
-    }
-    return AviJoinArguments(request, *facts, list, sounds, soundStarts);
+    const double end = request.duration ? request.start + *request.duration : kLongestDuration;
+    const std::optional<RawSounds> sound = CopyRawSounds(request, *facts, request.start, end, job, progress, files);
+    if (!sound)
+        return std::nullopt;
+    return AviJoinArguments(request, *facts, list, sound->paths, sound->starts);
 }
 
 int Run()

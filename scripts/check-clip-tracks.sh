@@ -5,12 +5,10 @@
 # the first picture of a DVD section encoded from 10 s is the source's
 # picture at 10 s, not a later one.
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/clip-checks.sh"
 test_exe=$1
 media=$2
-out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
-KORVANE_KEEP_CLIPS=$(winepath -w "$out") wine "$test_exe" --gtest_filter='Tracks.*Keep*'
+run_keeping_clips "$test_exe" 'Tracks.*Keep*'
 tracks() {
   ffprobe -v error -show_entries stream=codec_type,codec_name:stream_tags=language,handler_name -of csv=p=0 "$1" |
     sed 's/,*$//' | grep -v '^$' | tr '\n' ' '

@@ -6,25 +6,10 @@
 # long as each other, and the host's decoder finds nothing wrong that it does
 # not find in the source.
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/clip-checks.sh"
 test_exe=$1
 media=$2
-out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
-KORVANE_KEEP_CLIPS=$(winepath -w "$out") wine "$test_exe" \
-  --gtest_filter=SplitJob.CopyCutsStartOnTheKeyframeBeforeTheStart
-# The kinds of error a decode reports, without place and numbers.
-error_kinds() {
-  ffmpeg -nostdin -v error -i "$1" -f null - 2>&1 | sed -E 's/^\[[^]]*\] //; s/ in stream .*//; s/:.*//' | sort -u
-}
-# The first decoded frame's time and the end of the last one, of one stream:
-# what a player shows and plays (a copy may carry pictures before its first
-# keyframe that no decoder can show).
-span() {
-  ffprobe -v error -select_streams "$2:0" -show_entries frame=best_effort_timestamp_time,pkt_duration_time \
-    -of csv=p=0 "$1" | awk -F, '$1 ~ /^[0-9.-]+$/ { if (first == "") first = $1; end = $1 + $2 }
-    END { print first, end }'
-}
+run_keeping_clips "$test_exe" 'SplitJob.CopyCutsStartOnTheKeyframeBeforeTheStart'
 fail=0
 for source in gop.mp4 mpeg1.mpg mpeg2.mpeg dvd.vob longgop.mpeg; do
   known=$(error_kinds "$media/$source")

@@ -7,13 +7,10 @@
 # starts within one audio frame of its picture; an MP4 or MOV clip's decoder
 # configuration names the source's profile, level and reordering.
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/clip-checks.sh"
 test_exe=$1
 media=$2
-out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
-KORVANE_KEEP_CLIPS=$(winepath -w "$out") wine "$test_exe" \
-  --gtest_filter=ShippedProfiles.CopiesStartExactlyAtTheMarkedPicture
+run_keeping_clips "$test_exe" 'ShippedProfiles.CopiesStartExactlyAtTheMarkedPicture'
 first() {
   ffprobe -v error -select_streams "$2:0" -show_entries frame=best_effort_timestamp_time,pkt_duration_time \
     -of csv=p=0 -read_intervals "%+#1" "$1" | head -1

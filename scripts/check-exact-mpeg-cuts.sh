@@ -9,21 +9,10 @@
 # within one audio frame of the picture, and the decode finds nothing wrong
 # that it does not find in the source.
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/clip-checks.sh"
 test_exe=$1
 media=$2
-out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
-KORVANE_KEEP_CLIPS=$(winepath -w "$out") wine "$test_exe" \
-  --gtest_filter=SplitJob.CopiesOfMpegVideoStartExactlyAtTheStart
-error_kinds() {
-  ffmpeg -nostdin -v error -i "$1" -f null - 2>&1 | sed -E 's/^\[[^]]*\] //; s/ in stream .*//; s/:.*//' | sort -u
-}
-span() {
-  ffprobe -v error -select_streams "$2:0" -show_entries frame=best_effort_timestamp_time,pkt_duration_time \
-    -of csv=p=0 "$1" | awk -F, '$1 ~ /^[0-9.-]+$/ { if (first == "") first = $1; end = $1 + $2 }
-    END { print first, end }'
-}
+run_keeping_clips "$test_exe" 'SplitJob.CopiesOfMpegVideoStartExactlyAtTheStart'
 # The similarity of the clip's first picture to the source's picture number
 # n (counted from 0 in the order shown), in dB.
 psnr_at() {
