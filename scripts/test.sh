@@ -42,4 +42,18 @@ wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 # Wine a test process has been seen, rarely and only under load, to stay alive
 # after its last test passed (the suite's time limit then fails it), which
 # says nothing of the program. A test that fails twice fails the suite.
-ctest --test-dir "$ROOT/build/win" -j "$JOBS" --output-on-failure --repeat until-pass:2 "$@"
+rc=0
+ctest --test-dir "$ROOT/build/win" -j "$JOBS" --output-on-failure --repeat until-pass:2 "$@" || rc=$?
+# The reasons of every failed run, retried ones included, gathered at the end:
+# a log cut to its last lines still says why.
+log="$ROOT/build/win/Testing/Temporary/LastTest.log"
+if [[ -f $log ]] && grep -q -e ': Failure$' -e '\[  FAILED  \] .*ms)$' -e 'Test Failed\|Timeout' "$log"; then
+  echo "== why tests failed (first runs included)"
+  awk '
+    /^[0-9]+\/[0-9]+ Testing: / { name = $3 }
+    /: Failure$/ { print name ": " $0; left = 3; next }
+    left > 0 { print "    " $0; left--; next }
+    /\*\*\*Timeout|Exception: / { print name ": " $0 }
+  ' "$log" | cut -c1-240 | head -120
+fi
+exit $rc
