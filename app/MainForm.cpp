@@ -1518,8 +1518,11 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
         if (result == ClipRunResult::Cancelled) {
             // A converter stopped mid-clip cannot remove the files of its own
             // it keeps beside the clip.
-            for (const std::string& own : {frontend::HeadPath(output), frontend::JoinListPath(output)})
+            for (const std::string& own : frontend::OwnFilePaths(output))
                 RemoveFile(own);
+            // The sound tracks' files are made together, from the first on.
+            for (std::size_t track = 0; FileStampOf(frontend::OwnSoundPath(output, track)); ++track)
+                RemoveFile(frontend::OwnSoundPath(output, track));
             LeaveBusyState();
             return;
         }

@@ -744,4 +744,31 @@ std::string JoinListPath(const std::string& output)
     return output + ".join.txt";
 }
 
+std::string OwnFilePath(const std::string& output, OwnFile which)
+{
+    switch (which) {
+    case OwnFile::HeadStream: return output + ".head.es";
+    case OwnFile::TailStream: return output + ".tail.es";
+    case OwnFile::JoinedVideo: return output + ".video.es";
+    case OwnFile::HeadAvi: return output + ".head.avi";
+    case OwnFile::TailMpeg4: return output + ".tail.m4v";
+    case OwnFile::TailAvi: return output + ".tail.avi";
+    }
+    return output + ".part";
+}
+
+std::string OwnSoundPath(const std::string& output, std::size_t track)
+{
+    return output + ".sound" + std::to_string(track) + ".es";
+}
+
+std::vector<std::string> OwnFilePaths(const std::string& output)
+{
+    std::vector<std::string> paths{HeadPath(output), JoinListPath(output)};
+    for (OwnFile which : {OwnFile::HeadStream, OwnFile::TailStream, OwnFile::JoinedVideo, OwnFile::HeadAvi,
+                          OwnFile::TailMpeg4, OwnFile::TailAvi})
+        paths.push_back(OwnFilePath(output, which));
+    return paths;
+}
+
 } // namespace korvane::frontend

@@ -158,4 +158,14 @@ std::string ListQuoted(std::string_view path);
 std::string HeadPath(const std::string& output);
 std::string JoinListPath(const std::string& output);
 
+// Every other file of its own an exact start may keep beside the clip: the
+// MPEG parts and, counted from 0, one per sound track. The main program,
+// which stops the front-end mid-clip when the user cancels, removes them
+// by these same names.
+enum class OwnFile { HeadStream, TailStream, JoinedVideo, HeadAvi, TailMpeg4, TailAvi };
+std::string OwnFilePath(const std::string& output, OwnFile which);
+std::string OwnSoundPath(const std::string& output, std::size_t track);
+// HeadPath, JoinListPath and every OwnFile, sound tracks' files aside.
+std::vector<std::string> OwnFilePaths(const std::string& output);
+
 } // namespace korvane::frontend

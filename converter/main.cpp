@@ -664,7 +664,7 @@ std::optional<RawSounds> CopyRawSounds(const ClipRequest& request, const Program
     if (request.noAudio || facts.audioCodecs.empty())
         return sounds;
     for (std::size_t k = 0; k < facts.audioCodecs.size(); ++k)
-        sounds.paths.push_back(files.Add(request.output + ".sound" + std::to_string(k) + ".es"));
+        sounds.paths.push_back(files.Add(OwnSoundPath(request.output, k)));
     const CollectedRun run = Collect(ProgramSoundArguments(request, facts, from, to, sounds.paths), job, progress);
     if (!run.ok())
         return std::nullopt;
@@ -709,12 +709,12 @@ std::optional<std::vector<std::string>> PrepareProgramStreamExact(const ClipRequ
     }
     const double endAt = *list.sourceStart + std::min(end, kLongestDuration);
 
-    const std::string head = files.Add(request.output + ".head.es");
+    const std::string head = files.Add(OwnFilePath(request.output, OwnFile::HeadStream));
     if (!Collect(ProgramHeadArguments(request, *facts, *span, seek, head), job, progress).ok())
         return std::nullopt;
     std::string tailBytes;
     if (span->keyframeDts) {
-        const std::string tail = files.Add(request.output + ".tail.es");
+        const std::string tail = files.Add(OwnFilePath(request.output, OwnFile::TailStream));
         if (!Collect(ProgramTailArguments(request, *facts, *span, seek, endAt, tail), job, progress).ok())
             return std::nullopt;
         const std::optional<std::string> bytes = ReadWholeFile(tail);
@@ -723,7 +723,7 @@ std::optional<std::vector<std::string>> PrepareProgramStreamExact(const ClipRequ
         tailBytes = *bytes;
     }
     const std::optional<std::string> headBytes = ReadWholeFile(head);
-    const std::string joined = files.Add(request.output + ".video.es");
+    const std::string joined = files.Add(OwnFilePath(request.output, OwnFile::JoinedVideo));
     if (!headBytes || headBytes->empty() || !WriteWholeFile(joined, JoinProgramVideo(*headBytes, tailBytes)))
         return std::nullopt;
     const CollectedRun delayListing = Collect(VideoDelayArguments(*facts, joined), job, progress);
@@ -766,25 +766,25 @@ std::optional<std::vector<std::string>> PrepareAviMpeg4Exact(const ClipRequest& 
     if (!span || span->headPictures == 0)
         return std::nullopt;
 
-    const std::string head = files.Add(request.output + ".head.avi");
+    const std::string head = files.Add(OwnFilePath(request.output, OwnFile::HeadAvi));
     const CollectedRun headRun = Collect(AviHeadArguments(request, *facts, tag, *span, *frame, head), job, progress);
     if (!headRun.ok() || headRun.text.find("packed B-frames") != std::string::npos || !FileHasContent(Wide(head)))
         return std::nullopt;
     std::optional<std::string> tail;
     if (span->keyframeDts) {
         const CollectedRun header = Collect(AviHeaderArguments(request, *span), job, progress);
-        const std::string stream = files.Add(request.output + ".tail.m4v");
+        const std::string stream = files.Add(OwnFilePath(request.output, OwnFile::TailMpeg4));
         if (!header.ok() || !Collect(AviTailArguments(request, *span, stream), job, progress).ok())
             return std::nullopt;
         const std::optional<std::string> bytes = ReadWholeFile(stream);
-        const std::string prepared = files.Add(request.output + ".tail.es");
+        const std::string prepared = files.Add(OwnFilePath(request.output, OwnFile::TailStream));
         if (!bytes || !WriteWholeFile(prepared, PrepareMpeg4Tail(Mpeg4Header(header.text), *bytes)))
             return std::nullopt;
-        tail = files.Add(request.output + ".tail.avi");
+        tail = files.Add(OwnFilePath(request.output, OwnFile::TailAvi));
         if (!Collect(AviTailFileArguments(*facts, tag, *span, prepared, *tail), job, progress).ok())
             return std::nullopt;
     }
-    const std::string list = files.Add(request.output + ".join.txt");
+    const std::string list = files.Add(JoinListPath(request.output));
     if (!WriteWholeFile(list, AviJoinList(head, tail)))
         return std::nullopt;
 
