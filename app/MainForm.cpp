@@ -1526,7 +1526,7 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
             LeaveBusyState();
             return;
         }
-        const double reached = progress_.LastTime();
+        const double reached = progress_.Reached();
         ShowProgress(progress_.EndClip());
         // A converter that ended is not yet a clip made: it says by its exit
         // code, and the file must be there with something in it.

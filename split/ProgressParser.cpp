@@ -91,15 +91,40 @@ std::string PercentText(int percent)
     return std::to_string(percent) + "%";
 }
 
+void OutputReach::Feed(std::string_view bytes)
+{
+    // A line longer than this is no status line; its start is let go.
+    constexpr std::size_t kLongestLine = 4096;
+    for (char c : bytes) {
+        if (c != '\r' && c != '\n' && c != '\0') {
+            if (partLine_.size() < kLongestLine)
+                partLine_ += c;
+            continue;
+        }
+        if (const auto time = ProgressTimeInChunk(partLine_ + ' ', separator_))
+            if (*time > furthest_ && *time < kProgressTimeLimit)
+                furthest_ = *time;
+        partLine_.clear();
+    }
+}
+
+void OutputReach::Reset()
+{
+    partLine_.clear();
+    furthest_ = 0;
+}
+
 void JobProgress::Start()
 {
     parser_.Reset();
+    reach_.Reset();
     bars_ = {};
 }
 
 ProgressBars JobProgress::OnOutput(std::string_view bytes, const ClipSlot& clip)
 {
     parser_.Feed(bytes);
+    reach_.Feed(bytes);
     bars_.current = CurrentClipPercent(parser_.LastTime(), clip.duration, bars_.current);
     bars_.total = TotalPercent(bars_.current, clip.number, clip.count);
     return bars_;
@@ -108,6 +133,7 @@ ProgressBars JobProgress::OnOutput(std::string_view bytes, const ClipSlot& clip)
 ProgressBars JobProgress::EndClip()
 {
     parser_.Reset();
+    reach_.Reset();
     bars_.current = 0;
     return bars_;
 }

@@ -44,6 +44,23 @@ private:
     double lastTime_ = 0;
 };
 
+// How far the converter got in the current clip, for telling a clip cut
+// short from a whole one. Unlike the bars' parser it reads every status
+// line: lines that arrive in one read (a converter that outran a busy
+// window) and a line cut in two by the end of a read count too.
+class OutputReach {
+public:
+    explicit OutputReach(char decimalSeparator) : separator_(decimalSeparator) {}
+    void Feed(std::string_view bytes);
+    double Furthest() const { return furthest_; }
+    void Reset();
+
+private:
+    char separator_;
+    std::string partLine_;   // the last line, while its end has not come
+    double furthest_ = 0;
+};
+
 // Positions of the current-clip and whole-job bars, 0 to 100.
 struct ProgressBars {
     int current = 0;
@@ -75,7 +92,7 @@ struct ClipSlot {
 // The job feeds every chunk the read loop delivers and shows the result.
 class JobProgress {
 public:
-    explicit JobProgress(char decimalSeparator) : parser_(decimalSeparator) {}
+    explicit JobProgress(char decimalSeparator) : parser_(decimalSeparator), reach_(decimalSeparator) {}
 
     // Both bars at 0, no time accepted yet.
     void Start();
@@ -88,9 +105,12 @@ public:
 
     ProgressBars Bars() const { return bars_; }
     double LastTime() const { return parser_.LastTime(); }
+    // The furthest time in the current clip's whole output (OutputReach).
+    double Reached() const { return reach_.Furthest(); }
 
 private:
     ProgressParser parser_;
+    OutputReach reach_;
     ProgressBars bars_;
 };
 

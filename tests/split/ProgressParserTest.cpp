@@ -180,6 +180,29 @@ TEST(ProgressParser, RealConverterOutputInOneReadGivesItsFirstTime)
     EXPECT_EQ(parser.LastTime(), 0);
 }
 
+// How far a clip got, for the short-clip check, does not depend on how the
+// output was cut into reads: all in one, or cut anywhere in two.
+TEST(OutputReach, IsTheLastStatusLinesTimeHoweverTheOutputIsRead)
+{
+    std::string all = kConverterHeader;
+    for (const std::string& line : kConverterStatusLines)
+        all += line;
+    all += kConverterTrailer;
+    for (std::size_t cut = 0; cut <= all.size(); ++cut) {
+        korvane::OutputReach reach('.');
+        reach.Feed(std::string_view(all).substr(0, cut));
+        reach.Feed(std::string_view(all).substr(cut));
+        ASSERT_DOUBLE_EQ(reach.Furthest(), 3.01) << "cut at " << cut;
+    }
+    // The job's own: the next clip starts from nothing.
+    korvane::JobProgress job('.');
+    job.Start();
+    job.OnOutput("time=0.00 \r\ntime=2.50 \r\n", korvane::ClipSlot{1, 2, 2.5});
+    EXPECT_DOUBLE_EQ(job.Reached(), 2.5);
+    job.EndClip();
+    EXPECT_EQ(job.Reached(), 0);
+}
+
 struct CurrentCase {
     double lastTime;
     double duration;
