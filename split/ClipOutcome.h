@@ -38,7 +38,7 @@ struct FailedClip {
 // source allows, or nothing. The source allows the clip's duration, cut at
 // the source's end (sourceSeconds, 0 when unknown): a range marked past the
 // end runs to the end and is no shorter than asked. reachedSeconds is the
-// last time the converter reported, which is how far its output got.
+// furthest time the converter reported, which is how far its output got.
 std::optional<double> ShortClipLength(double clipStart, double clipDuration, double sourceSeconds,
                                       double reachedSeconds);
 
