@@ -3,6 +3,7 @@
 // makes a clip of the expected type, and a choice of each kind made in the
 // profile editor shows in what the converter writes.
 #include "tests/app/KorvaneFixture.h"
+#include "tests/ui/UiTestSupport.h"
 
 #include "app/FileNames.h"
 #include "profiles/IniFile.h"
@@ -464,39 +465,6 @@ TEST_F(ShippedProfiles, CopiesStartExactlyAtTheMarkedPicture)
 
 // Closing the window while an exact copy is being made: the converter is
 // stopped where it is, and nothing it keeps beside the clip stays behind.
-// Does what it is given once a file is there, looked for every 10 ms while
-// the job's messages run.
-class CancelOnFile {
-public:
-    CancelOnFile(std::string path, std::function<void()> action) : path_(std::move(path)), action_(std::move(action))
-    {
-        watching_ = this;
-        timer_ = ::SetTimer(nullptr, 0, 10, &Tick);
-    }
-    ~CancelOnFile()
-    {
-        ::KillTimer(nullptr, timer_);
-        watching_ = nullptr;
-    }
-    CancelOnFile(const CancelOnFile&) = delete;
-    CancelOnFile& operator=(const CancelOnFile&) = delete;
-    bool Seen() const { return seen_; }
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
-    {
-        if (watching_ && !watching_->seen_ && FileExistsAt(watching_->path_)) {
-            watching_->seen_ = true;
-            watching_->action_();
-        }
-    }
-    static inline CancelOnFile* watching_ = nullptr;
-    std::string path_;
-    std::function<void()> action_;
-    UINT_PTR timer_ = 0;
-    bool seen_ = false;
-};
-
 TEST_F(ShippedProfiles, ACancelledExactCopyLeavesNoFilesBehind)
 {
     StartWithShippedProfiles();
@@ -516,10 +484,16 @@ TEST_F(ShippedProfiles, ACancelledExactCopyLeavesNoFilesBehind)
         Main().LoadSource(WinePath(std::string(KORVANE_TEST_MEDIA_DIR "/") + c.source));
         SetRange(c.start, "00:00:25");
         dialogs.ClearCalls();
-        CancelOnFile watch{OutputDir() + c.clip + c.lastPart, [this] { PostCancelClick(); }};
+        bool seen = false;
+        uitest::PumpTimer watch(10, [&] {
+            seen = FileExistsAt(OutputDir() + c.clip + c.lastPart);
+            if (seen)
+                PostCancelClick();
+            return seen;
+        });
         dialogs.QueueAnswer(IDYES);
         Main().imgStartClick(Main().imgStart);
-        ASSERT_TRUE(watch.Seen());
+        ASSERT_TRUE(seen);
         EXPECT_EQ(Boxes(), std::vector<std::string>{"Query|Do you want to cancel the splitting?"});
         WIN32_FIND_DATAA found{};
         const HANDLE search = ::FindFirstFileA((OutputDir() + c.clip + ".*").c_str(), &found);
