@@ -49,6 +49,11 @@ TrackPlan PlanTracks(const ClipRequest& request)
     case Container::Mov:
         if (in == Container::Program || in == Container::Avi)
             plan.subtitlesLeftOutBecause = "MP4 and MOV files hold text subtitles only";
+        else if (in == Container::Mov)
+            // Copied as they are: the engine's text encoder drops the empty
+            // samples that end each line, and every line would then stay on
+            // screen until the next one.
+            plan.subtitleCodec = "copy";
         else
             plan.subtitleCodec = "mov_text";
         break;

@@ -32,6 +32,24 @@ for n in 1 2; do
   expect "tracks.avi-source_Clip$n.avi" "mpeg4,video mp3,audio mp3,audio "
   expect "tracks.avi-mp4_Clip$n.mp4" "h264,video,und,VideoHandler aac,audio,und,SoundHandler aac,audio,und,SoundHandler "
 done
+# Each text subtitle line of the MP4 source lasts 0.7 s, with 0.3 s between
+# lines: so it must in the clips, copied or encoded (the last line a clip
+# holds may run to the clip's end).
+cue_lengths() {
+  ffmpeg -nostdin -v error -i "$1" -map 0:s:0 -f srt - | tr -d '\r' |
+    sed -n 's/^\([0-9:,]*\) --> \([0-9:,]*\)$/\1 \2/p' |
+    awk 'function s(t) { split(t, p, "[:,]"); return p[1] * 3600 + p[2] * 60 + p[3] + p[4] / 1000 }
+         { printf "%.2f\n", s($2) - s($1) }' | sed '$d' | sort -u | tr '\n' ' '
+}
+for n in 1 2; do
+  for profile in source mp4; do
+    f=$out/tracks.mp4-${profile}_Clip$n.mp4
+    [[ -s $f ]] || continue
+    lengths=$(cue_lengths "$f")
+    echo "${f##*/}: subtitle lines last ${lengths% } s"
+    [[ $lengths == "0.70 " ]] || { echo "  expected every line but the last to last 0.70 s"; fail=1; }
+  done
+done
 # The encoded DVD section from 10 s: its first picture against the source's
 # pictures around 10 s (picture 250 counted from the first).
 psnr() {

@@ -392,7 +392,7 @@ TEST(ConverterFrontEnd, KeepsEverySoundAndTheSubtitlesTheContainerHolds)
         const char* output;
         const char* subtitles;  // how they are written, "" when left out
     };
-    for (const Case& c : {Case{"a.vob", "b.vob", "copy"}, Case{"a.vob", "b.mp4", ""}, Case{"a.mp4", "b.mp4", "mov_text"},
+    for (const Case& c : {Case{"a.vob", "b.vob", "copy"}, Case{"a.vob", "b.mp4", ""}, Case{"a.mp4", "b.mp4", "copy"},
                           Case{"a.mkv", "b.mov", "mov_text"}, Case{"a.mp4", "b.mpg", ""}, Case{"a.mp4", "b.avi", ""},
                           Case{"a.avi", "b.wmv", ""}}) {
         const TrackPlan plan = PlanTracks(Read(std::string(" -y -i ") + c.source + " -ss 0 -t 8 " + c.output));
