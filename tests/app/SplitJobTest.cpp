@@ -398,6 +398,21 @@ TEST_F(SplitJob, CommaDecimalLocaleMakesItsClips)
 
     EXPECT_EQ(Boxes(), std::vector<std::string>{"Completed|Splitting is completed successfully."});
     EXPECT_EQ(current.Highest(), 100) << "progress read in the comma form";
+    for (int n = 1; n <= 3; ++n) {
+        EXPECT_NEAR(VideoFrames(Clip(n)) / 25.0, 20.0 / 3, 0.04) << Clip(n);
+        DeleteFileA(Clip(n).c_str());
+    }
+
+    // Copies that start exactly at 6,667 s and 13,333 s: the converter reads
+    // the comma form and still finds the pictures there.
+    folder.Write("Profiles\\Settings of the source file..apf",
+                 "[Main]\r\nType=mp4\r\nPara=1\r\n0=Start\r\n[Start]\r\nSort=3\r\nList=1\r\n"
+                 "Caption=Exactly at the marked start,At the keyframe before it,\r\nValue=exact,keyframe,\r\n"
+                 "Index=0\r\ncmd=-cutstart\r\n");
+    SelectProfile("Settings of the source file.");
+    dialogs.ClearCalls();
+    Click();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Completed|Splitting is completed successfully."});
     for (int n = 1; n <= 3; ++n)
         EXPECT_NEAR(VideoFrames(Clip(n)) / 25.0, 20.0 / 3, 0.04) << Clip(n);
 }
