@@ -20,10 +20,17 @@ public:
         GetCurrentDirectoryA(MAX_PATH, savedCurrent_);
         char temp[MAX_PATH];
         GetTempPathA(MAX_PATH, temp);
-        path_ = std::string(temp) + prefix + std::to_string(GetCurrentProcessId()) + "-" +
-                std::to_string(++counter);
-        RemoveTree(path_);
-        EXPECT_TRUE(CreateDirectoryA(path_.c_str(), nullptr)) << path_;
+        // Process numbers come round again. A folder an earlier process of
+        // the same number could not remove (a program it started still held
+        // a file there) is left alone for the next name.
+        for (int tries = 0;; ++tries) {
+            path_ = std::string(temp) + prefix + std::to_string(GetCurrentProcessId()) + "-" +
+                    std::to_string(++counter);
+            RemoveTree(path_);
+            if (CreateDirectoryA(path_.c_str(), nullptr) || tries == 20)
+                break;
+        }
+        EXPECT_TRUE(IsEmpty(path_)) << "no empty folder at " << path_;
     }
     ~ScratchFolder()
     {
@@ -54,6 +61,20 @@ public:
     }
 
 private:
+    // False as well when there is no such folder.
+    static bool IsEmpty(const std::string& folder)
+    {
+        WIN32_FIND_DATAA data;
+        const HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE)
+            return false;
+        bool empty = true;
+        do
+            empty = empty && (std::string(data.cFileName) == "." || std::string(data.cFileName) == "..");
+        while (FindNextFileA(find, &data));
+        FindClose(find);
+        return empty;
+    }
     static void RemoveTree(const std::string& folder)
     {
         // Wide calls in the extended-length form: a test may go deeper than
