@@ -1521,8 +1521,12 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
             for (const std::string& own : frontend::OwnFilePaths(output))
                 RemoveFile(own);
             // The sound tracks' files are made together, from the first on.
-            for (std::size_t track = 0; FileStampOf(frontend::OwnSoundPath(output, track)); ++track)
-                RemoveFile(frontend::OwnSoundPath(output, track));
+            for (std::size_t track = 0;; ++track) {
+                const std::string sound = frontend::OwnSoundPath(output, track);
+                if (!FileStampOf(sound))
+                    break;
+                RemoveFile(sound);
+            }
             LeaveBusyState();
             return;
         }

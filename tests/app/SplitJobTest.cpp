@@ -405,10 +405,8 @@ TEST_F(SplitJob, CommaDecimalLocaleMakesItsClips)
 
     // Copies that start exactly at 6,667 s and 13,333 s: the converter reads
     // the comma form and still finds the pictures there.
-    folder.Write("Profiles\\Settings of the source file..apf",
-                 "[Main]\r\nType=mp4\r\nPara=1\r\n0=Start\r\n[Start]\r\nSort=3\r\nList=1\r\n"
-                 "Caption=Exactly at the marked start,At the keyframe before it,\r\nValue=exact,keyframe,\r\n"
-                 "Index=0\r\ncmd=-cutstart\r\n");
+    ASSERT_TRUE(CopyFileA(WinePath(KORVANE_DIST_DIR "/Profiles/Settings of the source file..apf").c_str(),
+                          (folder / "Profiles\\Settings of the source file..apf").c_str(), FALSE));
     SelectProfile("Settings of the source file.");
     dialogs.ClearCalls();
     Click();

@@ -23,11 +23,11 @@ public:
         // Process numbers come round again. A folder an earlier process of
         // the same number could not remove (a program it started still held
         // a file there) is left alone for the next name.
-        for (int tries = 0;; ++tries) {
+        for (int tries = 0; tries < 20; ++tries) {
             path_ = std::string(temp) + prefix + std::to_string(GetCurrentProcessId()) + "-" +
                     std::to_string(++counter);
             RemoveTree(path_);
-            if (CreateDirectoryA(path_.c_str(), nullptr) || tries == 20)
+            if (CreateDirectoryA(path_.c_str(), nullptr))
                 break;
         }
         EXPECT_TRUE(IsEmpty(path_)) << "no empty folder at " << path_;

@@ -89,11 +89,12 @@ Probe ProbeMedia(const std::string& path)
     return p;
 }
 
-std::vector<std::string> ShippedProfileFiles()
+// The names of the files a pattern ("C:\\out\\clip.mp4.*") matches.
+std::vector<std::string> FilesMatching(const std::string& pattern)
 {
     std::vector<std::string> names;
     WIN32_FIND_DATAA data;
-    const HANDLE find = FindFirstFileA(WinePath(KORVANE_DIST_DIR "/Profiles/*.apf").c_str(), &data);
+    const HANDLE find = FindFirstFileA(pattern.c_str(), &data);
     if (find == INVALID_HANDLE_VALUE)
         return names;
     do
@@ -101,6 +102,11 @@ std::vector<std::string> ShippedProfileFiles()
     while (FindNextFileA(find, &data));
     FindClose(find);
     return names;
+}
+
+std::vector<std::string> ShippedProfileFiles()
+{
+    return FilesMatching(WinePath(KORVANE_DIST_DIR "/Profiles/*.apf"));
 }
 
 class ShippedProfiles : public KorvaneTest {
@@ -495,14 +501,8 @@ TEST_F(ShippedProfiles, ACancelledExactCopyLeavesNoFilesBehind)
         Main().imgStartClick(Main().imgStart);
         ASSERT_TRUE(seen);
         EXPECT_EQ(Boxes(), std::vector<std::string>{"Query|Do you want to cancel the splitting?"});
-        WIN32_FIND_DATAA found{};
-        const HANDLE search = ::FindFirstFileA((OutputDir() + c.clip + ".*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do
-                EXPECT_EQ(std::string(found.cFileName), c.clip) << "left beside the clip";
-            while (::FindNextFileA(search, &found));
-            ::FindClose(search);
-        }
+        for (const std::string& name : FilesMatching(OutputDir() + c.clip + ".*"))
+            EXPECT_EQ(name, c.clip) << "left beside the clip";
     }
 }
 

@@ -166,14 +166,20 @@ TEST(ProgressParser, RealConverterOutputReadLineByLine)
     EXPECT_EQ(accepted, (std::vector<double>{0.44, 0.95, 1.46, 1.92, 2.46, 2.94, 3.01}));
 }
 
+// The converter's whole output, header, status lines and trailer.
+std::string AllConverterOutput()
+{
+    std::string all = kConverterHeader;
+    for (const std::string& line : kConverterStatusLines)
+        all += line;
+    return all + kConverterTrailer;
+}
+
 TEST(ProgressParser, RealConverterOutputInOneReadGivesItsFirstTime)
 {
     // A converter that finishes before the first read leaves everything in
     // one chunk; the first time in it is the status line at 0.
-    std::string all = kConverterHeader;
-    for (const std::string& line : kConverterStatusLines)
-        all += line;
-    all += kConverterTrailer;
+    const std::string all = AllConverterOutput();
     ASSERT_LT(all.size(), 4095u);
     ProgressParser parser('.');
     EXPECT_FALSE(parser.Feed(all));
@@ -184,10 +190,7 @@ TEST(ProgressParser, RealConverterOutputInOneReadGivesItsFirstTime)
 // output was cut into reads: all in one, or cut anywhere in two.
 TEST(OutputReach, IsTheLastStatusLinesTimeHoweverTheOutputIsRead)
 {
-    std::string all = kConverterHeader;
-    for (const std::string& line : kConverterStatusLines)
-        all += line;
-    all += kConverterTrailer;
+    const std::string all = AllConverterOutput();
     for (std::size_t cut = 0; cut <= all.size(); ++cut) {
         korvane::OutputReach reach('.');
         reach.Feed(std::string_view(all).substr(0, cut));
