@@ -13,15 +13,8 @@ namespace {
 struct Dib {
     Dib(int w, int h) : width(w), height(h)
     {
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = w;
-        bi.bmiHeader.biHeight = -h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bi.bmiHeader.biCompression = BI_RGB;
         void* p = nullptr;
-        bitmap.Reset(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0));
+        bitmap.Reset(ui::CreateDib(w, h, &p));
         pixels = static_cast<std::uint32_t*>(p);
         old = ::SelectObject(dc.Get(), bitmap.Get());
     }
@@ -181,7 +174,7 @@ std::wstring ShortenToWidth(HDC dc, std::wstring_view text, int width)
 OffscreenBuffer::OffscreenBuffer(HDC reference, int width, int height)
     : dc_(reference), width_(std::max(1, width)), height_(std::max(1, height))
 {
-    bitmap_.Reset(::CreateCompatibleBitmap(reference, width_, height_));
+    bitmap_.Reset(ui::CreateDib(width_, height_));
     old_ = ::SelectObject(dc_.Get(), bitmap_.Get());
 }
 

@@ -369,10 +369,10 @@ void TSkinEngine::TakeMetrics()
     f.topCorner = GetSkinInt("FormRoundCornerInt");
     f.bottomCorner = GetSkinInt("FormBottomRoundCornerInt");
     {
-        ui::WindowDC screen(nullptr);
-        ui::SelectObjectScope sel(screen.Get(), captionFont_.Get());
+        ui::MemoryDC measure;
+        ui::SelectObjectScope sel(measure.Get(), captionFont_.Get());
         SIZE letter{};
-        ::GetTextExtentPoint32W(screen.Get(), L"H", 1, &letter);
+        ::GetTextExtentPoint32W(measure.Get(), L"H", 1, &letter);
         f.captionLetterHeight = letter.cy;
     }
     frameNumbers_ = f;
@@ -653,11 +653,11 @@ void TSkinEngine::MeasureItem(const SkinMenuItem& data, MEASUREITEMSTRUCT& item)
     }
     if (!menuFont_)
         menuFont_ = MenuFont(false);
-    ui::WindowDC screen(nullptr);
-    ui::SelectObjectScope sel(screen.Get(), menuFont_.Get());
+    ui::MemoryDC measure;
+    ui::SelectObjectScope sel(measure.Get(), menuFont_.Get());
     auto width = [&](const std::string& text) {
         RECT r{0, 0, 0, 0};
-        ui::DrawProgramText(screen.Get(), text, r, DT_CALCRECT | DT_SINGLELINE);
+        ui::DrawProgramText(measure.Get(), text, r, DT_CALCRECT | DT_SINGLELINE);
         return static_cast<int>(r.right - r.left);
     };
     item.itemHeight = 21;

@@ -419,6 +419,8 @@ private:
 
     HWND handle_ = nullptr;
     bool native_ = false;
+    // The class's procedure a native control's messages go on to.
+    WNDPROC nativeProc_ = nullptr;
     bool tabStop_ = false;
     ATOM nameAtom_ = 0;
     DWORD style_ = 0, exStyle_ = 0;

@@ -83,11 +83,11 @@ void Label::AdjustBounds()
     // An empty label keeps the height of a line.
     const std::string caption = Text();
     const std::string text = caption.empty() ? std::string(1, ' ') : caption;
-    WindowDC screen(nullptr);
-    Canvas canvas(screen.Get());
+    MemoryDC measure;
+    Canvas canvas(measure.Get());
     canvas.SetFont(GetFont());
     RECT r{0, 0, wordWrap_ ? Width() : 0, 0};
-    DrawProgramText(screen.Get(), text, r,
+    DrawProgramText(measure.Get(), text, r,
                 (DrawFlags() & ~(DT_RIGHT | DT_CENTER)) | DT_CALCRECT);
     int left = Left();
     const int newWidth = wordWrap_ ? Width() : r.right;

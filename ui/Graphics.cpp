@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace ui {
 
@@ -36,9 +37,6 @@ GdiFont Font::Create() const
 
 // --- bitmap ------------------------------------------------------------------
 
-namespace {
-
-// A 32-bit top-down DIB section; `bits` receives the pixel pointer.
 HBITMAP CreateDib(int width, int height, void** bits)
 {
     BITMAPINFO bi{};
@@ -57,6 +55,8 @@ HBITMAP CreateDib(int width, int height, void** bits)
     return h;
 }
 
+namespace {
+
 SIZE BitmapSize(HBITMAP h)
 {
     BITMAP bm{};
@@ -69,6 +69,48 @@ std::uint32_t ColorToDib(COLORREF c)
 {
     return (static_cast<std::uint32_t>(GetRValue(c)) << 16) | (static_cast<std::uint32_t>(GetGValue(c)) << 8) |
         GetBValue(c);
+}
+
+// Draws `part` of the bitmap at (x, y), leaving out the
+// colour `key`: the pixels are read as 32-bit colours and blended with the
+// key's pixels fully transparent and the others fully opaque, which gives
+// exactly the pixels of the system's transparent blit. That blit asks the
+// display for its format on every call, server round trips under Wine; this
+// costs none. False when the pixels cannot be read.
+bool BlendLeavingOut(HDC dc, int x, int y, HBITMAP bitmap, const RECT& part, COLORREF key)
+{
+    const int w = part.right - part.left;
+    const int h = part.bottom - part.top;
+    const SIZE size = BitmapSize(bitmap);
+    if (part.left < 0 || part.top < 0 || part.right > size.cx || part.bottom > size.cy)
+        return false;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = size.cx;
+    bi.bmiHeader.biHeight = -size.cy;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    std::vector<std::uint32_t> all(static_cast<size_t>(size.cx) * static_cast<size_t>(size.cy));
+    MemoryDC reader(dc);
+    if (all.empty() ||
+        ::GetDIBits(reader.Get(), bitmap, 0, static_cast<UINT>(size.cy), all.data(), &bi, DIB_RGB_COLORS) != size.cy)
+        return false;
+    void* bits = nullptr;
+    GdiBitmap keyed(CreateDib(w, h, &bits));
+    auto* out = static_cast<std::uint32_t*>(bits);
+    const std::uint32_t keyDib = ColorToDib(key);
+    for (int row = 0; row < h; ++row) {
+        const std::uint32_t* in = all.data() + static_cast<size_t>(part.top + row) * size.cx + part.left;
+        for (int col = 0; col < w; ++col) {
+            const std::uint32_t v = in[col] & 0xFFFFFFu;
+            *out++ = v == keyDib ? 0u : (v | 0xFF000000u);
+        }
+    }
+    MemoryDC blend(dc);
+    SelectObjectScope s(blend.Get(), keyed.Get());
+    const BLENDFUNCTION opaque{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    return ::AlphaBlend(dc, x, y, w, h, blend.Get(), 0, 0, w, h, opaque) != FALSE;
 }
 
 } // namespace
@@ -226,6 +268,8 @@ void Bitmap::DrawPart(HDC dc, int x, int y, const RECT& source, bool transparent
         return;
     // The key is read before the bitmap is selected: it can be in one DC only.
     const COLORREF key = transparent ? TransparentColor() : clNone;
+    if (key != clNone && key != CLR_INVALID && BlendLeavingOut(dc, x, y, bitmap_.Get(), source, key))
+        return;
     MemoryDC src(dc);
     SelectObjectScope s(src.Get(), bitmap_.Get());
     if (key == clNone || key == CLR_INVALID)

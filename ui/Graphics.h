@@ -95,6 +95,13 @@ int DrawProgramText(HDC dc, std::string_view text, RECT& rect, UINT format);
 
 class Canvas;
 
+// A 32-bit top-down DIB section; `bits`, when given, receives the pixel
+// pointer. Off-screen drawing uses it rather than a bitmap compatible with a
+// window's DC: asking the display for its format costs server round trips
+// under Wine on every creation and selection, and a 32-bit picture is what
+// the display takes anyway. Throws when the system has no room for it.
+HBITMAP CreateDib(int width, int height, void** bits = nullptr);
+
 class Bitmap {
 public:
     Bitmap() = default;

@@ -120,8 +120,7 @@ RECT GroupBox::CaptionRect()
     const std::string caption = Text();
     if (caption.empty())
         return RECT{8, 0, 8, 0};
-    WindowDC screen(nullptr);
-    MemoryDC dc(screen.Get());
+    MemoryDC dc;
     SelectObjectScope font(dc.Get(), FontHandle());
     SIZE size{};
     ::GetTextExtentPoint32A(dc.Get(), caption.data(), static_cast<int>(caption.size()), &size);

@@ -24,11 +24,11 @@ int TextWidth(const Control& control, const std::string& text, UINT format)
 {
     if (text.empty())
         return 0;
-    WindowDC screen(nullptr);
+    MemoryDC measure;
     const GdiFont font = control.GetFont().Create();
-    SelectObjectScope sel(screen.Get(), font.Get());
+    SelectObjectScope sel(measure.Get(), font.Get());
     RECT r{0, 0, 0, 0};
-    DrawProgramText(screen.Get(), text, r, format | DT_CALCRECT | DT_SINGLELINE);
+    DrawProgramText(measure.Get(), text, r, format | DT_CALCRECT | DT_SINGLELINE);
     return r.right - r.left;
 }
 

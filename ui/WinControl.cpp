@@ -17,7 +17,6 @@ namespace {
 const char kSelfProp[] = "ui.Control";
 // The component name as a global atom, for tests in other processes.
 const char kNameProp[] = "Name";
-constexpr UINT_PTR kSubclassId = 1;
 
 bool IsMouseButtonMessage(UINT msg)
 {
@@ -56,6 +55,19 @@ LPCSTR CursorId(Cursor c)
     case crDefault: break;
     }
     return nullptr;
+}
+
+// Whether a window has anything outside its client area to draw: a top-level
+// window, scroll bars, or a child whose window is larger than its client area.
+bool HasNonClientArea(HWND hwnd)
+{
+    const LONG style = ::GetWindowLongA(hwnd, GWL_STYLE);
+    if (!(style & WS_CHILD) || (style & (WS_VSCROLL | WS_HSCROLL)))
+        return true;
+    RECT window{}, client{};
+    ::GetWindowRect(hwnd, &window);
+    ::GetClientRect(hwnd, &client);
+    return window.right - window.left != client.right || window.bottom - window.top != client.bottom;
 }
 
 } // namespace
@@ -117,15 +129,42 @@ struct WindowProcs {
         return r;
     }
 
-    static LRESULT CALLBACK Subclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR ref)
+    // A native control's window procedure is replaced by this one, which
+    // finds its object in the window's user data and hands on to the class's
+    // procedure. Unicode, as the controls are: what the user types reaches
+    // them whole whatever the code page. The system's subclass list would do
+    // the same, but looks itself up in a window property on every message,
+    // which costs a server round trip per message under Wine.
+    static LRESULT CALLBACK Native(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     {
-        auto* self = reinterpret_cast<WinControl*>(ref);
+        auto* self = reinterpret_cast<WinControl*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (!self || self->handle_ != hwnd) {
+            // Left in place behind a later subclass after its object went.
+            return ::CallWindowProcW(reinterpret_cast<WNDPROC>(::GetClassLongPtrW(hwnd, GCLP_WNDPROC)), hwnd, msg,
+                                     wParam, lParam);
+        }
         if (msg == WM_NCDESTROY) {
-            ::RemoveWindowSubclass(hwnd, &WindowProcs::Subclass, id);
+            const WNDPROC previous = self->nativeProc_;
+            Unhook(self, hwnd);
             Unbind(self, hwnd);
-            return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+            return ::CallWindowProcW(previous, hwnd, msg, wParam, lParam);
         }
         return Run(self, hwnd, msg, wParam, lParam);
+    }
+
+    static void Hook(WinControl* self, HWND hwnd)
+    {
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->nativeProc_ = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProcs::Native)));
+    }
+
+    static void Unhook(WinControl* self, HWND hwnd)
+    {
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        if (::GetWindowLongPtrW(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&WindowProcs::Native))
+            ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(self->nativeProc_));
+        self->nativeProc_ = nullptr;
     }
 
     static void Register(const std::string& name, UINT style)
@@ -222,7 +261,7 @@ void WinControl::CreateWnd()
     if (native_) {
         handle_ = h;
         ::SetPropA(h, kSelfProp, this);
-        ::SetWindowSubclass(h, &WindowProcs::Subclass, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+        WindowProcs::Hook(this, h);
     }
     style_ = p.Style;
     exStyle_ = p.ExStyle;
@@ -260,7 +299,7 @@ void WinControl::DestroyHandle()
     // Unbound before it goes, so no message of its end reaches the object.
     WindowProcs::Unbind(this, h);
     if (native_)
-        ::RemoveWindowSubclass(h, &WindowProcs::Subclass, kSubclassId);
+        WindowProcs::Unhook(this, h);
     else
         ::SetWindowLongPtrA(h, 0, 0);
     trackingLeave_ = false;
@@ -276,6 +315,12 @@ WinControl* WinControl::FromHandle(HWND hwnd)
     ::GetWindowThreadProcessId(hwnd, &pid);
     if (pid != ::GetCurrentProcessId())
         return nullptr;
+    // The window's own words first: read in the process, where the property
+    // is a server round trip under Wine.
+    if (::GetWindowLongPtrW(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&WindowProcs::Native))
+        return reinterpret_cast<WinControl*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (static_cast<LONG_PTR>(::GetClassLongPtrA(hwnd, GCLP_WNDPROC)) == reinterpret_cast<LONG_PTR>(&WindowProcs::Framework))
+        return reinterpret_cast<WinControl*>(::GetWindowLongPtrA(hwnd, 0));
     return static_cast<WinControl*>(::GetPropA(hwnd, kSelfProp));
 }
 
@@ -644,8 +689,14 @@ void WinControl::DefaultHandler(Message& message)
 {
     if (!handle_ || (message.Msg >= CM_BASE && message.Msg < 0xC000))
         return;
+    if (message.Msg == WM_NCPAINT && !HasNonClientArea(handle_)) {
+        // Nothing to draw; the system's handling would still ask for the
+        // window's whole DC, which costs server round trips under Wine.
+        message.Result = 0;
+        return;
+    }
     if (native_)
-        message.Result = ::DefSubclassProc(handle_, message.Msg, message.WParam, message.LParam);
+        message.Result = ::CallWindowProcW(nativeProc_, handle_, message.Msg, message.WParam, message.LParam);
     else
         message.Result = ::DefWindowProcA(handle_, message.Msg, message.WParam, message.LParam);
 }
@@ -815,7 +866,7 @@ void WinControl::WndProc(Message& m)
                 return;
             // Drawn off-screen, then copied in one step: no flicker.
             MemoryDC mem(pdc.Get());
-            GdiBitmap buffer(::CreateCompatibleBitmap(pdc.Get(), client.right, client.bottom));
+            GdiBitmap buffer(CreateDib(client.right, client.bottom));
             SelectObjectScope sel(mem.Get(), buffer.Get());
             ::IntersectClipRect(mem.Get(), rc.left, rc.top, rc.right, rc.bottom);
             PaintWindow(mem.Get());

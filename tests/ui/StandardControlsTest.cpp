@@ -361,6 +361,42 @@ TEST_F(StandardControls, ImageListCutsAStripAndGivesBackEachPicture)
     EXPECT_EQ(target.Pixel(2, 1), RGB(0, 0, 99));
 }
 
+// Pictures from files and resources keep their own format: 24-bit rows
+// stored bottom-up here. A part drawn transparent takes the right pixels and
+// leaves the target where the key colour is.
+TEST_F(StandardControls, APartOfABottomUpPictureDrawsLeavingOutItsKey)
+{
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = 3;
+    bi.bmiHeader.biHeight = 2;   // bottom-up
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    ui::Bitmap picture;
+    picture.Attach(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ASSERT_NE(bits, nullptr);
+    {
+        ui::BitmapCanvas c(picture);
+        c.FillRect(RECT{0, 0, 3, 2}, RGB(255, 0, 255));
+        c.FillRect(RECT{1, 0, 2, 1}, RGB(10, 20, 30));
+        c.FillRect(RECT{2, 1, 3, 2}, RGB(40, 50, 60));
+    }
+    picture.SetTransparentColor(RGB(255, 0, 255));
+    ui::Bitmap target;
+    FillBitmap(target, 4, 3, RGB(0, 0, 99));
+    {
+        ui::BitmapCanvas c(target);
+        picture.DrawPart(c.Handle(), 1, 1, RECT{1, 0, 3, 2}, true);
+    }
+    EXPECT_EQ(target.Pixel(1, 1), RGB(10, 20, 30));
+    EXPECT_EQ(target.Pixel(2, 1), RGB(0, 0, 99));
+    EXPECT_EQ(target.Pixel(1, 2), RGB(0, 0, 99));
+    EXPECT_EQ(target.Pixel(2, 2), RGB(40, 50, 60));
+    EXPECT_EQ(target.Pixel(0, 1), RGB(0, 0, 99));
+    EXPECT_EQ(target.Pixel(3, 2), RGB(0, 0, 99));
+}
+
 TEST_F(StandardControls, DrawingOnAnImagesPictureRepaintsIt)
 {
     auto& img = form->MakeNamed<ui::Image>("imgCancel");
