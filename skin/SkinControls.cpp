@@ -511,8 +511,10 @@ bool TSkinBorderWinControl::PreFilter(ui::Message& m)
     const bool scrolls = DrawsScrollBars() && (style & (WS_VSCROLL | WS_HSCROLL));
     if (!HasBorder() && !scrolls)
         return true;
-    if (!DrawsScrollBars())
-        CallPrevious(m);   // the system's scroll bars, our border over its own
+    // The system's scroll bars, our border over its own; without scroll bars
+    // ours covers all the system would draw.
+    if (!DrawsScrollBars() && (style & (WS_VSCROLL | WS_HSCROLL)))
+        CallPrevious(m);
     PaintNonClient();
     painted_ = true;
     m.Result = 0;

@@ -503,10 +503,12 @@ void TSkinWindow::Act(SkinHit element)
 void TSkinWindow::SetWindowTextLocked(ui::Message& m)
 {
     // The default handling repaints the classic caption while it stores the
-    // text or icon; it does so only for windows with a full caption style.
+    // text or icon; it does so only for shown windows with a full caption
+    // style. A hidden window keeps its style: every change of a top-level
+    // window's style is several server round trips under Wine.
     HWND h = Handle();
     const LONG style = ::GetWindowLongA(h, GWL_STYLE);
-    const bool lock = (style & WS_CAPTION) == WS_CAPTION;
+    const bool lock = (style & WS_CAPTION) == WS_CAPTION && (style & WS_VISIBLE);
     if (lock)
         ::SetWindowLongA(h, GWL_STYLE, (style & ~WS_CAPTION) | WS_BORDER);
     CallPrevious(m);
