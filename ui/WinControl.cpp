@@ -829,13 +829,19 @@ void WinControl::WndProc(Message& m)
         return;
     }
     case WM_CHAR: {
-        char ch = static_cast<char>(m.WParam);
+        // A native control hears its characters in UTF-16. One that does not
+        // fit a byte reaches the handlers as '?' and goes on whole unless
+        // they drop or replace it: cut to its low byte it became another
+        // character (U+0424, a Cyrillic letter, came out as "$").
+        const bool wide = m.WParam > 0xFF;
+        char ch = wide ? '?' : static_cast<char>(m.WParam);
         KeyPress(ch);
         if (ch == 0) {
             m.Result = 0;
             return;
         }
-        m.WParam = static_cast<unsigned char>(ch);
+        if (!wide || ch != '?')
+            m.WParam = static_cast<unsigned char>(ch);
         DefaultHandler(m);
         return;
     }

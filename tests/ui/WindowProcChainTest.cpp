@@ -44,6 +44,35 @@ TEST_F(WindowProcChain, SwallowedMessageNeverReachesTheNativeControl)
     EXPECT_EQ(edit.Text(), "y");
 }
 
+// The framework sits in front of every native control: what the user types
+// in any script passes it whole, also after the control's window was made
+// again, and the object hears the messages of its new window.
+TEST_F(WindowProcChain, TypedTextOutsideTheCodePageReachesTheNativeControlWhole)
+{
+    auto& form = ui::App().CreateForm<TestForm>();
+    auto& edit = form.MakeNamed<ui::Edit>("edit");
+    edit.Place(&form, 10, 10, 100, 21);
+    int chars = 0;
+    auto previous = edit.WindowProc;
+    edit.WindowProc = [&chars, previous](ui::Message& m) {
+        if (m.Msg == WM_CHAR)
+            ++chars;
+        previous(m);
+    };
+    const std::wstring typed = L"\u0424\u043e\u0442\u043e \u5199\u771f";
+    for (int round = 0; round < 2; ++round) {
+        HWND h = edit.Handle();
+        ::SetWindowTextW(h, L"");
+        for (wchar_t c : typed)
+            ::SendMessageW(h, WM_CHAR, c, 1);
+        wchar_t text[32] = {};
+        ::GetWindowTextW(h, text, 32);
+        EXPECT_EQ(std::wstring(text), typed) << "round " << round;
+        edit.DestroyHandle();
+    }
+    EXPECT_EQ(chars, 2 * static_cast<int>(typed.size()));
+}
+
 TEST_F(WindowProcChain, FrontHandlerCanAnswerInsteadOfTheControl)
 {
     auto& form = ui::App().CreateForm<TestForm>();
