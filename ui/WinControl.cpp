@@ -131,8 +131,8 @@ struct WindowProcs {
 
     // A native control's window procedure is replaced by this one, which
     // finds its object in the window's user data and hands on to the class's
-    // procedure. Unicode, as the controls are: what the user types reaches
-    // them whole whatever the code page. The system's subclass list would do
+    // procedure. Unicode, as the controls are: no text is converted on its
+    // way through. The system's subclass list would do
     // the same, but looks itself up in a window property on every message,
     // which costs a server round trip per message under Wine.
     static LRESULT CALLBACK Native(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
