@@ -14,13 +14,8 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$ROOT/scripts/wine-env.sh"
 cmake --build "$ROOT/build/win" --target startup_bench korvane_idle >/dev/null
 WORK=$ROOT/bench/work/startup-requests
-DIST=$ROOT/build/win/Korvane
-rm -rf "$WORK"
-mkdir -p "$WORK/prog"
-cp -r "$DIST/." "$WORK/prog/"
-rm -f "$WORK/prog/Korvane.exe"
-cp "${STARTUP_PROGRAM:-$ROOT/build/win/bench/korvane_timed.exe}" "$WORK/prog/korvane_timed.exe"
-cp "$ROOT/build/win/bench/bare_window.exe" "$WORK/prog/"
+source "$ROOT/bench/startup-folder.sh"
+startup_program_folder "$WORK" "${STARTUP_PROGRAM:-}"
 
 source "$ROOT/scripts/with-display.sh"
 LOG=$WORK/server.log
@@ -35,9 +30,7 @@ cleanup() {
   true
 }
 trap cleanup EXIT
-# A desktop as a user has one, up before the starts counted.
-wine "$ROOT/build/win/tools/korvane_idle.exe" </dev/null >/dev/null 2>&1 &
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+startup_desktop
 
 declare -A PIDS
 for program in bare_window korvane_timed; do

@@ -11,13 +11,8 @@ source "$ROOT/scripts/wine-env.sh"
 cmake --build "$ROOT/build/win" --target startup_bench korvane_idle >/dev/null
 ROUNDS=${1:-15}
 WORK=$ROOT/bench/work/startup
-DIST=$ROOT/build/win/Korvane
-rm -rf "$WORK"
-mkdir -p "$WORK/prog"
-# The program folder as the user gets it, with the timed build in place of the program.
-cp -r "$DIST/." "$WORK/prog/"
-rm -f "$WORK/prog/Korvane.exe"
-cp "$ROOT/build/win/bench/korvane_timed.exe" "$ROOT/build/win/bench/bare_window.exe" "$WORK/prog/"
+source "$ROOT/bench/startup-folder.sh"
+startup_program_folder "$WORK"
 SOURCE=$ROOT/bench/media/startup.mp4
 if [[ ${STARTUP_SOURCE:-1} != 0 && ! -f $SOURCE ]]; then
   mkdir -p "$(dirname "$SOURCE")"
@@ -39,10 +34,7 @@ cleanup() {
   true
 }
 trap cleanup EXIT
-# A desktop as a user has one: one idle window process keeps Wine's desktop
-# and helpers up, so that no start pays for booting them.
-wine "$ROOT/build/win/tools/korvane_idle.exe" </dev/null >/dev/null 2>&1 &
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+startup_desktop
 
 BENCH=$ROOT/build/win/bench/startup_bench.exe
 BARE=$(winepath -w "$WORK/prog/bare_window.exe")

@@ -37,7 +37,10 @@ GdiFont Font::Create() const
 
 // --- bitmap ------------------------------------------------------------------
 
-HBITMAP CreateDib(int width, int height, void** bits)
+namespace {
+
+// The header of 32-bit top-down pixels of a size.
+BITMAPINFO Dib32(int width, int height)
 {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
@@ -46,6 +49,14 @@ HBITMAP CreateDib(int width, int height, void** bits)
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
+    return bi;
+}
+
+} // namespace
+
+HBITMAP CreateDib(int width, int height, void** bits)
+{
+    const BITMAPINFO bi = Dib32(width, height);
     void* p = nullptr;
     HBITMAP h = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
     if (!h)
@@ -71,10 +82,10 @@ std::uint32_t ColorToDib(COLORREF c)
         GetBValue(c);
 }
 
-// Draws `part` of the bitmap at (x, y), leaving out the
-// colour `key`: the pixels are read as 32-bit colours and blended with the
-// key's pixels fully transparent and the others fully opaque, which gives
-// exactly the pixels of the system's transparent blit. That blit asks the
+// Draws `part` of the bitmap at (x, y), leaving out the colour `key`: the
+// pixels are read as 32-bit colours and blended with the key's pixels fully
+// transparent and the others fully opaque, which gives exactly the pixels of
+// the system's transparent blit. That blit asks the
 // display for its format on every call, server round trips under Wine; this
 // costs none. False when the pixels cannot be read.
 bool BlendLeavingOut(HDC dc, int x, int y, HBITMAP bitmap, const RECT& part, COLORREF key)
@@ -84,13 +95,7 @@ bool BlendLeavingOut(HDC dc, int x, int y, HBITMAP bitmap, const RECT& part, COL
     const SIZE size = BitmapSize(bitmap);
     if (part.left < 0 || part.top < 0 || part.right > size.cx || part.bottom > size.cy)
         return false;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = size.cx;
-    bi.bmiHeader.biHeight = -size.cy;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = Dib32(size.cx, size.cy);
     std::vector<std::uint32_t> all(static_cast<size_t>(size.cx) * static_cast<size_t>(size.cy));
     MemoryDC reader(dc);
     if (all.empty() ||
@@ -268,11 +273,12 @@ void Bitmap::DrawPart(HDC dc, int x, int y, const RECT& source, bool transparent
         return;
     // The key is read before the bitmap is selected: it can be in one DC only.
     const COLORREF key = transparent ? TransparentColor() : clNone;
-    if (key != clNone && key != CLR_INVALID && BlendLeavingOut(dc, x, y, bitmap_.Get(), source, key))
+    const bool keyed = key != clNone && key != CLR_INVALID;
+    if (keyed && BlendLeavingOut(dc, x, y, bitmap_.Get(), source, key))
         return;
     MemoryDC src(dc);
     SelectObjectScope s(src.Get(), bitmap_.Get());
-    if (key == clNone || key == CLR_INVALID)
+    if (!keyed)
         ::BitBlt(dc, x, y, w, h, src.Get(), source.left, source.top, SRCCOPY);
     else
         ::TransparentBlt(dc, x, y, w, h, src.Get(), source.left, source.top, w, h, key);

@@ -3,6 +3,7 @@
 #include "ScratchFolder.h"
 #include "profiles/IniProfileFile.h"
 #include "profiles/IniText.h"
+#include "tests/support/FilesMatching.h"
 #include "tests/support/WinePath.h"
 #include "ui/Error.h"
 
@@ -247,16 +248,14 @@ TEST(IniFile, ProfileTextsReadTheSameInMemoryAndThroughThePlatform)
         "[Bare]\nLf=only\n[Long]\nValue=" + std::string(3000, 'v') + "\n",
     };
     const std::string shipped = korvane::testing::WinePath(KORVANE_SOURCE_DIR "/data/profiles/");
-    WIN32_FIND_DATAA found;
-    const HANDLE find = FindFirstFileA((shipped + "*.apf").c_str(), &found);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE) << "no shipped profiles in " << shipped;
-    do {
-        std::ifstream in(shipped + found.cFileName, std::ios::binary);
+    const std::vector<std::string> profiles = korvane::testing::FilesMatching(shipped + "*.apf");
+    ASSERT_FALSE(profiles.empty()) << "no shipped profiles in " << shipped;
+    for (const std::string& name : profiles) {
+        std::ifstream in(shipped + name, std::ios::binary);
         std::ostringstream text;
         text << in.rdbuf();
         texts.push_back(text.str());
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
+    }
 
     const ScratchFolder dir;
     for (std::size_t t = 0; t < texts.size(); ++t) {

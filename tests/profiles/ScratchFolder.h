@@ -3,12 +3,16 @@
 // test ends, and small helpers to put raw files into it. The process's current
 // folder is put back first, since listing a folder makes it the current one
 // and a current folder cannot be removed.
+#include "tests/support/FilesMatching.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace korvane::testing {
 
@@ -61,19 +65,12 @@ public:
     }
 
 private:
-    // False as well when there is no such folder.
+    // False as well when there is no such folder (not even "." in it).
     static bool IsEmpty(const std::string& folder)
     {
-        WIN32_FIND_DATAA data;
-        const HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-        if (find == INVALID_HANDLE_VALUE)
-            return false;
-        bool empty = true;
-        do
-            empty = empty && (std::string(data.cFileName) == "." || std::string(data.cFileName) == "..");
-        while (FindNextFileA(find, &data));
-        FindClose(find);
-        return empty;
+        const std::vector<std::string> names = FilesMatching(folder + "\\*");
+        return !names.empty() && std::all_of(names.begin(), names.end(),
+                                             [](const std::string& n) { return n == "." || n == ".."; });
     }
     static void RemoveTree(const std::string& folder)
     {

@@ -3,6 +3,7 @@
 // makes a clip of the expected type, and a choice of each kind made in the
 // profile editor shows in what the converter writes.
 #include "tests/app/KorvaneFixture.h"
+#include "tests/support/FilesMatching.h"
 #include "tests/ui/UiTestSupport.h"
 
 #include "app/FileNames.h"
@@ -87,21 +88,6 @@ Probe ProbeMedia(const std::string& path)
             p.audio = CodecAfter(line, "Audio: ");
     }
     return p;
-}
-
-// The names of the files a pattern ("C:\\out\\clip.mp4.*") matches.
-std::vector<std::string> FilesMatching(const std::string& pattern)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    const HANDLE find = FindFirstFileA(pattern.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        names.emplace_back(data.cFileName);
-    while (FindNextFileA(find, &data));
-    FindClose(find);
-    return names;
 }
 
 std::vector<std::string> ShippedProfileFiles()
