@@ -2,6 +2,9 @@
 
 #include "split/CommandLine.h"
 
+#include "converter/ClipRequest.h"
+#include "converter/EngineGuard.h"
+
 namespace korvane {
 
 bool FrameGrab::Start(const std::string& enginePath, const std::string& source, double seconds, int width,
@@ -16,11 +19,17 @@ bool FrameGrab::Start(const std::string& enginePath, const std::string& source, 
     file_ = std::string(name) + ".bmp";
     DeleteFileA(name);
     const std::string size = std::to_string(width) + ":" + std::to_string(height);
-    std::string commandLine = "\"" + enginePath + "\" -hide_banner -nostdin -loglevel quiet -ss " +
-                              FormatGeneral(seconds < 0 ? 0 : seconds, '.') + " -i \"" + source +
-                              "\" -frames:v 1 -an -sn -vf scale=" + size +
-                              ":force_original_aspect_ratio=decrease,pad=" + size +
-                              ":(ow-iw)/2:(oh-ih)/2 -pix_fmt bgr24 -f image2 -c:v bmp -y \"" + file_ + "\"";
+    // The source is read as the converter reads it: a real media container,
+    // a local file. One picture, through the engine's single-file writer.
+    std::vector<std::string> words = {enginePath, "-hide_banner", "-nostdin", "-loglevel", "quiet", "-ss",
+                                      FormatGeneral(seconds < 0 ? 0 : seconds, '.')};
+    for (std::string& word : frontend::InputRestrictions())
+        words.push_back(std::move(word));
+    words.insert(words.end(), {"-i", source, "-frames:v", "1", "-an", "-sn", "-vf",
+                               "scale=" + size + ":force_original_aspect_ratio=decrease,pad=" + size
+                                   + ":(ow-iw)/2:(oh-ih)/2",
+                               "-pix_fmt", "bgr24", "-f", "image2pipe", "-c:v", "bmp", "-y", file_});
+    std::string commandLine = frontend::JoinCommandLine(words);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;

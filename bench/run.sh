@@ -21,10 +21,7 @@
 #   long   600 s 1280x720 H.264 30 fps, a keyframe every 10 s, AAC
 #   short  180 s  640x360 H.264 25 fps, a keyframe every 10 s, AAC
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/../scripts/wine-env.sh"
-ROOT=$KORVANE_ROOT
-MEDIA=$ROOT/bench/media
-WORK=$ROOT/bench/work
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 SECTIONS=${BENCH_SECTIONS:-"6 10"}
 SOURCES=${BENCH_SOURCES:-"long short"}
 MODES=${BENCH_MODES-"encode copy"}
@@ -35,18 +32,7 @@ PIECES_MB=${BENCH_PIECES_MB-100}
 # Sections of the long source copied exactly and at keyframes; empty: none.
 EXACT_SECTIONS=${BENCH_EXACT_SECTIONS-10}
 EXACT_ROUNDS=${BENCH_EXACT_ROUNDS:-1}
-mkdir -p "$MEDIA" "$WORK"
 
-make_source() { # name seconds size rate
-  local f=$MEDIA/$1.mp4
-  [[ -f $f ]] && return
-  echo "bench: making $1.mp4 ($2 s $3)..." >&2
-  ffmpeg -v error -y -f lavfi -i "testsrc2=size=$3:rate=$4:duration=$2" \
-    -f lavfi -i "sine=frequency=440:duration=$2:sample_rate=48000" \
-    -c:v libx264 -preset veryfast -g $((10 * $4)) -keyint_min $((10 * $4)) -sc_threshold 0 -pix_fmt yuv420p \
-    -c:a aac -b:a 128k "$f.part.mp4"
-  mv "$f.part.mp4" "$f"
-}
 for s in $SOURCES; do
   case $s in
     long) make_source long 600 1280x720 30 ;;
@@ -55,71 +41,7 @@ for s in $SOURCES; do
   esac
 done
 
-cmake --build "$ROOT/build/win" --target korvane_bench >/dev/null
-BENCH_EXE=$ROOT/build/win/bench/korvane_bench.exe
-DIST=$ROOT/build/win/Korvane
-
-# A Wine prefix of the bench's own (a copy of the project's), so that tests
-# and the bench can run at the same time without stopping each other's server.
-if [[ ! -f $WORK/wine/.korvane-ready ]]; then
-  rm -rf "$WORK/wine"
-  cp -a "$WINEPREFIX" "$WORK/wine"
-fi
-export WINEPREFIX=$WORK/wine
-
-# A program folder of the bench's own: the shipped converter, engine and
-# profiles, and preferences that overwrite without asking and open nothing.
-PROG=$WORK/prog
-rm -rf "$PROG"
-mkdir -p "$PROG"
-cp "$DIST/wmaspi.dll" "$DIST/kvengine.exe" "$PROG/"
-cp -r "$DIST/Profiles" "$PROG/"
-printf '[Main]\r\nPreview=0\r\nOverwrite=1\r\nAptotic=0\r\nAuto Open Dir=0\r\nAuto Exit=0\r\nAuto Turn Off=0\r\nProfile=0\r\n' \
-  >"$PROG/Preferences.ini"
-WPROG=$(winepath -w "$PROG")
-
-source "$ROOT/scripts/with-display.sh"
-wineserver -p 2>/dev/null || true
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  [[ -n ${KORVANE_XVFB_PID:-} ]] && kill "$KORVANE_XVFB_PID" 2>/dev/null
-  true
-}
-trap cleanup EXIT
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
-
-CGROUPS=/sys/fs/cgroup/cpuacct
-if ! mkdir "$CGROUPS/korvane-bench-probe-$$" 2>/dev/null; then
-  echo "bench: no cpuacct control group here; processor times are not shown" >&2
-  CGROUPS=
-else
-  rmdir "$CGROUPS/korvane-bench-probe-$$"
-fi
-
-value() { sed -n "s/^$1=//p" | tr -d '\r' | head -1; }
-# measure command...: runs it in a control group of its own; sets OUTPUT,
-# WALL (the seconds it prints) and CPU (processor seconds of it and every
-# process it started, or those it reports itself as "cpu=").
-measure() {
-  local group=
-  if [[ -n $CGROUPS ]]; then
-    group=$CGROUPS/korvane-bench-$$-$RANDOM
-    mkdir "$group"
-  fi
-  OUTPUT=$([[ -z $group ]] || {
-    echo "$BASHPID" >"$group/cgroup.procs"
-    KORVANE_BENCH_CPU_FILE=$(winepath -w "$group/cpuacct.usage")
-    export KORVANE_BENCH_CPU_FILE
-  }; "$@" </dev/null 2>/dev/null)
-  WALL=$(value seconds <<<"$OUTPUT")
-  CPU=-
-  if [[ -n $group ]]; then
-    # A run that measures itself (the job) tells what was its own work.
-    CPU=$(value cpu <<<"$OUTPUT")
-    [[ -n $CPU ]] || CPU=$(awk '{ printf "%.3f", $1 / 1e9 }' "$group/cpuacct.usage")
-    for _ in 1 2 3 4 5; do rmdir "$group" 2>/dev/null && break; sleep 1; done
-  fi
-}
+bench_setup
 run_batch() { measure wine "$BENCH_EXE" run "$(winepath -w "$1")"; }
 # Runs a batch of clips into an empty output folder and warns when a clip is missing.
 run_clips() { # batch count
@@ -145,8 +67,6 @@ repeat_batch() { # count command out-batch
   : >"$3"
   for ((i = 0; i < $1; i++)); do printf '%s >NUL 2>&1\r\n' "$2" >>"$3"; done
 }
-min() { printf '%s\n' "$@" | sort -g | head -1; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else printf "-" }'; }
 sum() { awk -v a="$1" -v b="$2" 'BEGIN { print a + b }'; }
 per() { awk -v t="$1" -v n="$2" 'BEGIN { if (t == "-") print "-"; else printf "%.3f", t / n }'; }
 

@@ -224,8 +224,6 @@ ReadResult ReadClipRequest(const std::vector<std::string>& words)
     if (words[last].empty() || LooksLikeOption(words[last]))
         return fail("The last argument must be the output file.");
     request.output = words[last];
-    if (auto refused = RefusedOutput(request.output))
-        return fail(std::move(*refused));
 
     for (std::size_t i = 0; i < last; ++i) {
         const std::string& word = words[i];

