@@ -330,6 +330,12 @@ std::string EvenSize(std::string_view size)
     return std::to_string(dims[0]) + "x" + std::to_string(dims[1]);
 }
 
+void AppendSourceTimes(std::vector<std::string>& args)
+{
+    for (const char* word : {"-copyts", "-stats_period", "0.000001"})
+        args.push_back(word);
+}
+
 std::vector<std::string> EngineArguments(const ClipRequest& request, const std::optional<CutAfterSeek>& cut,
                                          bool leaveOutSubtitles)
 {
@@ -338,7 +344,7 @@ std::vector<std::string> EngineArguments(const ClipRequest& request, const std::
     std::vector<std::string> args = {"-hide_banner", "-nostdin", "-y", "-loglevel", "level+info", "-stats"};
     const bool sourceTimes = cut && cut->sourceStart;
     if (sourceTimes)
-        args.push_back("-copyts");
+        AppendSourceTimes(args);
     const double seek = cut ? cut->seek : request.start;
     if (seek > 0) {
         args.push_back("-ss");
@@ -425,6 +431,13 @@ std::vector<std::string> EngineArguments(const ClipRequest& request, const std::
         // clip's zero and be dropped by players.
         args.push_back("-avoid_negative_ts");
         args.push_back(IsEditListFile(request.output) && !sourceTimes ? "disabled" : "make_zero");
+    }
+    if (!(request.videoCopied && request.audioCopied)) {
+        // An encoded clip is written as it is made (the engine would keep
+        // the file's head back with the first packets): a clip cancelled
+        // half-way keeps what was converted.
+        args.push_back("-flush_packets");
+        args.push_back("1");
     }
     args.push_back(request.output);
     return args;

@@ -110,6 +110,13 @@ std::vector<std::string> EngineArguments(const ClipRequest& request,
                                          const std::optional<CutAfterSeek>& cut = std::nullopt,
                                          bool leaveOutSubtitles = false);
 
+// For a run that keeps the source's own timestamps (-copyts): the option, and
+// a status line for every packet. The engine counts such a run's progress
+// from the first output time it reports, and reports at most twice a second
+// by default: a fast copy would report its first time near its end and count
+// the clip as nearly nothing long.
+void AppendSourceTimes(std::vector<std::string>& args);
+
 // The source as the engine reads it: the profile's input options, the input
 // restrictions (EngineGuard.h), then -i and the source.
 void AppendSourceInput(std::vector<std::string>& args, const ClipRequest& request);

@@ -14,6 +14,12 @@ namespace {
 constexpr std::string_view kMediaFormats =
     "avi,mov,mpeg,mpegts,mpegvideo,asf,matroska,webm,flv,ogg,dv,h264,hevc,m4v,mp3,ac3,eac3,dts,aac,wav,flac";
 
+// Pictures of at most 8192 x 8192: a 32-bit process has no room for more, and
+// a header that claims more is refused before anything is allocated for it.
+// (Below this, the AV1 decoder does not lower its own limit with a message
+// at the level of an error.)
+constexpr long kLargestPicture = 8192L * 8192L;
+
 // What the engine cannot be built without but a profile must not use: its own
 // options that name files it reads or writes beside the clip. Filters,
 // formats and protocols that reach other files are not in the engine at all.
@@ -132,7 +138,8 @@ bool IsEncoderParameterList(std::string_view base)
 
 std::vector<std::string> InputRestrictions()
 {
-    return {"-format_whitelist", std::string(kMediaFormats), "-protocol_whitelist", "file"};
+    return {"-format_whitelist", std::string(kMediaFormats), "-protocol_whitelist", "file", "-max_pixels",
+            std::to_string(kLargestPicture)};
 }
 
 std::optional<std::string> RefusedOption(std::string_view name, std::optional<std::string_view> value)

@@ -15,7 +15,8 @@ namespace korvane::frontend {
 
 // The engine's input options, put right before its -i: demuxers of real media
 // containers only (no playlists, concatenation lists, image sequences, text
-// or network descriptions), and local files only.
+// or network descriptions), local files only, and pictures of a size a
+// 32-bit process can hold.
 std::vector<std::string> InputRestrictions();
 
 // Why an output option of a profile may not be passed to the engine: it names

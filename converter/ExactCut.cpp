@@ -1,4 +1,5 @@
 #include "converter/ExactCut.h"
+#include "converter/MovieBoxes.h"
 #include "converter/EngineGuard.h"
 #include "app/Text.h"
 
@@ -281,38 +282,9 @@ bool IsMovFamily(Container c)
     return c == Container::Mov;
 }
 
-std::uint32_t Read32(std::string_view data, std::size_t at)
-{
-    std::uint32_t v = 0;
-    for (std::size_t i = 0; i < 4; ++i)
-        v = (v << 8) | static_cast<unsigned char>(data[at + i]);
-    return v;
-}
-
-void Write32(std::string& data, std::size_t at, std::uint32_t v)
-{
-    for (std::size_t i = 0; i < 4; ++i)
-        data[at + i] = static_cast<char>((v >> (24 - 8 * i)) & 0xff);
-}
-
-// The child box of a type within [begin, end) of `data`, by its start.
-std::optional<std::size_t> ChildBox(std::string_view data, std::size_t begin, std::size_t end, std::string_view type)
-{
-    for (std::size_t at = begin; at + 8 <= end;) {
-        const std::uint32_t size = Read32(data, at);
-        if (size < 8 || at + size > end)
-            return std::nullopt;
-        if (data.substr(at + 4, 4) == type)
-            return at;
-        at += size;
-    }
-    return std::nullopt;
-}
-
-std::size_t BoxEnd(std::string_view data, std::size_t box)
-{
-    return box + Read32(data, box);
-}
+using movie::BoxEnd;
+using movie::ChildBox;
+using movie::Read32;
 
 } // namespace
 
@@ -412,9 +384,9 @@ std::optional<std::string> AddParameterSets(std::string_view moov, const std::ve
         std::string out(moov.substr(0, *avcC + 8));
         out += rebuilt;
         out += moov.substr(*avcC + 8 + config.size());
-        Write32(out, *avcC, static_cast<std::uint32_t>(8 + rebuilt.size()));
+        movie::WriteNumber(out, *avcC, 4, 8 + rebuilt.size());
         for (const std::size_t box : chain)
-            Write32(out, box, Read32(out, box) + grown);
+            movie::WriteNumber(out, box, 4, Read32(out, box) + grown);
         return out;
     }
     return std::nullopt;

@@ -1,5 +1,6 @@
 #include "converter/KeyframeCut.h"
 #include "converter/EngineGuard.h"
+#include "converter/PacketListing.h"
 #include "app/Text.h"
 
 #include <algorithm>
@@ -27,18 +28,6 @@ std::optional<T> Number(std::string_view text, int base = 10)
     if (text.empty() || r.ec != std::errc() || r.ptr != text.data() + text.size())
         return std::nullopt;
     return value;
-}
-
-std::vector<std::string_view> Fields(std::string_view line)
-{
-    std::vector<std::string_view> fields;
-    for (;;) {
-        const std::size_t comma = line.find(',');
-        fields.push_back(TrimOf(line.substr(0, comma), " \t\r"));
-        if (comma == std::string_view::npos)
-            return fields;
-        line.remove_prefix(comma + 1);
-    }
 }
 
 // "#tb 0: 1/90000" -> seconds per tick of stream 0.
@@ -131,7 +120,6 @@ std::vector<std::string> PacketListArguments(const ClipRequest& request, double 
 
 PacketList ReadPacketList(std::string_view listing)
 {
-    constexpr std::int64_t kNoTime = std::numeric_limits<std::int64_t>::min();
     PacketList list;
     std::vector<VideoPacket>& packets = list.packets;
     std::optional<double> tick;
@@ -148,29 +136,14 @@ PacketList ReadPacketList(std::string_view listing)
             list.sourceStart = first;
             continue;
         }
-        const std::vector<std::string_view> f = Fields(line);
-        if (!tick || f.size() < 6 || f[0] != "0")
+        const std::optional<ListedPacket> listed = ReadListedPacket(line);
+        if (!tick || !listed || listed->stream != 0 || !listed->dts)
             continue;
-        const auto dts = Number<std::int64_t>(f[1]);
-        const auto pts = Number<std::int64_t>(f[2]);
-        if (!dts || !pts || *dts == kNoTime)
-            continue;
-        // Flags are listed only when they are not just "keyframe".
-        std::int64_t flags = 1;
-        if (f.size() > 6) {
-            const std::string_view text = f[6];
-            if (text.substr(0, 4) != "F=0x")
-                continue;
-            const auto value = Number<std::int64_t>(text.substr(4), 16);
-            if (!value)
-                continue;
-            flags = *value;
-        }
         VideoPacket p;
-        p.dts = static_cast<double>(*dts) * *tick;
-        if (*pts != kNoTime)
-            p.pts = static_cast<double>(*pts) * *tick;
-        p.key = (flags & 1) != 0;
+        p.dts = static_cast<double>(*listed->dts) * *tick;
+        if (listed->pts)
+            p.pts = static_cast<double>(*listed->pts) * *tick;
+        p.key = listed->key;
         packets.push_back(p);
     }
     return list;

@@ -395,10 +395,10 @@ std::vector<std::string> ProgramJoinArguments(const ClipRequest& request, const 
     double base = firstShown;
     for (double start : soundStarts)
         base = std::min(base, start);
-    std::vector<std::string> args = {"-hide_banner", "-nostdin", "-y", "-loglevel", "level+info", "-stats",
-                                     "-copyts", "-fflags", "+genpts", "-itsoffset",
-                                     EngineSeconds(firstShown - videoDelay - base),
-                                     "-f", "mpegvideo", "-r", ExactRate(facts.frameRate), "-i", videoPath};
+    std::vector<std::string> args = {"-hide_banner", "-nostdin", "-y", "-loglevel", "level+info", "-stats"};
+    AppendSourceTimes(args);
+    Append(args, {"-fflags", "+genpts", "-itsoffset", EngineSeconds(firstShown - videoDelay - base), "-f", "mpegvideo",
+                  "-r", ExactRate(facts.frameRate), "-i", videoPath});
     for (std::size_t k = 0; k < soundPaths.size(); ++k)
         Append(args, {"-itsoffset", EngineSeconds(soundStarts[k] - base), "-f",
                       RawSoundFormat(facts.audioCodecs[k])->read, "-i", soundPaths[k]});

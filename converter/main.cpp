@@ -13,6 +13,7 @@
 #include "converter/EngineReport.h"
 #include "converter/ExactCut.h"
 #include "converter/KeyframeCut.h"
+#include "converter/MovieEnd.h"
 #include "converter/ProgramStreamExact.h"
 #include "converter/Tracks.h"
 #include "converter/Verdict.h"
@@ -418,10 +419,12 @@ bool LooksLikeJoinList(const std::string& path)
         && std::string_view(head, sizeof head) == "ffconcat";
 }
 
-// Adds the source's parameter sets to the decoder configuration of a joined
-// MP4 or MOV clip, whose movie box the engine writes last. An empty text
-// when done, else why not.
-std::string CompleteJoinedMovie(const std::string& output, const std::vector<std::string>& parameterSets)
+// Rewrites an MP4 or MOV clip's movie box (moov) in the file: `change`
+// gives the new box, or nothing to leave it. A box of another size is only
+// written where it comes last in the file. An empty text when done or left,
+// else why not.
+template <class Change>
+std::string RewriteMovieBox(const std::string& output, Change change)
 {
     constexpr LONGLONG kLargestMovieBox = 256LL << 20;
     Handle file(CreateFileW(Wide(output).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
@@ -455,26 +458,40 @@ std::string CompleteJoinedMovie(const std::string& output, const std::vector<std
         if (boxSize < 8 || at + boxSize > size.QuadPart)
             break;
         if (std::string_view(reinterpret_cast<const char*>(header) + 4, 4) == "moov") {
-            if (at + boxSize != size.QuadPart || boxSize > kLargestMovieBox)
-                return "its index does not come last in the file";
+            if (boxSize > kLargestMovieBox)
+                return "its index is too large";
             std::string moov(static_cast<std::size_t>(boxSize), '\0');
             if (!readAt(at, moov.data(), static_cast<DWORD>(boxSize)))
                 return "the clip could not be read again";
-            const std::optional<std::string> completed = AddParameterSets(moov, parameterSets);
-            if (!completed)
-                return "its index holds no H.264 track";
+            std::optional<std::string> changed;
+            if (std::string why = change(moov, changed); !why.empty())
+                return why;
+            if (!changed)
+                return {};
+            if (changed->size() != moov.size() && at + boxSize != size.QuadPart)
+                return "its index does not come last in the file";
             LARGE_INTEGER to{};
             to.QuadPart = at;
             DWORD written = 0;
             if (!SetFilePointerEx(file.Get(), to, nullptr, FILE_BEGIN)
-                || !WriteFile(file.Get(), completed->data(), static_cast<DWORD>(completed->size()), &written, nullptr)
-                || written != completed->size() || !SetEndOfFile(file.Get()))
+                || !WriteFile(file.Get(), changed->data(), static_cast<DWORD>(changed->size()), &written, nullptr)
+                || written != changed->size() || !SetEndOfFile(file.Get()))
                 return "the clip could not be written (error " + std::to_string(GetLastError()) + ")";
             return {};
         }
         at += boxSize;
     }
     return "its index was not found";
+}
+
+// Adds the source's parameter sets to the decoder configuration of a joined
+// MP4 or MOV clip, whose movie box the engine writes last.
+std::string CompleteJoinedMovie(const std::string& output, const std::vector<std::string>& parameterSets)
+{
+    return RewriteMovieBox(output, [&](const std::string& moov, std::optional<std::string>& changed) {
+        changed = AddParameterSets(moov, parameterSets);
+        return changed ? std::string() : std::string("its index holds no H.264 track");
+    });
 }
 
 // An exact start ready to be joined, or why not.
@@ -909,6 +926,20 @@ int Run()
         const std::string why = CompleteJoinedMovie(request.output, exact.parameterSets);
         if (!why.empty()) {
             report.Line("The clip's pictures from the first keyframe on could not be described in it: " + why + ".");
+            return kExitFailed;
+        }
+    }
+    if (request.duration && request.videoCopied && !request.noVideo && ContainerOf(request.output) == Container::Mov) {
+        // Copied pictures end by their decoding times: the clip holds some
+        // shown after its end, with holes between; its edit list now ends
+        // where its pictures stop following each other.
+        const std::string why = RewriteMovieBox(request.output,
+                                                [](const std::string& moov, std::optional<std::string>& changed) {
+                                                    changed = EndWherePicturesStop(moov);
+                                                    return std::string();
+                                                });
+        if (!why.empty()) {
+            report.Line("The clip's end could not be set in its index: " + why + ".");
             return kExitFailed;
         }
     }

@@ -1,5 +1,7 @@
 #include "split/PiecePlan.h"
 
+#include "converter/PacketListing.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -117,36 +119,11 @@ SourcePackets ReadSourcePackets(std::string_view listing)
         }
         if (line.empty() || line.front() == '#')
             continue;
-        // stream, dts, pts, duration, size, checksum[, F=0x..]
-        std::vector<std::string_view> f;
-        for (std::string_view rest = line; !rest.empty();) {
-            const std::size_t comma = rest.find(',');
-            f.push_back(Trim(rest.substr(0, comma)));
-            rest.remove_prefix(comma == std::string_view::npos ? rest.size() : comma + 1);
-        }
-        if (f.size() < 6)
+        const std::optional<frontend::ListedPacket> p = frontend::ReadListedPacket(line);
+        if (!p || p->size <= 0 || (!p->pts && !p->dts))
             continue;
-        const auto stream = Number<int>(f[0]);
-        const auto dts = Number<std::int64_t>(f[1]);
-        const auto pts = Number<std::int64_t>(f[2]);
-        const auto size = Number<std::int64_t>(f[4]);
-        if (!stream || !size || (!pts && !dts))
-            continue;
-        constexpr std::int64_t kNoTime = std::numeric_limits<std::int64_t>::min();
-        std::int64_t time = pts && *pts != kNoTime ? *pts : (dts ? *dts : kNoTime);
-        if (time == kNoTime)
-            continue;
-        // Flags are listed only when they are not just "keyframe".
-        std::int64_t flags = 1;
-        if (f.size() > 6) {
-            if (f[6].substr(0, 4) != "F=0x")
-                continue;
-            const auto value = Number<std::int64_t>(f[6].substr(4), 16);
-            if (!value)
-                continue;
-            flags = *value;
-        }
-        raw.push_back(Raw{*stream, time, dts && *dts != kNoTime ? *dts : time, *size, (flags & 1) != 0});
+        const std::int64_t time = p->pts ? *p->pts : *p->dts;
+        raw.push_back(Raw{p->stream, time, p->dts.value_or(time), p->size, p->key});
     }
 
     SourcePackets out;
@@ -202,11 +179,10 @@ std::vector<ClipSpan> PiecesOfSizeAtKeyframes(const SourcePackets& source, doubl
         return static_cast<std::size_t>(std::lower_bound(sums.begin(), sums.end(), std::make_pair(t, -1.0)) -
                                         sums.begin());
     };
-    // Where the engine's copy really begins for a start.
-    const bool reordered = std::any_of(source.keyframes.begin(), source.keyframes.end(),
-                                       [](const SourcePackets::Keyframe& k) { return k.decode < k.time - kSameTime; });
+    // Where the engine's copy really begins for a start: the keyframe shown
+    // at or before it.
     auto landing = [&](double start) {
-        const double seek = start - (reordered ? kReorderedSeekLead : 0) + kSameTime;
+        const double seek = start + kSameTime;
         double found = start;
         for (const SourcePackets::Keyframe& k : source.keyframes) {
             if (k.time > seek)

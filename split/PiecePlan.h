@@ -36,11 +36,6 @@ struct SourcePackets {
     std::vector<Keyframe> keyframes;   // ascending
 };
 
-// With reordered pictures the engine seeks this much before a copy's start,
-// and lands on the keyframe before that: the stretch from there to the start
-// is in the piece too (an edit list hides it in MP4 and MOV).
-inline constexpr double kReorderedSeekLead = 3.0 / 23;
-
 // Reads the listing: "#tb 1: 1/48000", "#media_type 1: audio" and lines
 // "1, 0, 0, 1024, 371, 0x8c9b7a12[, F=0x0]", and the source's first
 // timestamp from its description ("Duration: ..., start: 1.400000, ...").
@@ -59,8 +54,9 @@ void EndCopiesBeforeKeyframes(std::vector<ClipSpan>& pieces, const SourcePackets
 // begins, and is as long as it can be while its packets, with what the
 // container adds, stay within `limitBytes`. A stretch from one keyframe to
 // the next that alone passes the limit is one piece anyway: a copy cannot cut
-// it. Without keyframes the range is one piece. What the engine's seek adds
-// before a piece's start (kReorderedSeekLead) counts into its size.
+// it. Without keyframes the range is one piece. A piece that starts between
+// keyframes holds the pictures from the keyframe before its start (an edit
+// list hides them in MP4 and MOV), and they count into its size.
 //
 // The next piece starts at the keyframe's presentation, but this one ends at
 // its decoding time: the engine ends a copy by decoding times, and with

@@ -38,8 +38,10 @@ say() { echo "engine: $*"; }
 
 # The source package's description file as the archive lists it:
 # "'<uri>' <name>.dsc <size> SHA256:<sum>"; empty when there is none.
+declare -A DSC=()
 source_uris() {
-  apt-get source --print-uris -qq "$1" 2>/dev/null | grep -E "\.dsc' " || true
+  [[ -n ${DSC[$1]:-} ]] || DSC[$1]=$(apt-get source --print-uris -qq "$1" 2>/dev/null | grep -E "\.dsc' " || true)
+  echo "${DSC[$1]}"
 }
 # apt-get source needs source entries for the suites the machine installs
 # from; they are added beside the binary ones once.
@@ -187,12 +189,32 @@ keys_for() {
   KEY=$(engine_key "$1" "$LIBS_KEY")
 }
 
+# What the engine in DEST was made from, as far as it is known without asking
+# apt: the package lists apt has, the parts, this script and the compiler.
+# While they stay the same, so does the engine, and nothing is looked up.
+inputs() {
+  { ls -l --time-style=full-iso /var/lib/apt/lists/ 2>/dev/null | grep -E '_Sources$' || true
+    cat "$HERE/parts.txt" "$HERE/build.sh"; $CC --version | head -n 1; } | sha256sum | cut -c1-16
+}
+if [[ $KEY_ONLY == 0 && $FORCE == 0 && -f $DEST/kvengine.exe && -f $DEST/.inputs \
+      && $(cat "$DEST/.inputs") == "$(inputs)" ]]; then
+  exit 0
+fi
+
 ensure_source_entries
 # The newest versions first, known without the network: when the cache has
 # their engine, nothing is fetched.
 PICKED=()
 for p in ffmpeg "${LIBRARIES[@]}"; do PICKED+=("$p=$(versions "$p" | head -n 1)"); done
 keys_for "${PICKED[@]}"
+# Where the archive did not serve the newest versions, the versions it did
+# serve were noted under the newest ones' key.
+NEWEST_KEY=$KEY
+RESOLVED=$CACHE_ROOT/resolved-$NEWEST_KEY
+if [[ $FORCE == 0 && ! -f $CACHE_ROOT/$KEY/kvengine.exe && -f $RESOLVED ]]; then
+  mapfile -t PICKED <"$RESOLVED"
+  keys_for "${PICKED[@]}"
+fi
 if [[ $KEY_ONLY == 0 && ( $FORCE == 1 || ! -f $CACHE_ROOT/$KEY/kvengine.exe ) ]]; then
   PICKED=()
   for p in ffmpeg "${LIBRARIES[@]}"; do
@@ -200,6 +222,8 @@ if [[ $KEY_ONLY == 0 && ( $FORCE == 1 || ! -f $CACHE_ROOT/$KEY/kvengine.exe ) ]]
     PICKED+=("$p=$v")
   done
   keys_for "${PICKED[@]}"
+  mkdir -p "$CACHE_ROOT"
+  printf '%s\n' "${PICKED[@]}" >"$RESOLVED"
 fi
 if [[ $KEY_ONLY == 1 ]]; then echo "$KEY"; exit 0; fi
 CACHED=$CACHE_ROOT/$KEY
@@ -210,6 +234,7 @@ install_engine() {
   mv -f "$DEST/kvengine.exe.part" "$DEST/kvengine.exe"
   rm -f "$DEST"/Licences/*
   cp "$CACHED"/Licences/* "$DEST/Licences/"
+  inputs >"$DEST/.inputs"
 }
 if [[ $FORCE == 0 && -f $CACHED/kvengine.exe ]]; then
   install_engine
@@ -320,5 +345,13 @@ echo $(($(date +%s) - TOTAL_START)) >"$OUT/build-seconds"
 rm -rf "$CACHED"
 mv "$OUT" "$CACHED"
 rm -rf "$WORK"
+# The cache keeps the three newest engines (another branch's parts, say) and
+# the two newest sets of libraries.
+prune() { # pattern keep
+  find "$CACHE_ROOT" -mindepth 1 -maxdepth 1 -type d -name "$1" -printf '%T@ %p\n' | sort -rn |
+    tail -n +$(($2 + 1)) | cut -d' ' -f2- | xargs -r rm -rf
+}
+prune '[0-9a-f]*' 3
+prune 'libs-*' 2
 say "built in $(cat "$CACHED/build-seconds") s ($CACHED)"
 install_engine

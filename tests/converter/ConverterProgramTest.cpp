@@ -44,7 +44,9 @@ std::string Probe(const std::wstring& path)
 std::string DecodeErrors(const std::wstring& path)
 {
     Process p;
-    EXPECT_TRUE(p.Start(kDist + L"\\kvengine.exe", L" -v error -i \"" + path + L"\" -f null -"));
+    // Pictures limited as the converter limits them: the AV1 decoder would
+    // otherwise say at the level of an error that it lowered its own limit.
+    EXPECT_TRUE(p.Start(kDist + L"\\kvengine.exe", L" -v error -max_pixels 67108864 -i \"" + path + L"\" -f null -"));
     p.Finish();
     return p.output;
 }
@@ -139,18 +141,19 @@ TEST(ConverterProgram, CutsAnAv1SourceInMatroska)
         const wchar_t* output;
         const char* video;
         const char* audio;
+        const char* duration;  // a copy starts at the keyframe before 1.5 s, at 1 s
     };
     for (const Case& c : {Case{L" -vcodec libx264 -pix_fmt yuv420p -crf 23 -acodec aac -movflags +faststart", L"av1.mp4",
-                               "Video: h264", "Audio: aac"},
-                          Case{L" -c copy", L"av1.mkv", "Video: av1", "Audio: opus"}}) {
+                               "Video: h264", "Audio: aac", "Duration: 00:00:01.0"},
+                          Case{L" -c copy", L"av1.mkv", "Video: av1", "Audio: opus", "Duration: 00:00:01.5"}}) {
         const std::wstring output = folder + L"\\" + c.output;
         DeleteFileW(output.c_str());
-        const Outcome r = Convert(L" -y -i \"" + source + L"\" -ss 1.0 -t 1" + c.options + L" \"" + output + L"\"");
+        const Outcome r = Convert(L" -y -i \"" + source + L"\" -ss 1.5 -t 1" + c.options + L" \"" + output + L"\"");
         EXPECT_EQ(r.exitCode, 0u) << r.output;
         const std::string probe = Probe(output);
         EXPECT_NE(probe.find(c.video), std::string::npos) << probe;
         EXPECT_NE(probe.find(c.audio), std::string::npos) << probe;
-        EXPECT_NE(probe.find("Duration: 00:00:01.0"), std::string::npos) << probe;
+        EXPECT_NE(probe.find(c.duration), std::string::npos) << probe;
         EXPECT_EQ(DecodeErrors(output), "");
     }
 }
@@ -206,22 +209,28 @@ TEST(ConverterProgram, RefusesEveryWayToOtherFiles)
         const std::string said = "\n" + Ascii(way.options) + ": " + r.output;
         EXPECT_EQ(r.exitCode, way.exitCode) << said;
         EXPECT_NE(r.lastLine.find(way.reason), std::string::npos) << said;
-        // The clip is made by no way in, nor is anything else beside it.
+        // No way in makes the clip, nor anything beside it: the engine may
+        // leave the clip's file empty (the main program removes it).
         for (const std::string& name : korvane::testing::FilesMatching(Ascii(folder) + "\\*")) {
             if (name == "." || name == ".." || name == "secret.avi")
                 continue;
-            ADD_FAILURE() << "written: " << name << said;
-            DeleteFileA((Ascii(folder) + "\\" + name).c_str());
+            const std::string path = Ascii(folder) + "\\" + name;
+            WIN32_FILE_ATTRIBUTE_DATA data{};
+            const bool emptyClip = name == Ascii(way.output) && GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)
+                && data.nFileSizeLow == 0 && data.nFileSizeHigh == 0;
+            if (!emptyClip)
+                ADD_FAILURE() << "written: " << name << said;
+            DeleteFileA(path.c_str());
         }
     }
 
     Process protocols;
     ASSERT_TRUE(protocols.Start(kDist + L"\\kvengine.exe", L" -hide_banner -protocols"));
     protocols.Finish();
-    std::string listed = protocols.output;
-    for (char& c : listed)
-        if (c == '\r' || c == '\n')
-            c = ' ';
+    std::string listed;
+    for (char c : protocols.output)
+        if (c != '\r')
+            listed += c == '\n' ? ' ' : c;
     EXPECT_EQ(listed, "Supported file protocols: Input:   file   pipe Output:   file   pipe ");
 }
 

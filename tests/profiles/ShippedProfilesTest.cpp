@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdint>
 #include <ostream>
 #include <cstdlib>
@@ -41,7 +42,7 @@ struct Probe {
     int height = 0;
     int videoKbps = 0;
     std::string fps;
-    bool hasEncoderTag = false;
+    bool hasEncoderTag = false;   // an "encoder" tag that names the libraries' version
 };
 
 std::string CodecAfter(const std::string& line, const std::string& marker)
@@ -69,7 +70,8 @@ Probe ProbeMedia(const std::string& path)
             const std::size_t from = line.find(", from ");
             p.container = line.substr(10, from == std::string::npos ? std::string::npos : from - 10);
         }
-        if (line.find("encoder ") != std::string::npos)
+        // "encoder : Lavf59.27.100"; bit-exact output names no version ("Lavc libx264").
+        if (line.find("encoder ") != std::string::npos && std::regex_search(line, std::regex(R"(Lav[fc]\d)")))
             p.hasEncoderTag = true;
         if (line.find("Stream #0:") == std::string::npos)
             continue;
@@ -420,19 +422,34 @@ Packets ListPackets(const std::string& path, char kind, bool ignoreEditList = fa
     return p;
 }
 
+// One picture of a file as 8-bit grey samples, as the engine decodes and
+// shows it: its picture number `picture`, counted in the order shown.
+std::string GreyPicture(const std::string& path, int picture, bool ignoreEditList)
+{
+    return RunAndCapture(EngineExe(), std::string(" -hide_banner -nostats -loglevel quiet")
+                                          + (ignoreEditList ? " -ignore_editlist 1" : "") + " -i \"" + path
+                                          + "\" -vf \"select=eq(n\\," + std::to_string(picture)
+                                          + "),format=gray\" -frames:v 1 -f rawvideo -");
+}
+
 // How close the clip's first picture is to the source's picture number
-// `picture` (counted in the order they are shown): the engine's PSNR in dB.
+// `picture` (counted in the order they are shown): the peak signal-to-noise
+// ratio of their brightness in dB, 100 when they are the same, -1 when
+// either cannot be had or their sizes differ.
 double FirstPictureLikeness(const std::string& clip, const std::string& source, int picture, bool ignoreEditList)
 {
-    const std::string text = RunAndCapture(
-        EngineExe(), std::string(" -hide_banner -nostats") + (ignoreEditList ? " -ignore_editlist 1" : "") + " -i \""
-                         + clip + "\" -i \"" + source
-                         + "\" -lavfi \"[0:v]trim=end_frame=1,setpts=0[a];[1:v]select=eq(n\\," + std::to_string(picture)
-                         + "),setpts=0[b];[a][b]psnr\" -f null -");
-    std::smatch m;
-    if (!std::regex_search(text, m, std::regex(R"(PSNR .* average:(inf|[\d.]+))")))
+    const std::string a = GreyPicture(clip, 0, ignoreEditList);
+    const std::string b = GreyPicture(source, picture, ignoreEditList);
+    if (a.empty() || a.size() != b.size())
         return -1;
-    return m[1] == "inf" ? 100 : std::stod(m[1]);
+    double squares = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const double d = static_cast<unsigned char>(a[i]) - static_cast<unsigned char>(b[i]);
+        squares += d * d;
+    }
+    if (squares == 0)
+        return 100;
+    return 10 * std::log10(255.0 * 255.0 * static_cast<double>(a.size()) / squares);
 }
 
 // H.264 with B-pictures and a keyframe every 10 s in MP4, MOV (turned a
