@@ -17,16 +17,6 @@ constexpr double kMarkRounding = 0.0005;
 // Times the listing gives in different ticks are the same below this.
 constexpr double kSameTime = 1e-4;
 
-template <class T>
-std::optional<T> Number(std::string_view text)
-{
-    T value{};
-    const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || r.ec != std::errc() || r.ptr != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
 // The fields of a description line, split at the commas outside brackets:
 // "yuv420p(tv, bt709, progressive)" stays one field.
 std::vector<std::string_view> TopLevelFields(std::string_view text)
@@ -67,7 +57,7 @@ bool ReadVideoLine(std::string_view line, VideoFacts& facts)
         return false;
     std::string_view index = line.substr(stream + kStream.size());
     index = index.substr(0, index.find_first_not_of("0123456789"));
-    const auto place = Number<int>(index);
+    const auto place = WholeNumberOf<int>(index);
     if (!place)
         return false;
     facts.index = *place;
@@ -109,8 +99,8 @@ bool ReadVideoLine(std::string_view line, VideoFacts& facts)
             const std::size_t x = f.find('x');
             const std::size_t end = f.find_first_of(" [");
             if (x != std::string_view::npos && x < end) {
-                const auto w = Number<int>(f.substr(0, x));
-                const auto h = Number<int>(f.substr(x + 1, end == std::string_view::npos ? end : end - x - 1));
+                const auto w = WholeNumberOf<int>(f.substr(0, x));
+                const auto h = WholeNumberOf<int>(f.substr(x + 1, end == std::string_view::npos ? end : end - x - 1));
                 if (w && h) {
                     facts.width = *w;
                     facts.height = *h;
@@ -130,7 +120,7 @@ bool ReadVideoLine(std::string_view line, VideoFacts& facts)
             const bool thousands = !digits.empty() && digits.back() == 'k';
             if (thousands)
                 digits.remove_suffix(1);
-            if (const auto value = Number<long>(digits))
+            if (const auto value = WholeNumberOf<long>(digits))
                 facts.timescale = thousands ? *value * 1000 : *value;
         }
     }
@@ -419,7 +409,7 @@ std::optional<VideoFacts> ReadVideoFacts(std::string_view engineText)
         if (inFirst && item.substr(0, 6) == "rotate") {
             const std::size_t colon = item.find(':');
             if (colon != std::string_view::npos && TrimOf(item.substr(0, colon), " ") == "rotate")
-                if (const auto degrees = Number<int>(TrimOf(item.substr(colon + 1), " ")))
+                if (const auto degrees = WholeNumberOf<int>(TrimOf(item.substr(colon + 1), " ")))
                     first->rotation = *degrees;
         }
     }

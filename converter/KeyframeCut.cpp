@@ -19,17 +19,6 @@ constexpr double kSameTime = 1e-4;
 // on the dropped side. No audio or video frame is this short.
 constexpr double kCutMargin = 0.0005;
 
-template <class T>
-std::optional<T> Number(std::string_view text, int base = 10)
-{
-    text = TrimOf(text, " \t\r");
-    T value{};
-    const auto r = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (text.empty() || r.ec != std::errc() || r.ptr != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
 // "#tb 0: 1/90000" -> seconds per tick of stream 0.
 std::optional<double> TickOfStream0(std::string_view line)
 {
@@ -40,8 +29,8 @@ std::optional<double> TickOfStream0(std::string_view line)
     const std::size_t slash = ratio.find('/');
     if (slash == std::string_view::npos)
         return std::nullopt;
-    const auto num = Number<std::int64_t>(ratio.substr(0, slash));
-    const auto den = Number<std::int64_t>(ratio.substr(slash + 1));
+    const auto num = WholeNumberOf<std::int64_t>(ratio.substr(0, slash));
+    const auto den = WholeNumberOf<std::int64_t>(ratio.substr(slash + 1));
     if (!num || !den || *num <= 0 || *den <= 0)
         return std::nullopt;
     return static_cast<double>(*num) / static_cast<double>(*den);

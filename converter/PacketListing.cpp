@@ -8,20 +8,9 @@
 namespace korvane::frontend {
 namespace {
 
-template <class T>
-std::optional<T> Number(std::string_view text, int base = 10)
-{
-    text = TrimOf(text, " \t\r");
-    T value{};
-    const auto r = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (text.empty() || r.ec != std::errc() || r.ptr != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
 std::optional<std::int64_t> Time(std::string_view text)
 {
-    const auto value = Number<std::int64_t>(text);
+    const auto value = WholeNumberOf<std::int64_t>(text);
     if (!value || *value == std::numeric_limits<std::int64_t>::min())
         return std::nullopt;
     return value;
@@ -42,9 +31,9 @@ std::optional<ListedPacket> ReadListedPacket(std::string_view line)
     }
     if (count < 6 || f[5].substr(0, 2) != "0x")
         return std::nullopt;
-    const auto stream = Number<int>(f[0]);
-    const auto duration = Number<std::int64_t>(f[3]);
-    const auto size = Number<std::int64_t>(f[4]);
+    const auto stream = WholeNumberOf<int>(f[0]);
+    const auto duration = WholeNumberOf<std::int64_t>(f[3]);
+    const auto size = WholeNumberOf<std::int64_t>(f[4]);
     if (!stream || !duration || !size)
         return std::nullopt;
     ListedPacket p;
@@ -55,7 +44,7 @@ std::optional<ListedPacket> ReadListedPacket(std::string_view line)
     p.size = *size;
     p.key = true;
     if (count > 6 && f[6].substr(0, 4) == "F=0x") {
-        const auto flags = Number<std::int64_t>(f[6].substr(4), 16);
+        const auto flags = WholeNumberOf<std::int64_t>(f[6].substr(4), 16);
         if (!flags)
             return std::nullopt;
         p.key = (*flags & 1) != 0;

@@ -1,5 +1,6 @@
 #include "split/PiecePlan.h"
 
+#include "app/Text.h"
 #include "converter/PacketListing.h"
 
 #include <algorithm>
@@ -36,17 +37,6 @@ std::string_view Trim(std::string_view s)
     return s;
 }
 
-template <typename T>
-std::optional<T> Number(std::string_view text, int base = 10)
-{
-    text = Trim(text);
-    T value{};
-    const auto r = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (r.ec != std::errc() || r.ptr != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
 std::optional<double> Decimal(std::string_view text)
 {
     text = Trim(text);
@@ -69,7 +59,7 @@ std::optional<std::pair<int, std::string_view>> HeaderOf(std::string_view line, 
     const std::size_t colon = line.find(':');
     if (colon == std::string_view::npos)
         return std::nullopt;
-    const auto stream = Number<int>(line.substr(0, colon));
+    const auto stream = WholeNumberOf<int>(line.substr(0, colon));
     if (!stream)
         return std::nullopt;
     return std::make_pair(*stream, Trim(line.substr(colon + 1)));
@@ -96,9 +86,9 @@ SourcePackets ReadSourcePackets(std::string_view listing)
         listing.remove_prefix(end == std::string_view::npos ? listing.size() : end + 1);
         if (const auto tb = HeaderOf(line, "#tb ")) {
             const std::size_t slash = tb->second.find('/');
-            const auto num = Number<std::int64_t>(tb->second.substr(0, slash));
+            const auto num = WholeNumberOf<std::int64_t>(tb->second.substr(0, slash));
             const auto den = slash == std::string_view::npos ? std::nullopt
-                                                              : Number<std::int64_t>(tb->second.substr(slash + 1));
+                                                              : WholeNumberOf<std::int64_t>(tb->second.substr(slash + 1));
             if (num && den && *den > 0)
                 ticks[tb->first] = static_cast<double>(*num) / static_cast<double>(*den);
             continue;
