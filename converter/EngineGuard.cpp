@@ -144,7 +144,8 @@ std::vector<std::string> InputRestrictions()
 
 std::optional<std::string> RefusedOption(std::string_view name, std::optional<std::string_view> value)
 {
-    const std::string option = "-" + std::string(name);
+    std::string option = "-";
+    option += name;
     const std::string_view base = BaseName(name);
     if (OneOf(base, kFileOptions))
         return "The option " + option + " makes the engine read or write other files or devices; it is not allowed in a profile.";
