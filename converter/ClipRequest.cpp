@@ -69,6 +69,10 @@ std::optional<Streams> CodecOptionStreams(std::string_view name)
             return Streams{true, false};
         if (!specifier.empty() && specifier[0] == 'a')
             return Streams{false, true};
+        // Subtitles, data, attachments, or a stream by its number: not the
+        // picture's or the sound's form as such.
+        if (!specifier.empty())
+            return Streams{false, false};
         return Streams{true, true};
     }
     return std::nullopt;

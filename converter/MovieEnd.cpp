@@ -3,6 +3,7 @@
 #include "converter/MovieBoxes.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -91,7 +92,7 @@ std::optional<std::vector<Picture>> Pictures(std::string_view moov, std::size_t 
 
 } // namespace
 
-std::optional<std::string> EndWherePicturesStop(std::string_view moov)
+std::optional<std::string> EndWherePicturesStop(std::string_view moov, std::optional<double> longest)
 {
     if (moov.size() < 8 || Read32(moov, 0) != moov.size() || moov.substr(4, 4) != "moov")
         return std::nullopt;
@@ -157,7 +158,9 @@ std::optional<std::string> EndWherePicturesStop(std::string_view moov)
     }
     if (!end)
         return std::nullopt;
-    const std::uint64_t span = static_cast<std::uint64_t>(*end - mediaStart);
+    std::uint64_t span = static_cast<std::uint64_t>(*end - mediaStart);
+    if (longest && *longest > 0)
+        span = std::min(span, static_cast<std::uint64_t>(*longest * static_cast<double>(mediaScale) + 0.5));
     const std::uint64_t newSpan = (span * movieScale + mediaScale / 2) / mediaScale;
     if (newSpan >= oldSpan)
         return std::nullopt;
@@ -170,10 +173,14 @@ std::optional<std::string> EndWherePicturesStop(std::string_view moov)
         trackSpan += ReadNumber(out, *elst + 16 + i * entryBytes, fieldBytes);
     const Field trackDuration = DurationField(moov, *Descend(moov, *pictureTrack, {"tkhd"}), true);
     WriteNumber(out, trackDuration.at, trackDuration.bytes, trackSpan);
-    std::uint64_t longest = 0;
+    std::uint64_t longestTrack = 0;
     for (const Field& f : trackDurations)
-        longest = std::max(longest, ReadNumber(out, f.at, f.bytes));
-    WriteNumber(out, movieDuration.at, movieDuration.bytes, longest);
+        longestTrack = std::max(longestTrack, ReadNumber(out, f.at, f.bytes));
+    // A track the writer made for the picture track (a time code) lasts as
+    // long as that did before; the movie no longer than asked.
+    if (longest && *longest > 0)
+        longestTrack = std::min(longestTrack, static_cast<std::uint64_t>(std::ceil(*longest * static_cast<double>(movieScale))));
+    WriteNumber(out, movieDuration.at, movieDuration.bytes, longestTrack);
     return out;
 }
 

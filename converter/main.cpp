@@ -9,11 +9,13 @@
 // in a few words.
 #include "converter/AviMpeg4Exact.h"
 #include "converter/ClipRequest.h"
+#include "converter/CopyClip.h"
 #include "converter/EngineGuard.h"
 #include "converter/EngineReport.h"
 #include "converter/ExactCut.h"
 #include "converter/KeyframeCut.h"
 #include "converter/MovieEnd.h"
+#include "converter/MovieFile.h"
 #include "converter/ProgramStreamExact.h"
 #include "converter/Tracks.h"
 #include "converter/Verdict.h"
@@ -419,73 +421,6 @@ bool LooksLikeJoinList(const std::string& path)
         && std::string_view(head, sizeof head) == "ffconcat";
 }
 
-// Rewrites an MP4 or MOV clip's movie box (moov) in the file: `change`
-// gives the new box, or nothing to leave it. A box of another size is only
-// written where it comes last in the file. An empty text when done or left,
-// else why not.
-template <class Change>
-std::string RewriteMovieBox(const std::string& output, Change change)
-{
-    constexpr LONGLONG kLargestMovieBox = 256LL << 20;
-    Handle file(CreateFileW(Wide(output).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !GetFileSizeEx(file.Get(), &size))
-        return "the clip could not be opened again (error " + std::to_string(GetLastError()) + ")";
-    auto readAt = [&file](LONGLONG at, void* buffer, DWORD bytes) {
-        LARGE_INTEGER to{};
-        to.QuadPart = at;
-        DWORD got = 0;
-        return SetFilePointerEx(file.Get(), to, nullptr, FILE_BEGIN)
-            && ReadFile(file.Get(), buffer, bytes, &got, nullptr) && got == bytes;
-    };
-    // The top-level boxes, each with a 32-bit size, or 1 and a 64-bit one.
-    LONGLONG at = 0;
-    while (at + 8 <= size.QuadPart) {
-        unsigned char header[16] = {};
-        if (!readAt(at, header, 8))
-            return "the clip could not be read again";
-        LONGLONG boxSize = (LONGLONG{header[0]} << 24) | (header[1] << 16) | (header[2] << 8) | header[3];
-        if (boxSize == 1) {
-            if (!readAt(at + 8, header + 8, 8))
-                return "the clip could not be read again";
-            boxSize = 0;
-            for (int i = 8; i < 16; ++i)
-                boxSize = (boxSize << 8) | header[i];
-        } else if (boxSize == 0) {
-            boxSize = size.QuadPart - at;
-        }
-        if (boxSize < 8 || at + boxSize > size.QuadPart)
-            break;
-        if (std::string_view(reinterpret_cast<const char*>(header) + 4, 4) == "moov") {
-            if (boxSize > kLargestMovieBox)
-                return "its index is too large";
-            std::string moov(static_cast<std::size_t>(boxSize), '\0');
-            if (!readAt(at, moov.data(), static_cast<DWORD>(boxSize)))
-                return "the clip could not be read again";
-            std::optional<std::string> changed;
-            if (std::string why = change(moov, changed); !why.empty())
-                return why;
-            if (!changed)
-                return {};
-            if (changed->size() != moov.size() && at + boxSize != size.QuadPart)
-                return "its index does not come last in the file";
-            LARGE_INTEGER to{};
-            to.QuadPart = at;
-            DWORD written = 0;
-            if (!SetFilePointerEx(file.Get(), to, nullptr, FILE_BEGIN)
-                || !WriteFile(file.Get(), changed->data(), static_cast<DWORD>(changed->size()), &written, nullptr)
-                || written != changed->size() || !SetEndOfFile(file.Get()))
-                return "the clip could not be written (error " + std::to_string(GetLastError()) + ")";
-            return {};
-        }
-        at += boxSize;
-    }
-    return "its index was not found";
-}
-
-// Adds the source's parameter sets to the decoder configuration of a joined
-// MP4 or MOV clip, whose movie box the engine writes last.
 std::string CompleteJoinedMovie(const std::string& output, const std::vector<std::string>& parameterSets)
 {
     return RewriteMovieBox(output, [&](const std::string& moov, std::optional<std::string>& changed) {
@@ -812,6 +747,58 @@ std::optional<std::vector<std::string>> PrepareAviMpeg4Exact(const ClipRequest& 
     return AviJoinArguments(request, *facts, list, sound->paths, sound->starts);
 }
 
+// Copied pictures end by their decoding times: an MP4 or MOV clip holds
+// some shown after its end, with holes between; its edit list then ends where
+// its pictures stop following each other. False (said) when it could not.
+bool EndCopiedMovie(const ClipRequest& request, Report& report)
+{
+    if (!request.duration || !request.videoCopied || request.noVideo || ContainerOf(request.output) != Container::Mov)
+        return true;
+    const std::string why = RewriteMovieBox(request.output,
+                                            [](const std::string& moov, std::optional<std::string>& changed) {
+                                                changed = EndWherePicturesStop(moov);
+                                                return std::string();
+                                            });
+    if (why.empty())
+        return true;
+    report.Line("The clip's end could not be set in its index: " + why + ".");
+    return false;
+}
+
+// A copy written here in one pass. Nothing when an option of the profile
+// needs the engine: the engine copies the clip then.
+std::optional<int> CopyHere(const ClipRequest& request, const CopyOptions& options, ProgressWriter& progress,
+                            Report& report)
+{
+    progress.Begin();
+    const CopyResult copy = CopyClip(request, options, [&progress](double seconds) {
+        progress.Reached(seconds);
+        progress.Tick();
+        return !progress.ReaderGone();
+    });
+    switch (copy.outcome) {
+    case CopyResult::Outcome::NeedsEngine:
+        return std::nullopt;
+    case CopyResult::Outcome::Stopped:
+        return kExitFailed;
+    case CopyResult::Outcome::Failed:
+        progress.Flush();
+        report.Line(OutputDiskIsFull(Wide(request.output)) && copy.reason.find("written") != std::string::npos
+                        ? "No space left on device"
+                        : copy.reason);
+        return kExitFailed;
+    case CopyResult::Outcome::Made:
+        break;
+    }
+    progress.Reached(copy.lastTime);
+    progress.Flush();
+    if (progress.ReaderGone())
+        return kExitFailed;
+    for (const std::string& line : copy.leftOut)
+        report.Line(line);
+    return kExitDone;
+}
+
 int Run()
 {
     Report report;
@@ -842,6 +829,16 @@ int Run()
         }
     }
     const bool joined = exact.outcome == ExactPreparation::Outcome::Ready;
+    // An exact start of an MPEG program stream or of MPEG-4 pictures in AVI
+    // is still made by the engine's recipes; every other copy here.
+    const bool engineExact = request.exactStart && request.videoCopied && !request.noVideo && request.start > 0
+        && (IsProgramStream(request.input)
+            || (ContainerOf(request.input) == Container::Avi && ContainerOf(request.output) == Container::Avi));
+    if (!joined && !engineExact) {
+        if (const CopyOptionsResult copy = ReadCopyOptions(request); copy.options)
+            if (const std::optional<int> exitCode = CopyHere(request, *copy.options, progress, report))
+                return *exitCode;
+    }
 
     std::optional<CutAfterSeek> cut;
     const CutKind cutKind = joined ? CutKind::None : CutNeeded(request);
@@ -929,20 +926,8 @@ int Run()
             return kExitFailed;
         }
     }
-    if (request.duration && request.videoCopied && !request.noVideo && ContainerOf(request.output) == Container::Mov) {
-        // Copied pictures end by their decoding times: the clip holds some
-        // shown after its end, with holes between; its edit list now ends
-        // where its pictures stop following each other.
-        const std::string why = RewriteMovieBox(request.output,
-                                                [](const std::string& moov, std::optional<std::string>& changed) {
-                                                    changed = EndWherePicturesStop(moov);
-                                                    return std::string();
-                                                });
-        if (!why.empty()) {
-            report.Line("The clip's end could not be set in its index: " + why + ".");
-            return kExitFailed;
-        }
-    }
+    if (!EndCopiedMovie(request, report))
+        return kExitFailed;
     if (subtitlesTurnedDown)
         report.Line(SubtitlesLeftOutText(log.SourceSubtitles(), "the clip's file type cannot hold them as they are"));
     else if (!tracks.subtitlesLeftOutBecause.empty() && log.SourceSubtitles() > 0)

@@ -10,7 +10,9 @@ LOG="$DEPS/setup.log"
 
 # nsis makes the installer; clang with its runtime libraries builds the fuzz
 # targets (scripts/fuzz.sh). dpkg-dev fetches Debian's source packages for the
-# converter's engine; nasm, meson and pkgconf build it.
+# converter's engine; nasm, meson and pkgconf build it. The host's own
+# libav* (the engine's version) build the converter's library code natively,
+# for the sanitizer tests and fuzzing.
 # pulseaudio stands in for a desktop's sound server (scripts/sound-server.sh);
 # Wine's 32-bit audio driver reaches it through the i386 client library.
 PACKAGES=(cmake ninja-build make googletest g++-mingw-w64-i686-posix fp-utils-3.2.2
@@ -19,7 +21,8 @@ PACKAGES=(cmake ninja-build make googletest g++-mingw-w64-i686-posix fp-utils-3.
   gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
   gstreamer1.0-plugins-bad:i386 gstreamer1.0-libav:i386
   pulseaudio pulseaudio-utils libpulse0:i386
-  dpkg-dev nasm meson pkgconf)
+  dpkg-dev nasm meson pkgconf
+  libavformat-dev libavcodec-dev libavutil-dev)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -234,6 +234,9 @@ install_engine() {
   mv -f "$DEST/kvengine.exe.part" "$DEST/kvengine.exe"
   rm -f "$DEST"/Licences/*
   cp "$CACHED"/Licences/* "$DEST/Licences/"
+  # The converter front-end links the same libraries, built the same way.
+  rm -rf "$DEST/sdk"
+  cp -r "$CACHED/sdk" "$DEST/sdk"
   inputs >"$DEST/.inputs"
 }
 if [[ $FORCE == 0 && -f $CACHED/kvengine.exe ]]; then

@@ -1,0 +1,422 @@
+#include "converter/CopyClip.h"
+
+#include "converter/EngineGuard.h"
+#include "converter/LibAv.h"
+#include "converter/MovieEnd.h"
+#include "converter/MovieFile.h"
+#include "converter/Source.h"
+#include "converter/Tracks.h"
+
+extern "C" {
+#include <libavutil/opt.h>
+#include <libavutil/parseutils.h>
+}
+
+#include <cmath>
+#include <iterator>
+#include <limits>
+
+namespace korvane::frontend {
+namespace {
+
+// Times this close count as the same (the listing's and the packets' seconds
+// are the same ticks, divided the same way).
+constexpr double kSameTime = 1e-6;
+
+struct Track {
+    AVStream* in = nullptr;
+    AVStream* out = nullptr;
+    bool done = false;     // its packets have passed the clip's end
+    bool started = false;  // its first packet is written
+};
+
+bool IsTimecodeTrack(const AVStream& s)
+{
+    return s.codecpar->codec_tag == MKTAG('t', 'm', 'c', 'd');
+}
+
+std::string MetadataValue(const AVDictionary* metadata, const char* key)
+{
+    const AVDictionaryEntry* e = av_dict_get(metadata, key, nullptr, 0);
+    return e && e->value ? e->value : std::string();
+}
+
+// The time code the source gives its first picture: on the picture track,
+// on the time code track, or on the file.
+std::string SourceTimecode(const AVFormatContext& source, int video)
+{
+    if (video >= 0) {
+        std::string tc = MetadataValue(source.streams[video]->metadata, "timecode");
+        if (!tc.empty())
+            return tc;
+    }
+    for (unsigned i = 0; i < source.nb_streams; ++i)
+        if (IsTimecodeTrack(*source.streams[i])) {
+            std::string tc = MetadataValue(source.streams[i]->metadata, "timecode");
+            if (!tc.empty())
+                return tc;
+        }
+    return MetadataValue(source.metadata, "timecode");
+}
+
+double PictureRate(const AVStream& s)
+{
+    for (AVRational r : {s.avg_frame_rate, s.r_frame_rate})
+        if (r.num > 0 && r.den > 0)
+            return av_q2d(r);
+    return 0;
+}
+
+// Whether the writer keeps the source's codec tag, as the engine decides it
+// for copied streams: when it has no tags of its own, when the tag means the
+// same codec to it, or when it has no tag for the codec at all.
+void KeepOrClearTag(const AVOutputFormat& writer, AVCodecParameters& par)
+{
+    unsigned int tag = 0;
+    if (!writer.codec_tag || av_codec_get_id(writer.codec_tag, par.codec_tag) == par.codec_id
+        || !av_codec_get_tag2(writer.codec_tag, par.codec_id, &tag))
+        return;
+    par.codec_tag = 0;
+}
+
+std::string TrackCount(std::size_t n, const char* what)
+{
+    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
+} // namespace
+
+CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
+                    const std::function<bool(double)>& progress)
+{
+    CopyResult result;
+    auto fail = [&result](std::string reason) {
+        result.outcome = CopyResult::Outcome::Failed;
+        result.reason = std::move(reason);
+        return result;
+    };
+
+    OpenedSource opened = OpenSource(request.input);
+    if (!opened.input)
+        return fail(opened.error == av::ErrorText(AVERROR_INVALIDDATA) || opened.error.empty()
+                        ? NotAVideoFile(request.input)
+                        : "The source could not be read: " + opened.error + ".");
+    AVFormatContext& source = *opened.input;
+    const double origin = SourceOrigin(source);
+    const int video = options.video ? FirstVideoStream(source) : -1;
+
+    // Where the clip begins: its pictures at the keyframe shown at or before
+    // the start, decoded from there; the other tracks from when that keyframe
+    // is shown. Without pictures, everything from the start itself.
+    CutAfterSeek cut{std::max(request.start - kSoundLead, 0.0), origin + request.start, origin, std::nullopt};
+    if (video >= 0 && request.start > 0) {
+        for (std::size_t i = 0; i < std::size(kKeyframeLeads); ++i) {
+            const double seek = std::max(request.start - kKeyframeLeads[i], 0.0);
+            const bool lastTry = i + 1 == std::size(kKeyframeLeads) || seek == 0;
+            const PacketList list = ListVideoPackets(source, video, seek, request.start - seek + 1);
+            if (const auto found = CutAtKeyframe(list, request.start, seek, lastTry)) {
+                cut = *found;
+                break;
+            }
+            if (lastTry)
+                break;
+        }
+    } else if (request.start <= 0) {
+        cut = CutAfterSeek{0, -std::numeric_limits<double>::infinity(), origin, std::nullopt};
+    }
+    const double soundFrom = cut.soundFrom.value_or(cut.begin);
+    const double clipEnd = request.duration ? origin + request.start + *request.duration
+                                            : std::numeric_limits<double>::infinity();
+    const bool editListFile = ContainerOf(request.output) == Container::Mov;
+    // An MP4 or MOV clip says with its edit list that it is shown from the
+    // marked start; other files begin with that keyframe.
+    const double zero = editListFile || request.start <= 0 || !std::isfinite(soundFrom)
+        ? origin + request.start
+        : soundFrom;
+
+    AVFormatContext* made = nullptr;
+    int error = avformat_alloc_output_context2(&made, nullptr, options.format ? options.format->c_str() : nullptr,
+                                               request.output.c_str());
+    if (error < 0 || !made)
+        return fail("The clip's file type is not known: " + av::ErrorText(error) + ".");
+    av::Output clip(made);
+    const AVOutputFormat& writer = *clip->oformat;
+
+    av::Dictionary writerOptions;
+    for (const auto& [name, value] : options.writerOptions) {
+        if (!av_opt_find(&clip->av_class, name.c_str(), nullptr, 0, AV_OPT_SEARCH_CHILDREN | AV_OPT_SEARCH_FAKE_OBJ)) {
+            result.outcome = CopyResult::Outcome::NeedsEngine;
+            result.reason = "the option -" + name;
+            return result;
+        }
+        writerOptions.Set(name, value);
+    }
+
+    // The tracks, in the source's order within each kind: pictures, sound,
+    // subtitles, data, attachments.
+    const TrackPlan plan = PlanTracks(request);
+    std::vector<Track> tracks(source.nb_streams);
+    std::size_t subtitlesLeft = 0;
+    std::size_t dataLeft = 0;
+    bool firstSound = true;
+    const AVMediaType kinds[] = {AVMEDIA_TYPE_VIDEO, AVMEDIA_TYPE_AUDIO, AVMEDIA_TYPE_SUBTITLE, AVMEDIA_TYPE_DATA,
+                                 AVMEDIA_TYPE_ATTACHMENT};
+    for (AVMediaType kind : kinds) {
+        for (unsigned i = 0; i < source.nb_streams; ++i) {
+            AVStream* in = source.streams[i];
+            const AVCodecParameters& par = *in->codecpar;
+            if (par.codec_type != kind)
+                continue;
+            bool wanted = false;
+            switch (kind) {
+            case AVMEDIA_TYPE_VIDEO:
+                wanted = options.video && !(in->disposition & AV_DISPOSITION_ATTACHED_PIC);
+                break;
+            case AVMEDIA_TYPE_AUDIO:
+                wanted = options.audio && (!plan.firstSoundOnly || firstSound);
+                firstSound = false;
+                break;
+            case AVMEDIA_TYPE_SUBTITLE:
+                if (!options.subtitles || !plan.mapTracks)
+                    break;
+                if (!plan.subtitles) {
+                    ++subtitlesLeft;
+                    break;
+                }
+                if (plan.subtitleCodec != "copy") {
+                    result.outcome = CopyResult::Outcome::NeedsEngine;
+                    result.reason = "subtitles rewritten as " + plan.subtitleCodec;
+                    return result;
+                }
+                wanted = avformat_query_codec(&writer, par.codec_id, FF_COMPLIANCE_NORMAL) == 1;
+                if (!wanted)
+                    ++subtitlesLeft;
+                break;
+            case AVMEDIA_TYPE_DATA:
+                // A time code track is written anew from the picture track's
+                // time code, moved to the clip's start.
+                if (IsTimecodeTrack(*in) || !options.data)
+                    break;
+                wanted = par.codec_id != AV_CODEC_ID_NONE
+                    && avformat_query_codec(&writer, par.codec_id, FF_COMPLIANCE_NORMAL) == 1;
+                if (!wanted)
+                    ++dataLeft;
+                break;
+            case AVMEDIA_TYPE_ATTACHMENT:
+                wanted = writer.name && std::string(writer.name).find("matroska") != std::string::npos;
+                break;
+            default:
+                break;
+            }
+            if (!wanted)
+                continue;
+            AVStream* out = avformat_new_stream(clip.get(), nullptr);
+            if (!out || (error = avcodec_parameters_copy(out->codecpar, &par)) < 0)
+                return fail("The clip's tracks could not be set up: " + av::ErrorText(out ? error : AVERROR(ENOMEM)) + ".");
+            KeepOrClearTag(writer, *out->codecpar);
+            out->time_base = in->time_base;
+            out->avg_frame_rate = in->avg_frame_rate;
+            out->r_frame_rate = in->r_frame_rate;
+            out->sample_aspect_ratio = in->sample_aspect_ratio;
+            out->disposition = in->disposition;
+            av_dict_copy(&out->metadata, in->metadata, 0);
+            for (int s = 0; s < in->nb_side_data; ++s) {
+                const AVPacketSideData& side = in->side_data[s];
+                std::uint8_t* copy = av_stream_new_side_data(out, side.type, side.size);
+                if (copy)
+                    std::copy(side.data, side.data + side.size, copy);
+            }
+            tracks[i].in = in;
+            tracks[i].out = out;
+        }
+    }
+    if (clip->nb_streams == 0)
+        return fail("The source has no track the clip can hold.");
+
+    const int videoOut = video >= 0 && tracks[video].out ? tracks[video].out->index : -1;
+    if (videoOut >= 0) {
+        AVStream* out = tracks[video].out;
+        if (options.aspect) {
+            AVRational dar{0, 1};
+            if (av_parse_ratio(&dar, options.aspect->c_str(), 255, 0, nullptr) < 0 || dar.num <= 0)
+                return fail("The aspect '" + *options.aspect + "' is not a ratio of width to height.");
+            const AVRational sar = av_mul_q(dar, AVRational{out->codecpar->height, out->codecpar->width});
+            out->sample_aspect_ratio = out->codecpar->sample_aspect_ratio = sar;
+        }
+        const std::string timecode = SourceTimecode(source, video);
+        av_dict_set(&out->metadata, "timecode", nullptr, 0);
+        if (!timecode.empty() && editListFile) {
+            // The clip's first shown picture is the source's at `zero`.
+            const AVStream& in = *source.streams[video];
+            const double first = in.start_time == AV_NOPTS_VALUE ? origin : av::Seconds(in.start_time, in.time_base);
+            const double rate = PictureRate(in);
+            const auto moved = TimecodeAfter(timecode, std::llround((zero - first) * rate), rate);
+            if (moved)
+                av_dict_set(&out->metadata, "timecode", moved->c_str(), 0);
+        }
+    }
+    av_dict_copy(&clip->metadata, source.metadata, 0);
+    av_dict_set(&clip->metadata, "timecode", nullptr, 0);
+    for (const auto& [key, value] : options.metadata)
+        av_dict_set(&clip->metadata, key.c_str(), value.empty() ? nullptr : value.c_str(), 0);
+    if (options.bitexact)
+        clip->flags |= AVFMT_FLAG_BITEXACT;
+    // Times below the clip's zero stay there in an edit list file: it hides
+    // them. Other files begin at 0.
+    clip->avoid_negative_ts = editListFile ? AVFMT_AVOID_NEG_TS_DISABLED : AVFMT_AVOID_NEG_TS_MAKE_ZERO;
+
+    // The chapters inside the clip, moved with it.
+    for (unsigned c = 0; c < source.nb_chapters; ++c) {
+        const AVChapter& chapter = *source.chapters[c];
+        const auto span = SubtitleInClip(av::Seconds(chapter.start, chapter.time_base),
+                                         av::Seconds(chapter.end - chapter.start, chapter.time_base),
+                                         zero, clipEnd);
+        if (!span)
+            continue;
+        auto* kept = static_cast<AVChapter*>(av_mallocz(sizeof(AVChapter)));
+        auto** grown = static_cast<AVChapter**>(
+            av_realloc_array(clip->chapters, clip->nb_chapters + 1, sizeof(AVChapter*)));
+        if (!kept || !grown) {
+            av_free(kept);
+            return fail("The clip's chapters could not be set up: " + av::ErrorText(AVERROR(ENOMEM)) + ".");
+        }
+        clip->chapters = grown;
+        kept->id = chapter.id;
+        kept->time_base = chapter.time_base;
+        kept->start = av::Ticks(span->from - zero, chapter.time_base);
+        kept->end = av::Ticks(span->from + span->length - zero, chapter.time_base);
+        av_dict_copy(&kept->metadata, chapter.metadata, 0);
+        clip->chapters[clip->nb_chapters++] = kept;
+    }
+
+    if (!(writer.flags & AVFMT_NOFILE)) {
+        av::Dictionary restrictions;
+        restrictions.Set("protocol_whitelist", "file");
+        error = avio_open2(&clip->pb, request.output.c_str(), AVIO_FLAG_WRITE, nullptr, restrictions.Address());
+        if (error < 0)
+            return fail("The clip could not be written: " + av::ErrorText(error) + ".");
+    }
+    error = avformat_write_header(clip.get(), writerOptions.Address());
+    if (error < 0)
+        return fail("The clip could not be written: " + av::ErrorText(error) + ".");
+
+    if (request.start > 0 && (error = SeekTo(source, cut.seek)) < 0 && cut.seek > 0)
+        return fail("The source could not be read from the clip's start: " + av::ErrorText(error) + ".");
+    if (request.start <= 0)
+        SeekTo(source, 0);
+
+    av::Packet packet = av::NewPacket();
+    double written = 0;
+    for (;;) {
+        error = av_read_frame(&source, packet.get());
+        if (error == AVERROR_EOF)
+            break;
+        if (error < 0) {
+            // A damaged stretch: the engine goes on past it too.
+            if (error == AVERROR(EAGAIN) || error == AVERROR_INVALIDDATA)
+                continue;
+            return fail("The source could not be read: " + av::ErrorText(error) + ".");
+        }
+        Track& track = tracks[static_cast<std::size_t>(packet->stream_index)];
+        if (!track.out || track.done) {
+            av_packet_unref(packet.get());
+            continue;
+        }
+        const AVRational base = track.in->time_base;
+        const double dts = av::Seconds(packet->dts, base);
+        const double pts = av::Seconds(packet->pts, base);
+        const double decoded = std::isnan(dts) ? pts : dts;
+        const double shown = std::isnan(pts) ? dts : pts;
+        const AVMediaType kind = track.in->codecpar->codec_type;
+        bool keep = true;
+        if (kind == AVMEDIA_TYPE_VIDEO) {
+            if (std::isnan(decoded))
+                keep = track.started;
+            else if (decoded < cut.begin - kSameTime)
+                keep = false;
+            else if (decoded >= clipEnd - kSameTime)
+                keep = false, track.done = true;
+        } else if (kind == AVMEDIA_TYPE_SUBTITLE) {
+            const auto span = SubtitleInClip(shown, av::Seconds(packet->duration, base), zero, clipEnd);
+            keep = span.has_value();
+            if (span) {
+                packet->pts = packet->dts = av::Ticks(span->from, base);
+                packet->duration = span->length > 0 ? av::Ticks(span->length, base) : 0;
+            }
+        } else {
+            if (std::isnan(shown))
+                keep = track.started;
+            else if (shown < soundFrom - kSameTime)
+                keep = false;
+            else if (shown >= clipEnd - kSameTime)
+                keep = false, track.done = true;
+        }
+        if (!keep) {
+            av_packet_unref(packet.get());
+            bool allDone = true;
+            for (const Track& t : tracks)
+                if (t.out && !t.done && (t.in->codecpar->codec_type == AVMEDIA_TYPE_VIDEO
+                                         || t.in->codecpar->codec_type == AVMEDIA_TYPE_AUDIO))
+                    allDone = false;
+            if (allDone)
+                break;
+            continue;
+        }
+        track.started = true;
+        const std::int64_t shift = av::Ticks(zero, base);
+        if (packet->pts != AV_NOPTS_VALUE)
+            packet->pts -= shift;
+        if (packet->dts != AV_NOPTS_VALUE)
+            packet->dts -= shift;
+        if (kind == AVMEDIA_TYPE_VIDEO && track.out->index == videoOut)
+            ++result.pictures;
+        if (!std::isnan(shown) && kind != AVMEDIA_TYPE_SUBTITLE) {
+            const double end = shown + (packet->duration > 0 ? av::Seconds(packet->duration, base) : 0) - zero;
+            written = std::max(written, std::min(end, clipEnd - zero));
+        }
+        packet->stream_index = track.out->index;
+        packet->pos = -1;
+        av_packet_rescale_ts(packet.get(), base, track.out->time_base);
+        error = av_interleaved_write_frame(clip.get(), packet.get());
+        if (error < 0)
+            return fail("The clip could not be written: " + av::ErrorText(error) + ".");
+        if (!progress(written)) {
+            result.outcome = CopyResult::Outcome::Stopped;
+            return result;
+        }
+    }
+    error = av_write_trailer(clip.get());
+    if (error >= 0 && clip->pb && clip->pb->error < 0)
+        error = clip->pb->error;
+    if (error < 0)
+        return fail("The clip could not be written: " + av::ErrorText(error) + ".");
+    if (clip->pb)
+        avio_closep(&clip->pb);
+    if (editListFile && request.duration && videoOut >= 0) {
+        // Pictures decoded before the end may be shown after it: the edit
+        // list ends where the pictures shown from the start stop following
+        // each other.
+        const std::string why = RewriteMovieBox(request.output, [&request](const std::string& moov,
+                                                                            std::optional<std::string>& changed) {
+            changed = EndWherePicturesStop(moov, request.duration);
+            return std::string();
+        });
+        if (!why.empty())
+            return fail("The clip's end could not be set in its index: " + why + ".");
+    }
+    result.lastTime = written;
+    if (!(written > 0) && result.pictures == 0)
+        return fail("Nothing was converted: the clip starts after the end of the source.");
+    if (subtitlesLeft > 0)
+        result.leftOut.push_back(SubtitlesLeftOutText(static_cast<int>(subtitlesLeft),
+                                                      plan.subtitlesLeftOutBecause.empty()
+                                                          ? "the clip's file type cannot hold them as they are"
+                                                          : plan.subtitlesLeftOutBecause));
+    if (dataLeft > 0)
+        result.leftOut.push_back("Data left out of the clip: " + TrackCount(dataLeft, "track")
+                                 + " (the clip's file type cannot hold them).");
+    result.outcome = CopyResult::Outcome::Made;
+    return result;
+}
+
+} // namespace korvane::frontend

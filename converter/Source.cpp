@@ -1,0 +1,87 @@
+#include "converter/Source.h"
+
+#include "converter/EngineGuard.h"
+
+#include <cmath>
+
+namespace korvane::frontend {
+
+OpenedSource OpenSource(const std::string& path)
+{
+    OpenedSource opened;
+    av::Dictionary options;
+    // The engine's restrictions, read as options of the source's reader;
+    // the picture limit is the decoders' and does not apply here.
+    const std::vector<std::string> restrictions = InputRestrictions();
+    for (std::size_t i = 0; i + 1 < restrictions.size(); i += 2)
+        if (restrictions[i] != "-max_pixels")
+            options.Set(restrictions[i].substr(1), restrictions[i + 1]);
+    AVFormatContext* context = nullptr;
+    int error = avformat_open_input(&context, path.c_str(), nullptr, options.Address());
+    if (error < 0) {
+        opened.error = av::ErrorText(error);
+        return opened;
+    }
+    opened.input.reset(context);
+    error = avformat_find_stream_info(context, nullptr);
+    if (error < 0) {
+        opened.error = av::ErrorText(error);
+        opened.input.reset();
+    }
+    return opened;
+}
+
+double SourceOrigin(const AVFormatContext& source)
+{
+    return source.start_time == AV_NOPTS_VALUE ? 0.0 : av::Seconds(source.start_time, AV_TIME_BASE_Q);
+}
+
+int FirstVideoStream(const AVFormatContext& source)
+{
+    for (unsigned i = 0; i < source.nb_streams; ++i) {
+        const AVStream& s = *source.streams[i];
+        if (s.codecpar->codec_type == AVMEDIA_TYPE_VIDEO && !(s.disposition & AV_DISPOSITION_ATTACHED_PIC))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int SeekTo(AVFormatContext& source, double seconds)
+{
+    if (seconds <= 0 && source.start_time == AV_NOPTS_VALUE)
+        return avformat_seek_file(&source, -1, INT64_MIN, 0, 0, 0);
+    const std::int64_t at = av::Ticks(SourceOrigin(source) + seconds, AV_TIME_BASE_Q);
+    return avformat_seek_file(&source, -1, INT64_MIN, at, at, 0);
+}
+
+PacketList ListVideoPackets(AVFormatContext& source, int video, double seek, double length)
+{
+    PacketList list;
+    list.sourceStart = SourceOrigin(source);
+    list.listedVideo = video >= 0;
+    if (video < 0 || SeekTo(source, seek) < 0)
+        return list;
+    const AVRational base = source.streams[video]->time_base;
+    const double until = *list.sourceStart + seek + length;
+    av::Packet packet = av::NewPacket();
+    while (av_read_frame(&source, packet.get()) >= 0) {
+        if (packet->stream_index == video) {
+            const double dts = av::Seconds(packet->dts, base);
+            const double pts = av::Seconds(packet->pts, base);
+            VideoPacket p;
+            p.dts = std::isnan(dts) ? pts : dts;
+            if (!std::isnan(pts))
+                p.pts = pts;
+            p.key = (packet->flags & AV_PKT_FLAG_KEY) != 0;
+            if (!std::isnan(p.dts)) {
+                if (p.dts > until)
+                    break;
+                list.packets.push_back(p);
+            }
+        }
+        av_packet_unref(packet.get());
+    }
+    return list;
+}
+
+} // namespace korvane::frontend

@@ -1,0 +1,36 @@
+#pragma once
+// A source as the converter reads it itself: opened once, under the same
+// restrictions as the engine's runs (only the readers of media files, only
+// plain files), and its picture packets listed without decoding anything.
+// Free of windows.h: built natively too.
+#include "converter/KeyframeCut.h"
+#include "converter/LibAv.h"
+
+#include <string>
+
+namespace korvane::frontend {
+
+struct OpenedSource {
+    av::Input input;
+    std::string error;  // why it could not be opened; empty when it was
+};
+
+// Opens the file (a UTF-8 path) and reads its streams' facts.
+OpenedSource OpenSource(const std::string& path);
+
+// The source's first timestamp, seconds: the times a user marks count from it.
+double SourceOrigin(const AVFormatContext& source);
+
+// The first picture stream that is not a cover picture; -1 without one.
+int FirstVideoStream(const AVFormatContext& source);
+
+// Seeks as the engine's -ss does: to the packet at or before `seconds` after
+// the source's first timestamp. A negative error code when it could not.
+int SeekTo(AVFormatContext& source, double seconds);
+
+// The packets of stream `video` after a seek to `seek` (seconds after the
+// source's first timestamp), until the first one decoded `length` seconds
+// after it, in the source's own times; the list the keyframe cut decides from.
+PacketList ListVideoPackets(AVFormatContext& source, int video, double seek, double length);
+
+} // namespace korvane::frontend

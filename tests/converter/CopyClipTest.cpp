@@ -1,0 +1,271 @@
+// The converter's own copy, natively against the host's libraries: sources
+// made by the host's ffmpeg as cameras and editors write them, clips read
+// back with the same libraries.
+#include "converter/CopyClip.h"
+#include "converter/CopyPlan.h"
+#include "converter/LibAv.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+using namespace korvane::frontend;
+namespace fs = std::filesystem;
+
+namespace {
+
+class Scratch {
+public:
+    Scratch() : path_(fs::temp_directory_path() / ("korvane-copy-" + std::to_string(::getpid())))
+    {
+        fs::remove_all(path_);
+        fs::create_directories(path_);
+    }
+    ~Scratch() { fs::remove_all(path_); }
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    fs::path path_;
+};
+
+void Make(const std::string& arguments)
+{
+    const std::string line = "ffmpeg -v error -y " + arguments;
+    ASSERT_EQ(std::system(line.c_str()), 0) << line;
+}
+
+void Write(const std::string& path, const std::string& text)
+{
+    std::ofstream(path) << text;
+}
+
+ClipRequest Copy(const std::string& in, const std::string& out, double start, double duration)
+{
+    ClipRequest r;
+    r.input = in;
+    r.output = out;
+    r.start = start;
+    r.duration = duration;
+    r.videoCopied = r.audioCopied = true;
+    r.options = {"-c", "copy"};
+    return r;
+}
+
+CopyResult CopyHere(const ClipRequest& request)
+{
+    const CopyOptionsResult options = ReadCopyOptions(request);
+    EXPECT_TRUE(options.options) << options.needsEngine;
+    return CopyClip(request, options.options.value_or(CopyOptions{}), [](double) { return true; });
+}
+
+struct Track {
+    AVMediaType kind = AVMEDIA_TYPE_UNKNOWN;
+    std::string codec;
+    std::string language;
+    std::string timecode;
+    std::vector<double> shown;   // packets' presentation times, seconds, as the reader gives them
+    std::vector<double> lengths;
+};
+
+struct Clip {
+    double duration = 0;
+    std::vector<Track> tracks;
+    std::vector<std::pair<double, double>> chapters;
+    int pictures = 0;            // decoded pictures shown from the clip's zero on
+    int damaged = 0;             // decoding errors
+    double firstPicture = NAN;   // the first decoded picture's time
+};
+
+Clip ReadBack(const std::string& path)
+{
+    Clip clip;
+    AVFormatContext* c = nullptr;
+    if (avformat_open_input(&c, path.c_str(), nullptr, nullptr) < 0)
+        return clip;
+    av::Input input(c);
+    avformat_find_stream_info(c, nullptr);
+    clip.duration = av::Seconds(c->duration, AV_TIME_BASE_Q);
+    for (unsigned i = 0; i < c->nb_chapters; ++i)
+        clip.chapters.emplace_back(av::Seconds(c->chapters[i]->start, c->chapters[i]->time_base),
+                                   av::Seconds(c->chapters[i]->end, c->chapters[i]->time_base));
+    AVCodecContext* decoder = nullptr;
+    int video = -1;
+    for (unsigned i = 0; i < c->nb_streams; ++i) {
+        const AVStream* s = c->streams[i];
+        Track t;
+        t.kind = s->codecpar->codec_type;
+        t.codec = avcodec_get_name(s->codecpar->codec_id);
+        if (const AVDictionaryEntry* e = av_dict_get(s->metadata, "language", nullptr, 0))
+            t.language = e->value;
+        if (const AVDictionaryEntry* e = av_dict_get(s->metadata, "timecode", nullptr, 0))
+            t.timecode = e->value;
+        clip.tracks.push_back(t);
+        if (t.kind == AVMEDIA_TYPE_VIDEO && video < 0) {
+            video = static_cast<int>(i);
+            const AVCodec* codec = avcodec_find_decoder(s->codecpar->codec_id);
+            decoder = avcodec_alloc_context3(codec);
+            avcodec_parameters_to_context(decoder, s->codecpar);
+            avcodec_open2(decoder, codec, nullptr);
+        }
+    }
+    av::Packet packet = av::NewPacket();
+    AVFrame* frame = av_frame_alloc();
+    auto take = [&] {
+        while (avcodec_receive_frame(decoder, frame) == 0) {
+            const double t = av::Seconds(frame->best_effort_timestamp, c->streams[video]->time_base);
+            if (std::isnan(clip.firstPicture))
+                clip.firstPicture = t;
+            clip.damaged += frame->decode_error_flags != 0;
+            clip.pictures += t >= -0.001;
+        }
+    };
+    while (av_read_frame(c, packet.get()) >= 0) {
+        const AVStream* s = c->streams[packet->stream_index];
+        Track& t = clip.tracks[static_cast<std::size_t>(packet->stream_index)];
+        t.shown.push_back(av::Seconds(packet->pts, s->time_base));
+        t.lengths.push_back(av::Seconds(packet->duration, s->time_base));
+        if (packet->stream_index == video) {
+            clip.damaged += avcodec_send_packet(decoder, packet.get()) < 0;
+            take();
+        }
+        av_packet_unref(packet.get());
+    }
+    if (decoder) {
+        avcodec_send_packet(decoder, nullptr);
+        take();
+    }
+    av_frame_free(&frame);
+    avcodec_free_context(&decoder);
+    return clip;
+}
+
+const Track* FirstOf(const Clip& clip, AVMediaType kind)
+{
+    for (const Track& t : clip.tracks)
+        if (t.kind == kind)
+            return &t;
+    return nullptr;
+}
+
+// Subtitle lines at 1-2 s, 5-6 s and 9-10 s.
+const char* kLines = "1\n00:00:01,000 --> 00:00:02,000\none\n\n2\n00:00:05,000 --> 00:00:06,000\ntwo\n\n"
+                     "3\n00:00:09,000 --> 00:00:10,000\nthree\n\n";
+
+} // namespace
+
+// A camera's file: H.264 with B-pictures and a keyframe every second, AAC,
+// a time code track, and a text subtitle track.
+TEST(CopyClip, CameraFileKeepsEveryPictureItsTimeCodeAndItsLinesInRange)
+{
+    Scratch dir;
+    Write(dir / "lines.srt", kLines);
+    const std::string source = dir / "tc.mp4";
+    Make("-f lavfi -i testsrc2=s=320x240:r=25:d=11 -f lavfi -i sine=d=11 -i " + dir / "lines.srt"
+         + " -map 0 -map 1 -map 2 -c:v libx264 -g 25 -bf 2 -c:a aac -c:s mov_text -metadata:s:s:0 language=fra"
+           " -timecode 01:00:00:00 " + source);
+
+    const std::string out = dir / "clip.mp4";
+    const CopyResult r = CopyHere(Copy(source, out, 4.337, 4.831));
+    ASSERT_EQ(r.outcome, CopyResult::Outcome::Made) << r.reason;
+    const Clip clip = ReadBack(out);
+    EXPECT_NEAR(clip.duration, 4.831, 0.05);
+    // The pictures shown from 4.32 s (the one at the mark) to 9.16 s.
+    EXPECT_NEAR(clip.pictures, 122, 1);
+    EXPECT_EQ(clip.damaged, 0);
+    const Track* video = FirstOf(clip, AVMEDIA_TYPE_VIDEO);
+    ASSERT_TRUE(video);
+    EXPECT_EQ(video->timecode, "01:00:04:08");
+    ASSERT_TRUE(FirstOf(clip, AVMEDIA_TYPE_AUDIO));
+    const Track* lines = FirstOf(clip, AVMEDIA_TYPE_SUBTITLE);
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(lines->language, "fra");
+    // The line of 5-6 s is shown at 0.663 s of the clip, the one of 9-10 s
+    // from 4.663 s to the clip's end; nothing lasts past the end.
+    bool second = false, third = false;
+    for (std::size_t i = 0; i < lines->shown.size(); ++i) {
+        const double from = lines->shown[i], to = from + lines->lengths[i];
+        EXPECT_LE(to, 4.831 + 0.01);
+        second = second || (std::abs(from - 0.663) < 0.01 && std::abs(to - 1.663) < 0.01);
+        third = third || (std::abs(from - 4.663) < 0.01 && std::abs(to - 4.831) < 0.01);
+    }
+    EXPECT_TRUE(second);
+    EXPECT_TRUE(third);
+}
+
+TEST(CopyClip, MatroskaKeepsItsChaptersInsideTheClipMovedWithIt)
+{
+    Scratch dir;
+    Write(dir / "chapters.txt", ";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=3000\ntitle=One\n"
+                                "[CHAPTER]\nTIMEBASE=1/1000\nSTART=3000\nEND=6000\ntitle=Two\n"
+                                "[CHAPTER]\nTIMEBASE=1/1000\nSTART=6000\nEND=10000\ntitle=Three\n");
+    const std::string source = dir / "film.mkv";
+    Make("-f lavfi -i testsrc2=s=160x120:r=25:d=10 -f lavfi -i sine=d=10 -i " + dir / "chapters.txt"
+         + " -map 0 -map 1 -map_metadata 2 -c:v libx264 -g 25 -c:a flac " + source);
+    const std::string out = dir / "clip.mkv";
+    const CopyResult r = CopyHere(Copy(source, out, 2, 5));
+    ASSERT_EQ(r.outcome, CopyResult::Outcome::Made) << r.reason;
+    const Clip clip = ReadBack(out);
+    ASSERT_EQ(clip.chapters.size(), 3u);
+    EXPECT_NEAR(clip.chapters[0].first, 0, 0.01);
+    EXPECT_NEAR(clip.chapters[0].second, 1, 0.01);
+    EXPECT_NEAR(clip.chapters[1].first, 1, 0.01);
+    EXPECT_NEAR(clip.chapters[1].second, 4, 0.01);
+    EXPECT_NEAR(clip.chapters[2].second, 5, 0.01);
+    // A file without an edit list shows the pictures decoded before the end
+    // and shown after it too (B-pictures).
+    EXPECT_GE(clip.pictures, 125);
+    EXPECT_LE(clip.pictures, 128);
+    EXPECT_EQ(clip.damaged, 0);
+}
+
+TEST(CopyClip, AProfileOptionACopyCannotHonourGoesToTheEngine)
+{
+    ClipRequest r = Copy("in.mp4", "out.mp4", 1, 1);
+    r.options = {"-c", "copy", "-movflags", "+faststart", "-aspect", "16:9", "-bitexact"};
+    const CopyOptionsResult read = ReadCopyOptions(r);
+    ASSERT_TRUE(read.options);
+    EXPECT_EQ(read.options->aspect, "16:9");
+    EXPECT_TRUE(read.options->bitexact);
+    r.options = {"-c", "copy", "-r", "25"};
+    EXPECT_FALSE(ReadCopyOptions(r).options);
+    r.options = {"-c", "copy", "-c:s", "mov_text"};
+    EXPECT_FALSE(ReadCopyOptions(r).options);
+    r.videoFilters = {"yadif"};
+    r.options = {"-c", "copy"};
+    EXPECT_FALSE(ReadCopyOptions(r).options);
+}
+
+TEST(CopyClip, ASubtitleIsCutAtTheClipsEnds)
+{
+    const auto inside = SubtitleInClip(5, 1, 4, 8);
+    ASSERT_TRUE(inside);
+    EXPECT_DOUBLE_EQ(inside->from, 5);
+    EXPECT_DOUBLE_EQ(inside->length, 1);
+    const auto across = SubtitleInClip(3.5, 1, 4, 8);
+    ASSERT_TRUE(across);
+    EXPECT_DOUBLE_EQ(across->from, 4);
+    EXPECT_DOUBLE_EQ(across->length, 0.5);
+    EXPECT_DOUBLE_EQ(SubtitleInClip(7.5, 2, 4, 8)->length, 0.5);
+    EXPECT_FALSE(SubtitleInClip(1, 2, 4, 8));
+    EXPECT_FALSE(SubtitleInClip(8, 1, 4, 8));
+    // Shown until the next line: kept only when it begins inside the clip.
+    EXPECT_FALSE(SubtitleInClip(3, 0, 4, 8));
+    EXPECT_TRUE(SubtitleInClip(4, 0, 4, 8));
+}
+
+TEST(CopyClip, TimeCodesMoveOnByWholePictures)
+{
+    EXPECT_EQ(TimecodeAfter("01:00:00:00", 108, 25), "01:00:04:08");
+    EXPECT_EQ(TimecodeAfter("23:59:59:24", 1, 25), "00:00:00:00");
+    // Drop-frame: 00:01:00;00 and ;01 do not exist at 29.97.
+    EXPECT_EQ(TimecodeAfter("00:00:59;29", 1, 30000.0 / 1001), "00:01:00;02");
+    EXPECT_EQ(TimecodeAfter("00:09:59;29", 1, 30000.0 / 1001), "00:10:00;00");
+    EXPECT_EQ(TimecodeAfter("10:00:00:00", -25, 25), "09:59:59:00");
+    EXPECT_FALSE(TimecodeAfter("1:00", 1, 25));
+    EXPECT_FALSE(TimecodeAfter("01:00:00:25", 1, 25));
+}
