@@ -1,6 +1,7 @@
 #include "converter/CopyClip.h"
 
 #include "converter/EngineGuard.h"
+#include "converter/ExactHead.h"
 #include "converter/LibAv.h"
 #include "converter/MovieEnd.h"
 #include "converter/MovieFile.h"
@@ -13,6 +14,7 @@ extern "C" {
 }
 
 #include <cmath>
+#include <cstdio>
 #include <iterator>
 #include <limits>
 
@@ -79,6 +81,35 @@ void KeepOrClearTag(const AVOutputFormat& writer, AVCodecParameters& par)
     par.codec_tag = 0;
 }
 
+// "00:01:02.400"
+std::string TimeText(double seconds)
+{
+    const long long ms = std::llround(std::max(seconds, 0.0) * 1000);
+    char text[40];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%03lld", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60,
+                  ms % 1000);
+    return text;
+}
+
+// The span of an exact start from a listing long enough to reach the first
+// keyframe after the start; nothing when the listing cannot tell.
+std::optional<ExactSpan> ExactSpanOf(AVFormatContext& source, int video, const ClipRequest& request,
+                                     double seek, double clipEnd)
+{
+    for (double more : {3.0, 30.0, 300.0, kLongestDuration}) {
+        const PacketList list = ListVideoPackets(source, video, seek, request.start - seek + more);
+        const double origin = list.sourceStart.value_or(0);
+        const bool covers = list.toTheEnd
+            || (!list.packets.empty() && std::isfinite(clipEnd) && list.packets.back().dts >= clipEnd);
+        const std::optional<double> end = std::isfinite(clipEnd) ? std::optional<double>(clipEnd) : std::nullopt;
+        (void)origin;
+        const SpanResult found = FindExactSpan(list, request.start, end, covers);
+        if (found.span || found.complete || covers)
+            return found.span;
+    }
+    return std::nullopt;
+}
+
 std::string TrackCount(std::size_t n, const char* what)
 {
     return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
@@ -98,9 +129,8 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
 
     OpenedSource opened = OpenSource(request.input);
     if (!opened.input)
-        return fail(opened.error == av::ErrorText(AVERROR_INVALIDDATA) || opened.error.empty()
-                        ? NotAVideoFile(request.input)
-                        : "The source could not be read: " + opened.error + ".");
+        return fail(opened.notMedia ? NotAVideoFile(request.input)
+                                    : "The source could not be read: " + opened.error + ".");
     AVFormatContext& source = *opened.input;
     const double origin = SourceOrigin(source);
     const int video = options.video ? FirstVideoStream(source) : -1;
@@ -124,15 +154,49 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
     } else if (request.start <= 0) {
         cut = CutAfterSeek{0, -std::numeric_limits<double>::infinity(), origin, std::nullopt};
     }
-    const double soundFrom = cut.soundFrom.value_or(cut.begin);
+    double soundFrom = cut.soundFrom.value_or(cut.begin);
     const double clipEnd = request.duration ? origin + request.start + *request.duration
                                             : std::numeric_limits<double>::infinity();
     const bool editListFile = ContainerOf(request.output) == Container::Mov;
     // An MP4 or MOV clip says with its edit list that it is shown from the
     // marked start; other files begin with that keyframe.
-    const double zero = editListFile || request.start <= 0 || !std::isfinite(soundFrom)
+    double zero = editListFile || request.start <= 0 || !std::isfinite(soundFrom)
         ? origin + request.start
         : soundFrom;
+
+    // An exact start: the pictures up to the first keyframe after the start
+    // encoded again, the source's packets from that keyframe on.
+    std::optional<Head> head;
+    std::optional<ExactSpan> exact;
+    std::string notExact;
+    if (request.exactStart && video >= 0 && request.start > 0) {
+        exact = ExactSpanOf(source, video, request, cut.seek, clipEnd);
+        if (!exact) {
+            notExact = "its pictures around the start could not be listed";
+        } else if (exact->startsOnKeyframe) {
+            zero = soundFrom = exact->firstPicture;
+        } else {
+            HeadResult made = MakeHead(source, video, cut.seek, cut.begin, *exact, clipEnd);
+            if (made.head) {
+                head = std::move(made.head);
+                zero = soundFrom = exact->firstPicture;
+            } else {
+                notExact = made.whyNot;
+            }
+        }
+    }
+    auto keyframeInstead = [&](std::string why) {
+        ClipRequest atKeyframe = request;
+        atKeyframe.exactStart = false;
+        CopyResult again = CopyClip(atKeyframe, options, progress);
+        again.leftOut.insert(again.leftOut.begin(),
+                             "Starts at the keyframe before its mark, "
+                                 + TimeText(cut.soundFrom.value_or(cut.begin) - origin)
+                                 + ": its exact start could not be made (" + why + ").");
+        return again;
+    };
+    if (!notExact.empty())
+        return keyframeInstead(notExact);
 
     AVFormatContext* made = nullptr;
     int error = avformat_alloc_output_context2(&made, nullptr, options.format ? options.format->c_str() : nullptr,
@@ -243,6 +307,16 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
             const AVRational sar = av_mul_q(dar, AVRational{out->codecpar->height, out->codecpar->width});
             out->sample_aspect_ratio = out->codecpar->sample_aspect_ratio = sar;
         }
+        if (head && !head->extradata.empty()) {
+            av_freep(&out->codecpar->extradata);
+            out->codecpar->extradata_size = 0;
+            const std::string& sets = head->extradata;
+            out->codecpar->extradata = static_cast<std::uint8_t*>(av_mallocz(sets.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+            if (!out->codecpar->extradata)
+                return fail("The clip's picture track could not be set up: " + av::ErrorText(AVERROR(ENOMEM)) + ".");
+            std::copy(sets.begin(), sets.end(), out->codecpar->extradata);
+            out->codecpar->extradata_size = static_cast<int>(sets.size());
+        }
         const std::string timecode = SourceTimecode(source, video);
         av_dict_set(&out->metadata, "timecode", nullptr, 0);
         if (!timecode.empty() && editListFile) {
@@ -307,6 +381,29 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
 
     av::Packet packet = av::NewPacket();
     double written = 0;
+    auto write = [&](AVPacket& p, AVRational base, const AVStream& out) {
+        p.stream_index = out.index;
+        p.pos = -1;
+        av_packet_rescale_ts(&p, base, out.time_base);
+        return av_interleaved_write_frame(clip.get(), &p);
+    };
+    if (head) {
+        const AVRational base = source.streams[video]->time_base;
+        const std::int64_t shift = av::Ticks(zero, base);
+        for (av::Packet& p : head->packets) {
+            p->pts -= shift;
+            p->dts -= shift;
+            ++result.pictures;
+            if ((error = write(*p, base, *tracks[video].out)) < 0)
+                return fail("The clip could not be written: " + av::ErrorText(error) + ".");
+        }
+        tracks[video].started = true;
+        if (!head->keyDecoded)
+            tracks[video].done = true;
+    }
+    bool keyPrefixed = false;
+    // A keyframe before a start past the source's end must not make a clip.
+    bool reachedStart = false;
     for (;;) {
         error = av_read_frame(&source, packet.get());
         if (error == AVERROR_EOF)
@@ -330,12 +427,32 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
         const AVMediaType kind = track.in->codecpar->codec_type;
         bool keep = true;
         if (kind == AVMEDIA_TYPE_VIDEO) {
+            const bool headTrack = head && packet->stream_index == video;
             if (std::isnan(decoded))
-                keep = track.started;
-            else if (decoded < cut.begin - kSameTime)
+                keep = track.started && (!headTrack || keyPrefixed);
+            else if (decoded < (headTrack ? *head->keyDecoded : cut.begin) - kSameTime)
                 keep = false;
             else if (decoded >= clipEnd - kSameTime)
                 keep = false, track.done = true;
+            else if (headTrack && decoded > *head->keyDecoded + kSameTime && !std::isnan(pts)
+                     && pts < *head->keyShown - kSameTime)
+                keep = false;  // shown before the keyframe: the head has it
+            if (keep && headTrack && !keyPrefixed) {
+                keyPrefixed = true;
+                if (!head->keyPrefix.empty()) {
+                    // The source's sets in front of its keyframe, where the
+                    // head's replaced them in the decoder.
+                    av::Packet joined = av::NewPacket();
+                    const std::string& sets = head->keyPrefix;
+                    if (av_new_packet(joined.get(), static_cast<int>(sets.size()) + packet->size) < 0)
+                        return fail("The clip could not be written: " + av::ErrorText(AVERROR(ENOMEM)) + ".");
+                    std::copy(sets.begin(), sets.end(), joined->data);
+                    std::copy(packet->data, packet->data + packet->size, joined->data + sets.size());
+                    av_packet_copy_props(joined.get(), packet.get());
+                    av_packet_unref(packet.get());
+                    av_packet_move_ref(packet.get(), joined.get());
+                }
+            }
         } else if (kind == AVMEDIA_TYPE_SUBTITLE) {
             const auto span = SubtitleInClip(shown, av::Seconds(packet->duration, base), zero, clipEnd);
             keep = span.has_value();
@@ -373,11 +490,10 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
         if (!std::isnan(shown) && kind != AVMEDIA_TYPE_SUBTITLE) {
             const double end = shown + (packet->duration > 0 ? av::Seconds(packet->duration, base) : 0) - zero;
             written = std::max(written, std::min(end, clipEnd - zero));
+            reachedStart = reachedStart || shown + kSameTime >= origin + request.start
+                || end > origin + request.start - zero + kSameTime;
         }
-        packet->stream_index = track.out->index;
-        packet->pos = -1;
-        av_packet_rescale_ts(packet.get(), base, track.out->time_base);
-        error = av_interleaved_write_frame(clip.get(), packet.get());
+        error = write(*packet, base, *track.out);
         if (error < 0)
             return fail("The clip could not be written: " + av::ErrorText(error) + ".");
         if (!progress(written)) {
@@ -405,7 +521,7 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
             return fail("The clip's end could not be set in its index: " + why + ".");
     }
     result.lastTime = written;
-    if (!(written > 0) && result.pictures == 0)
+    if (!reachedStart || (!(written > 0) && result.pictures == 0))
         return fail("Nothing was converted: the clip starts after the end of the source.");
     if (subtitlesLeft > 0)
         result.leftOut.push_back(SubtitlesLeftOutText(static_cast<int>(subtitlesLeft),
@@ -415,6 +531,13 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
     if (dataLeft > 0)
         result.leftOut.push_back("Data left out of the clip: " + TrackCount(dataLeft, "track")
                                  + " (the clip's file type cannot hold them).");
+    if (head) {
+        // The exact start proves itself, or the clip starts at the keyframe.
+        if (std::string why = CheckExactStart(request.output, *head, exact->headPictures); !why.empty()) {
+            opened.input.reset();
+            return keyframeInstead(why);
+        }
+    }
     result.outcome = CopyResult::Outcome::Made;
     return result;
 }

@@ -61,6 +61,8 @@ struct PacketList {
     // The source has video; the list may still hold none of its packets when
     // the seek landed past the listed stretch (keyframes far apart).
     bool listedVideo = false;
+    // The listing went on to the source's end (read by the converter itself).
+    bool toTheEnd = false;
 };
 
 // The packets of stream 0 in the engine's frame checksum listing

@@ -36,6 +36,16 @@ struct PacketFreer {
 };
 using Packet = std::unique_ptr<AVPacket, PacketFreer>;
 
+struct FrameFreer {
+    void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+using Frame = std::unique_ptr<AVFrame, FrameFreer>;
+
+struct CodecCloser {
+    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+using Codec = std::unique_ptr<AVCodecContext, CodecCloser>;
+
 struct DictionaryFreer {
     void operator()(AVDictionary* d) const { av_dict_free(&d); }
 };
@@ -62,6 +72,11 @@ private:
 inline Packet NewPacket()
 {
     return Packet(av_packet_alloc());
+}
+
+inline Frame NewFrame()
+{
+    return Frame(av_frame_alloc());
 }
 
 // The library's words for an error code: "No such file or directory".

@@ -20,12 +20,15 @@ OpenedSource OpenSource(const std::string& path)
     int error = avformat_open_input(&context, path.c_str(), nullptr, options.Address());
     if (error < 0) {
         opened.error = av::ErrorText(error);
+        opened.notMedia = error == AVERROR_INVALIDDATA || error == AVERROR(EINVAL)
+            || error == AVERROR_DEMUXER_NOT_FOUND;
         return opened;
     }
     opened.input.reset(context);
     error = avformat_find_stream_info(context, nullptr);
     if (error < 0) {
         opened.error = av::ErrorText(error);
+        opened.notMedia = true;
         opened.input.reset();
     }
     return opened;
@@ -64,6 +67,7 @@ PacketList ListVideoPackets(AVFormatContext& source, int video, double seek, dou
     const AVRational base = source.streams[video]->time_base;
     const double until = *list.sourceStart + seek + length;
     av::Packet packet = av::NewPacket();
+    list.toTheEnd = true;
     while (av_read_frame(&source, packet.get()) >= 0) {
         if (packet->stream_index == video) {
             const double dts = av::Seconds(packet->dts, base);
@@ -74,8 +78,10 @@ PacketList ListVideoPackets(AVFormatContext& source, int video, double seek, dou
                 p.pts = pts;
             p.key = (packet->flags & AV_PKT_FLAG_KEY) != 0;
             if (!std::isnan(p.dts)) {
-                if (p.dts > until)
+                if (p.dts > until) {
+                    list.toTheEnd = false;
                     break;
+                }
                 list.packets.push_back(p);
             }
         }

@@ -13,6 +13,9 @@ namespace korvane::frontend {
 struct OpenedSource {
     av::Input input;
     std::string error;  // why it could not be opened; empty when it was
+    // The file is none the converter reads (no reader of its type, or one
+    // the restrictions leave out), as opposed to one it could not open.
+    bool notMedia = false;
 };
 
 // Opens the file (a UTF-8 path) and reads its streams' facts.

@@ -13,6 +13,7 @@
 #include "converter/EngineGuard.h"
 #include "converter/EngineReport.h"
 #include "converter/ExactCut.h"
+#include "converter/LibAv.h"
 #include "converter/KeyframeCut.h"
 #include "converter/MovieEnd.h"
 #include "converter/MovieFile.h"
@@ -939,6 +940,9 @@ int Run()
 
 int main()
 {
+    // The libraries' own words would reach the main program's pipe; what
+    // goes wrong reaches the user as the converter's reason instead.
+    av_log_set_level(AV_LOG_QUIET);
     try {
         return Run();
     } catch (const std::exception& e) {

@@ -129,6 +129,31 @@ TEST(ConverterProgram, FailsWithANonZeroCodeAndTheEnginesReasonLast)
     EXPECT_NE(r.lastLine.find("-passlogfile"), std::string::npos) << r.output;
 }
 
+// A camera's file (time code, B-pictures, a subtitle track) copied from
+// between two keyframes, with the profile's aspect, into a folder typed with
+// forward slashes: the clip lasts as long as marked, its time code names its
+// first picture, it keeps its lines and decodes cleanly.
+TEST(ConverterProgram, CopiesACameraFileWithItsTimeCodeAndLines)
+{
+    std::wstring folder = ScratchFolder(L"camera copy");
+    for (wchar_t& c : folder)
+        if (c == L'\\')
+            c = L'/';
+    const std::wstring output = folder + L"/camera_Clip1.mp4";
+    DeleteFileW(output.c_str());
+
+    const Outcome r = Convert(L" -y -i \"" + kMedia + L"\\camera.mp4\" -ss 4,337 -t 4,831 -aspect 16:9 -c copy"
+                              L" -cutstart keyframe \"" + output + L"\"");
+
+    ASSERT_EQ(r.exitCode, 0u) << r.output;
+    const std::string probe = Probe(output);
+    EXPECT_NE(probe.find("Duration: 00:00:04.83"), std::string::npos) << probe;
+    EXPECT_NE(probe.find("timecode        : 01:00:04:08"), std::string::npos) << probe;
+    EXPECT_NE(probe.find("DAR 16:9"), std::string::npos) << probe;
+    EXPECT_NE(probe.find("Subtitle: mov_text"), std::string::npos) << probe;
+    EXPECT_EQ(DecodeErrors(output), "");
+}
+
 // AV1 in Matroska with Opus sound, as the web stores it: encoded with the MP4
 // profile's defaults and copied, each clip decodes cleanly and lasts as long
 // as asked.

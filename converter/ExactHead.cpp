@@ -1,0 +1,392 @@
+#include "converter/ExactHead.h"
+
+#include "converter/H264Sets.h"
+#include "converter/Source.h"
+
+extern "C" {
+#include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
+}
+
+#include <cmath>
+#include <limits>
+
+namespace korvane::frontend {
+namespace {
+
+constexpr double kSameTime = 1e-6;
+
+HeadResult No(std::string why)
+{
+    HeadResult r;
+    r.whyNot = std::move(why);
+    return r;
+}
+
+av::Frame Copy(const AVFrame& frame)
+{
+    av::Frame copy(av_frame_clone(&frame));
+    return copy;
+}
+
+std::string StartCoded(const std::vector<std::string>& units)
+{
+    std::string out;
+    for (const std::string& unit : units)
+        out += std::string("\0\0\0\1", 4) + unit;
+    return out;
+}
+
+// The units of one of the source's packets.
+std::vector<std::string_view> UnitsOf(const AVPacket& packet, const std::optional<AvcConfig>& config)
+{
+    const std::string_view data(reinterpret_cast<const char*>(packet.data), static_cast<std::size_t>(packet.size));
+    if (!config)
+        return AnnexBUnits(data);
+    return LengthPrefixedUnits(data, config->lengthSize).value_or(std::vector<std::string_view>{});
+}
+
+// The luma of two pictures of one size compared: the peak signal to noise
+// ratio in dB (higher: more alike).
+double LumaLikeness(const AVFrame& a, const AVFrame& b)
+{
+    if (a.width != b.width || a.height != b.height || a.width <= 0)
+        return 0;
+    double sum = 0;
+    for (int y = 0; y < a.height; ++y) {
+        const std::uint8_t* p = a.data[0] + static_cast<std::ptrdiff_t>(y) * a.linesize[0];
+        const std::uint8_t* q = b.data[0] + static_cast<std::ptrdiff_t>(y) * b.linesize[0];
+        for (int x = 0; x < a.width; ++x) {
+            const double d = static_cast<double>(p[x]) - q[x];
+            sum += d * d;
+        }
+    }
+    const double mse = sum / (static_cast<double>(a.width) * a.height);
+    return mse <= 0 ? 100.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
+}
+
+bool EightBitPlanar(AVPixelFormat format)
+{
+    for (AVPixelFormat f : {AV_PIX_FMT_YUV420P, AV_PIX_FMT_YUVJ420P, AV_PIX_FMT_YUV422P, AV_PIX_FMT_YUVJ422P,
+                            AV_PIX_FMT_YUV444P, AV_PIX_FMT_YUVJ444P})
+        if (f == format)
+            return true;
+    return false;
+}
+
+} // namespace
+
+HeadResult MakeHead(AVFormatContext& source, int video, double seek, double decodeFrom, const ExactSpan& span,
+                    double clipEnd)
+{
+    const AVStream& stream = *source.streams[video];
+    const AVCodecParameters& par = *stream.codecpar;
+    if (par.codec_id != AV_CODEC_ID_H264)
+        return No(std::string("its pictures are ") + avcodec_get_name(par.codec_id)
+                  + ", which are started exactly only as H.264");
+    if (span.decodingOrderTimes)
+        return No("its file does not say when its pictures are shown");
+    const AVRational base = stream.time_base;
+    const std::string_view extradata(reinterpret_cast<const char*>(par.extradata),
+                                     static_cast<std::size_t>(par.extradata_size));
+    std::optional<AvcConfig> config;
+    std::vector<std::string> sets;
+    if (!extradata.empty() && extradata[0] == 1) {
+        config = ReadAvcConfig(extradata);
+        if (!config)
+            return No("its decoder configuration does not read");
+        sets = config->sequenceSets;
+        sets.insert(sets.end(), config->pictureSets.begin(), config->pictureSets.end());
+    } else {
+        for (std::string_view unit : AnnexBUnits(extradata))
+            if (ParameterSetId(unit))
+                sets.emplace_back(unit);
+    }
+
+    const AVCodec* decoderCodec = avcodec_find_decoder(par.codec_id);
+    av::Codec decoder(avcodec_alloc_context3(decoderCodec));
+    if (!decoder || avcodec_parameters_to_context(decoder.get(), &par) < 0)
+        return No("its pictures cannot be decoded");
+    decoder->pkt_timebase = base;
+    decoder->thread_count = 0;
+    if (int e = avcodec_open2(decoder.get(), decoderCodec, nullptr); e < 0)
+        return No("its pictures cannot be decoded: " + av::ErrorText(e));
+
+    const double keyShown = span.keyframe.value_or(std::numeric_limits<double>::infinity());
+    const double keyDecoded = span.keyframe ? *span.keyframe - span.keyframeDelay : keyShown;
+    const double headEnd = std::min(keyShown, clipEnd);
+
+    Head head;
+    head.firstPicture = span.firstPicture;
+    if (span.keyframe) {
+        head.keyShown = keyShown;
+        head.keyDecoded = keyDecoded;
+    }
+    av::Codec encoder;
+    std::string whyNot;
+    av::Packet encoded = av::NewPacket();
+    auto drain = [&]() {
+        while (avcodec_receive_packet(encoder.get(), encoded.get()) == 0) {
+            av::Packet kept = av::NewPacket();
+            av_packet_move_ref(kept.get(), encoded.get());
+            head.packets.push_back(std::move(kept));
+        }
+    };
+    auto openEncoder = [&](const AVFrame& frame) -> bool {
+        if (!EightBitPlanar(static_cast<AVPixelFormat>(frame.format))) {
+            whyNot = std::string("its pictures are stored as ")
+                + (av_get_pix_fmt_name(static_cast<AVPixelFormat>(frame.format)) ?: "an unknown form")
+                + ", which the encoder does not write";
+            return false;
+        }
+        std::string annexB = StartCoded(sets);
+        const std::optional<H264Parameters> p = ReadH264Parameters(annexB);
+        const std::optional<int> id = FreeParameterSetId(sets);
+        if (!p || !id) {
+            whyNot = "its parameter sets do not read";
+            return false;
+        }
+        ExactSource facts;
+        facts.video.pixelFormat = av_get_pix_fmt_name(static_cast<AVPixelFormat>(frame.format));
+        facts.video.fieldOrder = frame.interlaced_frame ? (frame.top_field_first ? "top first" : "bottom first")
+                                                        : "progressive";
+        facts.span = span;
+        facts.h264 = p;
+        const std::optional<std::vector<std::string>> options = H264HeadOptions(facts);
+        if (!options) {
+            whyNot = "its profile or its reordering of pictures is not one the encoder writes";
+            return false;
+        }
+        const AVCodec* x264 = avcodec_find_encoder_by_name("libx264");
+        encoder.reset(x264 ? avcodec_alloc_context3(x264) : nullptr);
+        if (!encoder) {
+            whyNot = "the H.264 encoder is missing";
+            return false;
+        }
+        encoder->width = frame.width;
+        encoder->height = frame.height;
+        encoder->pix_fmt = static_cast<AVPixelFormat>(frame.format);
+        encoder->time_base = base;
+        encoder->framerate = stream.avg_frame_rate;
+        encoder->sample_aspect_ratio = frame.sample_aspect_ratio.num > 0 ? frame.sample_aspect_ratio
+                                                                         : par.sample_aspect_ratio;
+        encoder->color_range = frame.color_range;
+        encoder->color_primaries = frame.color_primaries;
+        encoder->color_trc = frame.color_trc;
+        encoder->colorspace = frame.colorspace;
+        encoder->chroma_sample_location = frame.chroma_location;
+        if (config)
+            encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+        av::Dictionary settings;
+        for (std::size_t i = 0; i + 1 < options->size(); i += 2) {
+            const std::string& name = (*options)[i];
+            std::string value = (*options)[i + 1];
+            if (name == "-c:v" || name == "-pix_fmt" || name == "-video_track_timescale")
+                continue;
+            if (name == "-x264-params") {
+                // A number no set of the source has, not only its first ones.
+                const std::size_t at = value.find("sps-id=");
+                const std::size_t end = value.find(':', at);
+                if (at != std::string::npos)
+                    value = value.substr(0, at) + "sps-id=" + std::to_string(*id)
+                        + (end == std::string::npos ? "" : value.substr(end));
+            }
+            settings.Set(name == "-profile:v" ? "profile" : name.substr(1), value);
+        }
+        if (int e = avcodec_open2(encoder.get(), x264, settings.Address()); e < 0) {
+            whyNot = "the encoder did not take the source's parameters: " + av::ErrorText(e);
+            return false;
+        }
+        return true;
+    };
+    av::Frame previous;
+    auto take = [&](AVFrame& frame) -> bool {
+        const double t = av::Seconds(frame.best_effort_timestamp, base);
+        if (std::isnan(t))
+            return true;
+        if (t < span.firstPicture - kSameTime) {
+            previous = Copy(frame);
+            return true;
+        }
+        if (!head.atStart) {
+            head.atStart = Copy(frame);
+            head.before = std::move(previous);
+        } else if (!head.after) {
+            head.after = Copy(frame);
+        }
+        if (t >= headEnd - kSameTime)
+            return true;
+        if (!encoder && !openEncoder(frame))
+            return false;
+        frame.pts = frame.best_effort_timestamp;
+        frame.pict_type = AV_PICTURE_TYPE_NONE;
+        if (int e = avcodec_send_frame(encoder.get(), &frame); e < 0) {
+            whyNot = "a picture could not be encoded: " + av::ErrorText(e);
+            return false;
+        }
+        drain();
+        return true;
+    };
+
+    if (int e = SeekTo(source, seek); e < 0 && seek > 0)
+        return No("the source could not be read from its keyframe: " + av::ErrorText(e));
+    av::Packet packet = av::NewPacket();
+    av::Frame frame = av::NewFrame();
+    bool ok = true;
+    bool keyPassed = false;
+    while (ok && av_read_frame(&source, packet.get()) >= 0) {
+        if (packet->stream_index != video) {
+            av_packet_unref(packet.get());
+            continue;
+        }
+        const double dts = av::Seconds(packet->dts, base);
+        const double pts = av::Seconds(packet->pts, base);
+        const double decoded = std::isnan(dts) ? pts : dts;
+        if (!std::isnan(decoded) && decoded < decodeFrom - kSameTime) {
+            av_packet_unref(packet.get());
+            continue;
+        }
+        // Past the keyframe, only the pictures shown before it (an open
+        // group's leading ones) still belong to the head.
+        if (!std::isnan(decoded) && decoded > keyDecoded + kSameTime
+            && (std::isnan(pts) || pts >= keyShown - kSameTime || decoded >= clipEnd)) {
+            av_packet_unref(packet.get());
+            break;
+        }
+        keyPassed = keyPassed || decoded >= keyDecoded - kSameTime;
+        for (std::string_view unit : UnitsOf(*packet, config))
+            if (ParameterSetId(unit) && !keyPassed) {
+                bool known = false;
+                for (const std::string& s : sets)
+                    known = known || s == unit;
+                if (!known)
+                    sets.emplace_back(unit);
+            }
+        if (avcodec_send_packet(decoder.get(), packet.get()) == AVERROR(EAGAIN))
+            ok = false;
+        av_packet_unref(packet.get());
+        while (ok && avcodec_receive_frame(decoder.get(), frame.get()) == 0) {
+            ok = take(*frame);
+            av_frame_unref(frame.get());
+        }
+    }
+    avcodec_send_packet(decoder.get(), nullptr);
+    while (ok && avcodec_receive_frame(decoder.get(), frame.get()) == 0) {
+        ok = take(*frame);
+        av_frame_unref(frame.get());
+    }
+    if (!ok)
+        return No(whyNot);
+    if (!encoder)
+        return No("no picture at the start could be decoded");
+    avcodec_send_frame(encoder.get(), nullptr);
+    drain();
+    if (static_cast<int>(head.packets.size()) != span.headPictures)
+        return No("the pictures before the keyframe did not decode whole (" + std::to_string(head.packets.size())
+                  + " of " + std::to_string(span.headPictures) + ")");
+
+    // The head is decoded before the keyframe: its times move back where the
+    // encoder's reordering delay differs from the source's.
+    if (head.keyDecoded) {
+        const std::int64_t key = av::Ticks(*head.keyDecoded, base);
+        const std::int64_t late = head.packets.back()->dts - key + 1;
+        if (late > 0)
+            for (av::Packet& p : head.packets)
+                p->dts -= late;
+    }
+    if (config) {
+        // The head's sets go beside the source's in the decoder configuration;
+        // its packets take the source's length form.
+        AvcConfig joined = *config;
+        const std::string_view headSets(reinterpret_cast<const char*>(encoder->extradata),
+                                        static_cast<std::size_t>(encoder->extradata_size));
+        for (std::string_view unit : AnnexBUnits(headSets)) {
+            if (UnitType(unit) == kSequenceSet)
+                joined.sequenceSets.emplace_back(unit);
+            else if (UnitType(unit) == kPictureSet)
+                joined.pictureSets.emplace_back(unit);
+        }
+        head.extradata = WriteAvcConfig(joined);
+        for (av::Packet& p : head.packets) {
+            const std::string form = LengthPrefixed(
+                AnnexBUnits(std::string_view(reinterpret_cast<const char*>(p->data), static_cast<std::size_t>(p->size))),
+                config->lengthSize);
+            av::Packet converted = av::NewPacket();
+            if (av_new_packet(converted.get(), static_cast<int>(form.size())) < 0)
+                return No("out of memory");
+            std::copy(form.begin(), form.end(), converted->data);
+            av_packet_copy_props(converted.get(), p.get());
+            p = std::move(converted);
+        }
+    } else {
+        // The source's sets in front of the keyframe, unless it has them:
+        // the head's own replaced them in the decoder.
+        head.keyPrefix = StartCoded(sets);
+    }
+    return HeadResult{std::move(head), {}};
+}
+
+std::string CheckExactStart(const std::string& clip, const Head& head, int headPictures)
+{
+    AVFormatContext* opened = nullptr;
+    if (avformat_open_input(&opened, clip.c_str(), nullptr, nullptr) < 0)
+        return "the clip could not be read back";
+    av::Input input(opened);
+    if (avformat_find_stream_info(opened, nullptr) < 0)
+        return "the clip could not be read back";
+    const int video = FirstVideoStream(*opened);
+    if (video < 0)
+        return "the clip has no pictures";
+    const AVStream& stream = *opened->streams[video];
+    const AVCodec* codec = avcodec_find_decoder(stream.codecpar->codec_id);
+    av::Codec decoder(avcodec_alloc_context3(codec));
+    if (!decoder || avcodec_parameters_to_context(decoder.get(), stream.codecpar) < 0)
+        return "the clip's pictures cannot be decoded";
+    decoder->pkt_timebase = stream.time_base;
+    decoder->err_recognition = AV_EF_EXPLODE | AV_EF_CRCCHECK | AV_EF_BITSTREAM;
+    if (avcodec_open2(decoder.get(), codec, nullptr) < 0)
+        return "the clip's pictures cannot be decoded";
+    const int wanted = headPictures + (head.keyDecoded ? 2 : 0);
+    int got = 0;
+    int damaged = 0;
+    double last = -std::numeric_limits<double>::infinity();
+    bool rising = true;
+    av::Frame first;
+    av::Packet packet = av::NewPacket();
+    av::Frame frame = av::NewFrame();
+    auto take = [&] {
+        while (got < wanted && avcodec_receive_frame(decoder.get(), frame.get()) == 0) {
+            const double t = av::Seconds(frame->best_effort_timestamp, stream.time_base);
+            damaged += frame->decode_error_flags != 0 || (frame->flags & AV_FRAME_FLAG_CORRUPT);
+            rising = rising && !(t <= last);
+            last = t;
+            if (!first)
+                first = Copy(*frame);
+            ++got;
+            av_frame_unref(frame.get());
+        }
+    };
+    while (got < wanted && av_read_frame(opened, packet.get()) >= 0) {
+        if (packet->stream_index == video)
+            damaged += avcodec_send_packet(decoder.get(), packet.get()) < 0;
+        av_packet_unref(packet.get());
+        take();
+    }
+    avcodec_send_packet(decoder.get(), nullptr);
+    take();
+    if (damaged > 0)
+        return "its first pictures do not decode cleanly";
+    if (got < wanted)
+        return "it holds " + std::to_string(got) + " of its first " + std::to_string(wanted) + " pictures";
+    if (!rising)
+        return "its first pictures' times do not rise";
+    if (first && head.atStart) {
+        const double here = LumaLikeness(*first, *head.atStart);
+        for (const av::Frame* beside : {&head.before, &head.after})
+            if (*beside && LumaLikeness(*first, **beside) > here)
+                return "its first picture is not the one at the start";
+    }
+    return {};
+}
+
+} // namespace korvane::frontend

@@ -1,0 +1,48 @@
+#pragma once
+// H.264 parameter sets and the two ways a stream carries its units: after
+// start codes (AVI, program and transport streams) or after their lengths
+// (MP4, MOV, Matroska, whose sets sit in a decoder configuration, "avcC").
+// Plain byte work, free of windows.h.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvane::frontend {
+
+// The units of a stream in start-code form, without their start codes.
+std::vector<std::string_view> AnnexBUnits(std::string_view stream);
+// The units of a packet whose units follow their lengths, each `lengthSize`
+// bytes; nothing when the lengths do not add up.
+std::optional<std::vector<std::string_view>> LengthPrefixedUnits(std::string_view packet, int lengthSize);
+std::string LengthPrefixed(const std::vector<std::string_view>& units, int lengthSize);
+
+inline int UnitType(std::string_view unit)
+{
+    return unit.empty() ? 0 : static_cast<unsigned char>(unit[0]) & 0x1f;
+}
+inline constexpr int kSequenceSet = 7;
+inline constexpr int kPictureSet = 8;
+inline constexpr int kIdrSlice = 5;
+
+// The number of a sequence or picture parameter set; nothing for other
+// units and for sets that do not read.
+std::optional<int> ParameterSetId(std::string_view unit);
+
+// The smallest number that neither a sequence nor a picture set among
+// `sets` has: the head's sets take it, so that they never replace one of the
+// source's. Nothing when all 32 are taken.
+std::optional<int> FreeParameterSetId(const std::vector<std::string>& sets);
+
+// A decoder configuration ("avcC" box contents).
+struct AvcConfig {
+    int lengthSize = 4;
+    std::vector<std::string> sequenceSets;
+    std::vector<std::string> pictureSets;
+    std::string extension;  // the bytes after the sets (chroma and bit depth of the high profiles)
+};
+std::optional<AvcConfig> ReadAvcConfig(std::string_view avcC);
+// Profile, compatibility and level come from the first sequence set.
+std::string WriteAvcConfig(const AvcConfig& config);
+
+} // namespace korvane::frontend
