@@ -1442,8 +1442,6 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
     }
     if (mode == SplitMode::PieceLength) {
         pieceSpans = PiecesOfLength(rangeStart, rangeLength, pieceLength);
-        if (packets)
-            EndCopiesBeforeKeyframes(pieceSpans, *packets);
     } else if (mode == SplitMode::PieceSize) {
         if (packets) {
             pieceSpans = PiecesOfSizeAtKeyframes(*packets, rangeStart, rangeLength, pieceBytes);

@@ -13,6 +13,7 @@ extern "C" {
 #include <libavutil/parseutils.h>
 }
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <iterator>
@@ -30,7 +31,22 @@ struct Track {
     AVStream* out = nullptr;
     bool done = false;     // its packets have passed the clip's end
     bool started = false;  // its first packet is written
+    // The decoding time its next packet would have, in the source's ticks:
+    // program streams leave it out of many packets.
+    std::int64_t nextDts = AV_NOPTS_VALUE;
+    std::int64_t lastWritten = AV_NOPTS_VALUE;  // the last decoding time written, in the clip's ticks
 };
+
+// How long one packet of a stream lasts in its ticks, when the stream says.
+std::int64_t PacketTicks(const AVStream& s)
+{
+    const AVCodecParameters& par = *s.codecpar;
+    if (par.codec_type == AVMEDIA_TYPE_VIDEO && s.avg_frame_rate.num > 0 && s.avg_frame_rate.den > 0)
+        return av_rescale_q(1, av_inv_q(s.avg_frame_rate), s.time_base);
+    if (par.codec_type == AVMEDIA_TYPE_AUDIO && par.frame_size > 0 && par.sample_rate > 0)
+        return av_rescale_q(par.frame_size, AVRational{1, par.sample_rate}, s.time_base);
+    return 0;
+}
 
 bool IsTimecodeTrack(const AVStream& s)
 {
@@ -93,19 +109,27 @@ std::string TimeText(double seconds)
 
 // The span of an exact start from a listing long enough to reach the first
 // keyframe after the start; nothing when the listing cannot tell.
+// `reorder` is how many pictures the keyframe after the start is shown
+// later than decoded: those shown between its decoding and its showing.
 std::optional<ExactSpan> ExactSpanOf(AVFormatContext& source, int video, const ClipRequest& request,
-                                     double seek, double clipEnd)
+                                     double seek, double clipEnd, int& reorder)
 {
     for (double more : {3.0, 30.0, 300.0, kLongestDuration}) {
         const PacketList list = ListVideoPackets(source, video, seek, request.start - seek + more);
-        const double origin = list.sourceStart.value_or(0);
         const bool covers = list.toTheEnd
             || (!list.packets.empty() && std::isfinite(clipEnd) && list.packets.back().dts >= clipEnd);
         const std::optional<double> end = std::isfinite(clipEnd) ? std::optional<double>(clipEnd) : std::nullopt;
-        (void)origin;
         const SpanResult found = FindExactSpan(list, request.start, end, covers);
-        if (found.span || found.complete || covers)
-            return found.span;
+        if (!(found.span || found.complete || covers))
+            continue;
+        if (found.span && found.span->keyframe) {
+            const double shown = *found.span->keyframe;
+            const double decoded = shown - found.span->keyframeDelay;
+            reorder = static_cast<int>(std::count_if(list.packets.begin(), list.packets.end(), [&](const VideoPacket& p) {
+                return p.pts && *p.pts >= decoded - kSameTime && *p.pts < shown - kSameTime;
+            }));
+        }
+        return found.span;
     }
     return std::nullopt;
 }
@@ -134,6 +158,19 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
     AVFormatContext& source = *opened.input;
     const double origin = SourceOrigin(source);
     const int video = options.video ? FirstVideoStream(source) : -1;
+    if (request.exactStart && request.start > 0 && video >= 0) {
+        // MPEG pictures in program streams and MPEG-4 pictures in AVI have
+        // exact starts of the engine's making.
+        const AVCodecID codec = source.streams[video]->codecpar->codec_id;
+        const bool mpeg = codec == AV_CODEC_ID_MPEG1VIDEO || codec == AV_CODEC_ID_MPEG2VIDEO;
+        if ((IsProgramStream(request.input) && mpeg)
+            || (codec == AV_CODEC_ID_MPEG4 && ContainerOf(request.input) == Container::Avi
+                && ContainerOf(request.output) == Container::Avi)) {
+            result.outcome = CopyResult::Outcome::NeedsEngine;
+            result.reason = "an exact start of MPEG pictures";
+            return result;
+        }
+    }
 
     // Where the clip begins: its pictures at the keyframe shown at or before
     // the start, decoded from there; the other tracks from when that keyframe
@@ -170,13 +207,14 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
     std::optional<ExactSpan> exact;
     std::string notExact;
     if (request.exactStart && video >= 0 && request.start > 0) {
-        exact = ExactSpanOf(source, video, request, cut.seek, clipEnd);
+        int reorder = 0;
+        exact = ExactSpanOf(source, video, request, cut.seek, clipEnd, reorder);
         if (!exact) {
             notExact = "its pictures around the start could not be listed";
         } else if (exact->startsOnKeyframe) {
             zero = soundFrom = exact->firstPicture;
         } else {
-            HeadResult made = MakeHead(source, video, cut.seek, cut.begin, *exact, clipEnd);
+            HeadResult made = MakeHead(source, video, cut.seek, cut.begin, *exact, reorder, clipEnd);
             if (made.head) {
                 head = std::move(made.head);
                 zero = soundFrom = exact->firstPicture;
@@ -252,14 +290,17 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
                     result.reason = "subtitles rewritten as " + plan.subtitleCodec;
                     return result;
                 }
-                wanted = avformat_query_codec(&writer, par.codec_id, FF_COMPLIANCE_NORMAL) == 1;
+                // Writers without a table of codecs (program streams) cannot
+                // tell and take what they know.
+                wanted = avformat_query_codec(&writer, par.codec_id, FF_COMPLIANCE_NORMAL) != 0;
                 if (!wanted)
                     ++subtitlesLeft;
                 break;
             case AVMEDIA_TYPE_DATA:
                 // A time code track is written anew from the picture track's
                 // time code, moved to the clip's start.
-                if (IsTimecodeTrack(*in) || !options.data)
+                // A DVD's navigation packets are the disc's, not the film's.
+                if (IsTimecodeTrack(*in) || !options.data || par.codec_id == AV_CODEC_ID_DVD_NAV)
                     break;
                 wanted = par.codec_id != AV_CODEC_ID_NONE
                     && avformat_query_codec(&writer, par.codec_id, FF_COMPLIANCE_NORMAL) == 1;
@@ -381,10 +422,21 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
 
     av::Packet packet = av::NewPacket();
     double written = 0;
-    auto write = [&](AVPacket& p, AVRational base, const AVStream& out) {
+    // Decoding times rise in every stream, strictly where the writer asks:
+    // a damaged or split source repeats them, and the writer refuses that.
+    const bool strict = !(writer.flags & AVFMT_TS_NONSTRICT);
+    auto write = [&](AVPacket& p, AVRational base, Track& track) {
+        const AVStream& out = *track.out;
         p.stream_index = out.index;
         p.pos = -1;
         av_packet_rescale_ts(&p, base, out.time_base);
+        if (p.dts != AV_NOPTS_VALUE && track.lastWritten != AV_NOPTS_VALUE && p.dts < track.lastWritten + strict) {
+            p.dts = track.lastWritten + strict;
+            if (p.pts != AV_NOPTS_VALUE && p.pts < p.dts)
+                p.pts = p.dts;
+        }
+        if (p.dts != AV_NOPTS_VALUE)
+            track.lastWritten = p.dts;
         return av_interleaved_write_frame(clip.get(), &p);
     };
     if (head) {
@@ -394,7 +446,7 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
             p->pts -= shift;
             p->dts -= shift;
             ++result.pictures;
-            if ((error = write(*p, base, *tracks[video].out)) < 0)
+            if ((error = write(*p, base, tracks[video])) < 0)
                 return fail("The clip could not be written: " + av::ErrorText(error) + ".");
         }
         tracks[video].started = true;
@@ -480,6 +532,10 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
             continue;
         }
         track.started = true;
+        if (packet->dts == AV_NOPTS_VALUE && track.nextDts != AV_NOPTS_VALUE && kind != AVMEDIA_TYPE_SUBTITLE)
+            packet->dts = track.nextDts;
+        if (packet->dts != AV_NOPTS_VALUE)
+            track.nextDts = packet->dts + (packet->duration > 0 ? packet->duration : PacketTicks(*track.in));
         const std::int64_t shift = av::Ticks(zero, base);
         if (packet->pts != AV_NOPTS_VALUE)
             packet->pts -= shift;
@@ -493,7 +549,7 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
             reachedStart = reachedStart || shown + kSameTime >= origin + request.start
                 || end > origin + request.start - zero + kSameTime;
         }
-        error = write(*packet, base, *track.out);
+        error = write(*packet, base, track);
         if (error < 0)
             return fail("The clip could not be written: " + av::ErrorText(error) + ".");
         if (!progress(written)) {

@@ -1,4 +1,5 @@
 #include "converter/ExactCut.h"
+#include "converter/H264Sets.h"
 #include "converter/MovieBoxes.h"
 #include "converter/EngineGuard.h"
 #include "app/Text.h"
@@ -244,21 +245,12 @@ bool ReadSps(std::string_view nal, H264Parameters& p)
 
 std::string LevelText(const H264Parameters& p)
 {
-    if (p.levelIdc == 9 || (p.levelIdc == 11 && p.constraintSet3 && (p.profileIdc == 66 || p.profileIdc == 77)))
-        return "1b";
-    return std::to_string(p.levelIdc / 10) + "." + std::to_string(p.levelIdc % 10);
+    return H264LevelName(p.profileIdc, p.levelIdc, p.constraintSet3);
 }
 
 std::optional<std::string> X264Profile(int profileIdc)
 {
-    switch (profileIdc) {
-    case 66: return "baseline";
-    case 77: return "main";
-    case 100: return "high";
-    case 122: return "high422";
-    case 244: return "high444";
-    default: return std::nullopt;  // 10-bit, extended and the rest: the engine's encoder cannot write them
-    }
+    return X264ProfileName(profileIdc);
 }
 
 double ShownAt(const VideoPacket& p)

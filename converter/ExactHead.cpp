@@ -77,7 +77,7 @@ bool EightBitPlanar(AVPixelFormat format)
 } // namespace
 
 HeadResult MakeHead(AVFormatContext& source, int video, double seek, double decodeFrom, const ExactSpan& span,
-                    double clipEnd)
+                    int reorder, double clipEnd)
 {
     const AVStream& stream = *source.streams[video];
     const AVCodecParameters& par = *stream.codecpar;
@@ -146,15 +146,9 @@ HeadResult MakeHead(AVFormatContext& source, int video, double seek, double deco
             whyNot = "its parameter sets do not read";
             return false;
         }
-        ExactSource facts;
-        facts.video.pixelFormat = av_get_pix_fmt_name(static_cast<AVPixelFormat>(frame.format));
-        facts.video.fieldOrder = frame.interlaced_frame ? (frame.top_field_first ? "top first" : "bottom first")
-                                                        : "progressive";
-        facts.span = span;
-        facts.h264 = p;
-        const std::optional<std::vector<std::string>> options = H264HeadOptions(facts);
-        if (!options) {
-            whyNot = "its profile or its reordering of pictures is not one the encoder writes";
+        const std::optional<std::string> profile = X264ProfileName(p->profileIdc);
+        if (!profile) {
+            whyNot = "its profile (" + std::to_string(p->profileIdc) + ") is not one the encoder writes";
             return false;
         }
         const AVCodec* x264 = avcodec_find_encoder_by_name("libx264");
@@ -177,22 +171,32 @@ HeadResult MakeHead(AVFormatContext& source, int video, double seek, double deco
         encoder->chroma_sample_location = frame.chroma_location;
         if (config)
             encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+        // Well above what the source's own pictures hold, so that the head
+        // does not look worse than the tail; the fastest preset that still
+        // reorders pictures, since the encoding is most of the cut's cost.
         av::Dictionary settings;
-        for (std::size_t i = 0; i + 1 < options->size(); i += 2) {
-            const std::string& name = (*options)[i];
-            std::string value = (*options)[i + 1];
-            if (name == "-c:v" || name == "-pix_fmt" || name == "-video_track_timescale")
-                continue;
-            if (name == "-x264-params") {
-                // A number no set of the source has, not only its first ones.
-                const std::size_t at = value.find("sps-id=");
-                const std::size_t end = value.find(':', at);
-                if (at != std::string::npos)
-                    value = value.substr(0, at) + "sps-id=" + std::to_string(*id)
-                        + (end == std::string::npos ? "" : value.substr(end));
-            }
-            settings.Set(name == "-profile:v" ? "profile" : name.substr(1), value);
+        settings.Set("preset", "superfast");
+        settings.Set("crf", "14");
+        settings.Set("profile", *profile);
+        settings.Set("level", H264LevelName(p->profileIdc, p->levelIdc, p->constraintSet3));
+        // The head's pictures are shown as many pictures later than decoded
+        // as the source's: a decoder keeps its reordering across the join.
+        std::string params = "sps-id=" + std::to_string(*id);
+        if (reorder == 0 || p->profileIdc == 66)
+            params += ":bframes=0";
+        else if (reorder == 1)
+            params += ":bframes=1:b-pyramid=none";
+        else
+            params += ":bframes=3:b-pyramid=normal";
+        if ((p->profileIdc == 66 && reorder > 0) || reorder > 2) {
+            whyNot = "its pictures are reordered more deeply than the encoder reorders them";
+            return false;
         }
+        if (!p->frameMbsOnly) {
+            params += frame.interlaced_frame && !frame.top_field_first ? ":interlaced=1:bff=1" : ":interlaced=1:tff=1";
+            encoder->flags |= AV_CODEC_FLAG_INTERLACED_DCT | AV_CODEC_FLAG_INTERLACED_ME;
+        }
+        settings.Set("x264-params", params);
         if (int e = avcodec_open2(encoder.get(), x264, settings.Address()); e < 0) {
             whyNot = "the encoder did not take the source's parameters: " + av::ErrorText(e);
             return false;

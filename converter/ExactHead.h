@@ -42,9 +42,10 @@ struct HeadResult {
 
 // Decodes stream `video` from a seek to `seek` (seconds after the source's
 // first timestamp), from the packet decoded at `decodeFrom` on, and encodes
-// the span's head.
+// the span's head, its pictures shown `reorder` pictures later than decoded
+// as the source's keyframe is.
 HeadResult MakeHead(AVFormatContext& source, int video, double seek, double decodeFrom, const ExactSpan& span,
-                    double clipEnd);
+                    int reorder, double clipEnd);
 
 // Reads the written clip's first pictures back: the head's pictures and two
 // past it decode without error, their times rise, and the first one is the

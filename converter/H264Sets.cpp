@@ -137,7 +137,9 @@ std::optional<int> ParameterSetId(std::string_view unit)
 
 std::optional<int> FreeParameterSetId(const std::vector<std::string>& sets)
 {
-    for (int id = 0; id < 32; ++id) {
+    // From the top: encoders number their sets from 0, and a set the
+    // source has only far before the start is not among `sets`.
+    for (int id = 31; id >= 0; --id) {
         bool taken = false;
         for (const std::string& set : sets)
             taken = taken || ParameterSetId(set) == id;
@@ -145,6 +147,25 @@ std::optional<int> FreeParameterSetId(const std::vector<std::string>& sets)
             return id;
     }
     return std::nullopt;
+}
+
+std::optional<std::string> X264ProfileName(int profileIdc)
+{
+    switch (profileIdc) {
+    case 66: return "baseline";
+    case 77: return "main";
+    case 100: return "high";
+    case 122: return "high422";
+    case 244: return "high444";
+    default: return std::nullopt;
+    }
+}
+
+std::string H264LevelName(int profileIdc, int levelIdc, bool constraintSet3)
+{
+    if (levelIdc == 9 || (levelIdc == 11 && constraintSet3 && (profileIdc == 66 || profileIdc == 77)))
+        return "1b";
+    return std::to_string(levelIdc / 10) + "." + std::to_string(levelIdc % 10);
 }
 
 std::optional<AvcConfig> ReadAvcConfig(std::string_view avcC)

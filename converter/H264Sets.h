@@ -29,10 +29,15 @@ inline constexpr int kIdrSlice = 5;
 // units and for sets that do not read.
 std::optional<int> ParameterSetId(std::string_view unit);
 
-// The smallest number that neither a sequence nor a picture set among
+// The highest number that neither a sequence nor a picture set among
 // `sets` has: the head's sets take it, so that they never replace one of the
 // source's. Nothing when all 32 are taken.
 std::optional<int> FreeParameterSetId(const std::vector<std::string>& sets);
+
+// The encoder's names of a profile ("high") and a level ("4.1", "1b");
+// nothing for profiles it cannot write (10-bit, extended).
+std::optional<std::string> X264ProfileName(int profileIdc);
+std::string H264LevelName(int profileIdc, int levelIdc, bool constraintSet3);
 
 // A decoder configuration ("avcC" box contents).
 struct AvcConfig {

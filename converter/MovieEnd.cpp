@@ -148,11 +148,14 @@ std::optional<std::string> EndWherePicturesStop(std::string_view moov, std::opti
     std::sort(pictures.begin(), pictures.end(), [](const Picture& a, const Picture& b) { return a.shown < b.shown; });
     // From the picture shown at the edit's start, as long as each picture
     // begins where the one before ends (within half a picture).
+    // With `longest`, the holes can only lie after it (every picture shown
+    // before it is there); the durations of variable-rate pictures would
+    // look like holes.
     std::optional<std::int64_t> end;
     for (const Picture& p : pictures) {
         if (p.shown + p.duration <= mediaStart)
             continue;
-        if (end && p.shown > *end + p.duration / 2)
+        if (end && p.shown > *end + p.duration / 2 && !longest)
             break;
         end = std::max(end.value_or(p.shown), p.shown + p.duration);
     }

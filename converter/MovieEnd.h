@@ -12,7 +12,8 @@ namespace korvane::frontend {
 // The movie box (moov) with its picture track's edit list ending where the
 // pictures shown from its start stop following each other without a hole,
 // the track's and the movie's durations with it; the same size as given.
-// With `longest` (seconds), the edit list shows no more than that. Nothing
+// With `longest` (seconds), every picture shown before it is known to be
+// there: the edit list shows up to it, or to the last picture. Nothing
 // when there is nothing to shorten or the box cannot be read.
 std::optional<std::string> EndWherePicturesStop(std::string_view moov, std::optional<double> longest = std::nullopt);
 

@@ -819,6 +819,12 @@ int Run()
         return kExitNoEngine;
     };
 
+    // Copies are made here, in one pass, but for the options only the engine
+    // honours and the exact starts of MPEG pictures, which its recipes make.
+    if (const CopyOptionsResult copy = ReadCopyOptions(request); copy.options)
+        if (const std::optional<int> exitCode = CopyHere(request, *copy.options, progress, report))
+            return *exitCode;
+
     OwnFiles ownFiles;
     ExactPreparation exact;
     if (request.exactStart && request.videoCopied && !request.noVideo && request.start > 0) {
@@ -830,16 +836,6 @@ int Run()
         }
     }
     const bool joined = exact.outcome == ExactPreparation::Outcome::Ready;
-    // An exact start of an MPEG program stream or of MPEG-4 pictures in AVI
-    // is still made by the engine's recipes; every other copy here.
-    const bool engineExact = request.exactStart && request.videoCopied && !request.noVideo && request.start > 0
-        && (IsProgramStream(request.input)
-            || (ContainerOf(request.input) == Container::Avi && ContainerOf(request.output) == Container::Avi));
-    if (!joined && !engineExact) {
-        if (const CopyOptionsResult copy = ReadCopyOptions(request); copy.options)
-            if (const std::optional<int> exitCode = CopyHere(request, *copy.options, progress, report))
-                return *exitCode;
-    }
 
     std::optional<CutAfterSeek> cut;
     const CutKind cutKind = joined ? CutKind::None : CutNeeded(request);

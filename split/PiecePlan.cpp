@@ -210,21 +210,12 @@ std::vector<ClipSpan> PiecesOfSizeAtKeyframes(const SourcePackets& source, doubl
             break;
         }
         const SourcePackets::Keyframe& stop = cuts[last > next ? last - 1 : next];
-        pieces.push_back({begin, stop.decode - begin});
+        // The converter ends a copy where its pictures are shown: pieces meet
+        // at the keyframe, each picture in one of them.
+        pieces.push_back({begin, stop.time - begin});
         begin = stop.time;
     }
     return pieces;
-}
-
-void EndCopiesBeforeKeyframes(std::vector<ClipSpan>& pieces, const SourcePackets& source)
-{
-    for (std::size_t i = 0; i + 1 < pieces.size(); ++i) {
-        const double end = pieces[i].start + pieces[i].duration;
-        const auto at = std::lower_bound(source.keyframes.begin(), source.keyframes.end(), end - 1e-3,
-                                         [](const SourcePackets::Keyframe& k, double t) { return k.time < t; });
-        if (at != source.keyframes.end() && std::abs(at->time - end) < 1e-3 && at->decode > pieces[i].start)
-            pieces[i].duration = at->decode - pieces[i].start;
-    }
 }
 
 EncodedPieces::EncodedPieces(double rangeStart, double rangeLength, double limitBytes, double bytesPerSecond,

@@ -46,9 +46,6 @@ SourcePackets ReadSourcePackets(std::string_view listing);
 // what is left, never shorter than a thousandth of a second.
 std::vector<ClipSpan> PiecesOfLength(double rangeStart, double rangeLength, double pieceLength);
 
-// Pieces of a copy that end on keyframes (pieces of a length that meet
-// them): such a piece ends at the keyframe's decoding time, as below.
-void EndCopiesBeforeKeyframes(std::vector<ClipSpan>& pieces, const SourcePackets& source);
 
 // Pieces of a copy: each ends just before a keyframe, where the next one
 // begins, and is as long as it can be while its packets, with what the

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -58,6 +59,7 @@ ClipRequest Copy(const std::string& in, const std::string& out, double start, do
 
 CopyResult CopyHere(const ClipRequest& request)
 {
+    av_log_set_level(AV_LOG_QUIET);
     const CopyOptionsResult options = ReadCopyOptions(request);
     EXPECT_TRUE(options.options) << options.needsEngine;
     return CopyClip(request, options.options.value_or(CopyOptions{}), [](double) { return true; });
@@ -268,4 +270,130 @@ TEST(CopyClip, TimeCodesMoveOnByWholePictures)
     EXPECT_EQ(TimecodeAfter("10:00:00:00", -25, 25), "09:59:59:00");
     EXPECT_FALSE(TimecodeAfter("1:00", 1, 25));
     EXPECT_FALSE(TimecodeAfter("01:00:00:25", 1, 25));
+}
+
+namespace {
+
+CopyResult ExactCopy(const std::string& in, const std::string& out, double start, double duration)
+{
+    ClipRequest r = Copy(in, out, start, duration);
+    r.exactStart = true;
+    return CopyHere(r);
+}
+
+// The times the source's pictures are shown, seconds.
+std::vector<double> ShownTimes(const std::string& path)
+{
+    std::vector<double> shown;
+    AVFormatContext* c = nullptr;
+    if (avformat_open_input(&c, path.c_str(), nullptr, nullptr) < 0)
+        return shown;
+    av::Input input(c);
+    avformat_find_stream_info(c, nullptr);
+    av::Packet packet = av::NewPacket();
+    while (av_read_frame(c, packet.get()) >= 0) {
+        const AVStream* s = c->streams[packet->stream_index];
+        if (s->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
+            shown.push_back(av::Seconds(packet->pts, s->time_base));
+        av_packet_unref(packet.get());
+    }
+    std::sort(shown.begin(), shown.end());
+    return shown;
+}
+
+int ShownIn(const std::vector<double>& shown, double from, double to)
+{
+    return static_cast<int>(std::count_if(shown.begin(), shown.end(),
+                                          [&](double t) { return t >= from - 1e-3 && t < to - 1e-3; }));
+}
+
+} // namespace
+
+// The camera's file cut exactly: every picture from the one at the mark,
+// the time code of that picture, sound from it, and a clean decode.
+TEST(CopyClip, AnExactStartOfACameraFileHoldsEveryPictureFromTheMark)
+{
+    Scratch dir;
+    Write(dir / "lines.srt", kLines);
+    const std::string source = dir / "tc.mp4";
+    Make("-f lavfi -i testsrc2=s=320x240:r=25:d=11 -f lavfi -i sine=d=11 -i " + dir / "lines.srt"
+         + " -map 0 -map 1 -map 2 -c:v libx264 -g 25 -bf 2 -c:a aac -c:s mov_text -timecode 01:00:00:00 " + source);
+    const std::string out = dir / "exact.mp4";
+    const CopyResult r = ExactCopy(source, out, 4.36, 4.8);
+    ASSERT_EQ(r.outcome, CopyResult::Outcome::Made) << r.reason;
+    EXPECT_TRUE(r.leftOut.empty()) << r.leftOut.front();
+    const Clip clip = ReadBack(out);
+    EXPECT_EQ(clip.pictures, 120);
+    EXPECT_EQ(clip.damaged, 0);
+    EXPECT_NEAR(clip.firstPicture, 0, 1e-3);
+    EXPECT_NEAR(clip.duration, 4.8, 0.03);
+    EXPECT_EQ(FirstOf(clip, AVMEDIA_TYPE_VIDEO)->timecode, "01:00:04:09");
+    const Track* sound = FirstOf(clip, AVMEDIA_TYPE_AUDIO);
+    ASSERT_TRUE(sound);
+    EXPECT_NEAR(sound->shown.front(), 0, 0.025);
+}
+
+// A phone's variable frame rate (each picture's time off by up to a fifth of
+// a picture) in MP4, and in Matroska: the head keeps the source's times.
+TEST(CopyClip, AnExactStartKeepsAVariableFrameRate)
+{
+    Scratch dir;
+    const std::string source = dir / "phone.mp4";
+    Make("-f lavfi -i testsrc2=s=320x240:r=30:d=8 -f lavfi -i sine=d=8 -vf \"settb=1/90000,setpts=(N+0.4*(random(0)-0.5))/(30*TB)\""
+         " -fps_mode passthrough -enc_time_base 1/90000 -c:v libx264 -g 60 -bf 2 -c:a aac -video_track_timescale 90000 " + source);
+    const std::vector<double> shown = ShownTimes(source);
+    ASSERT_GT(shown.size(), 200u);
+    for (const std::string name : {"phone_clip.mp4", "phone_clip.mkv"}) {
+        // The mark on a picture well inside a group of 60.
+        const double mark = shown[95];
+        const CopyResult r = ExactCopy(source, dir / name, mark, 3);
+        ASSERT_EQ(r.outcome, CopyResult::Outcome::Made) << r.reason;
+        EXPECT_TRUE(r.leftOut.empty()) << name << ": " << r.leftOut.front();
+        const Clip clip = ReadBack(dir / name);
+        EXPECT_EQ(clip.damaged, 0) << name;
+        // Matroska has no edit list: the pictures decoded before the end and
+        // shown after it are shown too, and its times start where the first
+        // one is decoded.
+        EXPECT_GE(clip.pictures, ShownIn(shown, mark, mark + 3)) << name;
+        EXPECT_LE(clip.pictures, ShownIn(shown, mark, mark + 3) + 3) << name;
+        const std::vector<double> times = ShownTimes(dir / name);
+        ASSERT_GT(times.size(), 30u);
+        // The head's pictures are shown when the source shows them.
+        for (std::size_t i = 0; i < 20; ++i)
+            EXPECT_NEAR(times[i] - times[0], shown[95 + i] - mark, 0.002) << name << " picture " << i;
+    }
+}
+
+// Parameter sets numbered 0 in the decoder configuration and 1 inside the
+// stream from its second half on: the head's sets take a number of neither.
+TEST(CopyClip, AnExactStartClashesWithNoneOfTheSourcesParameterSets)
+{
+    Scratch dir;
+    Make("-f lavfi -i testsrc2=s=320x240:r=25:d=5 -c:v libx264 -g 25 -bf 0 -x264-params sps-id=0 " + dir / "a.h264");
+    Make("-f lavfi -i testsrc=s=320x240:r=25:d=5 -pix_fmt yuv420p -c:v libx264 -g 25 -bf 0 -x264-params sps-id=1 " + dir / "b.h264");
+    std::ofstream(dir / "ab.h264", std::ios::binary)
+        << std::ifstream(dir / "a.h264", std::ios::binary).rdbuf() << std::ifstream(dir / "b.h264", std::ios::binary).rdbuf();
+    const std::string source = dir / "twosets.mp4";
+    Make("-r 25 -i " + dir / "ab.h264" + " -c copy " + source);
+    const CopyResult r = ExactCopy(source, dir / "clip.mp4", 7.4, 2);
+    ASSERT_EQ(r.outcome, CopyResult::Outcome::Made) << r.reason;
+    const Clip clip = ReadBack(dir / "clip.mp4");
+    EXPECT_EQ(clip.damaged, 0);
+    EXPECT_EQ(clip.pictures, 50);
+}
+
+// A start that cannot be exact (10-bit pictures, which the encoder does not
+// write) is made at the keyframe before it, and the clip says so.
+TEST(CopyClip, AStartThatCannotBeExactIsMadeAtTheKeyframeAndSaid)
+{
+    Scratch dir;
+    const std::string source = dir / "deep.mp4";
+    Make("-f lavfi -i testsrc2=s=320x240:r=25:d=6 -c:v libx264 -pix_fmt yuv420p10le -g 25 " + source);
+    const CopyResult r = ExactCopy(source, dir / "clip.mp4", 2.6, 2);
+    ASSERT_EQ(r.outcome, CopyResult::Outcome::Made) << r.reason;
+    ASSERT_FALSE(r.leftOut.empty());
+    EXPECT_EQ(r.leftOut.front(), "Starts at the keyframe before its mark, 00:00:02.000: its exact start could not be made"
+                                 " (its pictures are stored as yuv420p10le, which the encoder does not write).");
+    const Clip clip = ReadBack(dir / "clip.mp4");
+    EXPECT_EQ(clip.damaged, 0);
 }
