@@ -1549,8 +1549,9 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
                     again = true;
                     --number;
                 }
-        if (auto notice = ClipNotice(outputTail_.LastLine()))
-            notices.push_back(std::move(*notice));
+        for (const std::string& line : outputTail_.Lines())
+            if (auto notice = ClipNotice(line, number))
+                notices.push_back(std::move(*notice));
     }
     if (!failed.empty())
         return ReportFailedClips(expectedCount(), failed);

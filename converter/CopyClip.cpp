@@ -48,43 +48,6 @@ std::int64_t PacketTicks(const AVStream& s)
     return 0;
 }
 
-bool IsTimecodeTrack(const AVStream& s)
-{
-    return s.codecpar->codec_tag == MKTAG('t', 'm', 'c', 'd');
-}
-
-std::string MetadataValue(const AVDictionary* metadata, const char* key)
-{
-    const AVDictionaryEntry* e = av_dict_get(metadata, key, nullptr, 0);
-    return e && e->value ? e->value : std::string();
-}
-
-// The time code the source gives its first picture: on the picture track,
-// on the time code track, or on the file.
-std::string SourceTimecode(const AVFormatContext& source, int video)
-{
-    if (video >= 0) {
-        std::string tc = MetadataValue(source.streams[video]->metadata, "timecode");
-        if (!tc.empty())
-            return tc;
-    }
-    for (unsigned i = 0; i < source.nb_streams; ++i)
-        if (IsTimecodeTrack(*source.streams[i])) {
-            std::string tc = MetadataValue(source.streams[i]->metadata, "timecode");
-            if (!tc.empty())
-                return tc;
-        }
-    return MetadataValue(source.metadata, "timecode");
-}
-
-double PictureRate(const AVStream& s)
-{
-    for (AVRational r : {s.avg_frame_rate, s.r_frame_rate})
-        if (r.num > 0 && r.den > 0)
-            return av_q2d(r);
-    return 0;
-}
-
 // Whether the writer keeps the source's codec tag, as the engine decides it
 // for copied streams: when it has no tags of its own, when the tag means the
 // same codec to it, or when it has no tag for the codec at all.
@@ -159,15 +122,14 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
     const double origin = SourceOrigin(source);
     const int video = options.video ? FirstVideoStream(source) : -1;
     if (request.exactStart && request.start > 0 && video >= 0) {
-        // MPEG pictures in program streams and MPEG-4 pictures in AVI have
-        // exact starts of the engine's making.
+        // MPEG pictures in program streams, and AVI files, which keep no
+        // times at which their pictures are shown, have exact starts of the
+        // engine's making.
         const AVCodecID codec = source.streams[video]->codecpar->codec_id;
         const bool mpeg = codec == AV_CODEC_ID_MPEG1VIDEO || codec == AV_CODEC_ID_MPEG2VIDEO;
-        if ((IsProgramStream(request.input) && mpeg)
-            || (codec == AV_CODEC_ID_MPEG4 && ContainerOf(request.input) == Container::Avi
-                && ContainerOf(request.output) == Container::Avi)) {
+        if ((IsProgramStream(request.input) && mpeg) || ContainerOf(request.input) == Container::Avi) {
             result.outcome = CopyResult::Outcome::NeedsEngine;
-            result.reason = "an exact start of MPEG pictures";
+            result.reason = "an exact start the engine's recipes make";
             return result;
         }
     }
@@ -358,17 +320,10 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
             std::copy(sets.begin(), sets.end(), out->codecpar->extradata);
             out->codecpar->extradata_size = static_cast<int>(sets.size());
         }
-        const std::string timecode = SourceTimecode(source, video);
         av_dict_set(&out->metadata, "timecode", nullptr, 0);
-        if (!timecode.empty() && editListFile) {
-            // The clip's first shown picture is the source's at `zero`.
-            const AVStream& in = *source.streams[video];
-            const double first = in.start_time == AV_NOPTS_VALUE ? origin : av::Seconds(in.start_time, in.time_base);
-            const double rate = PictureRate(in);
-            const auto moved = TimecodeAfter(timecode, std::llround((zero - first) * rate), rate);
-            if (moved)
+        if (editListFile)
+            if (const auto moved = ClipTimecode(source, video, zero))
                 av_dict_set(&out->metadata, "timecode", moved->c_str(), 0);
-        }
     }
     av_dict_copy(&clip->metadata, source.metadata, 0);
     av_dict_set(&clip->metadata, "timecode", nullptr, 0);

@@ -1,5 +1,6 @@
 #include "converter/Source.h"
 
+#include "converter/CopyPlan.h"
 #include "converter/EngineGuard.h"
 
 #include <cmath>
@@ -88,6 +89,47 @@ PacketList ListVideoPackets(AVFormatContext& source, int video, double seek, dou
         av_packet_unref(packet.get());
     }
     return list;
+}
+
+bool IsTimecodeTrack(const AVStream& stream)
+{
+    return stream.codecpar->codec_tag == MKTAG('t', 'm', 'c', 'd');
+}
+
+namespace {
+
+std::string MetadataValue(const AVDictionary* metadata, const char* key)
+{
+    const AVDictionaryEntry* e = av_dict_get(metadata, key, nullptr, 0);
+    return e && e->value ? e->value : std::string();
+}
+
+double PictureRate(const AVStream& s)
+{
+    for (AVRational r : {s.avg_frame_rate, s.r_frame_rate})
+        if (r.num > 0 && r.den > 0)
+            return av_q2d(r);
+    return 0;
+}
+
+} // namespace
+
+std::optional<std::string> ClipTimecode(const AVFormatContext& source, int video, double shown)
+{
+    if (video < 0)
+        return std::nullopt;
+    std::string timecode = MetadataValue(source.streams[video]->metadata, "timecode");
+    for (unsigned i = 0; i < source.nb_streams && timecode.empty(); ++i)
+        if (IsTimecodeTrack(*source.streams[i]))
+            timecode = MetadataValue(source.streams[i]->metadata, "timecode");
+    if (timecode.empty())
+        timecode = MetadataValue(source.metadata, "timecode");
+    if (timecode.empty())
+        return std::nullopt;
+    const AVStream& in = *source.streams[video];
+    const double first = in.start_time == AV_NOPTS_VALUE ? SourceOrigin(source) : av::Seconds(in.start_time, in.time_base);
+    const double rate = PictureRate(in);
+    return TimecodeAfter(timecode, std::llround((shown - first) * rate), rate);
 }
 
 } // namespace korvane::frontend

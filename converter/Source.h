@@ -6,6 +6,7 @@
 #include "converter/KeyframeCut.h"
 #include "converter/LibAv.h"
 
+#include <optional>
 #include <string>
 
 namespace korvane::frontend {
@@ -35,5 +36,12 @@ int SeekTo(AVFormatContext& source, double seconds);
 // source's first timestamp), until the first one decoded `length` seconds
 // after it, in the source's own times; the list the keyframe cut decides from.
 PacketList ListVideoPackets(AVFormatContext& source, int video, double seek, double length);
+
+bool IsTimecodeTrack(const AVStream& stream);
+
+// The time code of the picture the source shows at `shown` (its own
+// seconds), from the time code it gives its first picture (on the picture
+// track, its time code track or the file); nothing without one.
+std::optional<std::string> ClipTimecode(const AVFormatContext& source, int video, double shown);
 
 } // namespace korvane::frontend

@@ -18,6 +18,7 @@
 #include "converter/MovieEnd.h"
 #include "converter/MovieFile.h"
 #include "converter/ProgramStreamExact.h"
+#include "converter/Source.h"
 #include "converter/Tracks.h"
 #include "converter/Verdict.h"
 
@@ -866,11 +867,22 @@ int Run()
     if (progress.ReaderGone())
         return kExitFailed;
 
+    // The source's time code names its first picture; an MP4 or MOV clip's
+    // names the clip's, the one shown at the start.
+    std::optional<std::string> timecode;
+    if (ContainerOf(request.output) == Container::Mov && !request.noVideo) {
+        const OpenedSource opened = OpenSource(request.input);
+        if (opened.input)
+            timecode = ClipTimecode(*opened.input, FirstVideoStream(*opened.input),
+                                    SourceOrigin(*opened.input) + request.start);
+    }
     auto convert = [&](EngineLog& log, bool leaveOutSubtitles) {
-        const std::vector<std::string> arguments = joined
+        std::vector<std::string> arguments = joined
             ? JoinArguments(request, exact.span, exact.sourceStart, exact.rotation, exact.listPath,
                             leaveOutSubtitles)
             : exactJoin ? *exactJoin : EngineArguments(request, cut, leaveOutSubtitles);
+        if (timecode)
+            arguments.insert(arguments.end() - 1, {"-timecode", *timecode});
         return RunEngine(arguments, job, progress, [&](std::string_view bytes) {
             for (const EngineLog::Line& line : log.Feed(bytes))
                 if (line.progress && log.LastTime())

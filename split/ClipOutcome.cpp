@@ -54,6 +54,22 @@ std::string OutputTail::LastLine() const
     return {};
 }
 
+std::vector<std::string> OutputTail::Lines() const
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < tail_.size()) {
+        std::size_t end = start;
+        while (end < tail_.size() && !IsLineEnd(tail_[end]))
+            ++end;
+        const std::string_view line = TrimOf(std::string_view(tail_).substr(start, end - start));
+        if (!line.empty())
+            lines.emplace_back(line.substr(0, kLongestReason));
+        start = end + 1;
+    }
+    return lines;
+}
+
 std::optional<std::string> ClipFailure(std::optional<std::uint32_t> exitCode, bool outputHasContent,
                                        std::string_view lastLine)
 {
@@ -89,14 +105,18 @@ std::optional<double> ShortClipLength(double clipStart, double clipDuration, dou
     return std::nullopt;
 }
 
-std::optional<std::string> ClipNotice(std::string_view lastLine)
+std::optional<std::string> ClipNotice(std::string_view line, std::int32_t number)
 {
-    // Every clip of a job gets the same tracks, so the front-end's word on
-    // the ones it had to leave out is the same for each clip.
-    constexpr std::string_view kSubtitlesLeftOut = "Subtitles left out of the clip:";
-    if (lastLine.substr(0, kSubtitlesLeftOut.size()) != kSubtitlesLeftOut)
-        return std::nullopt;
-    return std::string(lastLine);
+    // Every clip of a job gets the same tracks, so the converter's word on
+    // the ones it had to leave out is the same for each clip; a start is
+    // each clip's own.
+    for (std::string_view leftOut : {"Subtitles left out of the clip:", "Data left out of the clip:"})
+        if (line.substr(0, leftOut.size()) == leftOut)
+            return std::string(line);
+    constexpr std::string_view kAtKeyframe = "Starts at the keyframe before its mark";
+    if (line.substr(0, kAtKeyframe.size()) == kAtKeyframe)
+        return "Clip " + std::to_string(number) + " starts" + std::string(line.substr(6));
+    return std::nullopt;
 }
 
 std::string CompletedMessage(const std::vector<ShortClip>& shortClips, const std::vector<std::string>& notices)

@@ -18,6 +18,8 @@ public:
     void Clear() { tail_.clear(); }
     // The last line that is not blank, without its line end; long lines are cut.
     std::string LastLine() const;
+    // The lines that are not blank, in their order, cut alike.
+    std::vector<std::string> Lines() const;
 
 private:
     std::string tail_;
@@ -47,9 +49,11 @@ struct ShortClip {
     double seconds = 0;
 };
 
-// A line a made clip's converter ended with that the user should read once
-// the job is done (tracks its file type could not hold), or nothing.
-std::optional<std::string> ClipNotice(std::string_view lastLine);
+// A line of a made clip's converter that the user should read once the job
+// is done (tracks its file type could not hold, a start that could not be
+// exact), said of clip `number` where it concerns that clip alone; or
+// nothing.
+std::optional<std::string> ClipNotice(std::string_view line, std::int32_t number);
 
 // "Splitting is completed successfully.", one line for each clip that came
 // out short, then the converters' notices, each said once.

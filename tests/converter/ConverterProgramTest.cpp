@@ -152,6 +152,12 @@ TEST(ConverterProgram, CopiesACameraFileWithItsTimeCodeAndLines)
     EXPECT_NE(probe.find("DAR 16:9"), std::string::npos) << probe;
     EXPECT_NE(probe.find("Subtitle: mov_text"), std::string::npos) << probe;
     EXPECT_EQ(DecodeErrors(output), "");
+
+    // Encoded, the clip's time code names its first picture too.
+    const Outcome encoded = Convert(L" -y -i \"" + kMedia + L"\\camera.mp4\" -ss 4,337 -t 2 -vcodec libx264"
+                                    L" -acodec aac \"" + output + L"\"");
+    ASSERT_EQ(encoded.exitCode, 0u) << encoded.output;
+    EXPECT_NE(Probe(output).find("timecode        : 01:00:04:08"), std::string::npos) << Probe(output);
 }
 
 // AV1 in Matroska with Opus sound, as the web stores it: encoded with the MP4

@@ -147,6 +147,11 @@ TEST(ConverterFrontEnd, CopiedStreamsStartOnTheKeyframeTheSeekLandsOn)
                 EXPECT_EQ(a.find("crop"), std::string::npos) << "streams that are copied cannot be filtered: " << copy;
         }
     }
+    // The subtitles', data's or a numbered stream's form is not the picture's.
+    for (const char* other : {" -c:s mov_text", " -c:d copy", " -c:0 copy", " -codec:s srt"}) {
+        const ClipRequest r = Read(std::string(" -y -i a.vob -ss 1 -t 5 -c copy") + other + " b.vob");
+        EXPECT_TRUE(r.videoCopied && r.audioCopied) << other;
+    }
     // A later codec choice overrides the copy.
     const Words encoded = Engine(" -y -i a.mp4 -ss 1 -t 5 -c copy -vcodec mpeg4 b.avi");
     EXPECT_EQ(Tail(encoded, encoded.size() - 7),

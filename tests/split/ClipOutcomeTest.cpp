@@ -62,8 +62,18 @@ TEST(ClipOutcome, AClipIsShortOnlyWhenTheSourceCouldHaveGivenMoreThanASecondMore
 TEST(ClipOutcome, AConvertersNoticeIsSaidOnceWhateverTheNumberOfClipsThatGaveIt)
 {
     const std::string leftOut = "Subtitles left out of the clip: 1 track (why).";
-    EXPECT_EQ(ClipNotice(leftOut), leftOut);
-    EXPECT_EQ(ClipNotice("frame=  250 fps=0.0 q=-1.0 Lsize=  1024kB time=00:00:10.00"), std::nullopt);
+    EXPECT_EQ(ClipNotice(leftOut, 3), leftOut);
+    EXPECT_EQ(ClipNotice("frame=  250 fps=0.0 q=-1.0 Lsize=  1024kB time=00:00:10.00", 3), std::nullopt);
+    EXPECT_EQ(ClipNotice("Starts at the keyframe before its mark, 00:01:02.400: its exact start could not be made (why).", 2),
+              "Clip 2 starts at the keyframe before its mark, 00:01:02.400: its exact start could not be made (why).");
+    // The converter's last lines, a notice of each kind among its progress.
+    OutputTail tail;
+    tail.Feed("time=1.00\r\ntime=2.00\r\nStarts at the keyframe before its mark, 00:00:01.000: its exact start could "
+              "not be made (why).\r\n" + leftOut + "\r\n");
+    const std::vector<std::string> lines = tail.Lines();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[3], leftOut);
+    EXPECT_EQ(ClipNotice(lines[2], 1).value_or("").substr(0, 12), "Clip 1 start");
     EXPECT_EQ(CompletedMessage({{2, 4.96}}, {leftOut, leftOut}),
               "Splitting is completed successfully.\n\n"
               "Clip 2 is only 00:00:04 long: the source's data ends there.\n" + leftOut);
