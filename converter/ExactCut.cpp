@@ -128,64 +128,6 @@ bool ReadVideoLine(std::string_view line, VideoFacts& facts)
     return !facts.codec.empty();
 }
 
-// Bits of an H.264 parameter set, its emulation prevention bytes taken out.
-class BitReader {
-public:
-    explicit BitReader(std::string_view nal)
-    {
-        int zeros = 0;
-        for (char c : nal) {
-            const auto byte = static_cast<unsigned char>(c);
-            if (zeros >= 2 && byte == 3) {
-                zeros = 0;
-                continue;
-            }
-            zeros = byte == 0 ? zeros + 1 : 0;
-            bytes_.push_back(byte);
-        }
-    }
-    bool Failed() const { return failed_; }
-    unsigned Bit()
-    {
-        if (pos_ >= bytes_.size() * 8) {
-            failed_ = true;
-            return 0;
-        }
-        const unsigned bit = (bytes_[pos_ / 8] >> (7 - pos_ % 8)) & 1u;
-        ++pos_;
-        return bit;
-    }
-    unsigned Bits(int n)
-    {
-        unsigned value = 0;
-        for (int i = 0; i < n; ++i)
-            value = (value << 1) | Bit();
-        return value;
-    }
-    std::uint32_t Ue()
-    {
-        int zeros = 0;
-        while (!failed_ && Bit() == 0) {
-            if (++zeros > 31) {
-                failed_ = true;
-                return 0;
-            }
-        }
-        const std::uint64_t rest = Bits(zeros);
-        return static_cast<std::uint32_t>((std::uint64_t{1} << zeros) - 1 + rest);
-    }
-    std::int32_t Se()
-    {
-        const std::uint32_t k = Ue();
-        return (k & 1) ? static_cast<std::int32_t>((k + 1) / 2) : -static_cast<std::int32_t>(k / 2);
-    }
-
-private:
-    std::vector<unsigned char> bytes_;
-    std::size_t pos_ = 0;
-    bool failed_ = false;
-};
-
 bool HasChromaFormat(int profileIdc)
 {
     for (int p : {100, 110, 122, 244, 44, 83, 86, 118, 128, 138, 139, 134, 135})
@@ -196,7 +138,7 @@ bool HasChromaFormat(int profileIdc)
 
 bool ReadSps(std::string_view nal, H264Parameters& p)
 {
-    BitReader bits(nal.substr(1));
+    H264Bits bits(nal.substr(1));
     p.profileIdc = static_cast<int>(bits.Bits(8));
     const unsigned constraints = bits.Bits(8);
     p.constraintSet3 = (constraints >> 4) & 1u;
@@ -438,7 +380,7 @@ std::optional<H264Parameters> ReadH264Parameters(std::string_view annexB)
             if (!haveSps)
                 return std::nullopt;
         } else if (type == 8 && !havePps) {
-            BitReader bits(nal.substr(1));
+            H264Bits bits(nal.substr(1));
             p.ppsId = static_cast<int>(bits.Ue());
             havePps = !bits.Failed() && p.ppsId < 256;
             if (!havePps)

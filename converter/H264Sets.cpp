@@ -3,60 +3,61 @@
 #include <cstdint>
 
 namespace korvane::frontend {
-namespace {
 
-// Exp-Golomb numbers of a unit's first bits, its emulation prevention bytes
-// taken out.
-class Bits {
-public:
-    explicit Bits(std::string_view unit)
-    {
-        int zeros = 0;
-        for (char c : unit) {
-            const auto byte = static_cast<unsigned char>(c);
-            if (zeros >= 2 && byte == 3) {
-                zeros = 0;
-                continue;
-            }
-            zeros = byte == 0 ? zeros + 1 : 0;
-            bytes_.push_back(byte);
+H264Bits::H264Bits(std::string_view unit)
+{
+    int zeros = 0;
+    for (char c : unit) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (zeros >= 2 && byte == 3) {
+            zeros = 0;
+            continue;
         }
+        zeros = byte == 0 ? zeros + 1 : 0;
+        bytes_.push_back(byte);
     }
-    bool Failed() const { return failed_; }
-    unsigned Bit()
-    {
-        if (pos_ >= bytes_.size() * 8) {
+}
+
+unsigned H264Bits::Bit()
+{
+    if (pos_ >= bytes_.size() * 8) {
+        failed_ = true;
+        return 0;
+    }
+    const unsigned bit = (bytes_[pos_ / 8] >> (7 - pos_ % 8)) & 1u;
+    ++pos_;
+    return bit;
+}
+
+unsigned H264Bits::Bits(int n)
+{
+    unsigned value = 0;
+    for (int i = 0; i < n; ++i)
+        value = (value << 1) | Bit();
+    return value;
+}
+
+std::uint32_t H264Bits::Ue()
+{
+    int zeros = 0;
+    while (!failed_ && Bit() == 0)
+        if (++zeros > 31) {
             failed_ = true;
             return 0;
         }
-        const unsigned bit = (bytes_[pos_ / 8] >> (7 - pos_ % 8)) & 1u;
-        ++pos_;
-        return bit;
-    }
-    void Skip(int n)
-    {
-        for (int i = 0; i < n; ++i)
-            Bit();
-    }
-    std::uint32_t Ue()
-    {
-        int zeros = 0;
-        while (!failed_ && Bit() == 0)
-            if (++zeros > 31) {
-                failed_ = true;
-                return 0;
-            }
-        std::uint64_t rest = 0;
-        for (int i = 0; i < zeros; ++i)
-            rest = (rest << 1) | Bit();
-        return static_cast<std::uint32_t>((std::uint64_t{1} << zeros) - 1 + rest);
-    }
+    std::uint64_t rest = 0;
+    for (int i = 0; i < zeros; ++i)
+        rest = (rest << 1) | Bit();
+    return static_cast<std::uint32_t>((std::uint64_t{1} << zeros) - 1 + rest);
+}
 
-private:
-    std::vector<unsigned char> bytes_;
-    std::size_t pos_ = 0;
-    bool failed_ = false;
-};
+std::int32_t H264Bits::Se()
+{
+    const std::uint32_t k = Ue();
+    return (k & 1) ? static_cast<std::int32_t>((k + 1) / 2) : -static_cast<std::int32_t>(k / 2);
+}
+
+namespace {
 
 std::uint32_t ReadBig(std::string_view data, std::size_t at, int bytes)
 {
@@ -126,9 +127,9 @@ std::optional<int> ParameterSetId(std::string_view unit)
     const int type = UnitType(unit);
     if (type != kSequenceSet && type != kPictureSet)
         return std::nullopt;
-    Bits bits(unit.substr(1));
+    H264Bits bits(unit.substr(1));
     if (type == kSequenceSet)
-        bits.Skip(24);  // profile, constraints, level
+        bits.Bits(24);  // profile, constraints, level
     const std::uint32_t id = bits.Ue();
     if (bits.Failed() || id > (type == kSequenceSet ? 31u : 255u))
         return std::nullopt;

@@ -3,12 +3,30 @@
 // start codes (AVI, program and transport streams) or after their lengths
 // (MP4, MOV, Matroska, whose sets sit in a decoder configuration, "avcC").
 // Plain byte work, free of windows.h.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace korvane::frontend {
+
+// The bits of a unit, its emulation prevention bytes taken out; reading past
+// its end gives zeros and marks the reading failed.
+class H264Bits {
+public:
+    explicit H264Bits(std::string_view unit);
+    bool Failed() const { return failed_; }
+    unsigned Bit();
+    unsigned Bits(int n);
+    std::uint32_t Ue();  // exp-Golomb numbers
+    std::int32_t Se();
+
+private:
+    std::vector<unsigned char> bytes_;
+    std::size_t pos_ = 0;
+    bool failed_ = false;
+};
 
 // The units of a stream in start-code form, without their start codes.
 std::vector<std::string_view> AnnexBUnits(std::string_view stream);

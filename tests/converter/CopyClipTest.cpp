@@ -158,18 +158,24 @@ const Track* FirstOf(const Clip& clip, AVMediaType kind)
 const char* kLines = "1\n00:00:01,000 --> 00:00:02,000\none\n\n2\n00:00:05,000 --> 00:00:06,000\ntwo\n\n"
                      "3\n00:00:09,000 --> 00:00:10,000\nthree\n\n";
 
-} // namespace
-
 // A camera's file: H.264 with B-pictures and a keyframe every second, AAC,
-// a time code track, and a text subtitle track.
-TEST(CopyClip, CameraFileKeepsEveryPictureItsTimeCodeAndItsLinesInRange)
+// a time code track, and a French text subtitle track with those lines.
+std::string CameraFile(const Scratch& dir)
 {
-    Scratch dir;
     Write(dir / "lines.srt", kLines);
     const std::string source = dir / "tc.mp4";
     Make("-f lavfi -i testsrc2=s=320x240:r=25:d=11 -f lavfi -i sine=d=11 -i " + dir / "lines.srt"
          + " -map 0 -map 1 -map 2 -c:v libx264 -g 25 -bf 2 -c:a aac -c:s mov_text -metadata:s:s:0 language=fra"
            " -timecode 01:00:00:00 " + source);
+    return source;
+}
+
+} // namespace
+
+TEST(CopyClip, CameraFileKeepsEveryPictureItsTimeCodeAndItsLinesInRange)
+{
+    Scratch dir;
+    const std::string source = CameraFile(dir);
 
     const std::string out = dir / "clip.mp4";
     const CopyResult r = CopyHere(Copy(source, out, 4.337, 4.831));
@@ -281,22 +287,12 @@ CopyResult ExactCopy(const std::string& in, const std::string& out, double start
     return CopyHere(r);
 }
 
-// The times the source's pictures are shown, seconds.
+// The times the pictures of a file are shown, seconds, in order.
 std::vector<double> ShownTimes(const std::string& path)
 {
-    std::vector<double> shown;
-    AVFormatContext* c = nullptr;
-    if (avformat_open_input(&c, path.c_str(), nullptr, nullptr) < 0)
-        return shown;
-    av::Input input(c);
-    avformat_find_stream_info(c, nullptr);
-    av::Packet packet = av::NewPacket();
-    while (av_read_frame(c, packet.get()) >= 0) {
-        const AVStream* s = c->streams[packet->stream_index];
-        if (s->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
-            shown.push_back(av::Seconds(packet->pts, s->time_base));
-        av_packet_unref(packet.get());
-    }
+    const Clip clip = ReadBack(path);
+    const Track* video = FirstOf(clip, AVMEDIA_TYPE_VIDEO);
+    std::vector<double> shown = video ? video->shown : std::vector<double>{};
     std::sort(shown.begin(), shown.end());
     return shown;
 }
@@ -314,10 +310,7 @@ int ShownIn(const std::vector<double>& shown, double from, double to)
 TEST(CopyClip, AnExactStartOfACameraFileHoldsEveryPictureFromTheMark)
 {
     Scratch dir;
-    Write(dir / "lines.srt", kLines);
-    const std::string source = dir / "tc.mp4";
-    Make("-f lavfi -i testsrc2=s=320x240:r=25:d=11 -f lavfi -i sine=d=11 -i " + dir / "lines.srt"
-         + " -map 0 -map 1 -map 2 -c:v libx264 -g 25 -bf 2 -c:a aac -c:s mov_text -timecode 01:00:00:00 " + source);
+    const std::string source = CameraFile(dir);
     const std::string out = dir / "exact.mp4";
     const CopyResult r = ExactCopy(source, out, 4.36, 4.8);
     ASSERT_EQ(r.outcome, CopyResult::Outcome::Made) << r.reason;

@@ -513,15 +513,15 @@ TEST_F(ShippedProfiles, ACancelledExactCopyLeavesNoFilesBehind)
     StartWithShippedProfiles();
     SelectProfile("Settings of the source file.");
     // The user cancels while the exact start's parts are being made: once one
-    // of the last parts made before the join is there.
+    // of the last parts made before the join is there. (H.264 starts are made
+    // in one pass and keep no parts.)
     struct Case {
         const char* source;
         const char* clip;
         const char* lastPart;
         const char* start;   // off the keyframes
     };
-    for (const Case& c : {Case{"gop.mp4", "gop_Clip1.mp4", ".head.mp4", "00:00:05"},
-                          Case{"mpeg1.mpg", "mpeg1_Clip1.mpg", ".sound0.es", "00:00:05.200"},
+    for (const Case& c : {Case{"mpeg1.mpg", "mpeg1_Clip1.mpg", ".sound0.es", "00:00:05.200"},
                           Case{"mpeg4.avi", "mpeg4_Clip1.avi", ".sound0.es", "00:00:05"}}) {
         SCOPED_TRACE(c.source);
         Main().LoadSource(WinePath(std::string(KORVANE_TEST_MEDIA_DIR "/") + c.source));
