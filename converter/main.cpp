@@ -25,6 +25,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -411,6 +412,44 @@ bool WriteWholeFile(const std::string& path, std::string_view text)
         && written == text.size();
 }
 
+// Writes `path` as `joinStart` makes the start of the stream in `tailPath`,
+// then the rest of that stream as it is, a piece at a time: a DVD chapter's
+// tail runs to gigabytes, and only its first pictures change. The start read
+// holds a keyframe and the pictures that follow it at any disc's rate.
+bool WriteJoinedStream(const std::string& path, const std::string& tailPath,
+                       const std::function<std::string(std::string_view start)>& joinStart)
+{
+    constexpr DWORD kStartBytes = 2 << 20;
+    constexpr DWORD kPieceBytes = 1 << 20;
+    Handle in(CreateFileW(Wide(tailPath).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    Handle out(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr));
+    if (!in || !out)
+        return false;
+    auto write = [&out](const char* data, DWORD bytes) {
+        DWORD written = 0;
+        return bytes == 0 || (WriteFile(out.Get(), data, bytes, &written, nullptr) && written == bytes);
+    };
+    std::string piece(kStartBytes, '\0');
+    DWORD got = 0;
+    if (!ReadFile(in.Get(), piece.data(), kStartBytes, &got, nullptr))
+        return false;
+    piece.resize(got);
+    const std::string start = joinStart(piece);
+    if (!write(start.data(), static_cast<DWORD>(start.size())))
+        return false;
+    piece.resize(kPieceBytes);
+    for (;;) {
+        if (!ReadFile(in.Get(), piece.data(), kPieceBytes, &got, nullptr))
+            return false;
+        if (got == 0)
+            return true;
+        if (!write(piece.data(), got))
+            return false;
+    }
+}
+
 // The source begins as the engine's list of files to join would: it is never
 // read as one.
 bool LooksLikeJoinList(const std::string& path)
@@ -666,20 +705,20 @@ std::optional<std::vector<std::string>> PrepareProgramStreamExact(const ClipRequ
     const std::string head = files.Add(OwnFilePath(request.output, OwnFile::HeadStream));
     if (!Collect(ProgramHeadArguments(request, *facts, *span, seek, head), job, progress).ok())
         return std::nullopt;
-    std::string tailBytes;
+    const std::optional<std::string> headBytes = ReadWholeFile(head);
+    if (!headBytes || headBytes->empty())
+        return std::nullopt;
+    const std::string joined = files.Add(OwnFilePath(request.output, OwnFile::JoinedVideo));
     if (span->keyframeDts) {
         const std::string tail = files.Add(OwnFilePath(request.output, OwnFile::TailStream));
-        if (!Collect(ProgramTailArguments(request, *facts, *span, seek, endAt, tail), job, progress).ok())
+        if (!Collect(ProgramTailArguments(request, *facts, *span, seek, endAt, tail), job, progress).ok()
+            || !WriteJoinedStream(joined, tail, [&](std::string_view start) {
+                   return JoinProgramVideo(*headBytes, start);
+               }))
             return std::nullopt;
-        const std::optional<std::string> bytes = ReadWholeFile(tail);
-        if (!bytes)
-            return std::nullopt;
-        tailBytes = *bytes;
-    }
-    const std::optional<std::string> headBytes = ReadWholeFile(head);
-    const std::string joined = files.Add(OwnFilePath(request.output, OwnFile::JoinedVideo));
-    if (!headBytes || headBytes->empty() || !WriteWholeFile(joined, JoinProgramVideo(*headBytes, tailBytes)))
+    } else if (!WriteWholeFile(joined, JoinProgramVideo(*headBytes, {}))) {
         return std::nullopt;
+    }
     const CollectedRun delayListing = Collect(VideoDelayArguments(*facts, joined), job, progress);
     const std::optional<double> delay = delayListing.ok() ? ReadVideoDelay(delayListing.text) : std::nullopt;
     if (!delay)
@@ -730,9 +769,10 @@ std::optional<std::vector<std::string>> PrepareAviMpeg4Exact(const ClipRequest& 
         const std::string stream = files.Add(OwnFilePath(request.output, OwnFile::TailMpeg4));
         if (!header.ok() || !Collect(AviTailArguments(request, *span, stream), job, progress).ok())
             return std::nullopt;
-        const std::optional<std::string> bytes = ReadWholeFile(stream);
         const std::string prepared = files.Add(OwnFilePath(request.output, OwnFile::TailStream));
-        if (!bytes || !WriteWholeFile(prepared, PrepareMpeg4Tail(Mpeg4Header(header.text), *bytes)))
+        if (!WriteJoinedStream(prepared, stream, [&](std::string_view start) {
+                return PrepareMpeg4Tail(Mpeg4Header(header.text), start);
+            }))
             return std::nullopt;
         tail = files.Add(OwnFilePath(request.output, OwnFile::TailAvi));
         if (!Collect(AviTailFileArguments(*facts, tag, *span, prepared, *tail), job, progress).ok())
