@@ -347,6 +347,7 @@ std::string CheckExactStart(const std::string& clip, const Head& head, int headP
     if (!decoder || avcodec_parameters_to_context(decoder.get(), stream.codecpar) < 0)
         return "the clip's pictures cannot be decoded";
     decoder->pkt_timebase = stream.time_base;
+    decoder->thread_count = 0;
     decoder->err_recognition = AV_EF_EXPLODE | AV_EF_CRCCHECK | AV_EF_BITSTREAM;
     if (avcodec_open2(decoder.get(), codec, nullptr) < 0)
         return "the clip's pictures cannot be decoded";
