@@ -176,7 +176,13 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
         } else if (exact->startsOnKeyframe) {
             zero = soundFrom = exact->firstPicture;
         } else {
-            HeadResult made = MakeHead(source, video, cut.seek, cut.begin, *exact, reorder, clipEnd);
+            bool stopped = false;
+            HeadResult made = MakeHead(source, video, cut.seek, cut.begin, *exact, reorder, clipEnd,
+                                       [&](double seconds) { return !(stopped = !progress(seconds)); });
+            if (stopped) {
+                result.outcome = CopyResult::Outcome::Stopped;
+                return result;
+            }
             if (made.head) {
                 head = std::move(made.head);
                 zero = soundFrom = exact->firstPicture;

@@ -77,7 +77,7 @@ bool EightBitPlanar(AVPixelFormat format)
 } // namespace
 
 HeadResult MakeHead(AVFormatContext& source, int video, double seek, double decodeFrom, const ExactSpan& span,
-                    int reorder, double clipEnd)
+                    int reorder, double clipEnd, const std::function<bool(double)>& progress)
 {
     const AVStream& stream = *source.streams[video];
     const AVCodecParameters& par = *stream.codecpar;
@@ -220,6 +220,8 @@ HeadResult MakeHead(AVFormatContext& source, int video, double seek, double deco
         }
         if (t >= headEnd - kSameTime)
             return true;
+        if (!progress(t - span.firstPicture))
+            return false;
         if (!encoder && !openEncoder(frame))
             return false;
         frame.pts = frame.best_effort_timestamp;

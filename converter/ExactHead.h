@@ -7,6 +7,7 @@
 #include "converter/ExactCut.h"
 #include "converter/LibAv.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,8 +45,10 @@ struct HeadResult {
 // first timestamp), from the packet decoded at `decodeFrom` on, and encodes
 // the span's head, its pictures shown `reorder` pictures later than decoded
 // as the source's keyframe is.
+// `progress` hears how far into the clip the head has come, and returns
+// false to stop (the head is then not made, for no reason).
 HeadResult MakeHead(AVFormatContext& source, int video, double seek, double decodeFrom, const ExactSpan& span,
-                    int reorder, double clipEnd);
+                    int reorder, double clipEnd, const std::function<bool(double)>& progress);
 
 // Reads the written clip's first pictures back: the head's pictures and two
 // past it decode without error, their times rise, and the first one is the
