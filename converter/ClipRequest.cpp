@@ -42,11 +42,6 @@ bool IsSwitch(std::string_view name)
     return false;
 }
 
-bool LooksLikeOption(std::string_view word)
-{
-    return word.size() >= 2 && word[0] == '-' && IsLetter(word[1]);
-}
-
 // Which streams an option such as -c, -c:v, -codec:a:0 or -vcodec sets.
 struct Streams {
     bool video = false;
@@ -315,6 +310,11 @@ ReadResult ReadClipRequest(const std::vector<std::string>& words)
         return fail("No source file was given (-i).");
     result.request = std::move(request);
     return result;
+}
+
+bool LooksLikeOption(std::string_view word)
+{
+    return word.size() >= 2 && word[0] == '-' && IsLetter(word[1]);
 }
 
 std::string EvenSize(std::string_view size)

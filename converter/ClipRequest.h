@@ -35,6 +35,10 @@ std::optional<double> ReadSeconds(std::string_view text);
 // engine counts in, without trailing zeros ("6.7", "0.000001", "45").
 std::string EngineSeconds(double seconds);
 
+// Whether a word is an option's name ("-c", "-vn") rather than a value: a
+// dash and a letter.
+bool LooksLikeOption(std::string_view word);
+
 // Whether a path ends with an extension such as ".vob", in any letter case.
 bool HasExtension(std::string_view path, std::string_view extension);
 

@@ -3,7 +3,6 @@
 #include "converter/EngineGuard.h"
 #include "converter/ExactHead.h"
 #include "converter/LibAv.h"
-#include "converter/MovieEnd.h"
 #include "converter/MovieFile.h"
 #include "converter/Source.h"
 #include "converter/Tracks.h"
@@ -22,9 +21,6 @@ extern "C" {
 namespace korvane::frontend {
 namespace {
 
-// Times this close count as the same (the listing's and the packets' seconds
-// are the same ticks, divided the same way).
-constexpr double kSameTime = 1e-6;
 
 struct Track {
     AVStream* in = nullptr;
@@ -74,11 +70,15 @@ std::string TimeText(double seconds)
 // keyframe after the start; nothing when the listing cannot tell.
 // `reorder` is how many pictures the keyframe after the start is shown
 // later than decoded: those shown between its decoding and its showing.
+// `listed` is the listing from `seek` the keyframe was found in, if it reaches
+// kExactLookAhead past the start: it is not listed again.
+constexpr double kExactLookAhead = 3;
 std::optional<ExactSpan> ExactSpanOf(AVFormatContext& source, int video, const ClipRequest& request,
-                                     double seek, double clipEnd, int& reorder)
+                                     double seek, double clipEnd, std::optional<PacketList> listed, int& reorder)
 {
-    for (double more : {3.0, 30.0, 300.0, kLongestDuration}) {
-        const PacketList list = ListVideoPackets(source, video, seek, request.start - seek + more);
+    for (double more : {kExactLookAhead, 30.0, 300.0, kLongestDuration}) {
+        const PacketList list = listed ? std::move(*listed) : ListVideoPackets(source, video, seek, request.start - seek + more);
+        listed.reset();
         const bool covers = list.toTheEnd
             || (!list.packets.empty() && std::isfinite(clipEnd) && list.packets.back().dts >= clipEnd);
         const std::optional<double> end = std::isfinite(clipEnd) ? std::optional<double>(clipEnd) : std::nullopt;
@@ -89,7 +89,7 @@ std::optional<ExactSpan> ExactSpanOf(AVFormatContext& source, int video, const C
             const double shown = *found.span->keyframe;
             const double decoded = shown - found.span->keyframeDelay;
             reorder = static_cast<int>(std::count_if(list.packets.begin(), list.packets.end(), [&](const VideoPacket& p) {
-                return p.pts && *p.pts >= decoded - kSameTime && *p.pts < shown - kSameTime;
+                return p.pts && *p.pts >= decoded - kSameTick && *p.pts < shown - kSameTick;
             }));
         }
         return found.span;
@@ -112,6 +112,10 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
         result.outcome = CopyResult::Outcome::Failed;
         result.reason = std::move(reason);
         return result;
+    };
+    auto notWritten = [&](int error) {
+        result.writeFailed = true;
+        return fail("The clip could not be written: " + av::ErrorText(error) + ".");
     };
 
     OpenedSource opened = OpenSource(request.input);
@@ -138,13 +142,16 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
     // the start, decoded from there; the other tracks from when that keyframe
     // is shown. Without pictures, everything from the start itself.
     CutAfterSeek cut{std::max(request.start - kSoundLead, 0.0), origin + request.start, origin, std::nullopt};
+    std::optional<PacketList> keyframeList;
     if (video >= 0 && request.start > 0) {
         for (std::size_t i = 0; i < std::size(kKeyframeLeads); ++i) {
             const double seek = std::max(request.start - kKeyframeLeads[i], 0.0);
             const bool lastTry = i + 1 == std::size(kKeyframeLeads) || seek == 0;
-            const PacketList list = ListVideoPackets(source, video, seek, request.start - seek + 1);
+            PacketList list = ListVideoPackets(source, video, seek,
+                                               request.start - seek + (request.exactStart ? kExactLookAhead : 1));
             if (const auto found = CutAtKeyframe(list, request.start, seek, lastTry)) {
                 cut = *found;
+                keyframeList = std::move(list);
                 break;
             }
             if (lastTry)
@@ -170,7 +177,7 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
     std::string notExact;
     if (request.exactStart && video >= 0 && request.start > 0) {
         int reorder = 0;
-        exact = ExactSpanOf(source, video, request, cut.seek, clipEnd, reorder);
+        exact = ExactSpanOf(source, video, request, cut.seek, clipEnd, std::move(keyframeList), reorder);
         if (!exact) {
             notExact = "its pictures around the start could not be listed";
         } else if (exact->startsOnKeyframe) {
@@ -370,11 +377,11 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
         restrictions.Set("protocol_whitelist", "file");
         error = avio_open2(&clip->pb, request.output.c_str(), AVIO_FLAG_WRITE, nullptr, restrictions.Address());
         if (error < 0)
-            return fail("The clip could not be written: " + av::ErrorText(error) + ".");
+            return notWritten(error);
     }
     error = avformat_write_header(clip.get(), writerOptions.Address());
     if (error < 0)
-        return fail("The clip could not be written: " + av::ErrorText(error) + ".");
+        return notWritten(error);
 
     if (request.start > 0 && (error = SeekTo(source, cut.seek)) < 0 && cut.seek > 0)
         return fail("The source could not be read from the clip's start: " + av::ErrorText(error) + ".");
@@ -400,6 +407,20 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
             track.lastWritten = p.dts;
         return av_interleaved_write_frame(clip.get(), &p);
     };
+    // The picture and sound tracks still short of the clip's end: the source
+    // is read until none is.
+    auto holdsReading = [](const Track& t) {
+        const AVMediaType kind = t.in->codecpar->codec_type;
+        return kind == AVMEDIA_TYPE_VIDEO || kind == AVMEDIA_TYPE_AUDIO;
+    };
+    int open = static_cast<int>(std::count_if(tracks.begin(), tracks.end(), [&](const Track& t) {
+        return t.out && holdsReading(t);
+    }));
+    auto finish = [&](Track& t) {
+        if (!t.done && holdsReading(t))
+            --open;
+        t.done = true;
+    };
     if (head) {
         const AVRational base = source.streams[video]->time_base;
         const std::int64_t shift = av::Ticks(zero, base);
@@ -408,11 +429,11 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
             p->dts -= shift;
             ++result.pictures;
             if ((error = write(*p, base, tracks[video])) < 0)
-                return fail("The clip could not be written: " + av::ErrorText(error) + ".");
+                return notWritten(error);
         }
         tracks[video].started = true;
         if (!head->keyDecoded)
-            tracks[video].done = true;
+            finish(tracks[video]);
     }
     bool keyPrefixed = false;
     // A keyframe before a start past the source's end must not make a clip.
@@ -443,12 +464,12 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
             const bool headTrack = head && packet->stream_index == video;
             if (std::isnan(decoded))
                 keep = track.started && (!headTrack || keyPrefixed);
-            else if (decoded < (headTrack ? *head->keyDecoded : cut.begin) - kSameTime)
+            else if (decoded < (headTrack ? *head->keyDecoded : cut.begin) - kSameTick)
                 keep = false;
-            else if (decoded >= clipEnd - kSameTime)
-                keep = false, track.done = true;
-            else if (headTrack && decoded > *head->keyDecoded + kSameTime && !std::isnan(pts)
-                     && pts < *head->keyShown - kSameTime)
+            else if (decoded >= clipEnd - kSameTick)
+                keep = false, finish(track);
+            else if (headTrack && decoded > *head->keyDecoded + kSameTick && !std::isnan(pts)
+                     && pts < *head->keyShown - kSameTick)
                 keep = false;  // shown before the keyframe: the head has it
             if (keep && headTrack && !keyPrefixed) {
                 keyPrefixed = true;
@@ -458,7 +479,7 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
                     av::Packet joined = av::NewPacket();
                     const std::string& sets = head->keyPrefix;
                     if (av_new_packet(joined.get(), static_cast<int>(sets.size()) + packet->size) < 0)
-                        return fail("The clip could not be written: " + av::ErrorText(AVERROR(ENOMEM)) + ".");
+                        return notWritten(AVERROR(ENOMEM));
                     std::copy(sets.begin(), sets.end(), joined->data);
                     std::copy(packet->data, packet->data + packet->size, joined->data + sets.size());
                     av_packet_copy_props(joined.get(), packet.get());
@@ -476,19 +497,14 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
         } else {
             if (std::isnan(shown))
                 keep = track.started;
-            else if (shown < soundFrom - kSameTime)
+            else if (shown < soundFrom - kSameTick)
                 keep = false;
-            else if (shown >= clipEnd - kSameTime)
-                keep = false, track.done = true;
+            else if (shown >= clipEnd - kSameTick)
+                keep = false, finish(track);
         }
         if (!keep) {
             av_packet_unref(packet.get());
-            bool allDone = true;
-            for (const Track& t : tracks)
-                if (t.out && !t.done && (t.in->codecpar->codec_type == AVMEDIA_TYPE_VIDEO
-                                         || t.in->codecpar->codec_type == AVMEDIA_TYPE_AUDIO))
-                    allDone = false;
-            if (allDone)
+            if (open == 0)
                 break;
             continue;
         }
@@ -507,12 +523,12 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
         if (!std::isnan(shown) && kind != AVMEDIA_TYPE_SUBTITLE) {
             const double end = shown + (packet->duration > 0 ? av::Seconds(packet->duration, base) : 0) - zero;
             written = std::max(written, std::min(end, clipEnd - zero));
-            reachedStart = reachedStart || shown + kSameTime >= origin + request.start
-                || end > origin + request.start - zero + kSameTime;
+            reachedStart = reachedStart || shown + kSameTick >= origin + request.start
+                || end > origin + request.start - zero + kSameTick;
         }
         error = write(*packet, base, track);
         if (error < 0)
-            return fail("The clip could not be written: " + av::ErrorText(error) + ".");
+            return notWritten(error);
         if (!progress(written)) {
             result.outcome = CopyResult::Outcome::Stopped;
             return result;
@@ -522,18 +538,14 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
     if (error >= 0 && clip->pb && clip->pb->error < 0)
         error = clip->pb->error;
     if (error < 0)
-        return fail("The clip could not be written: " + av::ErrorText(error) + ".");
+        return notWritten(error);
     if (clip->pb)
         avio_closep(&clip->pb);
     if (editListFile && request.duration && videoOut >= 0) {
         // Pictures decoded before the end may be shown after it: the edit
         // list ends where the pictures shown from the start stop following
         // each other.
-        const std::string why = RewriteMovieBox(request.output, [&request](const std::string& moov,
-                                                                            std::optional<std::string>& changed) {
-            changed = EndWherePicturesStop(moov, request.duration);
-            return std::string();
-        });
+        const std::string why = EndCopiedMovie(request.output, request.duration);
         if (!why.empty())
             return fail("The clip's end could not be set in its index: " + why + ".");
     }

@@ -24,6 +24,7 @@ struct CopyResult {
     };
     Outcome outcome = Outcome::Failed;
     std::string reason;
+    bool writeFailed = false;  // the clip's file could not be written (a full disk, a folder gone)
     double lastTime = 0;      // the clip's length as written, seconds
     long pictures = 0;        // picture packets written
     // Lines for the user about what the clip leaves out ("Subtitles left

@@ -1,7 +1,6 @@
 #include "converter/CopyPlan.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 
@@ -15,9 +14,6 @@ bool IsCodecOption(std::string_view name)
             return true;
     return name.substr(0, 2) == "c:" || name.substr(0, 6) == "codec:";
 }
-
-// Timestamps within this of a clip's end belong after it.
-constexpr double kSameTime = 1e-6;
 
 } // namespace
 
@@ -57,9 +53,7 @@ CopyOptionsResult ReadCopyOptions(const ClipRequest& request)
             options.bitexact = true;
             continue;
         }
-        const bool hasValue = i + 1 < words.size() && !(words[i + 1].size() >= 2 && words[i + 1][0] == '-'
-                                                        && std::isalpha(static_cast<unsigned char>(words[i + 1][1])));
-        if (!hasValue)
+        if (i + 1 >= words.size() || LooksLikeOption(words[i + 1]))
             return needs("the option " + word);
         const std::string& value = words[++i];
         if (IsCodecOption(name)) {
@@ -89,18 +83,18 @@ CopyOptionsResult ReadCopyOptions(const ClipRequest& request)
 
 std::optional<ShownSpan> SubtitleInClip(double from, double length, double clipFrom, double clipTo)
 {
-    if (!std::isfinite(from) || from >= clipTo - kSameTime)
+    if (!std::isfinite(from) || from >= clipTo - kSameTick)
         return std::nullopt;
     if (!(length > 0)) {
         // Shown until the next one: only one that begins inside the clip
         // can be placed.
-        if (from < clipFrom - kSameTime)
+        if (from < clipFrom - kSameTick)
             return std::nullopt;
         return ShownSpan{from, 0};
     }
     const double to = std::min(from + length, clipTo);
     const double begin = std::max(from, clipFrom);
-    if (to <= begin + kSameTime)
+    if (to <= begin + kSameTick)
         return std::nullopt;
     return ShownSpan{begin, to - begin};
 }

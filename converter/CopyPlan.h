@@ -13,6 +13,10 @@
 
 namespace korvane::frontend {
 
+// The converter's own copies read times in seconds from the source's ticks:
+// times this close are the same tick.
+inline constexpr double kSameTick = 1e-6;
+
 struct CopyOptions {
     bool video = true;          // picture tracks go in
     bool audio = true;

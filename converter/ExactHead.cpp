@@ -1,5 +1,6 @@
 #include "converter/ExactHead.h"
 
+#include "converter/CopyPlan.h"
 #include "converter/H264Sets.h"
 #include "converter/Source.h"
 
@@ -14,7 +15,6 @@ extern "C" {
 namespace korvane::frontend {
 namespace {
 
-constexpr double kSameTime = 1e-6;
 
 HeadResult No(std::string why)
 {
@@ -208,7 +208,7 @@ HeadResult MakeHead(AVFormatContext& source, int video, double seek, double deco
         const double t = av::Seconds(frame.best_effort_timestamp, base);
         if (std::isnan(t))
             return true;
-        if (t < span.firstPicture - kSameTime) {
+        if (t < span.firstPicture - kSameTick) {
             previous = Copy(frame);
             return true;
         }
@@ -218,7 +218,7 @@ HeadResult MakeHead(AVFormatContext& source, int video, double seek, double deco
         } else if (!head.after) {
             head.after = Copy(frame);
         }
-        if (t >= headEnd - kSameTime)
+        if (t >= headEnd - kSameTick)
             return true;
         if (!progress(t - span.firstPicture))
             return false;
@@ -248,18 +248,18 @@ HeadResult MakeHead(AVFormatContext& source, int video, double seek, double deco
         const double dts = av::Seconds(packet->dts, base);
         const double pts = av::Seconds(packet->pts, base);
         const double decoded = std::isnan(dts) ? pts : dts;
-        if (!std::isnan(decoded) && decoded < decodeFrom - kSameTime) {
+        if (!std::isnan(decoded) && decoded < decodeFrom - kSameTick) {
             av_packet_unref(packet.get());
             continue;
         }
         // Past the keyframe, only the pictures shown before it (an open
         // group's leading ones) still belong to the head.
-        if (!std::isnan(decoded) && decoded > keyDecoded + kSameTime
-            && (std::isnan(pts) || pts >= keyShown - kSameTime || decoded >= clipEnd)) {
+        if (!std::isnan(decoded) && decoded > keyDecoded + kSameTick
+            && (std::isnan(pts) || pts >= keyShown - kSameTick || decoded >= clipEnd)) {
             av_packet_unref(packet.get());
             break;
         }
-        keyPassed = keyPassed || decoded >= keyDecoded - kSameTime;
+        keyPassed = keyPassed || decoded >= keyDecoded - kSameTick;
         for (std::string_view unit : UnitsOf(*packet, config))
             if (ParameterSetId(unit) && !keyPassed) {
                 bool known = false;

@@ -16,10 +16,16 @@ extern "C" {
 
 namespace korvane::frontend::av {
 
-struct InputCloser {
-    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
+// The library's free functions take the address of the pointer they free.
+template <auto Free>
+struct Freeing {
+    template <class T>
+    void operator()(T* p) const { Free(&p); }
 };
-using Input = std::unique_ptr<AVFormatContext, InputCloser>;
+using Input = std::unique_ptr<AVFormatContext, Freeing<avformat_close_input>>;
+using Packet = std::unique_ptr<AVPacket, Freeing<av_packet_free>>;
+using Frame = std::unique_ptr<AVFrame, Freeing<av_frame_free>>;
+using Codec = std::unique_ptr<AVCodecContext, Freeing<avcodec_free_context>>;
 
 struct OutputCloser {
     void operator()(AVFormatContext* c) const
@@ -31,24 +37,6 @@ struct OutputCloser {
 };
 using Output = std::unique_ptr<AVFormatContext, OutputCloser>;
 
-struct PacketFreer {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-using Packet = std::unique_ptr<AVPacket, PacketFreer>;
-
-struct FrameFreer {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-using Frame = std::unique_ptr<AVFrame, FrameFreer>;
-
-struct CodecCloser {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-using Codec = std::unique_ptr<AVCodecContext, CodecCloser>;
-
-struct DictionaryFreer {
-    void operator()(AVDictionary* d) const { av_dict_free(&d); }
-};
 // Options handed to a libav call, which takes out those it used.
 class Dictionary {
 public:

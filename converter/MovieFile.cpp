@@ -1,5 +1,7 @@
 #include "converter/MovieFile.h"
 
+#include "converter/MovieEnd.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -63,6 +65,14 @@ std::string RewriteMovieBox(const std::string& path, const MovieBoxChange& chang
         at += boxSize;
     }
     return "its index was not found";
+}
+
+std::string EndCopiedMovie(const std::string& path, std::optional<double> longest)
+{
+    return RewriteMovieBox(path, [&longest](const std::string& moov, std::optional<std::string>& changed) {
+        changed = EndWherePicturesStop(moov, longest);
+        return std::string();
+    });
 }
 
 } // namespace korvane::frontend

@@ -13,4 +13,8 @@ namespace korvane::frontend {
 using MovieBoxChange = std::function<std::string(const std::string& moov, std::optional<std::string>& changed)>;
 std::string RewriteMovieBox(const std::string& path, const MovieBoxChange& change);
 
+// A copied clip's edit list ended as EndWherePicturesStop ends it; the same
+// text as RewriteMovieBox.
+std::string EndCopiedMovie(const std::string& path, std::optional<double> longest);
+
 } // namespace korvane::frontend

@@ -792,15 +792,11 @@ std::optional<std::vector<std::string>> PrepareAviMpeg4Exact(const ClipRequest& 
 // Copied pictures end by their decoding times: an MP4 or MOV clip holds
 // some shown after its end, with holes between; its edit list then ends where
 // its pictures stop following each other. False (said) when it could not.
-bool EndCopiedMovie(const ClipRequest& request, Report& report)
+bool EndEngineCopiedMovie(const ClipRequest& request, Report& report)
 {
     if (!request.duration || !request.videoCopied || request.noVideo || ContainerOf(request.output) != Container::Mov)
         return true;
-    const std::string why = RewriteMovieBox(request.output,
-                                            [](const std::string& moov, std::optional<std::string>& changed) {
-                                                changed = EndWherePicturesStop(moov);
-                                                return std::string();
-                                            });
+    const std::string why = EndCopiedMovie(request.output, std::nullopt);
     if (why.empty())
         return true;
     report.Line("The clip's end could not be set in its index: " + why + ".");
@@ -825,9 +821,8 @@ std::optional<int> CopyHere(const ClipRequest& request, const CopyOptions& optio
         return kExitFailed;
     case CopyResult::Outcome::Failed:
         progress.Flush();
-        report.Line(OutputDiskIsFull(Wide(request.output)) && copy.reason.find("written") != std::string::npos
-                        ? "No space left on device"
-                        : copy.reason);
+        report.Line(copy.writeFailed && OutputDiskIsFull(Wide(request.output)) ? "No space left on device"
+                                                                                : copy.reason);
         return kExitFailed;
     case CopyResult::Outcome::Made:
         break;
@@ -975,7 +970,7 @@ int Run()
             return kExitFailed;
         }
     }
-    if (!EndCopiedMovie(request, report))
+    if (!EndEngineCopiedMovie(request, report))
         return kExitFailed;
     if (subtitlesTurnedDown)
         report.Line(SubtitlesLeftOutText(log.SourceSubtitles(), "the clip's file type cannot hold them as they are"));
