@@ -7,7 +7,6 @@
 #include "prefs/CountDownForm.h"
 #include "prefs/SettingForm.h"
 #include "app/AboutForm.h"
-#include "converter/ExactCut.h"
 #include "profiles/IniFile.h"
 #include "profiles/ProfileCatalogue.h"
 #include "profiles/opSettingForm.h"
@@ -1514,17 +1513,6 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
             return;
         }
         if (result == ClipRunResult::Cancelled) {
-            // A converter stopped mid-clip cannot remove the files of its own
-            // it keeps beside the clip.
-            for (const std::string& own : frontend::OwnFilePaths(output))
-                RemoveFile(own);
-            // The sound tracks' files are made together, from the first on.
-            for (std::size_t track = 0;; ++track) {
-                const std::string sound = frontend::OwnSoundPath(output, track);
-                if (!FileStampOf(sound))
-                    break;
-                RemoveFile(sound);
-            }
             LeaveBusyState();
             return;
         }

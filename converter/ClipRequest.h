@@ -62,7 +62,7 @@ struct ClipRequest {
     bool noSubtitles = false;            // -sn
     bool ownMaps = false;                // the profile picks the streams itself (-map, a complex filter graph)
     // "-cutstart exact": a copied picture starts exactly at the start, not at
-    // the keyframe before it (ExactCut.h). The front-end's own option, never
+    // the keyframe before it (ExactSpan.h). The front-end's own option, never
     // passed to the engine.
     bool exactStart = false;
 };

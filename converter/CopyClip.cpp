@@ -56,16 +56,6 @@ void KeepOrClearTag(const AVOutputFormat& writer, AVCodecParameters& par)
     par.codec_tag = 0;
 }
 
-// "00:01:02.400"
-std::string TimeText(double seconds)
-{
-    const long long ms = std::llround(std::max(seconds, 0.0) * 1000);
-    char text[40];
-    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%03lld", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60,
-                  ms % 1000);
-    return text;
-}
-
 // The span of an exact start from a listing long enough to reach the first
 // keyframe after the start; nothing when the listing cannot tell.
 // `reorder` is how many pictures the keyframe after the start is shown
@@ -125,19 +115,6 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
     AVFormatContext& source = *opened.input;
     const double origin = SourceOrigin(source);
     const int video = options.video ? FirstVideoStream(source) : -1;
-    if (request.exactStart && request.start > 0 && video >= 0) {
-        // MPEG pictures in program streams, and AVI files, which keep no
-        // times at which their pictures are shown, have exact starts of the
-        // engine's making.
-        const AVCodecID codec = source.streams[video]->codecpar->codec_id;
-        const bool mpeg = codec == AV_CODEC_ID_MPEG1VIDEO || codec == AV_CODEC_ID_MPEG2VIDEO;
-        if ((IsProgramStream(request.input) && mpeg) || ContainerOf(request.input) == Container::Avi) {
-            result.outcome = CopyResult::Outcome::NeedsEngine;
-            result.reason = "an exact start the engine's recipes make";
-            return result;
-        }
-    }
-
     // Where the clip begins: its pictures at the keyframe shown at or before
     // the start, decoded from there; the other tracks from when that keyframe
     // is shown. Without pictures, everything from the start itself.
@@ -178,6 +155,10 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
     if (request.exactStart && video >= 0 && request.start > 0) {
         int reorder = 0;
         exact = ExactSpanOf(source, video, request, cut.seek, clipEnd, std::move(keyframeList), reorder);
+        // Pictures in the order decoded carry no sign of reordering: the
+        // head is written as shown.
+        if (exact && exact->decodingOrderTimes)
+            reorder = 0;
         if (!exact) {
             notExact = "its pictures around the start could not be listed";
         } else if (exact->startsOnKeyframe) {
@@ -202,10 +183,7 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
         ClipRequest atKeyframe = request;
         atKeyframe.exactStart = false;
         CopyResult again = CopyClip(atKeyframe, options, progress);
-        again.leftOut.insert(again.leftOut.begin(),
-                             "Starts at the keyframe before its mark, "
-                                 + TimeText(cut.soundFrom.value_or(cut.begin) - origin)
-                                 + ": its exact start could not be made (" + why + ").");
+        again.leftOut.insert(again.leftOut.begin(), KeyframeStartNotice(cut.soundFrom.value_or(cut.begin) - origin, why));
         return again;
     };
     if (!notExact.empty())
@@ -436,6 +414,10 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
             finish(tracks[video]);
     }
     bool keyPrefixed = false;
+    // An MPEG-1/2 keyframe's group loses its leading pictures to the head.
+    std::optional<GroupAfterLeadingPictures> groupMender;
+    if (head && head->keyDecoded && head->coding.codec == PictureCoding::Codec::Mpeg12)
+        groupMender.emplace(head->leadingPictures);
     // A keyframe before a start past the source's end must not make a clip.
     bool reachedStart = false;
     for (;;) {
@@ -468,12 +450,26 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
                 keep = false;
             else if (decoded >= clipEnd - kSameTick)
                 keep = false, finish(track);
-            else if (headTrack && decoded > *head->keyDecoded + kSameTick && !std::isnan(pts)
-                     && pts < *head->keyShown - kSameTick)
+            else if (headTrack && decoded > *head->keyDecoded + kSameTick
+                     && (exact->decodingOrderTimes
+                             ? std::find(head->replaced.begin(), head->replaced.end(), packet->dts) != head->replaced.end()
+                             : !std::isnan(pts) && pts < *head->keyShown - kSameTick))
                 keep = false;  // shown before the keyframe: the head has it
+            if (keep && headTrack && groupMender) {
+                if ((error = av_packet_make_writable(packet.get())) < 0)
+                    return notWritten(error);
+                std::string bytes(reinterpret_cast<const char*>(packet->data), static_cast<std::size_t>(packet->size));
+                groupMender->Mend(bytes);
+                std::copy(bytes.begin(), bytes.end(), packet->data);
+            }
             if (keep && headTrack && !keyPrefixed) {
                 keyPrefixed = true;
-                if (!head->keyPrefix.empty()) {
+                if (exact->decodingOrderTimes)
+                    packet->pts = packet->dts = av::Ticks(*head->keyShown, base);  // where its leading pictures end
+                const std::string_view data(reinterpret_cast<const char*>(packet->data),
+                                            static_cast<std::size_t>(packet->size));
+                if (!head->keyPrefix.empty()
+                    && (head->coding.codec == PictureCoding::Codec::H264 || !CarriesStreamHeader(data, head->coding))) {
                     // The source's sets in front of its keyframe, where the
                     // head's replaced them in the decoder.
                     av::Packet joined = av::NewPacket();
@@ -562,7 +558,7 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
                                  + " (the clip's file type cannot hold them).");
     if (head) {
         // The exact start proves itself, or the clip starts at the keyframe.
-        if (std::string why = CheckExactStart(request.output, *head, exact->headPictures); !why.empty()) {
+        if (std::string why = CheckExactStart(request.output, *head, static_cast<int>(head->packets.size())); !why.empty()) {
             opened.input.reset();
             return keyframeInstead(why);
         }

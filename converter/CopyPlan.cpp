@@ -131,4 +131,14 @@ std::optional<std::string> TimecodeAfter(const std::string& timecode, long long 
     return std::string(text);
 }
 
+std::string KeyframeStartNotice(double keyframe, const std::string& why)
+{
+    const long long ms = std::llround(std::max(keyframe, 0.0) * 1000);
+    char text[40];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%03lld", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60,
+                  ms % 1000);
+    return std::string("Starts at the keyframe before its mark, ") + text + ": its exact start could not be made ("
+        + why + ").";
+}
+
 } // namespace korvane::frontend

@@ -54,4 +54,9 @@ std::optional<ShownSpan> SubtitleInClip(double from, double length, double clipF
 // but each tenth, as the 29.97 and 59.94 rates do.
 std::optional<std::string> TimecodeAfter(const std::string& timecode, long long frames, double rate);
 
+// What a clip that was to start exactly says when it starts at the keyframe
+// `keyframe` seconds into the source instead: "Starts at the keyframe before
+// its mark, 00:01:02.400: its exact start could not be made (why)."
+std::string KeyframeStartNotice(double keyframe, const std::string& why);
+
 } // namespace korvane::frontend

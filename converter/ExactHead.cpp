@@ -10,6 +10,7 @@ extern "C" {
 }
 
 #include <cmath>
+#include <deque>
 #include <limits>
 
 namespace korvane::frontend {
@@ -76,28 +77,100 @@ bool EightBitPlanar(AVPixelFormat format)
 
 } // namespace
 
+namespace {
+
+// The encoder's settings that repeat an MPEG-1, MPEG-2 or MPEG-4 source's
+// pictures: size, form, field order and profile; quality well above the
+// source's; no B pictures, so that the head needs no reordering.
+std::string OpenMpegEncoder(av::Codec& encoder, const AVCodecParameters& par, const AVFrame& frame,
+                            AVRational rate)
+{
+    const char* name = par.codec_id == AV_CODEC_ID_MPEG1VIDEO ? "mpeg1video"
+                     : par.codec_id == AV_CODEC_ID_MPEG2VIDEO ? "mpeg2video" : "mpeg4";
+    const AVCodec* codec = avcodec_find_encoder_by_name(name);
+    encoder.reset(codec ? avcodec_alloc_context3(codec) : nullptr);
+    if (!encoder)
+        return std::string("the ") + name + " encoder is missing";
+    if (rate.num <= 0 || rate.den <= 0)
+        return "its frame rate is not known";
+    encoder->width = frame.width;
+    encoder->height = frame.height;
+    encoder->pix_fmt = static_cast<AVPixelFormat>(frame.format);
+    encoder->time_base = av_inv_q(rate);
+    encoder->framerate = rate;
+    encoder->sample_aspect_ratio = frame.sample_aspect_ratio.num > 0 ? frame.sample_aspect_ratio
+                                                                     : par.sample_aspect_ratio;
+    encoder->color_range = frame.color_range;
+    encoder->color_primaries = frame.color_primaries;
+    encoder->color_trc = frame.color_trc;
+    encoder->colorspace = frame.colorspace;
+    encoder->chroma_sample_location = frame.chroma_location;
+    encoder->max_b_frames = 0;
+    // A DVD's groups are at most 15 or 18 pictures long.
+    encoder->gop_size = 12;
+    encoder->flags |= AV_CODEC_FLAG_QSCALE;
+    encoder->global_quality = 2 * FF_QP2LAMBDA;
+    if (par.codec_id == AV_CODEC_ID_MPEG2VIDEO) {
+        encoder->profile = par.profile >= 0 && par.profile != FF_PROFILE_UNKNOWN ? par.profile : FF_PROFILE_UNKNOWN;
+        encoder->level = par.level > 0 ? par.level : FF_LEVEL_UNKNOWN;
+        if (encoder->pix_fmt == AV_PIX_FMT_YUV422P)
+            encoder->profile = 0;  // 4:2:2
+        if (frame.interlaced_frame)
+            encoder->flags |= AV_CODEC_FLAG_INTERLACED_DCT | AV_CODEC_FLAG_INTERLACED_ME;
+    }
+    if (par.codec_id == AV_CODEC_ID_MPEG4 && frame.interlaced_frame)
+        encoder->flags |= AV_CODEC_FLAG_INTERLACED_DCT | AV_CODEC_FLAG_INTERLACED_ME;
+    if (int e = avcodec_open2(encoder.get(), codec, nullptr); e < 0)
+        return "the encoder did not take the source's parameters: " + av::ErrorText(e);
+    return {};
+}
+
+// An MPEG head's packets carry a sequence end only where the encoder ends a
+// stream: a decoder would stop there, before the source's pictures.
+void DropSequenceEnd(AVPacket& packet)
+{
+    static const unsigned char kEnd[] = {0, 0, 1, 0xB7};
+    if (packet.size >= 4 && std::equal(kEnd, kEnd + 4, packet.data + packet.size - 4))
+        packet.size -= 4;
+}
+
+} // namespace
+
 HeadResult MakeHead(AVFormatContext& source, int video, double seek, double decodeFrom, const ExactSpan& span,
                     int reorder, double clipEnd, const std::function<bool(double)>& progress)
 {
     const AVStream& stream = *source.streams[video];
     const AVCodecParameters& par = *stream.codecpar;
-    if (par.codec_id != AV_CODEC_ID_H264)
+    Head head;
+    switch (par.codec_id) {
+    case AV_CODEC_ID_H264: head.coding.codec = PictureCoding::Codec::H264; break;
+    case AV_CODEC_ID_MPEG1VIDEO:
+    case AV_CODEC_ID_MPEG2VIDEO: head.coding.codec = PictureCoding::Codec::Mpeg12; break;
+    case AV_CODEC_ID_MPEG4: head.coding.codec = PictureCoding::Codec::Mpeg4; break;
+    default:
         return No(std::string("its pictures are ") + avcodec_get_name(par.codec_id)
-                  + ", which are started exactly only as H.264");
-    if (span.decodingOrderTimes)
-        return No("its file does not say when its pictures are shown");
+                  + ", which are started exactly only as H.264, MPEG-1, MPEG-2 or MPEG-4");
+    }
+    const bool h264 = head.coding.codec == PictureCoding::Codec::H264;
+    // Sources that keep only decoding times (AVI).
+    const bool byOrder = span.decodingOrderTimes;
+    if (byOrder && !(span.frameDuration > 0))
+        return No("its pictures' length is not known");
     const AVRational base = stream.time_base;
     const std::string_view extradata(reinterpret_cast<const char*>(par.extradata),
                                      static_cast<std::size_t>(par.extradata_size));
+    if (head.coding.codec == PictureCoding::Codec::Mpeg4 && PacksBPictures(extradata))
+        return No("its B pictures are packed into the pictures before them");
     std::optional<AvcConfig> config;
     std::vector<std::string> sets;
-    if (!extradata.empty() && extradata[0] == 1) {
+    if (h264 && !extradata.empty() && extradata[0] == 1) {
         config = ReadAvcConfig(extradata);
         if (!config)
             return No("its decoder configuration does not read");
+        head.coding.lengthSize = config->lengthSize;
         sets = config->sequenceSets;
         sets.insert(sets.end(), config->pictureSets.begin(), config->pictureSets.end());
-    } else {
+    } else if (h264) {
         for (std::string_view unit : AnnexBUnits(extradata))
             if (ParameterSetId(unit))
                 sets.emplace_back(unit);
@@ -115,8 +188,10 @@ HeadResult MakeHead(AVFormatContext& source, int video, double seek, double deco
     const double keyShown = span.keyframe.value_or(std::numeric_limits<double>::infinity());
     const double keyDecoded = span.keyframe ? *span.keyframe - span.keyframeDelay : keyShown;
     const double headEnd = std::min(keyShown, clipEnd);
+    const std::int64_t keyTicks = span.keyframe ? av::Ticks(keyDecoded, base) : AV_NOPTS_VALUE;
+    // The keyframe before the start, which the pictures are counted from.
+    const std::int64_t fromTicks = av::Ticks(span.decodeFrom, base);
 
-    Head head;
     head.firstPicture = span.firstPicture;
     if (span.keyframe) {
         head.keyShown = keyShown;
@@ -124,15 +199,23 @@ HeadResult MakeHead(AVFormatContext& source, int video, double seek, double deco
     }
     av::Codec encoder;
     std::string whyNot;
-    av::Packet encoded = av::NewPacket();
+    // The MPEG encoders count in pictures: each head picture's own time, in
+    // the order encoded (and written: they are not reordered).
+    std::deque<std::int64_t> times;
+    std::int64_t encoded = 0;
+    av::Packet packet = av::NewPacket();
     auto drain = [&]() {
-        while (avcodec_receive_packet(encoder.get(), encoded.get()) == 0) {
+        while (avcodec_receive_packet(encoder.get(), packet.get()) == 0) {
             av::Packet kept = av::NewPacket();
-            av_packet_move_ref(kept.get(), encoded.get());
+            av_packet_move_ref(kept.get(), packet.get());
+            if (!h264 && !times.empty()) {
+                kept->pts = kept->dts = times.front();
+                times.pop_front();
+            }
             head.packets.push_back(std::move(kept));
         }
     };
-    auto openEncoder = [&](const AVFrame& frame) -> bool {
+    auto openH264Encoder = [&](const AVFrame& frame) -> bool {
         if (!EightBitPlanar(static_cast<AVPixelFormat>(frame.format))) {
             whyNot = std::string("its pictures are stored as ")
                 + (av_get_pix_fmt_name(static_cast<AVPixelFormat>(frame.format)) ?: "an unknown form")
@@ -203,10 +286,44 @@ HeadResult MakeHead(AVFormatContext& source, int video, double seek, double deco
         }
         return true;
     };
+    auto openEncoder = [&](const AVFrame& frame) -> bool {
+        if (h264)
+            return openH264Encoder(frame);
+        AVRational rate = stream.avg_frame_rate.num > 0 ? stream.avg_frame_rate : stream.r_frame_rate;
+        if (byOrder)
+            rate = av_d2q(1 / span.frameDuration, 1 << 16);
+        whyNot = OpenMpegEncoder(encoder, par, frame, rate);
+        return whyNot.empty();
+    };
+
+    // A source that keeps only decoding times: each decoded picture carries
+    // its own packet's decoding time as its presentation time, so that the
+    // keyframes are known in the decoder's order; pictures are shown one
+    // picture length apart from the keyframe before the start, which shows
+    // after the B pictures decoded right behind it.
+    int leadingBeforeFrom = 0;
+    enum class Behind { NotYet, Counting, Done } behindFrom = Behind::NotYet;
+    bool fromOut = false;
+    bool keyOut = false;
+    long shownSinceFrom = 0;
     av::Frame previous;
+    bool headDone = false;
     auto take = [&](AVFrame& frame) -> bool {
-        const double t = av::Seconds(frame.best_effort_timestamp, base);
-        if (std::isnan(t))
+        double t = av::Seconds(frame.best_effort_timestamp, base);
+        if (byOrder) {
+            const std::int64_t own = frame.pts;
+            if (!fromOut && own != fromTicks)
+                return true;  // shown before that keyframe
+            fromOut = true;
+            if (span.keyframe && own == keyTicks) {
+                keyOut = true;
+                head.keyShown = span.decodeFrom + static_cast<double>(leadingBeforeFrom + shownSinceFrom) * span.frameDuration;
+            }
+            if (!keyOut && span.keyframe && own > keyTicks)
+                head.replaced.push_back(own);
+            t = span.decodeFrom + static_cast<double>(leadingBeforeFrom + shownSinceFrom++) * span.frameDuration;
+        }
+        if (std::isnan(t) || headDone)
             return true;
         if (t < span.firstPicture - kSameTick) {
             previous = Copy(frame);
@@ -218,13 +335,20 @@ HeadResult MakeHead(AVFormatContext& source, int video, double seek, double deco
         } else if (!head.after) {
             head.after = Copy(frame);
         }
-        if (t >= headEnd - kSameTick)
+        if (byOrder ? keyOut || t >= clipEnd - kSameTick : t >= headEnd - kSameTick) {
+            headDone = true;
             return true;
+        }
         if (!progress(t - span.firstPicture))
             return false;
         if (!encoder && !openEncoder(frame))
             return false;
-        frame.pts = frame.best_effort_timestamp;
+        if (h264) {
+            frame.pts = byOrder ? av::Ticks(t, base) : frame.best_effort_timestamp;
+        } else {
+            times.push_back(byOrder ? av::Ticks(t, base) : frame.best_effort_timestamp);
+            frame.pts = encoded++;
+        }
         frame.pict_type = AV_PICTURE_TYPE_NONE;
         if (int e = avcodec_send_frame(encoder.get(), &frame); e < 0) {
             whyNot = "a picture could not be encoded: " + av::ErrorText(e);
@@ -236,11 +360,10 @@ HeadResult MakeHead(AVFormatContext& source, int video, double seek, double deco
 
     if (int e = SeekTo(source, seek); e < 0 && seek > 0)
         return No("the source could not be read from its keyframe: " + av::ErrorText(e));
-    av::Packet packet = av::NewPacket();
     av::Frame frame = av::NewFrame();
     bool ok = true;
     bool keyPassed = false;
-    while (ok && av_read_frame(&source, packet.get()) >= 0) {
+    while (ok && !headDone && av_read_frame(&source, packet.get()) >= 0) {
         if (packet->stream_index != video) {
             av_packet_unref(packet.get());
             continue;
@@ -252,22 +375,46 @@ HeadResult MakeHead(AVFormatContext& source, int video, double seek, double deco
             av_packet_unref(packet.get());
             continue;
         }
+        const std::string_view data(reinterpret_cast<const char*>(packet->data), static_cast<std::size_t>(packet->size));
+        const bool bidirectional = KindOf(data, head.coding) == PictureKind::Bidirectional;
+        if (byOrder) {
+            packet->pts = packet->dts;
+            // The B pictures right behind the keyframe before the start are
+            // shown before it: an IDR picture has none.
+            if (behindFrom == Behind::Counting && bidirectional)
+                ++leadingBeforeFrom;
+            else if (behindFrom == Behind::Counting)
+                behindFrom = Behind::Done;
+            if (behindFrom == Behind::NotYet && packet->dts == fromTicks)
+                behindFrom = h264 && IsIdrPicture(data, head.coding) ? Behind::Done : Behind::Counting;
+        }
         // Past the keyframe, only the pictures shown before it (an open
         // group's leading ones) still belong to the head.
-        if (!std::isnan(decoded) && decoded > keyDecoded + kSameTick
-            && (std::isnan(pts) || pts >= keyShown - kSameTick || decoded >= clipEnd)) {
-            av_packet_unref(packet.get());
-            break;
-        }
-        keyPassed = keyPassed || decoded >= keyDecoded - kSameTick;
-        for (std::string_view unit : UnitsOf(*packet, config))
-            if (ParameterSetId(unit) && !keyPassed) {
-                bool known = false;
-                for (const std::string& s : sets)
-                    known = known || s == unit;
-                if (!known)
-                    sets.emplace_back(unit);
+        if (!std::isnan(decoded) && decoded > keyDecoded + kSameTick) {
+            const bool leading = byOrder ? bidirectional && !keyOut
+                                         : !std::isnan(pts) && pts < keyShown - kSameTick && decoded < clipEnd;
+            if (!leading) {
+                av_packet_unref(packet.get());
+                break;
             }
+            ++head.leadingPictures;
+        }
+        // The source's pictures after an H.264 keyframe that is no IDR
+        // picture go on counting from the pictures before it, which the
+        // head replaced: a decoder would drop or misorder them.
+        if (h264 && !keyPassed && span.keyframe && decoded >= keyDecoded - kSameTick
+            && !IsIdrPicture(data, head.coding))
+            return No("the keyframe after its start is no IDR picture");
+        keyPassed = keyPassed || decoded >= keyDecoded - kSameTick;
+        if (h264)
+            for (std::string_view unit : UnitsOf(*packet, config))
+                if (ParameterSetId(unit) && !keyPassed) {
+                    bool known = false;
+                    for (const std::string& s : sets)
+                        known = known || s == unit;
+                    if (!known)
+                        sets.emplace_back(unit);
+                }
         if (avcodec_send_packet(decoder.get(), packet.get()) == AVERROR(EAGAIN))
             ok = false;
         av_packet_unref(packet.get());
@@ -287,20 +434,35 @@ HeadResult MakeHead(AVFormatContext& source, int video, double seek, double deco
         return No("no picture at the start could be decoded");
     avcodec_send_frame(encoder.get(), nullptr);
     drain();
-    if (static_cast<int>(head.packets.size()) != span.headPictures)
+    if (!h264)
+        for (av::Packet& p : head.packets)
+            DropSequenceEnd(*p);
+    // Sources with presentation times count the head's pictures in the
+    // listing; the others, in the decoder's order: up to the keyframe's.
+    const int wanted = byOrder
+        ? static_cast<int>(std::llround((std::min(head.keyShown.value_or(clipEnd), clipEnd) - span.firstPicture)
+                                        / span.frameDuration))
+        : span.headPictures;
+    if (byOrder && span.keyframe && !keyOut)
+        return No("the keyframe after the start did not decode");
+    if (static_cast<int>(head.packets.size()) != wanted)
         return No("the pictures before the keyframe did not decode whole (" + std::to_string(head.packets.size())
-                  + " of " + std::to_string(span.headPictures) + ")");
+                  + " of " + std::to_string(wanted) + ")");
 
     // The head is decoded before the keyframe: its times move back where the
     // encoder's reordering delay differs from the source's.
-    if (head.keyDecoded) {
+    if (head.keyDecoded && !byOrder) {
         const std::int64_t key = av::Ticks(*head.keyDecoded, base);
         const std::int64_t late = head.packets.back()->dts - key + 1;
         if (late > 0)
             for (av::Packet& p : head.packets)
                 p->dts -= late;
     }
-    if (config) {
+    if (!h264) {
+        // The source's own headers in front of its keyframe, where it has
+        // none: the head's replaced them in the decoder.
+        head.keyPrefix = std::string(extradata);
+    } else if (config) {
         // The head's sets go beside the source's in the decoder configuration;
         // its packets take the source's length form.
         AvcConfig joined = *config;

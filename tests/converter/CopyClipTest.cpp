@@ -123,7 +123,7 @@ Clip ReadBack(const std::string& path)
             if (std::isnan(clip.firstPicture))
                 clip.firstPicture = t;
             clip.damaged += frame->decode_error_flags != 0;
-            clip.pictures += t >= -0.001;
+            clip.pictures += std::isnan(t) || t >= -0.001;
         }
     };
     while (av_read_frame(c, packet.get()) >= 0) {
@@ -389,4 +389,124 @@ TEST(CopyClip, AStartThatCannotBeExactIsMadeAtTheKeyframeAndSaid)
                                  " (its pictures are stored as yuv420p10le, which the encoder does not write).");
     const Clip clip = ReadBack(dir / "clip.mp4");
     EXPECT_EQ(clip.damaged, 0);
+}
+
+namespace {
+
+// The luma of a file's decoded pictures in the order shown, at most `most`.
+std::vector<std::vector<std::uint8_t>> Pictures(const std::string& path, std::size_t most)
+{
+    std::vector<std::vector<std::uint8_t>> pictures;
+    AVFormatContext* c = nullptr;
+    if (avformat_open_input(&c, path.c_str(), nullptr, nullptr) < 0)
+        return pictures;
+    av::Input input(c);
+    avformat_find_stream_info(c, nullptr);
+    const int video = av_find_best_stream(c, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (video < 0)
+        return pictures;
+    const AVCodec* codec = avcodec_find_decoder(c->streams[video]->codecpar->codec_id);
+    av::Codec decoder(avcodec_alloc_context3(codec));
+    avcodec_parameters_to_context(decoder.get(), c->streams[video]->codecpar);
+    avcodec_open2(decoder.get(), codec, nullptr);
+    av::Packet packet = av::NewPacket();
+    av::Frame frame = av::NewFrame();
+    auto take = [&] {
+        while (pictures.size() < most && avcodec_receive_frame(decoder.get(), frame.get()) == 0) {
+            std::vector<std::uint8_t> luma;
+            for (int y = 0; y < frame->height; ++y)
+                luma.insert(luma.end(), frame->data[0] + y * frame->linesize[0],
+                            frame->data[0] + y * frame->linesize[0] + frame->width);
+            pictures.push_back(std::move(luma));
+        }
+    };
+    while (pictures.size() < most && av_read_frame(c, packet.get()) >= 0) {
+        if (packet->stream_index == video)
+            avcodec_send_packet(decoder.get(), packet.get());
+        av_packet_unref(packet.get());
+        take();
+    }
+    avcodec_send_packet(decoder.get(), nullptr);
+    take();
+    return pictures;
+}
+
+// Which of the source's pictures, in the order shown, the clip's first
+// picture is: the one it differs least from.
+int SourcePictureOfClipStart(const std::string& source, const std::string& clip)
+{
+    const auto first = Pictures(clip, 1);
+    if (first.empty())
+        return -1;
+    int best = -1;
+    double least = 0;
+    const auto all = Pictures(source, 100000);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        if (all[i].size() != first[0].size())
+            continue;
+        double d = 0;
+        for (std::size_t k = 0; k < all[i].size(); ++k)
+            d += std::abs(static_cast<int>(all[i][k]) - first[0][k]);
+        if (best < 0 || d < least)
+            best = static_cast<int>(i), least = d;
+    }
+    return best;
+}
+
+struct ExactCase {
+    std::string name;
+    std::string encoding;   // the host encoder's arguments for the picture
+    double mark;            // on picture mark*25
+    double length;
+};
+
+} // namespace
+
+// MPEG program streams as DVD recorders and broadcasts write them (open
+// groups with B pictures, interlaced, alternate scan), MPEG-1, and AVI files
+// of MPEG-4 and H.264 (B pictures, one keyframe in the whole file): each exact copy starts on the picture at the mark, holds every
+// picture to its end, decodes cleanly and says nothing of a keyframe.
+TEST(CopyClip, ExactStartsOfMpegAndAviSourcesBeginOnTheMarkedPicture)
+{
+    Scratch dir;
+    const ExactCase cases[] = {
+        {"dvd.vob", "-c:v mpeg2video -g 15 -bf 2 -flags +ilme+ildct -top 1 -alternate_scan 1 -b:v 4M -c:a ac3", 2.52, 3},
+        {"open.mpg", "-c:v mpeg2video -g 12 -bf 2 -b:v 3M -c:a mp2", 4.2, 2.4},
+        {"vcd.mpg", "-c:v mpeg1video -g 15 -bf 2 -b:v 2M -c:a mp2", 3.08, 2},
+        {"xvid.avi", "-c:v mpeg4 -vtag XVID -g 25 -bf 2 -q:v 3 -c:a libmp3lame", 2.6, 3},
+        {"h264.avi", "-c:v libx264 -g 25 -bf 2 -c:a libmp3lame", 2.32, 2.4},
+        {"camera.avi", "-c:v libx264 -g 1000 -bf 0 -c:a pcm_s16le", 3.4, 1.6},
+    };
+    for (const ExactCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string source = dir / c.name;
+        Make("-f lavfi -i testsrc2=s=352x288:r=25:d=8 -f lavfi -i sine=d=8 -pix_fmt yuv420p " + c.encoding + " "
+             + source);
+        const std::string out = dir / ("clip-" + c.name);
+        const CopyResult r = ExactCopy(source, out, c.mark, c.length);
+        ASSERT_EQ(r.outcome, CopyResult::Outcome::Made) << r.reason;
+        EXPECT_TRUE(r.leftOut.empty()) << r.leftOut.front();
+        const Clip clip = ReadBack(out);
+        EXPECT_EQ(clip.damaged, 0);
+        EXPECT_NEAR(clip.pictures, std::lround(c.length * 25), 1);
+        EXPECT_EQ(SourcePictureOfClipStart(source, out), std::lround(c.mark * 25));
+        ASSERT_TRUE(FirstOf(clip, AVMEDIA_TYPE_AUDIO));
+    }
+}
+
+// H.264 keyframes that are no IDR pictures (open groups): the source's
+// pictures after one count on from those before it, which the head
+// replaces, so the clip starts at the keyframe before the mark and says why.
+TEST(CopyClip, AnH264KeyframeThatIsNoIdrPictureKeepsTheKeyframeStartAndSaysSo)
+{
+    Scratch dir;
+    const std::string source = dir / "opengop.avi";
+    Make("-f lavfi -i testsrc2=s=352x288:r=25:d=6 -pix_fmt yuv420p -c:v libx264 -g 25 -bf 3 -x264-params "
+         "open-gop=1 " + source);
+    const CopyResult r = ExactCopy(source, dir / "clip.avi", 3.52, 1.2);
+    ASSERT_EQ(r.outcome, CopyResult::Outcome::Made) << r.reason;
+    ASSERT_FALSE(r.leftOut.empty());
+    EXPECT_NE(r.leftOut.front().find("(the keyframe after its start is no IDR picture)"), std::string::npos)
+        << r.leftOut.front();
+    EXPECT_EQ(ReadBack(dir / "clip.avi").damaged, 0);
 }

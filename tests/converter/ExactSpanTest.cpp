@@ -1,7 +1,7 @@
 // The plan of a copy that starts exactly at the marked start: what the
-// front-end reads from the engine and decides from it, without the engine.
+// front-end reads from a listing of the source's pictures and decides.
 #include "converter/ClipRequest.h"
-#include "converter/ExactCut.h"
+#include "converter/ExactSpan.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +35,7 @@ VideoPacket Packet(double dts, std::optional<double> pts, bool key = false)
 } // namespace
 
 // The main program's profile asks with "-cutstart"; the engine never sees it.
-TEST(ExactCut, TheStartCutIsTheFrontEndsOwnOption)
+TEST(ExactSpan, TheStartCutIsTheFrontEndsOwnOption)
 {
     auto read = [](std::string_view line) { return ReadClipRequest(ArgumentWords(line)); };
     const ReadResult exact = read(" -y -i a.mp4 -ss 5 -t 8 -c copy -cutstart exact b.mp4");
@@ -52,60 +52,10 @@ TEST(ExactCut, TheStartCutIsTheFrontEndsOwnOption)
     EXPECT_FALSE(read(" -y -i a.mp4 -cutstart nearly -c copy b.mp4").request);
 }
 
-// The engine's description of the source's picture stream, as it writes it
-// for an MP4, an AVI and an interlaced broadcast capture; the description of
-// the output that follows is not the source's.
-TEST(ExactCut, ReadsTheSourcesPictureFacts)
-{
-    const auto mp4 = ReadVideoFacts(
-        "Input #0, mov,mp4,m4a,3gp,3g2,mj2, from 'C:\\a, Video: b.mp4':\r\n"
-        "  Duration: 00:00:30.00, start: 0.000000, bitrate: 381 kb/s\r\n"
-        "    Stream #0:0(und): Video: h264 (High) (avc1 / 0x31637661), yuv420p, 320x240 [SAR 1:1 DAR 4:3], "
-        "278 kb/s, 25 fps, 25 tbr, 12800 tbn, 50 tbc (default)\r\n"
-        "    Metadata:\r\n      rotate          : 270\r\n      handler_name    : VideoHandler\r\n"
-        "    Stream #0:1(und): Audio: aac (LC) (mp4a / 0x6134706D), 48000 Hz, mono, fltp, 96 kb/s (default)\r\n"
-        "    Metadata:\r\n      rotate          : 90\r\n");
-    ASSERT_TRUE(mp4);
-    EXPECT_EQ(mp4->index, 0);
-    EXPECT_EQ(mp4->codec, "h264");
-    EXPECT_EQ(mp4->profile, "High");
-    EXPECT_EQ(mp4->pixelFormat, "yuv420p");
-    EXPECT_EQ(mp4->fieldOrder, "");
-    EXPECT_EQ(mp4->width, 320);
-    EXPECT_EQ(mp4->height, 240);
-    EXPECT_EQ(mp4->sampleAspect, "1:1");
-    EXPECT_EQ(mp4->frameRate, "25");
-    EXPECT_EQ(mp4->timescale, 12800);
-    EXPECT_EQ(mp4->pictureStreams, 1);
-    EXPECT_EQ(mp4->rotation, 270) << "a phone video's, not the next stream's";
-
-    const auto ts = ReadVideoFacts(
-        "    Stream #0:1[0x1e0]: Video: h264 (Main) ([27][0][0][0] / 0x001B), yuv420p(tv, bt709, top first), "
-        "1920x1080 [SAR 1:1 DAR 16:9], 29.97 fps, 29.97 tbr, 90k tbn, 59.94 tbc\r\n"
-        "    Stream #0:2[0x1e1]: Video: mpeg2video (Main), yuv420p(tv, top first), 720x576, 25 fps, 90k tbn\r\n"
-        "Output #0, framecrc, to 'pipe:':\r\n"
-        "    Stream #0:0: Video: h264, yuv420p, 1920x1080, 90k tbn\r\n");
-    ASSERT_TRUE(ts);
-    EXPECT_EQ(ts->pictureStreams, 2) << "the output's are not the source's";
-    EXPECT_EQ(ts->index, 1);
-    EXPECT_EQ(ts->profile, "Main");
-    EXPECT_EQ(ts->fieldOrder, "top first");
-    EXPECT_EQ(ts->frameRate, "29.97");
-    EXPECT_EQ(ts->timescale, 90000);
-
-    const auto avi = ReadVideoFacts("    Stream #0:0: Video: mpeg4 (Simple Profile) (XVID / 0x44495658), "
-                                    "yuv420p(progressive), 853x479 [SAR 1:1 DAR 853:479], 25 fps, 25 tbn\r\n");
-    ASSERT_TRUE(avi);
-    EXPECT_EQ(avi->codec, "mpeg4");
-    EXPECT_EQ(avi->fieldOrder, "progressive");
-    EXPECT_EQ(avi->width, 853);
-    EXPECT_FALSE(ReadVideoFacts("Output #0, mp4:\r\n    Stream #0:0: Video: h264, yuv420p, 2x2, 25 tbn\r\n"));
-}
-
 // Parameter sets as the engine writes them in front of a keyframe: a high
 // profile one after an SEI, an interlaced one, a baseline one, one with its
 // own numbers and scaling lists; cut short, none.
-TEST(ExactCut, ReadsTheSourcesH264ParameterSets)
+TEST(ExactSpan, ReadsTheSourcesH264ParameterSets)
 {
     const auto high = ReadH264Parameters(AnnexB({"0605ff", "6764000dacd94141fb011000000300100000030320f1429960",
                                                   "68ef8fcb", "65888200"}));
@@ -140,7 +90,7 @@ TEST(ExactCut, ReadsTheSourcesH264ParameterSets)
 
 // Where the head ends: 25 pictures a second, B-pictures shown two pictures
 // after they are decoded in an MP4, decoding order only in an AVI.
-TEST(ExactCut, FindsThePicturesToEncodeAndTheKeyframeTheCopyStartsAt)
+TEST(ExactSpan, FindsThePicturesToEncodeAndTheKeyframeTheCopyStartsAt)
 {
     PacketList mp4;
     mp4.sourceStart = 0;
@@ -198,41 +148,4 @@ TEST(ExactCut, FindsThePicturesToEncodeAndTheKeyframeTheCopyStartsAt)
     EXPECT_TRUE(aviSpan.span->decodingOrderTimes);
     EXPECT_EQ(aviSpan.span->decodeFrom, 4.0);
     EXPECT_EQ(aviSpan.span->skipPictures, 38) << "from the keyframe at 4 s to the picture at 5.52 s";
-}
-
-// Which H.264 sources the engine's encoder can give a matching head: not
-// the 10-bit ones, not those with a reordering deeper than it writes, and the
-// head's parameter sets never take the source's numbers.
-TEST(ExactCut, TheH264RecipeCoversWhatTheEnginesEncoderCanMatch)
-{
-    ExactSource source;
-    source.container = Container::Mov;
-    source.video.codec = "h264";
-    source.video.pixelFormat = "yuv420p";
-    source.video.timescale = 12800;
-    source.span.frameDuration = 0.04;
-    source.span.keyframeDelay = 0.08;
-    source.h264 = H264Parameters{100, 31, false, 1, 2, true, {}};
-    auto params = [](const std::vector<std::string>& options) {
-        for (std::size_t i = 0; i + 1 < options.size(); ++i)
-            if (options[i] == "-x264-params")
-                return options[i + 1];
-        return std::string();
-    };
-    const auto options = HeadEncoderOptions(source);
-    ASSERT_TRUE(options);
-    EXPECT_EQ(params(*options).find("sps-id=3"), 0u) << params(*options);
-
-    ExactSource deep = source;
-    deep.span.keyframeDelay = 0.12;
-    EXPECT_FALSE(HeadEncoderOptions(deep));
-    ExactSource tenBit = source;
-    tenBit.video.pixelFormat = "yuv420p10le";
-    EXPECT_FALSE(HeadEncoderOptions(tenBit));
-    ExactSource noSets = source;
-    noSets.h264.reset();
-    EXPECT_FALSE(HeadEncoderOptions(noSets));
-    ExactSource wmv = source;
-    wmv.container = Container::Asf;
-    EXPECT_FALSE(HeadEncoderOptions(wmv));
 }
