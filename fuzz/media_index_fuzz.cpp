@@ -3,7 +3,7 @@
 // span planned from the listing. Nothing may read outside its buffers, hang
 // or crash.
 // libFuzzer: -max_len=65536
-#include "converter/ExactCut.h"
+#include "converter/ExactSpan.h"
 #include "converter/KeyframeCut.h"
 #include "converter/Source.h"
 
