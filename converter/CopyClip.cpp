@@ -437,7 +437,13 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
         }
         const AVRational base = track.in->time_base;
         const double dts = av::Seconds(packet->dts, base);
-        const double pts = av::Seconds(packet->pts, base);
+        double pts = av::Seconds(packet->pts, base);
+        // A B picture is shown when it is decoded: program streams often
+        // leave its time out.
+        if (std::isnan(pts) && head && packet->stream_index == video && head->coding.codec != PictureCoding::Codec::H264
+            && KindOf(std::string_view(reinterpret_cast<const char*>(packet->data), static_cast<std::size_t>(packet->size)),
+                      head->coding) == PictureKind::Bidirectional)
+            pts = dts;
         const double decoded = std::isnan(dts) ? pts : dts;
         const double shown = std::isnan(pts) ? dts : pts;
         const AVMediaType kind = track.in->codecpar->codec_type;
@@ -464,12 +470,13 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
             }
             if (keep && headTrack && !keyPrefixed) {
                 keyPrefixed = true;
+                if (head->keyDts)
+                    packet->dts = *head->keyDts;
                 if (exact->decodingOrderTimes)
-                    packet->pts = packet->dts = av::Ticks(*head->keyShown, base);  // where its leading pictures end
+                    packet->pts = packet->dts;
                 const std::string_view data(reinterpret_cast<const char*>(packet->data),
                                             static_cast<std::size_t>(packet->size));
-                if (!head->keyPrefix.empty()
-                    && (head->coding.codec == PictureCoding::Codec::H264 || !CarriesStreamHeader(data, head->coding))) {
+                if (!head->keyPrefix.empty() && !CarriesStreamHeader(data, head->coding)) {
                     // The source's sets in front of its keyframe, where the
                     // head's replaced them in the decoder.
                     av::Packet joined = av::NewPacket();

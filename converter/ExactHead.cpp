@@ -152,6 +152,11 @@ HeadResult MakeHead(AVFormatContext& source, int video, double seek, double deco
                   + ", which are started exactly only as H.264, MPEG-1, MPEG-2 or MPEG-4");
     }
     const bool h264 = head.coding.codec == PictureCoding::Codec::H264;
+    const bool mpeg12 = head.coding.codec == PictureCoding::Codec::Mpeg12;
+    // Program streams leave out the times many MPEG pictures are shown; they
+    // follow each other a picture length apart (FillShownTimes).
+    const bool fillTimes = FillsShownTimes(source, video);
+    const double frameSeconds = FrameSeconds(stream);
     // Sources that keep only decoding times (AVI).
     const bool byOrder = span.decodingOrderTimes;
     if (byOrder && !(span.frameDuration > 0))
@@ -188,6 +193,8 @@ HeadResult MakeHead(AVFormatContext& source, int video, double seek, double deco
     const double keyShown = span.keyframe.value_or(std::numeric_limits<double>::infinity());
     const double keyDecoded = span.keyframe ? *span.keyframe - span.keyframeDelay : keyShown;
     const double headEnd = std::min(keyShown, clipEnd);
+    const std::int64_t frameTicks = av::Ticks(frameSeconds, base);
+    double lastShown = std::numeric_limits<double>::quiet_NaN();
     const std::int64_t keyTicks = span.keyframe ? av::Ticks(keyDecoded, base) : AV_NOPTS_VALUE;
     // The keyframe before the start, which the pictures are counted from.
     const std::int64_t fromTicks = av::Ticks(span.decodeFrom, base);
@@ -209,7 +216,11 @@ HeadResult MakeHead(AVFormatContext& source, int video, double seek, double deco
             av::Packet kept = av::NewPacket();
             av_packet_move_ref(kept.get(), packet.get());
             if (!h264 && !times.empty()) {
+                // An MPEG-1/2 decoder shows a picture that is no B picture
+                // when the next one is decoded: a picture length later.
                 kept->pts = kept->dts = times.front();
+                if (mpeg12 && !byOrder)
+                    kept->dts -= frameTicks;
                 times.pop_front();
             }
             head.packets.push_back(std::move(kept));
@@ -310,6 +321,11 @@ HeadResult MakeHead(AVFormatContext& source, int video, double seek, double deco
     bool headDone = false;
     auto take = [&](AVFrame& frame) -> bool {
         double t = av::Seconds(frame.best_effort_timestamp, base);
+        if (fillTimes) {
+            t = frame.pts != AV_NOPTS_VALUE ? av::Seconds(frame.pts, base) : lastShown + frameSeconds;
+            lastShown = t;
+            frame.best_effort_timestamp = av::Ticks(t, base);
+        }
         if (byOrder) {
             const std::int64_t own = frame.pts;
             if (!fromOut && own != fromTicks)
@@ -368,6 +384,10 @@ HeadResult MakeHead(AVFormatContext& source, int video, double seek, double deco
             av_packet_unref(packet.get());
             continue;
         }
+        const std::string_view data(reinterpret_cast<const char*>(packet->data), static_cast<std::size_t>(packet->size));
+        const bool bidirectional = KindOf(data, head.coding) == PictureKind::Bidirectional;
+        if (fillTimes && bidirectional && packet->pts == AV_NOPTS_VALUE)
+            packet->pts = packet->dts;
         const double dts = av::Seconds(packet->dts, base);
         const double pts = av::Seconds(packet->pts, base);
         const double decoded = std::isnan(dts) ? pts : dts;
@@ -375,8 +395,6 @@ HeadResult MakeHead(AVFormatContext& source, int video, double seek, double deco
             av_packet_unref(packet.get());
             continue;
         }
-        const std::string_view data(reinterpret_cast<const char*>(packet->data), static_cast<std::size_t>(packet->size));
-        const bool bidirectional = KindOf(data, head.coding) == PictureKind::Bidirectional;
         if (byOrder) {
             packet->pts = packet->dts;
             // The B pictures right behind the keyframe before the start are
@@ -451,7 +469,13 @@ HeadResult MakeHead(AVFormatContext& source, int video, double seek, double deco
 
     // The head is decoded before the keyframe: its times move back where the
     // encoder's reordering delay differs from the source's.
-    if (head.keyDecoded && !byOrder) {
+    if (head.keyDecoded && byOrder) {
+        head.keyDts = av::Ticks(*head.keyShown, base);
+    } else if (head.keyDecoded && mpeg12) {
+        // The keyframe's leading pictures are left out: it is decoded when
+        // the head's last picture is shown, as any MPEG decoder shows it.
+        head.keyDts = av::Ticks(*head.keyShown, base) - frameTicks;
+    } else if (head.keyDecoded) {
         const std::int64_t key = av::Ticks(*head.keyDecoded, base);
         const std::int64_t late = head.packets.back()->dts - key + 1;
         if (late > 0)
@@ -506,6 +530,8 @@ std::string CheckExactStart(const std::string& clip, const Head& head, int headP
     if (video < 0)
         return "the clip has no pictures";
     const AVStream& stream = *opened->streams[video];
+    const bool fillTimes = FillsShownTimes(*opened, video);
+    const double frameSeconds = FrameSeconds(stream);
     const AVCodec* codec = avcodec_find_decoder(stream.codecpar->codec_id);
     av::Codec decoder(avcodec_alloc_context3(codec));
     if (!decoder || avcodec_parameters_to_context(decoder.get(), stream.codecpar) < 0)
@@ -525,7 +551,11 @@ std::string CheckExactStart(const std::string& clip, const Head& head, int headP
     av::Frame frame = av::NewFrame();
     auto take = [&] {
         while (got < wanted && avcodec_receive_frame(decoder.get(), frame.get()) == 0) {
-            const double t = av::Seconds(frame->best_effort_timestamp, stream.time_base);
+            // A program stream's reader guesses the times it leaves out, not
+            // always in order: they follow each other a picture length apart.
+            const double t = !fillTimes ? av::Seconds(frame->best_effort_timestamp, stream.time_base)
+                : frame->pts != AV_NOPTS_VALUE ? av::Seconds(frame->pts, stream.time_base)
+                                              : last + frameSeconds;
             damaged += frame->decode_error_flags != 0 || (frame->flags & AV_FRAME_FLAG_CORRUPT);
             rising = rising && !(t <= last);
             last = t;

@@ -33,6 +33,9 @@ struct Head {
     // and for sources that keep no times at which pictures are shown (AVI),
     // their decoding times in the source's ticks.
     int leadingPictures = 0;
+    // The keyframe's own decoding time in the clip, where it moves with its
+    // leading pictures gone (MPEG-1/2, AVI); source ticks.
+    std::optional<std::int64_t> keyDts;
     std::vector<std::int64_t> replaced;
     double firstPicture = 0;   // when the first head picture is shown, source seconds
     // The keyframe the source's packets continue from; none when the head

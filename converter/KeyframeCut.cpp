@@ -193,4 +193,22 @@ CutAfterSeek CutAtStart(double start)
     return {seek, start - seek, std::nullopt, std::nullopt};
 }
 
+void FillShownTimes(std::vector<VideoPacket>& packets, const std::vector<PictureKind>& kinds, double frame)
+{
+    std::optional<double> nextAnchor;
+    for (std::size_t i = packets.size(); i-- > 0;) {
+        const bool bidirectional = i < kinds.size() && kinds[i] == PictureKind::Bidirectional;
+        if (!packets[i].pts) {
+            if (bidirectional)
+                packets[i].pts = packets[i].dts;
+            else if (nextAnchor)
+                packets[i].pts = *nextAnchor;
+            else if (frame > 0)
+                packets[i].pts = packets[i].dts + frame;
+        }
+        if (!bidirectional)
+            nextAnchor = packets[i].dts;
+    }
+}
+
 } // namespace korvane::frontend

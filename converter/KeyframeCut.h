@@ -14,6 +14,7 @@
 // audio frame at it, both keeping the source's timestamps. Plain text work,
 // free of windows.h.
 #include "converter/ClipRequest.h"
+#include "converter/PictureKinds.h"
 
 #include <optional>
 #include <string>
@@ -70,6 +71,12 @@ struct PacketList {
 // and the start of its "Duration: ..., start: 0.534667, ..." line. Lines it
 // does not understand are left out.
 PacketList ReadPacketList(std::string_view listing);
+
+// MPEG-1 and MPEG-2 packets without the time they are shown, given one as a
+// decoder shows them: a B picture when it is decoded, any other one when the
+// next picture that is no B picture is decoded (`frame` seconds after its
+// own decoding when the list holds none). `kinds` holds each packet's kind.
+void FillShownTimes(std::vector<VideoPacket>& packets, const std::vector<PictureKind>& kinds, double frame);
 
 // Where the clip begins after a seek to `seek`: at the decoding time of the
 // last keyframe presented at or before the start, its sound from that

@@ -99,6 +99,15 @@ bool IsIdrPicture(std::string_view packet, const PictureCoding& coding)
 
 bool CarriesStreamHeader(std::string_view packet, const PictureCoding& coding)
 {
+    if (coding.codec == PictureCoding::Codec::H264) {
+        for (std::string_view unit : Units(packet, coding)) {
+            if (UnitType(unit) == kSequenceSet)
+                return true;
+            if (IsSlice(unit))
+                return false;
+        }
+        return false;
+    }
     for (std::size_t at : StartCodeBytes(packet)) {
         const unsigned code = Byte(packet, at);
         if (coding.codec == PictureCoding::Codec::Mpeg12 && code == kMpegSequence)

@@ -26,7 +26,7 @@ PictureKind KindOf(std::string_view packet, const PictureCoding& coding);
 bool IsIdrPicture(std::string_view packet, const PictureCoding& coding);
 
 // Whether the packet carries what a decoder needs before its pictures: an
-// MPEG-1/2 sequence header, an MPEG-4 VOL header.
+// MPEG-1/2 sequence header, an MPEG-4 VOL header, an H.264 sequence set.
 bool CarriesStreamHeader(std::string_view packet, const PictureCoding& coding);
 
 // An MPEG-4 Part 2 stream that packs a B picture into the packet of the

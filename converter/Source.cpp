@@ -69,6 +69,8 @@ PacketList ListVideoPackets(AVFormatContext& source, int video, double seek, dou
     const double until = *list.sourceStart + seek + length;
     av::Packet packet = av::NewPacket();
     list.toTheEnd = true;
+    const bool fill = FillsShownTimes(source, video);
+    std::vector<PictureKind> kinds;
     while (av_read_frame(&source, packet.get()) >= 0) {
         if (packet->stream_index == video) {
             const double dts = av::Seconds(packet->dts, base);
@@ -84,11 +86,30 @@ PacketList ListVideoPackets(AVFormatContext& source, int video, double seek, dou
                     break;
                 }
                 list.packets.push_back(p);
+                if (fill)
+                    kinds.push_back(KindOf(std::string_view(reinterpret_cast<const char*>(packet->data),
+                                                            static_cast<std::size_t>(packet->size)),
+                                           PictureCoding{}));
             }
         }
         av_packet_unref(packet.get());
     }
+    if (fill)
+        FillShownTimes(list.packets, kinds, FrameSeconds(*source.streams[video]));
     return list;
+}
+
+bool FillsShownTimes(const AVFormatContext& source, int video)
+{
+    const AVCodecID codec = source.streams[video]->codecpar->codec_id;
+    return (codec == AV_CODEC_ID_MPEG1VIDEO || codec == AV_CODEC_ID_MPEG2VIDEO)
+        && std::string_view(source.iformat->name).find("avi") == std::string_view::npos;
+}
+
+double FrameSeconds(const AVStream& stream)
+{
+    const AVRational rate = stream.avg_frame_rate.num > 0 ? stream.avg_frame_rate : stream.r_frame_rate;
+    return rate.num > 0 && rate.den > 0 ? av_q2d(av_inv_q(rate)) : 0;
 }
 
 bool IsTimecodeTrack(const AVStream& stream)

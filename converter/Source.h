@@ -5,6 +5,7 @@
 // Free of windows.h: built natively too.
 #include "converter/KeyframeCut.h"
 #include "converter/LibAv.h"
+#include "converter/PictureKinds.h"
 
 #include <optional>
 #include <string>
@@ -36,6 +37,13 @@ int SeekTo(AVFormatContext& source, double seconds);
 // source's first timestamp), until the first one decoded `length` seconds
 // after it, in the source's own times; the list the keyframe cut decides from.
 PacketList ListVideoPackets(AVFormatContext& source, int video, double seek, double length);
+
+// MPEG-1 and MPEG-2 pictures in program and transport streams, whose
+// packets may lack the time they are shown (FillShownTimes).
+bool FillsShownTimes(const AVFormatContext& source, int video);
+
+// Seconds one picture of a stream lasts at its frame rate; 0 unknown.
+double FrameSeconds(const AVStream& stream);
 
 bool IsTimecodeTrack(const AVStream& stream);
 
