@@ -7,6 +7,7 @@
 #include "prefs/CountDownForm.h"
 #include "prefs/SettingForm.h"
 #include "app/AboutForm.h"
+#include "converter/ClipLines.h"
 #include "profiles/IniFile.h"
 #include "profiles/ProfileCatalogue.h"
 #include "profiles/opSettingForm.h"
@@ -1513,6 +1514,10 @@ void TMainForm::RunSplitJob(const std::string& profileArguments)
             return;
         }
         if (result == ClipRunResult::Cancelled) {
+            // A converter stopped mid-clip cannot remove the subtitles it
+            // wrote beside an encoded clip.
+            for (bool movText : {false, true})
+                RemoveFile(frontend::ClipLinesPath(output, movText));
             LeaveBusyState();
             return;
         }

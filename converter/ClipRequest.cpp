@@ -341,7 +341,7 @@ void AppendSourceTimes(std::vector<std::string>& args)
 }
 
 std::vector<std::string> EngineArguments(const ClipRequest& request, const std::optional<CutAfterSeek>& cut,
-                                         bool leaveOutSubtitles)
+                                         bool leaveOutSubtitles, const std::string& linesPath)
 {
     // Tagged with their levels: errors stay apart from the engine's
     // description of the source and the clip, which tells what tracks each has.
@@ -358,6 +358,14 @@ std::vector<std::string> EngineArguments(const ClipRequest& request, const std::
     TrackPlan tracks = PlanTracks(request);
     if (leaveOutSubtitles)
         tracks.subtitles = false;
+    // The lines the front-end made for the clip replace the source's.
+    const bool lines = tracks.subtitles && !linesPath.empty() && !request.videoCopied;
+    if (lines) {
+        tracks.subtitles = false;
+        const std::vector<std::string> restrictions = InputRestrictions();
+        args.insert(args.end(), restrictions.begin(), restrictions.end());
+        args.insert(args.end(), {"-i", linesPath});
+    }
     std::vector<std::string> trackArgs;
     if (sourceTimes && cut->soundFrom && request.videoCopied && request.audioCopied && !request.noVideo
         && !request.noAudio) {
@@ -379,6 +387,8 @@ std::vector<std::string> EngineArguments(const ClipRequest& request, const std::
             trackArgs.push_back(word);
     } else {
         trackArgs = TrackArguments(tracks, false);
+        if (lines)
+            trackArgs.insert(trackArgs.end(), {"-map", "1:s?", "-c:s", PlanTracks(request).subtitleCodec});
     }
     const double begin = cut ? cut->begin : 0;
     if (begin > 0) {

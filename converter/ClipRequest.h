@@ -108,11 +108,13 @@ struct CutAfterSeek {
 // to the cut's seek and drops what comes before its beginning; the clip still
 // ends at the request's end. Every track of the source the clip's container
 // can hold goes in (Tracks.h); the subtitles stay out when asked, after the
-// engine turned them down. The source is read only under the input
+// engine turned them down. An encoded clip takes its subtitles from
+// `linesPath` when given: the lines the front-end wrote for it (ClipLines.h),
+// timed as the clip is. The source is read only under the input
 // restrictions (EngineGuard.h).
 std::vector<std::string> EngineArguments(const ClipRequest& request,
                                          const std::optional<CutAfterSeek>& cut = std::nullopt,
-                                         bool leaveOutSubtitles = false);
+                                         bool leaveOutSubtitles = false, const std::string& linesPath = {});
 
 // For a run that keeps the source's own timestamps (-copyts): the option, and
 // a status line for every packet. The engine counts such a run's progress

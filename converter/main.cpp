@@ -7,6 +7,7 @@
 // engine failed or wrote nothing; 2 the command line was not understood; 3 the
 // engine could not be started. On any failure the last output line says why
 // in a few words.
+#include "converter/ClipLines.h"
 #include "converter/ClipRequest.h"
 #include "converter/CopyClip.h"
 #include "converter/EngineGuard.h"
@@ -349,6 +350,19 @@ EngineRun RunEngine(const std::vector<std::string>& arguments, const EngineJob& 
     return run;
 }
 
+// A file of the converter's own beside the clip, gone when the clip is done.
+struct OwnFile {
+    std::string path;
+    OwnFile() = default;
+    OwnFile(const OwnFile&) = delete;
+    OwnFile& operator=(const OwnFile&) = delete;
+    ~OwnFile()
+    {
+        if (!path.empty())
+            DeleteFileW(Wide(path).c_str());
+    }
+};
+
 // Copied pictures end by their decoding times: an MP4 or MOV clip holds
 // some shown after its end, with holes between; its edit list then ends where
 // its pictures stop following each other. False (said) when it could not.
@@ -464,8 +478,21 @@ int Run()
             timecode = ClipTimecode(*opened.input, FirstVideoStream(*opened.input),
                                     SourceOrigin(*opened.input) + request.start);
     }
+    // An encoded clip's subtitles are the lines shown inside it, cut at its
+    // ends: written here for the engine, which only puts them in the clip's
+    // form.
+    const TrackPlan tracks = PlanTracks(request);
+    OwnFile linesFile;
+    if (tracks.subtitles && !request.videoCopied) {
+        const ClipLines lines = WriteClipLines(request, cut && cut->sourceStart);
+        linesFile.path = lines.path;
+        if (!lines.error.empty()) {
+            report.Line("The clip's subtitles could not be written beside it: " + lines.error + ".");
+            return kExitFailed;
+        }
+    }
     auto convert = [&](EngineLog& log, bool leaveOutSubtitles) {
-        std::vector<std::string> arguments = EngineArguments(request, cut, leaveOutSubtitles);
+        std::vector<std::string> arguments = EngineArguments(request, cut, leaveOutSubtitles, linesFile.path);
         if (timecode)
             arguments.insert(arguments.end() - 1, {"-timecode", *timecode});
         return RunEngine(arguments, job, progress, [&](std::string_view bytes) {
@@ -474,7 +501,6 @@ int Run()
                     progress.Reached(*log.LastTime());
         });
     };
-    const TrackPlan tracks = PlanTracks(request);
     EngineLog log;
     EngineRun run = convert(log, false);
     if (!run.started)

@@ -7,6 +7,9 @@
 #include "tests/support/Processes.h"
 #include "tests/support/WinePath.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -153,11 +156,35 @@ TEST(ConverterProgram, CopiesACameraFileWithItsTimeCodeAndLines)
     EXPECT_NE(probe.find("Subtitle: mov_text"), std::string::npos) << probe;
     EXPECT_EQ(DecodeErrors(output), "");
 
-    // Encoded, the clip's time code names its first picture too.
+    // Encoded, the clip's time code names its first picture too, its line of
+    // 5-6 s is shown at 0.663-1.663 s, and nothing outlasts its 2 s.
     const Outcome encoded = Convert(L" -y -i \"" + kMedia + L"\\camera.mp4\" -ss 4,337 -t 2 -vcodec libx264"
                                     L" -acodec aac \"" + output + L"\"");
     ASSERT_EQ(encoded.exitCode, 0u) << encoded.output;
-    EXPECT_NE(Probe(output).find("timecode        : 01:00:04:08"), std::string::npos) << Probe(output);
+    const std::string encodedProbe = Probe(output);
+    EXPECT_NE(encodedProbe.find("timecode        : 01:00:04:08"), std::string::npos) << encodedProbe;
+    EXPECT_NE(encodedProbe.find("Duration: 00:00:02.0"), std::string::npos) << encodedProbe;
+    EXPECT_NE(encodedProbe.find("Subtitle: mov_text"), std::string::npos) << encodedProbe;
+    // The text samples: "0, <dts>, <pts>, <duration>, <size>, <crc>" after "#tb 0: 1/<ticks a second>".
+    Process lines;
+    ASSERT_TRUE(lines.Start(kDist + L"\\kvengine.exe", L" -v error -i \"" + output
+                            + L"\" -map 0:s:0 -c copy -f framecrc -"));
+    lines.Finish();
+    bool two = false;
+    double tick = 0;
+    std::istringstream text(lines.output);
+    for (std::string line; std::getline(text, line);) {
+        long num = 0, den = 0, stream = -1, dts = 0, pts = 0, duration = 0, size = 0;
+        if (std::sscanf(line.c_str(), "#tb 0: %ld/%ld", &num, &den) == 2 && den > 0)
+            tick = static_cast<double>(num) / den;
+        if (std::sscanf(line.c_str(), "%ld, %ld, %ld, %ld, %ld", &stream, &dts, &pts, &duration, &size) != 5)
+            continue;
+        EXPECT_LE((pts + duration) * tick, 2.001) << line;
+        two = two || (size > 2 && std::abs(pts * tick - 0.663) < 0.002 && std::abs(duration * tick - 1) < 0.002);
+    }
+    EXPECT_TRUE(two) << lines.output;
+    EXPECT_EQ(GetFileAttributesW((output + L".lines.mp4").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "the converter's own file is gone";
 }
 
 // AV1 in Matroska with Opus sound, as the web stores it: encoded with the MP4

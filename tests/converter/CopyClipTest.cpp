@@ -1,6 +1,7 @@
 // The converter's own copy, natively against the host's libraries: sources
 // made by the host's ffmpeg as cameras and editors write them, clips read
 // back with the same libraries.
+#include "converter/ClipLines.h"
 #include "converter/CopyClip.h"
 #include "converter/CopyPlan.h"
 #include "converter/LibAv.h"
@@ -72,6 +73,7 @@ struct Track {
     std::string timecode;
     std::vector<double> shown;   // packets' presentation times, seconds, as the reader gives them
     std::vector<double> lengths;
+    std::vector<int> sizes;
 };
 
 struct Clip {
@@ -131,6 +133,7 @@ Clip ReadBack(const std::string& path)
         Track& t = clip.tracks[static_cast<std::size_t>(packet->stream_index)];
         t.shown.push_back(av::Seconds(packet->pts, s->time_base));
         t.lengths.push_back(av::Seconds(packet->duration, s->time_base));
+        t.sizes.push_back(packet->size);
         if (packet->stream_index == video) {
             clip.damaged += avcodec_send_packet(decoder, packet.get()) < 0;
             take();
@@ -509,4 +512,48 @@ TEST(CopyClip, AnH264KeyframeThatIsNoIdrPictureKeepsTheKeyframeStartAndSaysSo)
     EXPECT_NE(r.leftOut.front().find("(the keyframe after its start is no IDR picture)"), std::string::npos)
         << r.leftOut.front();
     EXPECT_EQ(ReadBack(dir / "clip.avi").damaged, 0);
+}
+
+// An encoded clip's lines, as the converter writes them for the engine: those
+// shown inside the clip, moved with it and cut at its ends, in the source's
+// own form (text in MP4, SubRip in Matroska); nothing lasts past the clip.
+TEST(ClipLines, AreTheLinesInsideTheClipMovedWithItAndCutAtItsEnds)
+{
+    Scratch dir;
+    const std::string mp4 = CameraFile(dir);
+    Write(dir / "late.srt", "1\n00:00:01,000 --> 00:00:02,000\none\n\n2\n00:00:05,000 --> 00:00:06,000\ntwo\n\n"
+                            "3\n00:00:07,500 --> 00:00:10,000\nthree\n\n");
+    const std::string mkv = dir / "lines.mkv";
+    Make("-f lavfi -i testsrc2=s=320x240:r=25:d=11 -i " + dir / "late.srt" + " -map 0 -map 1 -c:v libx264 -c:s srt " + mkv);
+    struct Case {
+        std::string source;
+        std::string codec;
+    };
+    for (const Case& c : {Case{mp4, "mov_text"}, Case{mkv, "subrip"}}) {
+        SCOPED_TRACE(c.source);
+        ClipRequest r = Copy(c.source, dir / "clip.mp4", 4, 4);
+        r.videoCopied = r.audioCopied = false;
+        const ClipLines lines = WriteClipLines(r, false);
+        ASSERT_EQ(lines.error, "");
+        ASSERT_EQ(lines.tracks, 1);
+        const Clip file = ReadBack(lines.path);
+        const Track* text = FirstOf(file, AVMEDIA_TYPE_SUBTITLE);
+        ASSERT_TRUE(text);
+        EXPECT_EQ(text->codec, c.codec);
+        // "two" at 1-2 s of the clip, "three" (SubRip's) from 3.5 s to the end.
+        std::vector<std::pair<double, double>> shown;
+        // A text sample of two bytes is the empty one that ends a line.
+        for (std::size_t i = 0; i < text->shown.size(); ++i)
+            if (text->lengths[i] > 0 && text->sizes[i] > 2)
+                shown.emplace_back(text->shown[i], text->shown[i] + text->lengths[i]);
+        ASSERT_FALSE(shown.empty());
+        EXPECT_NEAR(shown.front().first, 1, 0.01);
+        for (const auto& [from, to] : shown)
+            EXPECT_LE(to, 4.001);
+        if (c.codec == "subrip") {
+            ASSERT_EQ(shown.size(), 2u);
+            EXPECT_NEAR(shown[1].first, 3.5, 0.01);
+            EXPECT_NEAR(shown[1].second, 4, 0.01);
+        }
+    }
 }
