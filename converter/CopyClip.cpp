@@ -1,5 +1,6 @@
 #include "converter/CopyClip.h"
 
+#include "converter/ClipWriter.h"
 #include "converter/EngineGuard.h"
 #include "converter/ExactHead.h"
 #include "converter/LibAv.h"
@@ -7,14 +8,8 @@
 #include "converter/Source.h"
 #include "converter/Tracks.h"
 
-extern "C" {
-#include <libavutil/opt.h>
-#include <libavutil/parseutils.h>
-}
-
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <iterator>
 #include <limits>
 
@@ -42,18 +37,6 @@ std::int64_t PacketTicks(const AVStream& s)
     if (par.codec_type == AVMEDIA_TYPE_AUDIO && par.frame_size > 0 && par.sample_rate > 0)
         return av_rescale_q(par.frame_size, AVRational{1, par.sample_rate}, s.time_base);
     return 0;
-}
-
-// Whether the writer keeps the source's codec tag, as the engine decides it
-// for copied streams: when it has no tags of its own, when the tag means the
-// same codec to it, or when it has no tag for the codec at all.
-void KeepOrClearTag(const AVOutputFormat& writer, AVCodecParameters& par)
-{
-    unsigned int tag = 0;
-    if (!writer.codec_tag || av_codec_get_id(writer.codec_tag, par.codec_tag) == par.codec_id
-        || !av_codec_get_tag2(writer.codec_tag, par.codec_id, &tag))
-        return;
-    par.codec_tag = 0;
 }
 
 // The span of an exact start from a listing long enough to reach the first
@@ -189,177 +172,30 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
     if (!notExact.empty())
         return keyframeInstead(notExact);
 
-    AVFormatContext* made = nullptr;
-    int error = avformat_alloc_output_context2(&made, nullptr, options.format ? options.format->c_str() : nullptr,
-                                               request.output.c_str());
-    if (error < 0 || !made)
-        return fail("The clip's file type is not known: " + av::ErrorText(error) + ".");
-    av::Output clip(made);
-    const AVOutputFormat& writer = *clip->oformat;
-
-    av::Dictionary writerOptions;
-    for (const auto& [name, value] : options.writerOptions) {
-        if (!av_opt_find(&clip->av_class, name.c_str(), nullptr, 0, AV_OPT_SEARCH_CHILDREN | AV_OPT_SEARCH_FAKE_OBJ)) {
-            result.outcome = CopyResult::Outcome::NeedsEngine;
-            result.reason = "the option -" + name;
-            return result;
-        }
-        writerOptions.Set(name, value);
+    OpenedClip writer = OpenClip(request, options, source, video, head ? head->extradata : std::string(), zero,
+                                 clipEnd);
+    if (!writer.needsEngine.empty()) {
+        result.outcome = CopyResult::Outcome::NeedsEngine;
+        result.reason = writer.needsEngine;
+        return result;
     }
-
-    // The tracks, in the source's order within each kind: pictures, sound,
-    // subtitles, data, attachments.
+    if (!writer.error.empty()) {
+        result.writeFailed = writer.writeFailed;
+        return fail(writer.error);
+    }
+    AVFormatContext* clip = writer.clip.get();
+    const AVOutputFormat& format = *clip->oformat;
     const TrackPlan plan = PlanTracks(request);
     std::vector<Track> tracks(source.nb_streams);
-    std::size_t subtitlesLeft = 0;
-    std::size_t dataLeft = 0;
-    bool firstSound = true;
-    const AVMediaType kinds[] = {AVMEDIA_TYPE_VIDEO, AVMEDIA_TYPE_AUDIO, AVMEDIA_TYPE_SUBTITLE, AVMEDIA_TYPE_DATA,
-                                 AVMEDIA_TYPE_ATTACHMENT};
-    for (AVMediaType kind : kinds) {
-        for (unsigned i = 0; i < source.nb_streams; ++i) {
-            AVStream* in = source.streams[i];
-            const AVCodecParameters& par = *in->codecpar;
-            if (par.codec_type != kind)
-                continue;
-            bool wanted = false;
-            switch (kind) {
-            case AVMEDIA_TYPE_VIDEO:
-                wanted = options.video && !(in->disposition & AV_DISPOSITION_ATTACHED_PIC);
-                break;
-            case AVMEDIA_TYPE_AUDIO:
-                wanted = options.audio && (!plan.firstSoundOnly || firstSound);
-                firstSound = false;
-                break;
-            case AVMEDIA_TYPE_SUBTITLE:
-                if (!options.subtitles || !plan.mapTracks)
-                    break;
-                if (!plan.subtitles) {
-                    ++subtitlesLeft;
-                    break;
-                }
-                if (plan.subtitleCodec != "copy") {
-                    result.outcome = CopyResult::Outcome::NeedsEngine;
-                    result.reason = "subtitles rewritten as " + plan.subtitleCodec;
-                    return result;
-                }
-                // Writers without a table of codecs (program streams) cannot
-                // tell and take what they know.
-                wanted = avformat_query_codec(&writer, par.codec_id, FF_COMPLIANCE_NORMAL) != 0;
-                if (!wanted)
-                    ++subtitlesLeft;
-                break;
-            case AVMEDIA_TYPE_DATA:
-                // A time code track is written anew from the picture track's
-                // time code, moved to the clip's start.
-                // A DVD's navigation packets are the disc's, not the film's.
-                if (IsTimecodeTrack(*in) || !options.data || par.codec_id == AV_CODEC_ID_DVD_NAV)
-                    break;
-                wanted = par.codec_id != AV_CODEC_ID_NONE
-                    && avformat_query_codec(&writer, par.codec_id, FF_COMPLIANCE_NORMAL) == 1;
-                if (!wanted)
-                    ++dataLeft;
-                break;
-            case AVMEDIA_TYPE_ATTACHMENT:
-                wanted = writer.name && std::string(writer.name).find("matroska") != std::string::npos;
-                break;
-            default:
-                break;
-            }
-            if (!wanted)
-                continue;
-            AVStream* out = avformat_new_stream(clip.get(), nullptr);
-            if (!out || (error = avcodec_parameters_copy(out->codecpar, &par)) < 0)
-                return fail("The clip's tracks could not be set up: " + av::ErrorText(out ? error : AVERROR(ENOMEM)) + ".");
-            KeepOrClearTag(writer, *out->codecpar);
-            out->time_base = in->time_base;
-            out->avg_frame_rate = in->avg_frame_rate;
-            out->r_frame_rate = in->r_frame_rate;
-            out->sample_aspect_ratio = in->sample_aspect_ratio;
-            out->disposition = in->disposition;
-            av_dict_copy(&out->metadata, in->metadata, 0);
-            for (int s = 0; s < in->nb_side_data; ++s) {
-                const AVPacketSideData& side = in->side_data[s];
-                std::uint8_t* copy = av_stream_new_side_data(out, side.type, side.size);
-                if (copy)
-                    std::copy(side.data, side.data + side.size, copy);
-            }
-            tracks[i].in = in;
-            tracks[i].out = out;
-        }
+    for (unsigned i = 0; i < source.nb_streams; ++i) {
+        tracks[i].in = source.streams[i];
+        tracks[i].out = writer.outs[i];
     }
-    if (clip->nb_streams == 0)
-        return fail("The source has no track the clip can hold.");
-
-    const int videoOut = video >= 0 && tracks[video].out ? tracks[video].out->index : -1;
-    if (videoOut >= 0) {
-        AVStream* out = tracks[video].out;
-        if (options.aspect) {
-            AVRational dar{0, 1};
-            if (av_parse_ratio(&dar, options.aspect->c_str(), 255, 0, nullptr) < 0 || dar.num <= 0)
-                return fail("The aspect '" + *options.aspect + "' is not a ratio of width to height.");
-            const AVRational sar = av_mul_q(dar, AVRational{out->codecpar->height, out->codecpar->width});
-            out->sample_aspect_ratio = out->codecpar->sample_aspect_ratio = sar;
-        }
-        if (head && !head->extradata.empty()) {
-            av_freep(&out->codecpar->extradata);
-            out->codecpar->extradata_size = 0;
-            const std::string& sets = head->extradata;
-            out->codecpar->extradata = static_cast<std::uint8_t*>(av_mallocz(sets.size() + AV_INPUT_BUFFER_PADDING_SIZE));
-            if (!out->codecpar->extradata)
-                return fail("The clip's picture track could not be set up: " + av::ErrorText(AVERROR(ENOMEM)) + ".");
-            std::copy(sets.begin(), sets.end(), out->codecpar->extradata);
-            out->codecpar->extradata_size = static_cast<int>(sets.size());
-        }
-        av_dict_set(&out->metadata, "timecode", nullptr, 0);
-        if (editListFile)
-            if (const auto moved = ClipTimecode(source, video, zero))
-                av_dict_set(&out->metadata, "timecode", moved->c_str(), 0);
-    }
-    av_dict_copy(&clip->metadata, source.metadata, 0);
-    av_dict_set(&clip->metadata, "timecode", nullptr, 0);
-    for (const auto& [key, value] : options.metadata)
-        av_dict_set(&clip->metadata, key.c_str(), value.empty() ? nullptr : value.c_str(), 0);
-    if (options.bitexact)
-        clip->flags |= AVFMT_FLAG_BITEXACT;
-    // Times below the clip's zero stay there in an edit list file: it hides
-    // them. Other files begin at 0.
-    clip->avoid_negative_ts = editListFile ? AVFMT_AVOID_NEG_TS_DISABLED : AVFMT_AVOID_NEG_TS_MAKE_ZERO;
-
-    // The chapters inside the clip, moved with it.
-    for (unsigned c = 0; c < source.nb_chapters; ++c) {
-        const AVChapter& chapter = *source.chapters[c];
-        const auto span = SubtitleInClip(av::Seconds(chapter.start, chapter.time_base),
-                                         av::Seconds(chapter.end - chapter.start, chapter.time_base),
-                                         zero, clipEnd);
-        if (!span)
-            continue;
-        auto* kept = static_cast<AVChapter*>(av_mallocz(sizeof(AVChapter)));
-        auto** grown = static_cast<AVChapter**>(
-            av_realloc_array(clip->chapters, clip->nb_chapters + 1, sizeof(AVChapter*)));
-        if (!kept || !grown) {
-            av_free(kept);
-            return fail("The clip's chapters could not be set up: " + av::ErrorText(AVERROR(ENOMEM)) + ".");
-        }
-        clip->chapters = grown;
-        kept->id = chapter.id;
-        kept->time_base = chapter.time_base;
-        kept->start = av::Ticks(span->from - zero, chapter.time_base);
-        kept->end = av::Ticks(span->from + span->length - zero, chapter.time_base);
-        av_dict_copy(&kept->metadata, chapter.metadata, 0);
-        clip->chapters[clip->nb_chapters++] = kept;
-    }
-
-    if (!(writer.flags & AVFMT_NOFILE)) {
-        av::Dictionary restrictions;
-        restrictions.Set("protocol_whitelist", "file");
-        error = avio_open2(&clip->pb, request.output.c_str(), AVIO_FLAG_WRITE, nullptr, restrictions.Address());
-        if (error < 0)
-            return notWritten(error);
-    }
-    error = avformat_write_header(clip.get(), writerOptions.Address());
-    if (error < 0)
-        return notWritten(error);
+    const std::size_t subtitlesLeft = writer.subtitlesLeft;
+    const std::size_t dataLeft = writer.dataLeft;
+    const int videoOut = video >= 0 && tracks[static_cast<std::size_t>(video)].out
+        ? tracks[static_cast<std::size_t>(video)].out->index : -1;
+    int error = 0;
 
     if (request.start > 0 && (error = SeekTo(source, cut.seek)) < 0 && cut.seek > 0)
         return fail("The source could not be read from the clip's start: " + av::ErrorText(error) + ".");
@@ -370,7 +206,7 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
     double written = 0;
     // Decoding times rise in every stream, strictly where the writer asks:
     // a damaged or split source repeats them, and the writer refuses that.
-    const bool strict = !(writer.flags & AVFMT_TS_NONSTRICT);
+    const bool strict = !(format.flags & AVFMT_TS_NONSTRICT);
     auto write = [&](AVPacket& p, AVRational base, Track& track) {
         const AVStream& out = *track.out;
         p.stream_index = out.index;
@@ -383,7 +219,7 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
         }
         if (p.dts != AV_NOPTS_VALUE)
             track.lastWritten = p.dts;
-        return av_interleaved_write_frame(clip.get(), &p);
+        return av_interleaved_write_frame(clip, &p);
     };
     // The picture and sound tracks still short of the clip's end: the source
     // is read until none is.
@@ -537,7 +373,7 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
             return result;
         }
     }
-    error = av_write_trailer(clip.get());
+    error = av_write_trailer(clip);
     if (error >= 0 && clip->pb && clip->pb->error < 0)
         error = clip->pb->error;
     if (error < 0)

@@ -195,7 +195,11 @@ CutAfterSeek CutAtStart(double start)
 
 void FillShownTimes(std::vector<VideoPacket>& packets, const std::vector<PictureKind>& kinds, double frame)
 {
+    // Past the list, the next picture that is no B picture is decoded a
+    // picture length after the last one listed.
     std::optional<double> nextAnchor;
+    if (!packets.empty() && frame > 0)
+        nextAnchor = packets.back().dts + frame;
     for (std::size_t i = packets.size(); i-- > 0;) {
         const bool bidirectional = i < kinds.size() && kinds[i] == PictureKind::Bidirectional;
         if (!packets[i].pts) {
@@ -203,8 +207,6 @@ void FillShownTimes(std::vector<VideoPacket>& packets, const std::vector<Picture
                 packets[i].pts = packets[i].dts;
             else if (nextAnchor)
                 packets[i].pts = *nextAnchor;
-            else if (frame > 0)
-                packets[i].pts = packets[i].dts + frame;
         }
         if (!bidirectional)
             nextAnchor = packets[i].dts;

@@ -74,8 +74,8 @@ PacketList ReadPacketList(std::string_view listing);
 
 // MPEG-1 and MPEG-2 packets without the time they are shown, given one as a
 // decoder shows them: a B picture when it is decoded, any other one when the
-// next picture that is no B picture is decoded (`frame` seconds after its
-// own decoding when the list holds none). `kinds` holds each packet's kind.
+// next picture that is no B picture is decoded (`frame` seconds after the
+// last one listed when the list holds none). `kinds` holds each packet's kind.
 void FillShownTimes(std::vector<VideoPacket>& packets, const std::vector<PictureKind>& kinds, double frame);
 
 // Where the clip begins after a seek to `seek`: at the decoding time of the

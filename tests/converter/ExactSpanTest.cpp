@@ -149,3 +149,22 @@ TEST(ExactSpan, FindsThePicturesToEncodeAndTheKeyframeTheCopyStartsAt)
     EXPECT_EQ(aviSpan.span->decodeFrom, 4.0);
     EXPECT_EQ(aviSpan.span->skipPictures, 38) << "from the keyframe at 4 s to the picture at 5.52 s";
 }
+
+// Program streams leave out when many MPEG pictures are shown: a B picture
+// when it is decoded, any other when the next picture that is no B picture
+// is decoded, past the list's end a picture length after its last one.
+TEST(ExactSpan, PicturesWithoutAShownTimeAreShownAsADecoderShowsThem)
+{
+    using K = PictureKind;
+    // Decoded I P B B P B B, 25 a second; the P pictures and one B lack times.
+    std::vector<VideoPacket> packets = {Packet(0.00, 0.04, true), Packet(0.04, std::nullopt), Packet(0.08, std::nullopt),
+                                        Packet(0.12, 0.12), Packet(0.16, std::nullopt), Packet(0.20, 0.20),
+                                        Packet(0.24, 0.24)};
+    FillShownTimes(packets, {K::Intra, K::Predicted, K::Bidirectional, K::Bidirectional, K::Predicted,
+                             K::Bidirectional, K::Bidirectional}, 0.04);
+    const double shown[] = {0.04, 0.16, 0.08, 0.12, 0.28, 0.20, 0.24};
+    for (std::size_t i = 0; i < packets.size(); ++i) {
+        ASSERT_TRUE(packets[i].pts) << i;
+        EXPECT_NEAR(*packets[i].pts, shown[i], 1e-9) << i;
+    }
+}
