@@ -11,6 +11,7 @@
 #include "converter/ClipLines.h"
 #include "converter/ClipRequest.h"
 #include "converter/CopyClip.h"
+#include "converter/EngineGuard.h"
 #include "converter/EngineProcess.h"
 #include "converter/EngineReport.h"
 #include "converter/LibAv.h"
