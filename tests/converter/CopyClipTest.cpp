@@ -557,3 +557,23 @@ TEST(ClipLines, AreTheLinesInsideTheClipMovedWithItAndCutAtItsEnds)
         }
     }
 }
+
+// The camera's file in two equal sections, both exact: each starts on its own
+// picture with its own time code, and together they hold every picture once.
+TEST(CopyClip, TwoExactSectionsOfACameraFileHoldEveryPictureOnce)
+{
+    Scratch dir;
+    const std::string source = CameraFile(dir);
+    const double half = 11.0 / 2;
+    const CopyResult first = ExactCopy(source, dir / "one.mp4", 0, half);
+    const CopyResult second = ExactCopy(source, dir / "two.mp4", half, half);
+    ASSERT_EQ(first.outcome, CopyResult::Outcome::Made) << first.reason;
+    ASSERT_EQ(second.outcome, CopyResult::Outcome::Made) << second.reason;
+    EXPECT_TRUE(second.leftOut.empty()) << second.leftOut.front();
+    const Clip one = ReadBack(dir / "one.mp4");
+    const Clip two = ReadBack(dir / "two.mp4");
+    EXPECT_EQ(one.pictures + two.pictures, 275);
+    EXPECT_EQ(one.damaged + two.damaged, 0);
+    EXPECT_EQ(FirstOf(two, AVMEDIA_TYPE_VIDEO)->timecode, "01:00:05:13");
+    EXPECT_EQ(SourcePictureOfClipStart(source, dir / "two.mp4"), 138);
+}
