@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Copies as the converter makes them in one pass, beside the engine's recipes
-# (reached here through an option the converter leaves to the engine) and
-# beside their floors, in one run and in turns. Not a test: nothing here
+# Copies as the converter makes them in one pass, beside the engine's
+# keyframe copy (reached here through an option the converter leaves to the
+# engine) and beside their floors, in one run and in turns. Not a test: nothing here
 # passes or fails.
 #
 #   bench/copies.sh              # 10 sections of the 600 s 720p source, starts off the keyframes, 2 rounds
@@ -24,7 +24,6 @@ run_clips() { # way
   local s i=0 extra=()
   case $1 in
     exact) extra=(-cutstart exact) ;;
-    exact-engine) extra=(-cutstart exact -fs 100000000000) ;;
     keyframe) extra=(-cutstart keyframe) ;;
     keyframe-engine) extra=(-cutstart keyframe -fs 100000000000) ;;
   esac
@@ -59,7 +58,7 @@ copy_bytes() { # cp of the keyframe clips' bytes, and a Wine process start per c
 
 declare -A best=()
 for ((r = 0; r < ROUNDS; r++)); do
-  for way in keyframe keyframe-engine exact exact-engine heads cp; do
+  for way in keyframe keyframe-engine exact heads cp; do
     case $way in
       heads) measure heads ;;
       cp) measure copy_bytes ;;
@@ -77,5 +76,4 @@ printf '%-34s %9s %9s\n' "keyframe copy, one pass" "$kf" "$(ratio "$kf" "${best[
 printf '%-34s %9s %9s\n' "keyframe copy, engine" "${best[keyframe-engine]}" "$(ratio "${best[keyframe-engine]}" "${best[cp]}") x cp"
 printf '%-34s %9s\n' "cp + a process start per clip" "${best[cp]}"
 printf '%-34s %9s %9s\n' "exact copy, one pass" "${best[exact]}" "$(ratio "${best[exact]}" "$exact_floor") x floor"
-printf '%-34s %9s %9s\n' "exact copy, engine recipes" "${best[exact-engine]}" "$(ratio "${best[exact-engine]}" "$exact_floor") x floor"
 printf '%-34s %9s\n' "floor: keyframe copy + heads" "$exact_floor"
