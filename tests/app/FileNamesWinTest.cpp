@@ -1,4 +1,5 @@
 #include "app/FileNamesWin.h"
+#include "tests/support/FreshFolder.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -14,10 +15,7 @@ class Scratch {
 public:
     Scratch()
     {
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        folder_ = std::string(temp) + "korvane-filenames-" + std::to_string(GetCurrentProcessId());
-        CreateDirectoryA(folder_.c_str(), nullptr);
+        folder_ = korvane::testsupport::MakeFreshFolder(korvane::testsupport::TempFolder(), "korvane-filenames-");
         file_ = folder_ + "\\clip.avi";
         const HANDLE h = CreateFileA(file_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                      FILE_ATTRIBUTE_NORMAL, nullptr);

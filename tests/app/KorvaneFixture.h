@@ -8,7 +8,7 @@
 #include "prefs/SettingForm.h"
 #include "tests/profiles/ScratchFolder.h"
 #include "tests/support/ChildProcess.h"
-#include "tests/support/Pump.h"
+#include "tests/ui/UiTestSupport.h"
 #include "tests/support/WinePath.h"
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
@@ -22,11 +22,7 @@
 
 namespace korvane::testing {
 
-// Serves the window's messages until done() or the deadline; returns done().
-inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
-{
-    return testsupport::PumpUntilDeadline(done, timeoutMs, [] { ui::App().ProcessMessages(); });
-}
+using uitest::PumpUntil;
 
 inline std::string SampleVideo()
 {

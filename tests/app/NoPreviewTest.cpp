@@ -43,7 +43,7 @@ TEST_F(WithoutPreviewDecoders, ASourceLoadsWithItsLengthAndSplits)
     // A time typed while the engine still reads is marked once the length is known.
     main.edtEnd.SetText("00:00:05");
     main.edtEndExit(main.edtEnd);
-    ASSERT_TRUE(uitest::PumpUntil([&] { return main.labRight.Caption() != "00:00:00"; }, 1500))
+    ASSERT_TRUE(uitest::PumpUntil([&] { return main.labRight.Caption() != "00:00:00"; }))
         << "the engine never told the length";
     EXPECT_EQ(main.labRight.Caption(), "00:00:20");
     EXPECT_EQ(main.labMiddle.Caption(), "00:00:10");
@@ -135,7 +135,7 @@ TEST_P(EngineAtStart, IsWaitedForWithTheWindowServed)
     const EngineCase& c = GetParam();
     ASSERT_NO_FATAL_FAILURE(Load(SampleVideo(), c.loadScript));
     if (c.startScript != nullptr) {
-        ASSERT_TRUE(uitest::PumpUntil([&] { return !EngineRuns(); }, 3000)) << "the engine never told the length";
+        ASSERT_TRUE(uitest::PumpUntil([&] { return !EngineRuns(); })) << "the engine never told the length";
         RescriptStandIn(folder.path(), c.startScript);
     }
     SelectProfile(c.profile);
@@ -222,24 +222,24 @@ TEST_F(EngineReading, CancelAndCloseAnswerWhileTheEngineIsSilent)
 TEST_F(EngineReading, ANewSourceReplacesTheSilentEngineOfTheOld)
 {
     ASSERT_NO_FATAL_FAILURE(Load(SampleVideo(), "* silent 60000\n"));
-    ASSERT_TRUE(uitest::PumpUntil([&] { return EngineRuns(); }, 1000)) << "the engine never started";
+    ASSERT_TRUE(uitest::PumpUntil([&] { return EngineRuns(); })) << "the engine never started";
     ASSERT_NO_FATAL_FAILURE(Load(WinePath(KORVANE_LONG_VIDEO), "* pass\n"));
-    ASSERT_TRUE(uitest::PumpUntil([&] { return Main().labRight.Caption() != "00:00:00"; }, 1500))
+    ASSERT_TRUE(uitest::PumpUntil([&] { return Main().labRight.Caption() != "00:00:00"; }))
         << "the new source's length never came";
     EXPECT_EQ(Main().labRight.Caption(), "00:00:40");
     // A stopped engine, and one that has told the length, are gone soon after.
-    EXPECT_TRUE(uitest::PumpUntil([&] { return LeftRunningIn(folder.path()).empty(); }, 5000))
+    EXPECT_TRUE(uitest::PumpUntil([&] { return LeftRunningIn(folder.path()).empty(); }))
         << "still running: " << ::testing::PrintToString(LeftRunningIn(folder.path()));
 
     // Left alone, a silent engine is reported once the deadline has passed.
     korvane.EngineAnswerMs = 2000;
     ASSERT_NO_FATAL_FAILURE(Load(SampleVideo(), "* silent 60000\n"));
-    ASSERT_TRUE(uitest::PumpUntil([&] { return !dialogs.MessageBoxes().empty(); }, 1500))
+    ASSERT_TRUE(uitest::PumpUntil([&] { return !dialogs.MessageBoxes().empty(); }))
         << "the silent engine was never reported";
     EXPECT_EQ(Boxes(), std::vector<std::string>{
                            "Korvane|The converter's engine did not tell the length of sample.avi within 2 seconds."});
     EXPECT_EQ(Main().labRight.Caption(), "00:00:00");
-    EXPECT_TRUE(uitest::PumpUntil([&] { return LeftRunningIn(folder.path()).empty(); }, 5000))
+    EXPECT_TRUE(uitest::PumpUntil([&] { return LeftRunningIn(folder.path()).empty(); }))
         << "still running: " << ::testing::PrintToString(LeftRunningIn(folder.path()));
 }
 

@@ -137,7 +137,7 @@ TEST_F(PreviewSound, SeeksWithSoundThenStopAJobAnotherFileAndClosingKeepTheWindo
     SeekWithTheBar(12);
     EXPECT_TRUE(Playing());
     EXPECT_GE(PreviewPosition(), 12 * kUnitsPerSecond);
-    EXPECT_TRUE(uitest::PumpUntil([&] { return PreviewPosition() > 12 * kUnitsPerSecond; }, 1000))
+    EXPECT_TRUE(uitest::PumpUntil([&] { return PreviewPosition() > 12 * kUnitsPerSecond; }))
         << "playback did not go on from there";
 
     watch.Step("Stop after a seek");

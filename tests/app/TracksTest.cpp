@@ -164,7 +164,7 @@ TEST_F(Tracks, APlaylistDressedAsAVideoIsRefusedAtLoad)
     StartWithProfiles();
     TMainForm& main = Main();
     ui::Guard([&] { main.LoadSource(Media("playlist.avi")); });
-    ASSERT_TRUE(uitest::PumpUntil([&] { return Boxes().size() >= 2; }, 3000)) << ::testing::PrintToString(Boxes());
+    ASSERT_TRUE(uitest::PumpUntil([&] { return Boxes().size() >= 2; })) << ::testing::PrintToString(Boxes());
     EXPECT_EQ(Boxes().back(), "Korvane|playlist.avi is not a video file this program can read.");
     EXPECT_EQ(main.labRight.Caption(), "00:00:00");
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FilesMatching.h"
+#include "tests/support/FreshFolder.h"
 #include "tests/support/Processes.h"
 #include "tests/support/WinePath.h"
 
@@ -54,20 +55,54 @@ std::string DecodeErrors(const std::wstring& path)
     return p.output;
 }
 
-std::wstring ScratchFolder(const std::wstring& name)
-{
-    const std::wstring folder = korvane::testing::WideWinePath(KORVANE_BINARY_DIR "/tests/converter/scratch");
-    CreateDirectoryW(folder.c_str(), nullptr);
-    const std::wstring path = folder + L"\\" + name;
-    CreateDirectoryW(path.c_str(), nullptr);
-    return path;
-}
-
 // Text the test writes in plain ASCII, as a narrow string.
 std::string Ascii(const std::wstring& text)
 {
     return std::string(text.begin(), text.end());
 }
+
+// A fresh folder of the test's own, named for what it holds, removed with
+// what is in it when the test ends.
+class Scratch {
+public:
+    explicit Scratch(const std::wstring& name)
+    {
+        const std::wstring parent = korvane::testing::WideWinePath(KORVANE_BINARY_DIR "/tests/converter/scratch");
+        CreateDirectoryW(parent.c_str(), nullptr);
+        path_ = korvane::testsupport::MakeFreshFolder(parent + L"\\", name + L"-");
+        EXPECT_FALSE(path_.empty()) << "no fresh folder for " << Ascii(name);
+    }
+    ~Scratch() { Remove(path_); }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    const std::wstring& path() const { return path_; }
+
+private:
+    static void Remove(const std::wstring& folder)
+    {
+        if (folder.empty())
+            return;
+        WIN32_FIND_DATAW found{};
+        const HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &found);
+        if (h != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = found.cFileName;
+                if (name == L"." || name == L"..")
+                    continue;
+                const std::wstring path = folder + L"\\" + name;
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    Remove(path);
+                else
+                    DeleteFileW(path.c_str());
+            } while (FindNextFileW(h, &found));
+            FindClose(h);
+        }
+        RemoveDirectoryW(folder.c_str());
+    }
+
+    std::wstring path_;
+};
+
 
 // The processes running the given program file.
 std::vector<DWORD> ProcessesOf(const std::wstring& image)
@@ -85,7 +120,8 @@ std::vector<DWORD> ProcessesOf(const std::wstring& image)
 // decimal comma, and a picture of odd size for an encoder that needs an even one.
 TEST(ConverterProgram, CutsAnOddSizedSourceBetweenUnicodePathsWithCommaNumbers)
 {
-    const std::wstring folder = ScratchFolder(L"Urlaub am See \u00e4\u00df \u65e5\u672c \u0416");
+    const Scratch scratch(L"Urlaub am See \u00e4\u00df \u65e5\u672c \u0416");
+    const std::wstring folder = scratch.path();
     const std::wstring source = folder + L"\\Quelle \u00e4 \u65e5.avi";
     ASSERT_TRUE(CopyFileW((kMedia + L"\\odd.avi").c_str(), source.c_str(), FALSE));
     const std::wstring output = folder + L"\\Quelle \u00e4 \u65e5_Clip1.mp4";
@@ -105,7 +141,8 @@ TEST(ConverterProgram, CutsAnOddSizedSourceBetweenUnicodePathsWithCommaNumbers)
 TEST(ConverterProgram, FailsWithANonZeroCodeAndTheEnginesReasonLast)
 {
     const std::wstring source = kMedia + L"\\odd.avi";
-    const std::wstring output = ScratchFolder(L"failing") + L"\\out.avi";
+    const Scratch scratch(L"failing");
+    const std::wstring output = scratch.path() + L"\\out.avi";
 
     Outcome r = Convert(L" -y -i \"" + source + L"\" -ss 0,0 -t 1 -vcodec nosuchcodec \"" + output + L"\"");
     EXPECT_EQ(r.exitCode, 1u);
@@ -115,7 +152,7 @@ TEST(ConverterProgram, FailsWithANonZeroCodeAndTheEnginesReasonLast)
     EXPECT_EQ(r.exitCode, 1u) << "a clip after the source's end is no clip";
     EXPECT_EQ(r.lastLine, "Nothing was converted: the clip starts after the end of the source.") << r.output;
 
-    r = Convert(L" -y -i \"" + source + L"\" -ss 0,0 -t 1 \"" + ScratchFolder(L"failing") + L"\\no such folder\\out.avi\"");
+    r = Convert(L" -y -i \"" + source + L"\" -ss 0,0 -t 1 \"" + scratch.path() + L"\\no such folder\\out.avi\"");
     EXPECT_EQ(r.exitCode, 1u);
     EXPECT_EQ(r.lastLine, "out.avi: No such file or directory") << r.output;
 
@@ -138,7 +175,8 @@ TEST(ConverterProgram, FailsWithANonZeroCodeAndTheEnginesReasonLast)
 // first picture, it keeps its lines and decodes cleanly.
 TEST(ConverterProgram, CopiesACameraFileWithItsTimeCodeAndLines)
 {
-    std::wstring folder = ScratchFolder(L"camera copy");
+    const Scratch scratch(L"camera copy");
+    std::wstring folder = scratch.path();
     for (wchar_t& c : folder)
         if (c == L'\\')
             c = L'/';
@@ -192,7 +230,8 @@ TEST(ConverterProgram, CopiesACameraFileWithItsTimeCodeAndLines)
 // as asked.
 TEST(ConverterProgram, CutsAnAv1SourceInMatroska)
 {
-    const std::wstring folder = ScratchFolder(L"av1");
+    const Scratch scratch(L"av1");
+    const std::wstring folder = scratch.path();
     const std::wstring source = kMedia + L"\\av1.mkv";
     struct Case {
         const wchar_t* options;
@@ -222,7 +261,8 @@ TEST(ConverterProgram, CutsAnAv1SourceInMatroska)
 // written. The engine reads and writes local files and its own pipes only.
 TEST(ConverterProgram, RefusesEveryWayToOtherFiles)
 {
-    const std::wstring folder = ScratchFolder(L"ways-in");
+    const Scratch scratch(L"ways-in");
+    const std::wstring folder = scratch.path();
     const std::wstring source = kMedia + L"\\odd.avi";
     const std::wstring secret = folder + L"\\secret.avi";
     ASSERT_TRUE(CopyFileW(source.c_str(), secret.c_str(), FALSE));
@@ -296,7 +336,8 @@ TEST(ConverterProgram, RefusesEveryWayToOtherFiles)
 // go on writing a clip nobody waits for.
 TEST(ConverterProgram, TheEngineEndsWhenTheFrontEndIsTerminated)
 {
-    const std::wstring output = ScratchFolder(L"killed") + L"\\long.avi";
+    const Scratch scratch(L"killed");
+    const std::wstring output = scratch.path() + L"\\long.avi";
     Process p;
     // Reading at the source's own pace keeps the engine busy for seconds.
     ASSERT_TRUE(p.Start(kDist + L"\\wmaspi.dll",
@@ -333,7 +374,8 @@ TEST(ConverterProgram, TheEngineEndsWhenTheFrontEndIsTerminatedWhileStartingIt)
     // Named for this run: a run before may have left its files there, and
     // while a test beside this one runs the build's front-end, its links
     // cannot be replaced.
-    const std::wstring program = ScratchFolder(L"early-cancel-" + std::to_wstring(GetCurrentProcessId()));
+    const Scratch scratch(L"early-cancel");
+    const std::wstring program = scratch.path();
     for (const wchar_t* name : {L"wmaspi.dll", L"kvengine.exe"}) {
         const std::wstring from = kDist + L"\\" + name;
         const std::wstring to = program + L"\\" + name;

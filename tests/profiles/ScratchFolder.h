@@ -4,6 +4,7 @@
 // folder is put back first, since listing a folder makes it the current one
 // and a current folder cannot be removed.
 #include "tests/support/FilesMatching.h"
+#include "tests/support/FreshFolder.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -20,21 +21,9 @@ class ScratchFolder {
 public:
     explicit ScratchFolder(const std::string& prefix = "korvane-profiles-")
     {
-        static std::atomic<int> counter{0};
         GetCurrentDirectoryA(MAX_PATH, savedCurrent_);
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        // Process numbers come round again. A folder an earlier process of
-        // the same number could not remove (a program it started still held
-        // a file there) is left alone for the next name.
-        for (int tries = 0; tries < 20; ++tries) {
-            path_ = std::string(temp) + prefix + std::to_string(GetCurrentProcessId()) + "-" +
-                    std::to_string(++counter);
-            RemoveTree(path_);
-            if (CreateDirectoryA(path_.c_str(), nullptr))
-                break;
-        }
-        EXPECT_TRUE(IsEmpty(path_)) << "no empty folder at " << path_;
+        path_ = testsupport::MakeFreshFolder(testsupport::TempFolder(), prefix);
+        EXPECT_FALSE(path_.empty()) << "no fresh folder for " << prefix;
     }
     ~ScratchFolder()
     {

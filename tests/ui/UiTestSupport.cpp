@@ -1,5 +1,7 @@
 #include "UiTestSupport.h"
 
+#include "tests/support/Pump.h"
+
 #include <windowsx.h>
 
 namespace uitest {
@@ -105,15 +107,9 @@ void Click(HWND hwnd, int x, int y)
     MouseUp(hwnd, x, y);
 }
 
-bool PumpUntil(const std::function<bool()>& done, int limit)
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
 {
-    for (int i = 0; i < limit; ++i) {
-        if (done())
-            return true;
-        ui::App().ProcessMessages();
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return done();
+    return korvane::testsupport::PumpUntilDeadline(done, timeoutMs, [] { ui::App().ProcessMessages(); });
 }
 
 std::string AtomName(HWND hwnd, const char* property)

@@ -69,8 +69,10 @@ void MouseUp(HWND hwnd, int x, int y);
 void MouseMove(HWND hwnd, int x, int y, WPARAM keys = 0);
 void Click(HWND hwnd, int x, int y);
 
-// Runs the message loop until `done` holds or `limit` rounds have passed.
-bool PumpUntil(const std::function<bool()>& done, int limit = 200);
+// Serves the application's messages until `done` holds; the deadline, in
+// milliseconds, only ends a test that hangs.
+inline constexpr DWORD kHangMs = 30000;
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = kHangMs);
 
 // A thread timer whose tick runs inside whatever loop serves the thread's
 // messages (a job's pumping, a modal box): what a user does while the program
