@@ -8,9 +8,7 @@ namespace {
 
 // The engine's readers of video and sound containers and elementary streams
 // (converter/engine/parts.txt). A name matches any of the names a reader
-// answers to ("mov" covers MP4, M4A, 3GP). Left out on purpose: the list of
-// files the converter joins its own exact starts with (concat), which must
-// never be a source.
+// answers to ("mov" covers MP4, M4A, 3GP).
 constexpr std::string_view kMediaFormats =
     "avi,mov,mpeg,mpegts,mpegvideo,asf,matroska,webm,flv,ogg,dv,h264,hevc,m4v,mp3,ac3,eac3,dts,aac,wav,flac";
 
