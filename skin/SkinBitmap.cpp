@@ -8,18 +8,6 @@ namespace korvane {
 
 namespace {
 
-BITMAPINFO TopDown32(int width, int height)
-{
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    return bi;
-}
-
 template <class Turn>
 void Apply(ui::Bitmap& bitmap, Turn turn)
 {
@@ -55,7 +43,7 @@ void AssignImage(ui::Bitmap& target, const SkinImage& image)
         target.Clear();
         return;
     }
-    const BITMAPINFO bi = TopDown32(image.width, image.height);
+    const BITMAPINFO bi = ui::Dib32(image.width, image.height);
     void* bits = nullptr;
     HBITMAP h = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!h)
@@ -69,7 +57,7 @@ SkinImage ImageOf(const ui::Bitmap& bitmap)
     if (bitmap.Empty())
         return SkinImage();
     SkinImage image(bitmap.Width(), bitmap.Height());
-    BITMAPINFO bi = TopDown32(image.width, image.height);
+    BITMAPINFO bi = ui::Dib32(image.width, image.height);
     ui::MemoryDC dc;
     if (::GetDIBits(dc.Get(), bitmap.Handle(), 0, static_cast<UINT>(image.height), image.pixels.data(), &bi,
                     DIB_RGB_COLORS) != image.height)

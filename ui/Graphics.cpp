@@ -37,9 +37,6 @@ GdiFont Font::Create() const
 
 // --- bitmap ------------------------------------------------------------------
 
-namespace {
-
-// The header of 32-bit top-down pixels of a size.
 BITMAPINFO Dib32(int width, int height)
 {
     BITMAPINFO bi{};
@@ -51,8 +48,6 @@ BITMAPINFO Dib32(int width, int height)
     bi.bmiHeader.biCompression = BI_RGB;
     return bi;
 }
-
-} // namespace
 
 HBITMAP CreateDib(int width, int height, void** bits)
 {

@@ -85,6 +85,10 @@ struct Font {
 
 // --- bitmap ----------------------------------------------------------------
 
+// The header of 32-bit top-down pixels of a size, as every bitmap here
+// keeps them.
+BITMAPINFO Dib32(int width, int height);
+
 // Text of the program's code page, drawn through the wide calls: GDI's own
 // conversion follows the font's character set, not the code page the program
 // runs in (UTF-8), and would draw the bytes of another script as Latin letters.

@@ -47,8 +47,7 @@ public:
         HGDIOBJ old = SelectObject(memory, bitmap);
         BitBlt(memory, 0, 0, width_, height_, screen, r.left, r.top, SRCCOPY);
         SelectObject(memory, old);
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width_, -height_, 1, 32, BI_RGB};
+        BITMAPINFO info = ui::Dib32(width_, height_);
         pixels_.assign(static_cast<std::size_t>(width_) * height_, 0);
         GetDIBits(memory, bitmap, 0, height_, pixels_.data(), &info, DIB_RGB_COLORS);
         DeleteObject(bitmap);
@@ -74,10 +73,10 @@ protected:
     // and its removal lets the test go on.
     void HoldForPicture(const std::string& name)
     {
-        const char* folder = std::getenv("KORVANE_SHOTS_DIR");
-        if (!folder || !*folder)
+        const char* shots = std::getenv("KORVANE_SHOTS_DIR");
+        if (!shots || !*shots)
             return;
-        const std::string marker = std::string(folder) + "\\" + name + ".ready";
+        const std::string marker = std::string(shots) + "\\" + name + ".ready";
         HANDLE file = CreateFileA(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (file != INVALID_HANDLE_VALUE)
             CloseHandle(file);
