@@ -1,33 +1,20 @@
 #include "app/MainForm.h"
 
+#include "app/AboutForm.h"
 #include "app/FileNames.h"
 #include "app/FileNamesWin.h"
-#include "app/TimeText.h"
-#include "app/TimeTextLocale.h"
-#include "prefs/CountDownForm.h"
+#include "app/WindowKeys.h"
 #include "prefs/SettingForm.h"
-#include "app/AboutForm.h"
-#include "converter/ClipLines.h"
 #include "profiles/IniFile.h"
 #include "profiles/ProfileCatalogue.h"
 #include "profiles/opSettingForm.h"
-#include "split/ClipPlan.h"
-#include "split/CommandLineLocale.h"
-#include "split/PiecePlan.h"
-#include "split/EngineReport.h"
-#include "split/Rounding.h"
-#include "preview/MediaUnits.h"
-#include "preview/TurnFilter.h"
 #include "ui/Application.h"
 #include "ui/Error.h"
 #include "ui/SystemDll.h"
 
 #include <shellapi.h>
 
-#include <cmath>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <utility>
 
 namespace korvane {
@@ -38,20 +25,10 @@ constexpr COLORREF kLightText = RGB(0xEB, 0xEB, 0xEB);
 constexpr COLORREF kDarkPanel = RGB(30, 35, 43);
 constexpr COLORREF kLightPanel = RGB(238, 241, 245);
 
-constexpr char kSourceProfile[] = "Settings of the source file.";
-constexpr char kRangeLengthText[] = "The length of the marked rang is ";
-constexpr char kRangeOrderText[] = "The End Time should be later than the Start Time.";
 constexpr char kEnterKey = 13;
 constexpr char kNoPreviewText[] = "No preview is available for this file.";
-// How often the engine's report of a source is collected.
+// How often the engine's reports (a source's length, the end pictures) are collected.
 constexpr unsigned kProbeIntervalMs = 50;
-// The pieces choice in the preferences: none (the window's own start-up
-// choice), pieces of a length, pieces of at most a size.
-constexpr char kPieceChoiceKey[] = "Pieces";
-constexpr char kPieceLengthKey[] = "Piece Length";
-constexpr char kPieceSizeKey[] = "Piece Size";
-constexpr std::int32_t kPiecesOfLength = 1;
-constexpr std::int32_t kPiecesOfSize = 2;
 
 ui::Font LightFont(const ui::Font& base)
 {
@@ -93,7 +70,16 @@ void PlaceSpeedButton(ui::SpeedButton& button, ui::WinControl& parent, int left,
 } // namespace
 
 TMainForm::TMainForm(Korvane& korvane)
-    : ui::Form("TMainForm"), korvane_(korvane), progress_(UserDecimalSeparator())
+    : ui::Form("TMainForm"), korvane_(korvane),
+      preview_(korvane, {FilterGraph, VideoWindow, tkbProgress, panbanner, labNoPreview, labMiddle, labRight,
+                         labCurrent, tmrProbe, edtSource}),
+      pictures_(korvane, {imgFirstFrame, imgLastFrame, tmrFrames}),
+      marks_({tkbProgress, edtStart, edtEnd, labStart, labEnd, labLength, edtSource}, preview_, pictures_),
+      modes_({rdbStartEnd, rdbEqual, edtSectionQty, rdbPieceLength, edtPieceLength, rdbPieceSize, edtPieceSize}),
+      job_(korvane,
+           {*this, edtSource, edtStart, edtEnd, cmbProfile, edtOutputDir, labProcessing, pgbCurrent, labCurProgress,
+            pgbTotal, labTotalProgress, labElapsed, labRemaining},
+           JobState, *this, preview_, modes_)
 {
     korvane_.MainForm = this;
     SetBorderStyle(ui::bsSingle);
@@ -128,6 +114,8 @@ TMainForm::TMainForm(Korvane& korvane)
     FilterGraph.SetLinearVolume(true);
     FilterGraph.SetMode(gmNormal);
     FilterGraph.SetAutoCreate(false);
+    // Times typed while the engine read the length are marked once it is known.
+    preview_.OnLengthKnown = [this] { marks_.CommitShownMarks(); };
 
     OnCreate = ui::Handler(this, &TMainForm::FormCreate);
     OnShow = ui::Handler(this, &TMainForm::FormShow);
@@ -142,12 +130,6 @@ TMainForm::TMainForm(Korvane& korvane)
     SkinEngine1.SetBuiltIn(true);
     if (korvane_.Skinned)
         SkinEngine1.SetSkinData(BuiltInSkinData());
-}
-
-TMainForm::~TMainForm()
-{
-    // A converter still running when the window goes is not left behind.
-    Converter.KillConverter();
 }
 
 void TMainForm::LayoutToolbar()
@@ -437,7 +419,7 @@ void TMainForm::FormCreate(ui::Component&)
     OpenDialog1.Filter = BuildOpenDialogFilter(SupportedExtensions);
     OpenDialog1.FilterIndex = 1;
 
-    LoadPieceChoice();
+    modes_.LoadChoice(IniFile(korvane_.ProgramDir + "Preferences.ini"));
     ProfileCatalogue catalogue;
     {
         const StartupStepScope step(korvane_, StartupStep::ProfilesListed);
@@ -494,30 +476,9 @@ void TMainForm::FormClose(ui::Form&, ui::CloseAction&)
     ui::Guard([this] {
         if (korvane_.SettingForm)
             korvane_.SettingForm->SavePreferences();
-        SavePieceChoice();
+        IniFile preferences(korvane_.ProgramDir + "Preferences.ini");
+        modes_.SaveChoice(preferences);
     });
-}
-
-void TMainForm::LoadPieceChoice()
-{
-    const IniFile ini(korvane_.ProgramDir + "Preferences.ini");
-    edtPieceLength.SetText(ini.ReadString("Main", kPieceLengthKey, ""));
-    edtPieceSize.SetText(ini.ReadString("Main", kPieceSizeKey, ""));
-    // Files from before the pieces have no choice, and start with one clip.
-    const std::int32_t choice = ini.ReadInteger("Main", kPieceChoiceKey, 0);
-    if (choice == kPiecesOfLength)
-        rdbPieceLength.SetChecked(true);
-    else if (choice == kPiecesOfSize)
-        rdbPieceSize.SetChecked(true);
-}
-
-void TMainForm::SavePieceChoice()
-{
-    IniFile ini(korvane_.ProgramDir + "Preferences.ini");
-    ini.WriteInteger("Main", kPieceChoiceKey,
-                     rdbPieceLength.Checked() ? kPiecesOfLength : rdbPieceSize.Checked() ? kPiecesOfSize : 0);
-    ini.WriteString("Main", kPieceLengthKey, edtPieceLength.Text());
-    ini.WriteString("Main", kPieceSizeKey, edtPieceSize.Text());
 }
 
 // --- source intake ---------------------------------------------------------------------
@@ -565,142 +526,42 @@ void TMainForm::DropFiles(HDROP drop)
 
 void TMainForm::LoadSource(const std::string& path)
 {
-    panbanner.Hide();
     edtSource.SetText(path);
     if (!IniFile(korvane_.ProgramDir + "Preferences.ini").ReadBool("Main", "Aptotic", true))
         edtOutputDir.SetText(WithTrailingBackslash(ExtractFileDir(path)));
     SourceLoaded = true;
 
-    probe_.Stop();
-    tmrProbe.SetEnabled(false);
-    previewless_ = false;
-    labNoPreview.Hide();
     const StartupStepScope step(korvane_, StartupStep::MediaGraphReady);
-    if (!FilterGraph.Active())
-        FilterGraph.SetActive(true);
-    FilterGraph.EmptyGraph();
     try {
-        FilterGraph.RenderMediaFile(SystemPath(path));
+        preview_.Load(path);
     } catch (const std::exception&) {
-        // The system has no decoder for the preview; the converter may still
-        // cut the file. The render error still reaches the user.
-        LoadWithoutPreview(path);
+        // The converter may still cut a source the preview cannot show: it
+        // stays loaded, and the render error reaches the user.
+        marks_.Clear();
+        VideoWindow.Show();
+        JobState = jsIdle;
         throw;
     }
-    // A phone's upright video, stored sideways, is shown upright; where the
-    // turn cannot be put in, the picture stays as stored.
-    if (const int degrees = MovieFileRotation(path))
-        InsertPictureTurn(FilterGraph.Graph(), VideoWindow.Renderer(), degrees);
-    FilterGraph.Play();
-
-    ShowSourceLength(FilterGraph.GetDurationMs());
     // The preview's keys work at once, not only after the user leaves an
     // edit; a time left in an edit is committed now, before the range goes.
     // A source from the command line gets it when the window first shows.
     SetActiveControl(&tkbProgress);
     // A new source starts without a marked range; the seek bar takes the new
     // source's range and position from its first tick.
-    ClearMarkedRange();
+    marks_.Clear();
 
     VideoWindow.Show();
     JobState = jsIdle;
-}
-
-void TMainForm::ShowSourceLength(double durationMs)
-{
-    labMiddle.SetCaption(SecondsToTimeText(durationMs / 2000));
-    labRight.SetCaption(SecondsToTimeText(durationMs / 1000));
-}
-
-void TMainForm::LoadWithoutPreview(const std::string& path)
-{
-    previewless_ = true;
-    engineSeconds_ = 0;
-    panbanner.Show();
-    labNoPreview.Show();
-    ShowSourceLength(0);
-    ClearMarkedRange();
-    VideoWindow.Show();
-    JobState = jsIdle;
-    // The window stays with the user while the engine reads the file.
-    if (CanStartProgramAt(korvane_.EnginePath) && probe_.Start(korvane_.EnginePath, PathForOtherPrograms(path)))
-        tmrProbe.SetEnabled(true);
-}
-
-void TMainForm::tmrProbeTimer(ui::Component&)
-{
-    if (probe_.Poll()) {
-        tmrProbe.SetEnabled(false);
-        SourceProbeEnded();
-        return;
-    }
-    if (!probe_.Overdue(korvane_.EngineAnswerMs))
-        return;
-    tmrProbe.SetEnabled(false);
-    probe_.Stop();
-    SourceProbeEnded();
-    ReportSilentEngine("length", edtSource.Text());
-}
-
-SourceProbe::Wait TMainForm::AwaitEngine(SourceProbe& probe)
-{
-    labProcessing.SetCaption("Reading: " + ExtractFileName(edtSource.Text()));
-    return probe.Await(korvane_.EngineAnswerMs, [this] { PumpMessages(); }, [this] { return CancelRequested(); });
-}
-
-bool TMainForm::AwaitSourceLength()
-{
-    // The window shows the job as busy, so that the user can cancel it or
-    // close the window, and cannot start it twice or load another source.
-    tmrProbe.SetEnabled(false);
-    EnterBusyState();
-    JobState = jsRunning;
-    const SourceProbe::Wait wait = AwaitEngine(probe_);
-    if (wait == SourceProbe::Wait::Cancelled) {
-        // The engine reads on for the next Start, unless the window is closing.
-        if (ui::App().Terminated())
-            probe_.Stop();
-        else
-            tmrProbe.SetEnabled(true);
-        LeaveBusyState();
-        return false;
-    }
-    SourceProbeEnded();
-    if (wait == SourceProbe::Wait::Overdue)
-        ReportSilentEngine("length", edtSource.Text());
-    LeaveBusyState();
-    return wait == SourceProbe::Wait::Ended;
-}
-
-void TMainForm::ReportSilentEngine(const std::string& what, const std::string& source)
-{
-    const DWORD seconds = (korvane_.EngineAnswerMs + 500) / 1000;
-    ui::ShowMessageBox("The converter's engine did not tell the " + what + " of " + ExtractFileName(source)
-                           + " within " + std::to_string(seconds) + (seconds == 1 ? " second." : " seconds."),
-                       ui::App().Title(), MB_OK | MB_ICONERROR);
-}
-
-void TMainForm::SourceProbeEnded()
-{
-    engineSeconds_ = probe_.Seconds().value_or(0);
-    // A file the engine is not allowed to follow is no source: the user
-    // hears why, in the report every load failure goes through.
-    if (const auto refusal = probe_.Refusal())
-        ui::App().HandleException(ui::Error(*refusal));
-    ShowSourceLength(engineSeconds_ * 1000);
-    // The bar shows the marked range in whole seconds of the source.
-    tkbProgress.SetMin(0);
-    tkbProgress.SetMax(static_cast<int>(engineSeconds_));
-    // Times typed while the engine was reading are marked now.
-    if (labStart.Visible())
-        CommitTypedStart();
-    if (labEnd.Visible())
-        CommitTypedEnd();
 }
 
 double TMainForm::SourceSeconds() const
 {
-    return previewless_ ? engineSeconds_ : FilterGraph.GetDurationMs() / 1000.0;
+    return preview_.SourceSeconds();
+}
+
+void TMainForm::tmrProbeTimer(ui::Component&)
+{
+    preview_.CollectLength();
 }
 
 void TMainForm::bbtnBrowseClick(ui::Component&)
@@ -749,28 +610,57 @@ void TMainForm::cmbProfileChange(ui::Component&)
 void TMainForm::sbtnPlayPreviewClick(ui::Component&)
 {
     if (SourceLoaded)
-        FilterGraph.Play();
+        preview_.Play();
 }
 
 void TMainForm::sbtnPausePreviewClick(ui::Component&)
 {
     if (SourceLoaded)
-        FilterGraph.Pause();
+        preview_.Pause();
 }
 
 void TMainForm::sbtnStopPreviewClick(ui::Component&)
 {
     if (SourceLoaded)
-        FilterGraph.Stop();
+        preview_.Stop();
 }
 
-// --- keys and frame stepping -----------------------------------------------------------------
+void TMainForm::StepFrames(int frames)
+{
+    if (SourceLoaded)
+        preview_.StepFrames(frames);
+}
+
+bool TMainForm::ReadyToJump()
+{
+    return SourceLoaded && preview_.ReadyToJump();
+}
+
+void TMainForm::JumpSeconds(double seconds)
+{
+    if (SourceLoaded)
+        preview_.JumpSeconds(seconds);
+}
+
+void TMainForm::JumpToEnd(bool end)
+{
+    if (SourceLoaded)
+        preview_.JumpToEnd(end);
+}
+
+void TMainForm::tkbProgressTimer(ui::Component&, std::uint32_t, std::uint32_t)
+{
+    preview_.ShowPosition();
+}
+
+void TMainForm::tmrPreviewTimer(ui::Component&)
+{
+    preview_.ShowWholeSource();
+}
+
+// --- keys ----------------------------------------------------------------------------------
 
 namespace {
-
-// A common frame time (25 frames a second) for video that does not say its own.
-constexpr double kFallbackFrameTime = 400000;
-constexpr LONGLONG kUnitsPerSecond = 10000000;
 
 bool KeyHeld(int key) { return ::GetKeyState(key) < 0; }
 
@@ -786,442 +676,151 @@ ui::WinControl* FocusedControl(ui::Form& form)
     return nullptr;
 }
 
+KeyFocus FocusKind(const ui::WinControl* focused)
+{
+    if (dynamic_cast<const ui::Edit*>(focused) || dynamic_cast<const ui::ComboBox*>(focused))
+        return KeyFocus::Typing;
+    if (dynamic_cast<const ui::Button*>(focused) || dynamic_cast<const ui::CheckBox*>(focused))
+        return KeyFocus::Pressable;
+    return KeyFocus::Other;
+}
+
 } // namespace
 
 bool TMainForm::DialogKey(const MSG& msg)
 {
     if (msg.message != WM_KEYDOWN)
         return ui::Form::DialogKey(msg);
-    const WORD key = static_cast<WORD>(msg.wParam);
-    const bool ctrl = KeyHeld(VK_CONTROL);
-    const bool shift = KeyHeld(VK_SHIFT);
-    if (KeyHeld(VK_MENU))
-        return ui::Form::DialogKey(msg);   // Alt and the underlined letters
-
-    // Keys that type nothing work wherever the focus is.
-    if (key == VK_F1 && !ctrl && !shift) {
-        sbtnHelpClick(sbtnHelp);
-        return true;
-    }
-    if (key == 'O' && ctrl && !shift) {
-        if (sbtnOpen.Enabled())
-            sbtnOpenClick(sbtnOpen);
-        return true;
-    }
-    if (key == VK_ESCAPE && VideoWindow.FullScreen()) {
-        VideoWindow.SetFullScreen(false);
-        return true;
-    }
-
-    // The others are left to an edit or a list being typed in, and Space
-    // and the arrows to a button or box that has the focus: they are its own.
-    ui::WinControl* focused = FocusedControl(*this);
-    if (dynamic_cast<ui::Edit*>(focused) || dynamic_cast<ui::ComboBox*>(focused))
-        return ui::Form::DialogKey(msg);
-    const bool pressable = dynamic_cast<ui::Button*>(focused) || dynamic_cast<ui::CheckBox*>(focused);
+    KeyStroke press;
+    press.key = static_cast<WORD>(msg.wParam);
+    press.ctrl = KeyHeld(VK_CONTROL);
+    press.shift = KeyHeld(VK_SHIFT);
+    press.alt = KeyHeld(VK_MENU);
+    press.fullScreen = VideoWindow.FullScreen();
+    press.focus = FocusKind(FocusedControl(*this));
+    const WindowKey key = ReadWindowKey(press);
+    // The preview's keys are taken while a job runs too, and do nothing.
     const bool preview = SourceLoaded && JobState == jsIdle;
     switch (key) {
-    case VK_SPACE:
-        if (pressable || ctrl || shift)
-            break;
+    case WindowKey::None:
+        return ui::Form::DialogKey(msg);
+    case WindowKey::Help:
+        sbtnHelpClick(sbtnHelp);
+        break;
+    case WindowKey::Open:
+        if (sbtnOpen.Enabled())
+            sbtnOpenClick(sbtnOpen);
+        break;
+    case WindowKey::LeaveFullScreen:
+        VideoWindow.SetFullScreen(false);
+        break;
+    case WindowKey::PlayOrPause:
         if (preview) {
-            auto control = FilterGraph.Query<IMediaControl>(IID_IMediaControl);
-            OAFilterState state = State_Stopped;
-            if (control && SUCCEEDED(control->GetState(0, &state)) && state == State_Running)
+            if (preview_.Playing())
                 sbtnPausePreviewClick(sbtnPausePreview);
             else
                 sbtnPlayPreviewClick(sbtnPlayPreview);
         }
-        return true;
-    case VK_LEFT:
-    case VK_RIGHT: {
-        if (pressable)
-            break;
-        const int direction = key == VK_LEFT ? -1 : 1;
-        if (preview) {
-            if (ctrl)
-                JumpSeconds(10.0 * direction);
-            else if (shift)
-                JumpSeconds(1.0 * direction);
-            else
-                StepFrames(direction);
-        }
-        return true;
-    }
-    case VK_HOME:
-    case VK_END:
-        if (ctrl || shift)
-            break;
+        break;
+    case WindowKey::FrameBack:
+    case WindowKey::FrameOn:
         if (preview)
-            JumpToEnd(key == VK_END);
-        return true;
-    case 'I':
-    case 'O':
-        if (ctrl || shift)
-            break;
-        if (key == 'I' && sbtnSelStart.Enabled())
+            StepFrames(key == WindowKey::FrameBack ? -1 : 1);
+        break;
+    case WindowKey::SecondBack:
+    case WindowKey::SecondOn:
+        if (preview)
+            JumpSeconds(key == WindowKey::SecondBack ? -1.0 : 1.0);
+        break;
+    case WindowKey::TenSecondsBack:
+    case WindowKey::TenSecondsOn:
+        if (preview)
+            JumpSeconds(key == WindowKey::TenSecondsBack ? -10.0 : 10.0);
+        break;
+    case WindowKey::ToStart:
+    case WindowKey::ToEnd:
+        if (preview)
+            JumpToEnd(key == WindowKey::ToEnd);
+        break;
+    case WindowKey::MarkStart:
+        if (sbtnSelStart.Enabled())
             sbtnSelStartClick(sbtnSelStart);
-        else if (key == 'O' && sbtnSelEnd.Enabled())
+        break;
+    case WindowKey::MarkEnd:
+        if (sbtnSelEnd.Enabled())
             sbtnSelEndClick(sbtnSelEnd);
-        return true;
-    default:
         break;
     }
-    return ui::Form::DialogKey(msg);
-}
-
-double TMainForm::PreviewFrameTime()
-{
-    const double frameTime = FilterGraph.FrameTime();
-    return frameTime > 0 ? frameTime : kFallbackFrameTime;
-}
-
-void TMainForm::ShowPreviewPosition()
-{
-    tkbProgress.TimerTick();
-}
-
-// Forward by the graph's own frame step where it has one; else, and always
-// backward, by a seek into the middle of the frame wanted, so that the
-// picture is that frame's on a graph that rounds a time on a frame's edge
-// either way. The marks are made on the frame's start all the same.
-void TMainForm::StepFrames(int frames)
-{
-    if (!SourceLoaded || previewless_ || frames == 0)
-        return;
-    if (!FilterGraph.PauseForStill())
-        return;
-    while (frames > 0 && FilterGraph.StepOneFrame())
-        --frames;
-    if (frames != 0) {
-        const LONGLONG position = FilterGraph.CurrentPosition();
-        const LONGLONG duration = FilterGraph.Duration();
-        if (position < 0)
-            return;
-        const double frameTime = PreviewFrameTime();
-        std::int64_t target = FrameAt(position, frameTime) + frames;
-        // Past the last frame there is nothing to show; before the first, the first.
-        if (target < 0)
-            target = 0;
-        if (duration <= 0 || FrameStart(target, frameTime) < duration)
-            FilterGraph.SeekTo(FrameMiddle(target, frameTime));
-    }
-    ShowPreviewPosition();
-}
-
-// A halted preview is paused so that it shows the picture it jumps to; a
-// playing one plays on from there. False when there is no preview to jump in.
-bool TMainForm::ReadyToJump()
-{
-    if (!SourceLoaded || previewless_)
-        return false;
-    auto control = FilterGraph.Query<IMediaControl>(IID_IMediaControl);
-    OAFilterState state = State_Stopped;
-    if (!control || FAILED(control->GetState(0, &state)))
-        return false;
-    if (state != State_Running)
-        FilterGraph.PauseForStill();
     return true;
-}
-
-void TMainForm::JumpSeconds(double seconds)
-{
-    if (!ReadyToJump())
-        return;
-    const LONGLONG position = FilterGraph.CurrentPosition();
-    if (position < 0)
-        return;
-    LONGLONG target = position + static_cast<LONGLONG>(seconds * kUnitsPerSecond);
-    const LONGLONG duration = FilterGraph.Duration();
-    const double frameTime = PreviewFrameTime();
-    // Beyond either end: the first or the last frame.
-    if (target < 0)
-        target = FrameMiddle(0, frameTime);
-    else if (duration > 0 && target >= duration)
-        target = FrameMiddle(LastFrame(duration, frameTime), frameTime);
-    FilterGraph.SeekTo(target);
-    ShowPreviewPosition();
-}
-
-void TMainForm::JumpToEnd(bool end)
-{
-    if (!ReadyToJump())
-        return;
-    const double frameTime = PreviewFrameTime();
-    const LONGLONG duration = FilterGraph.Duration();
-    FilterGraph.SeekTo(end && duration > 0 ? FrameMiddle(LastFrame(duration, frameTime), frameTime)
-                                           : FrameMiddle(0, frameTime));
-    ShowPreviewPosition();
-}
-
-void TMainForm::tkbProgressTimer(ui::Component&, std::uint32_t, std::uint32_t)
-{
-    labCurrent.SetCaption(SecondsToTimeText(tkbProgress.Position()));
-}
-
-void TMainForm::tmrPreviewTimer(ui::Component&)
-{
-    // The preview is stopped during a job; position label and thumb stand
-    // at the end of the source.
-    const double durationSeconds = SourceSeconds();
-    labCurrent.SetCaption(SecondsToTimeText(durationSeconds));
-    tkbProgress.SetPosition(static_cast<int>(RoundHalfEven(durationSeconds)));
 }
 
 // --- range marking -----------------------------------------------------------------------
 
-namespace {
-
-// The x of the seek bar's point that stands for `value` of its units. A bar
-// without units (a source shorter than one) has only its left end.
-double BarPoint(const ui::TrackBar& bar, int value)
-{
-    if (bar.Max() == 0)
-        return bar.Left();
-    return static_cast<double>(value) / bar.Max() * bar.Width() + bar.Left();
-}
-
-// Whole seconds for the selection: never before the bar's start.
-int SelectionSeconds(double seconds)
-{
-    return static_cast<int>(RoundHalfEven(seconds < 0 ? 0 : seconds));
-}
-
-} // namespace
-
 void TMainForm::sbtnSelStartClick(ui::Component&)
 {
-    if (!SourceLoaded)
-        return;
-    markStart_ = CurrentMarkSeconds();
-    tkbProgress.SetSelStart(SelectionSeconds(markStart_));
-    edtStart.SetText(SecondsToMarkText(markStart_));
-    labStart.SetCaption("[ " + edtStart.Text());
-    PlaceStartLabel();
-    labStart.Show();
-    ShowRangeLength();
-    TakeEndPicture(false);
+    if (SourceLoaded)
+        marks_.MarkStartHere();
 }
 
 void TMainForm::sbtnSelEndClick(ui::Component&)
 {
-    if (!SourceLoaded)
-        return;
-    markEnd_ = CurrentMarkSeconds();
-    tkbProgress.SetSelEnd(SelectionSeconds(markEnd_));
-    edtEnd.SetText(SecondsToMarkText(markEnd_));
-    labEnd.SetCaption(edtEnd.Text() + " ]");
-    PlaceEndLabel();
-    labEnd.Show();
-    ShowRangeLength();
-    TakeEndPicture(true);
+    if (SourceLoaded)
+        marks_.MarkEndHere();
 }
 
 double TMainForm::CurrentMarkSeconds()
 {
-    const int barSecond = tkbProgress.Position();
-    if (previewless_)
-        return barSecond;
-    const LONGLONG position = FilterGraph.CurrentPosition();
-    if (position < 0)
-        return barSecond;
-    LONGLONG shown = position;
-    const double frameTime = FilterGraph.FrameTime();
-    if (frameTime > 0)
-        shown = FrameStart(FrameAt(position, frameTime), frameTime);
-    // Cut to the millisecond: a mark never lies after the frame it was made on.
-    const std::int64_t ms = shown / 10000;
-    // Playing, the bar lags its once-a-second tick; halted, it shows the
-    // preview's second unless the user moved it.
-    auto control = FilterGraph.Query<IMediaControl>(IID_IMediaControl);
-    OAFilterState state = State_Stopped;
-    const bool running = control && SUCCEEDED(control->GetState(0, &state)) && state == State_Running;
-    const std::int64_t apart = ms / 1000 - barSecond;
-    if (running ? (apart < -1 || apart > 1) : apart != 0)
-        return barSecond;
-    return ms / 1000.0;
+    return preview_.MarkSeconds();
 }
 
 void TMainForm::sbtnEraseClick(ui::Component&)
 {
     if (SourceLoaded)
-        ClearMarkedRange();
-}
-
-void TMainForm::ClearMarkedRange()
-{
-    tkbProgress.SetSelStart(0);
-    tkbProgress.SetSelEnd(0);
-    markStart_ = 0;
-    markEnd_ = 0;
-    firstGrab_.Stop();
-    lastGrab_.Stop();
-    tmrFrames.SetEnabled(false);
-    imgFirstFrame.Hide();
-    imgLastFrame.Hide();
-    edtStart.SetText(SecondsToTimeText(0));
-    edtEnd.SetText(SecondsToTimeText(0));
-    labStart.Hide();
-    labEnd.Hide();
-    labLength.Hide();
+        marks_.Clear();
 }
 
 void TMainForm::edtStartExit(ui::Component&)
 {
-    CommitTypedStart();
+    if (SourceLoaded)
+        marks_.CommitTypedStart();
 }
 
 void TMainForm::edtStartKeyPress(ui::Control&, char& key)
 {
-    if (key == kEnterKey)
-        CommitTypedStart();
+    if (key == kEnterKey && SourceLoaded)
+        marks_.CommitTypedStart();
 }
 
 void TMainForm::edtEndExit(ui::Component&)
 {
-    CommitTypedEnd();
+    if (SourceLoaded)
+        marks_.CommitTypedEnd();
 }
 
 void TMainForm::edtEndKeyPress(ui::Control&, char& key)
 {
-    if (key == kEnterKey)
-        CommitTypedEnd();
+    if (key == kEnterKey && SourceLoaded)
+        marks_.CommitTypedEnd();
 }
 
-// Text that is no time is left as typed, without a word: the user is still at it.
-void TMainForm::CommitTypedStart()
-{
-    if (!SourceLoaded)
-        return;
-    const double seconds = TimeTextToSeconds(edtStart.Text());
-    if (seconds != -1)
-        MarkRangeStart(seconds);
-}
-
-void TMainForm::CommitTypedEnd()
-{
-    if (!SourceLoaded)
-        return;
-    const double seconds = TimeTextToSeconds(edtEnd.Text());
-    if (seconds != -1)
-        MarkRangeEnd(seconds);
-}
-
-// The edit keeps the time as typed (normalised to the millisecond), even past
-// the source's end; only the marks stop at the duration. The job reads the edit.
 void TMainForm::MarkRangeStart(double seconds)
 {
-    const double duration = SourceSeconds();
-    if (duration < seconds)
-        seconds = duration;
-    markStart_ = seconds < 0 ? 0 : seconds;
-    tkbProgress.SetSelStart(SelectionSeconds(seconds));
-    const double typed = TimeTextToSeconds(edtStart.Text());
-    edtStart.SetText(SecondsToMarkText(typed != -1 ? typed : seconds));
-    labStart.SetCaption("[ " + edtStart.Text());
-    PlaceStartLabel();
-    labStart.Show();
-    ShowRangeLength();
-    TakeEndPicture(false);
+    marks_.MarkStart(seconds);
 }
 
 void TMainForm::MarkRangeEnd(double seconds)
 {
-    const double duration = SourceSeconds();
-    if (duration < seconds)
-        seconds = duration;
-    markEnd_ = seconds < 0 ? 0 : seconds;
-    tkbProgress.SetSelEnd(SelectionSeconds(seconds));
-    const double typed = TimeTextToSeconds(edtEnd.Text());
-    edtEnd.SetText(SecondsToMarkText(typed != -1 ? typed : seconds));
-    labEnd.SetCaption(edtEnd.Text() + " ]");
-    PlaceEndLabel();
-    labEnd.Show();
-    ShowRangeLength();
-    TakeEndPicture(true);
-}
-
-void TMainForm::PlaceStartLabel()
-{
-    labStart.SetLeft(static_cast<int>(RoundHalfEven(BarPoint(tkbProgress, tkbProgress.SelStart()))));
-    SeparateRangeLabels();
-}
-
-// The end label ends where the selection ends, with the width of its new text.
-void TMainForm::PlaceEndLabel()
-{
-    labEnd.SetLeft(
-        static_cast<int>(RoundHalfEven(BarPoint(tkbProgress, tkbProgress.SelEnd()) - labEnd.Width())));
-    SeparateRangeLabels();
-}
-
-// Labels that touch or overlap would be unreadable on one line: the end
-// label then drops one line below the start label.
-void TMainForm::SeparateRangeLabels()
-{
-    const bool apart = labStart.Left() + labStart.Width() < labEnd.Left() ||
-                       labEnd.Left() + labEnd.Width() < labStart.Left();
-    labEnd.SetTop(apart ? labStart.Top() : labStart.Top() + 10);
-}
-
-// The marks to the millisecond decide: 10.2 s to 10.4 s is a range, though
-// the bar's whole-second selection cannot show it.
-void TMainForm::ShowRangeLength()
-{
-    labLength.Show();
-    if (markStart_ < markEnd_)
-        labLength.SetCaption(kRangeLengthText + SecondsToMarkText(markEnd_ - markStart_));
-    else
-        labLength.SetCaption(kRangeOrderText);
-}
-
-// The last frame is the one before the end mark: the clip stops at the mark.
-void TMainForm::TakeEndPicture(bool last)
-{
-    FrameGrab& grab = last ? lastGrab_ : firstGrab_;
-    ui::Image& image = last ? imgLastFrame : imgFirstFrame;
-    double seconds = last ? markEnd_ : markStart_;
-    if (last) {
-        const double frameTime = previewless_ ? 0 : FilterGraph.FrameTime();
-        seconds -= (frameTime > 0 ? frameTime : kFallbackFrameTime) / 1e7;
-        if (seconds < markStart_)
-            seconds = markStart_;
-    }
-    if (!grab.Start(korvane_.EnginePath, edtSource.Text(), seconds, image.Width(), image.Height())) {
-        image.Hide();
-        return;
-    }
-    tmrFrames.SetEnabled(true);
+    marks_.MarkEnd(seconds);
 }
 
 void TMainForm::tmrFramesTimer(ui::Component&)
 {
-    if (firstGrab_.Running() && firstGrab_.Poll())
-        ShowEndPicture(firstGrab_, imgFirstFrame);
-    if (lastGrab_.Running() && lastGrab_.Poll())
-        ShowEndPicture(lastGrab_, imgLastFrame);
-    if (!firstGrab_.Running() && !lastGrab_.Running())
-        tmrFrames.SetEnabled(false);
+    pictures_.Collect();
 }
 
-// A frame the engine could not take (a mark past the end) shows no picture.
-void TMainForm::ShowEndPicture(FrameGrab& grab, ui::Image& image)
-{
-    const std::string file = grab.Picture();
-    bool shown = false;
-    if (!file.empty()) {
-        try {
-            image.Picture().LoadFromFile(file);
-            shown = true;
-        } catch (const std::exception&) {
-        }
-    }
-    grab.Stop();
-    image.SetVisible(shown);
-    if (shown)
-        image.Invalidate();
-}
+// --- modes -------------------------------------------------------------------------------
 
+// A click into a mode's box chooses that mode.
 void TMainForm::edtSectionQtyClick(ui::Component&)
 {
     rdbEqual.SetChecked(true);
@@ -1322,352 +921,17 @@ void TMainForm::imgCancelClick(ui::Component&)
         JobState = jsCancelRequested;
 }
 
-void TMainForm::RefuseJob(const char* caption, const char* text, ui::WinControl* focus)
-{
-    ui::ShowMessageBox(text, caption, MB_OK | MB_ICONINFORMATION);
-    if (focus && focus->CanFocus())
-        focus->SetFocus();
-}
-
-void TMainForm::ShowReinstallError()
-{
-    ui::ShowMessageBox("Error. Please re-install " + korvane_.ProductName, ui::App().Title(), MB_OK);
-}
-
-bool TMainForm::IsSourceProfile() const
-{
-    return cmbProfile.Text() == kSourceProfile;
-}
-
 void TMainForm::RunSplitJob(const std::string& profileArguments)
 {
-    const std::string source = edtSource.Text();
-    if (!IsValidSourceFile(source))
-        return RefuseJob("Invalid File", "Please specify a valid input video file.", &edtSource);
-
-    const double rangeStart = TimeTextToSeconds(edtStart.Text());
-    if (rangeStart == -1)
-        return RefuseJob("Invalid Start Time", "Please varify the Start Time you selected.", nullptr);
-    // A negative start reads as a time, but no clip can begin before the source.
-    if (!(rangeStart >= 0))
-        return RefuseJob("Invalid Start Time", "Please varify the Start Time you selected.", &edtStart);
-    // A length the engine is still reading is waited for.
-    if (probe_.Running() && !AwaitSourceLength())
-        return;
-    if (!(SourceSeconds() > rangeStart))
-        return RefuseJob("Invalid Start Time", "Please varify the Start Time you selected.", nullptr);
-
-    const double rangeEnd = TimeTextToSeconds(edtEnd.Text());
-    if (rangeEnd == -1 || !(rangeEnd > 0))
-        return RefuseJob("Invalid End Time", "Please varify the End Time you selected.", nullptr);
-
-    const double rangeLength = rangeEnd - rangeStart;
-    if (!(rangeLength > 0))
-        return RefuseJob("Invalid Time", "The End Time should be later than the Start Time.", nullptr);
-
-    const SplitMode mode = rdbStartEnd.Checked()      ? SplitMode::OneClip
-                           : rdbPieceLength.Checked() ? SplitMode::PieceLength
-                           : rdbPieceSize.Checked()   ? SplitMode::PieceSize
-                                                      : SplitMode::EqualSections;
-    std::int32_t clipCount = 1;
-    double pieceLength = 0;
-    double pieceBytes = 0;
-    if (mode == SplitMode::EqualSections) {
-        const auto count = ReadWholeNumber(edtSectionQty.Text());
-        // No section at all would make no clip and still end as a success.
-        if (!count || *count < 1)
-            return RefuseJob("Invalid Section", "Please specify a valid section quantity.", &edtSectionQty);
-        clipCount = *count;
-    } else if (mode == SplitMode::PieceLength) {
-        // Seconds, or a time as the range's edits take it.
-        const std::string text = edtPieceLength.Text();
-        pieceLength = ReadFloatNumber(text, UserDecimalSeparator()).value_or(TimeTextToSeconds(text));
-        if (!(pieceLength > 0) || !std::isfinite(pieceLength))
-            return RefuseJob("Invalid Piece Length", "Please specify a valid length of the pieces in seconds.",
-                             &edtPieceLength);
-    } else if (mode == SplitMode::PieceSize) {
-        pieceBytes = ReadFloatNumber(edtPieceSize.Text(), UserDecimalSeparator()).value_or(0) * kBytesPerMB;
-        if (!(pieceBytes >= 1) || !std::isfinite(pieceBytes))
-            return RefuseJob("Invalid Piece Size", "Please specify a valid size of the pieces in MB.", &edtPieceSize);
-    }
-
-    if (!FileExists(ProfilePath(korvane_.ProgramDir, cmbProfile.Text())))
-        return RefuseJob("Invalid Output Path", "Please select a valid output profile.", &cmbProfile);
-    if (!DirectoryExists(edtOutputDir.Text()))
-        return RefuseJob("Invalid Output Path", "Please specify a valid output path.", &edtOutputDir);
-    // Sources and outputs may lie as deep as the file system allows, but the
-    // system starts no program from a folder deeper than that.
-    if (!CanStartProgramAt(korvane_.ConverterPath)) {
-        ui::ShowMessageBox(korvane_.ProductName + " cannot start its converter: the path of its folder is longer than "
-                               "the system allows for a program (259 characters). Please move " + korvane_.ProductName
-                               + " to a folder with a shorter path.",
-                           ui::App().Title(), MB_OK | MB_ICONINFORMATION);
-        return;
-    }
-
-    EnterBusyState();
-    JobState = jsRunning;
-    const std::string outputFolder = WithTrailingBackslash(edtOutputDir.Text());
-    const ClipPlan plan(mode == SplitMode::OneClip ? SplitMode::OneClip : SplitMode::EqualSections, rangeStart,
-                        rangeLength, clipCount);
-
-    // The source's own settings: the streams are copied as they are, into a
-    // clip of the source's own type.
-    std::string arguments = profileArguments;
-    std::string extension = korvane_.OutputExtension;
-    if (IsSourceProfile()) {
-        arguments += " -c copy";
-        if (!ExtractFileExt(ExtractFileName(source)).empty())
-            extension = ExtractFileExt(ExtractFileName(source));
-    }
-    if (LeavesDvdStandardToSource(arguments)) {
-        // PAL or NTSC by the source's rate, which the engine reads.
-        std::optional<double> rate;
-        if (!ReadFrameRate(source, rate))
-            return LeaveBusyState();
-        arguments = WithDvdStandard(arguments, rate);
-    }
-
-    // Pieces follow each other exactly: their starts are written in full.
-    const bool pieces = mode == SplitMode::PieceLength || mode == SplitMode::PieceSize;
-    std::vector<ClipSpan> pieceSpans;
-    std::optional<EncodedPieces> encoded;
-    std::optional<SourcePackets> packets;
-    if (pieces && CopiesVideo(arguments)) {
-        labProcessing.SetCaption(ClipProcessingText(SplitMode::OneClip, source, 1));
-        bool cancelled = false;
-        packets = ListSourcePackets(source, rangeStart, rangeLength, cancelled);
-        if (cancelled)
-            return LeaveBusyState();
-    }
-    if (mode == SplitMode::PieceLength) {
-        pieceSpans = PiecesOfLength(rangeStart, rangeLength, pieceLength);
-    } else if (mode == SplitMode::PieceSize) {
-        if (packets) {
-            pieceSpans = PiecesOfSizeAtKeyframes(*packets, rangeStart, rangeLength, pieceBytes);
-        } else {
-            // An encoding, or a copy of a source whose packets the engine
-            // cannot list: measured by the rate, corrected piece by piece. A
-            // copy's rate is the source's own.
-            double rate = CopiesVideo(arguments) ? 0 : BytesPerSecondOfArguments(arguments);
-            const std::optional<FileStamp> sourceStamp = FileStampOf(source);
-            if (!(rate > 0) && sourceStamp && SourceSeconds() > 0)
-                rate = static_cast<double>(sourceStamp->size) / SourceSeconds();
-            // Pieces meet between two pictures of the source.
-            std::optional<double> frameRate;
-            if (!ReadFrameRate(source, frameRate))
-                return LeaveBusyState();
-            encoded.emplace(rangeStart, rangeLength, pieceBytes, rate, frameRate.value_or(0));
-        }
-    }
-    auto nextSpan = [&](std::int32_t number) -> std::optional<ClipSpan> {
-        if (encoded)
-            return encoded->Next();
-        if (pieces)
-            return number <= static_cast<std::int32_t>(pieceSpans.size()) ? std::optional(pieceSpans[number - 1])
-                                                                          : std::nullopt;
-        return number <= plan.ClipCount() ? std::optional(plan.Clip(number)) : std::nullopt;
-    };
-    auto expectedCount = [&]() -> std::int32_t {
-        if (encoded)
-            return encoded->ExpectedCount();
-        return pieces ? static_cast<std::int32_t>(pieceSpans.size()) : plan.ClipCount();
-    };
-
-    TSettingForm* settings = korvane_.SettingForm;
-    std::vector<FailedClip> failed;
-    std::vector<ShortClip> shortClips;
-    std::vector<std::string> notices;
-    // A piece made again, shorter, replaces the one just made without a question.
-    bool again = false;
-    for (std::int32_t number = 1;; ++number) {
-        const std::optional<ClipSpan> next = nextSpan(number);
-        if (!next)
-            break;
-        const ClipSpan span = *next;
-        const std::string output = ClipOutputPath(outputFolder, source, number, extension);
-        const std::optional<FileStamp> before = FileStampOf(output);
-        const bool redo = std::exchange(again, false);
-        if (before && !redo && !(settings && settings->chkOverwrite.Checked())) {
-            const int answer = ui::ShowMessageBox("The output file is existent. Overwrite it?", "Overwrite",
-                                                  MB_YESNO | MB_ICONQUESTION);
-            if (answer != IDYES) {
-                if (mode != SplitMode::OneClip)
-                    continue;
-                LeaveBusyState();
-                return;
-            }
-        }
-
-        clip_ = ClipSlot{number, expectedCount(), span.duration};
-        labProcessing.SetCaption(ClipProcessingText(mode, source, number));
-        // The converter and its engine take long paths in their extended form.
-        const std::string commandLine =
-            BuildConverterCommandLine(PathForOtherPrograms(source), span.start, span.duration, arguments,
-                                      PathForOtherPrograms(output), pieces);
-
-        outputTail_.Clear();
-        const ClipRunResult result = RunConverterClip(Converter, korvane_.ConverterPath, commandLine, *this);
-        if (result == ClipRunResult::PipeFailed || result == ClipRunResult::StartFailed) {
-            ShowReinstallError();
-            LeaveBusyState();
-            return;
-        }
-        if (result == ClipRunResult::Cancelled) {
-            // A converter stopped mid-clip cannot remove the subtitles it
-            // wrote beside an encoded clip.
-            for (bool movText : {false, true})
-                RemoveFile(frontend::ClipLinesPath(output, movText));
-            LeaveBusyState();
-            return;
-        }
-        const double reached = progress_.Reached();
-        ShowProgress(progress_.EndClip());
-        // A converter that ended is not yet a clip made: it says by its exit
-        // code, and the file must be there with something in it.
-        if (auto failure = ClipFailure(Converter.ExitCode(), FileHasContent(output), outputTail_.LastLine())) {
-            failed.push_back(FailedClip{number, std::move(*failure)});
-            // What the converter left would pass for a clip. A file it did
-            // not touch (one it could not even open) is still the user's.
-            const std::optional<FileStamp> after = FileStampOf(output);
-            if (after && after != before)
-                RemoveFile(output);
-            continue;
-        }
-        if (auto length = ShortClipLength(span.start, span.duration, SourceSeconds(), reached))
-            shortClips.push_back(ShortClip{number, *length});
-        if (encoded)
-            if (const std::optional<FileStamp> made = FileStampOf(output))
-                if (encoded->Made(static_cast<double>(made->size))) {
-                    again = true;
-                    --number;
-                }
-        for (const std::string& line : outputTail_.Lines())
-            if (auto notice = ClipNotice(line, number))
-                notices.push_back(std::move(*notice));
-    }
-    if (!failed.empty())
-        return ReportFailedClips(expectedCount(), failed);
-    CompleteJob(shortClips, notices);
-}
-
-bool TMainForm::ReadFrameRate(const std::string& source, std::optional<double>& rate)
-{
-    SourceProbe rateProbe;
-    if (!CanStartProgramAt(korvane_.EnginePath) || !rateProbe.Start(korvane_.EnginePath, PathForOtherPrograms(source)))
-        return true;
-    switch (AwaitEngine(rateProbe)) {
-    case SourceProbe::Wait::Ended:
-        rate = rateProbe.FrameRate();
-        return true;
-    case SourceProbe::Wait::Cancelled:
-        return false;
-    case SourceProbe::Wait::Overdue:
-        ReportSilentEngine("frame rate", source);
-        return false;
-    }
-    return false;
-}
-
-std::optional<SourcePackets> TMainForm::ListSourcePackets(const std::string& source, double rangeStart,
-                                                          double rangeLength, bool& cancelled)
-{
-    cancelled = false;
-    char folder[MAX_PATH + 1] = {};
-    char listing[MAX_PATH + 1] = {};
-    if (!GetTempPathA(sizeof folder, folder) || !GetTempFileNameA(folder, "kvp", 0, listing))
-        return std::nullopt;
-    struct Remove {
-        const char* path;
-        ~Remove() { DeleteFileA(path); }
-    } remove{listing};
-    if (!CanStartProgramAt(korvane_.EnginePath))
-        return std::nullopt;
-    SourceProbe engine;
-    // A little past the range, so that a keyframe at its very end is seen.
-    if (!engine.StartPacketListing(korvane_.EnginePath, PathForOtherPrograms(source), listing, rangeStart,
-                                   rangeLength + 1))
-        return std::nullopt;
-    // The window stays with the user, and Cancel works, while the engine reads.
-    while (!engine.Poll()) {
-        PumpMessages();
-        if (CancelRequested()) {
-            engine.Stop();
-            cancelled = true;
-            return std::nullopt;
-        }
-        Sleep(20);
-    }
-    std::ifstream file(listing, std::ios::binary);
-    std::ostringstream text;
-    text << engine.Output() << '\n' << file.rdbuf();
-    SourcePackets packets = ReadSourcePackets(text.str());
-    if (packets.keyframes.empty())
-        return std::nullopt;
-    return packets;
-}
-
-void TMainForm::ReportFailedClips(std::int32_t clipCount, const std::vector<FailedClip>& failed)
-{
-    tmrPreview.SetEnabled(false);
-    tmrProcess.SetEnabled(false);
-    ui::ShowMessageBox(FailedClipsMessage(clipCount, failed), ui::App().Title(), MB_OK | MB_ICONERROR);
-    LeaveBusyState();
-}
-
-void TMainForm::CompleteJob(const std::vector<ShortClip>& shortClips, const std::vector<std::string>& notices)
-{
-    tmrPreview.SetEnabled(false);
-    tmrProcess.SetEnabled(false);
-    TSettingForm* settings = korvane_.SettingForm;
-    TCountDownForm* countdown = korvane_.CountDownForm;
-    if (settings && countdown && settings->chkTurnoff.Checked()) {
-        JobState = jsIdle;
-        countdown->Start(TCountDownForm::caPowerOff);
-        return;
-    }
-    if (settings && countdown && settings->chkExit.Checked()) {
-        JobState = jsIdle;
-        countdown->Start(TCountDownForm::caExit);
-        return;
-    }
-    ui::ShowMessageBox(CompletedMessage(shortClips, notices), "Completed", MB_OK | MB_ICONINFORMATION);
-    if (settings && settings->chkOpenDir.Checked() && korvane_.ShellOpen)
-        korvane_.ShellOpen(Handle(), edtOutputDir.Text());
-    LeaveBusyState();
-}
-
-void TMainForm::PumpMessages()
-{
-    ui::App().ProcessMessages();
-}
-
-bool TMainForm::CancelRequested()
-{
-    return JobState == jsCancelRequested;
-}
-
-void TMainForm::OnOutput(std::string_view bytes)
-{
-    outputTail_.Feed(bytes);
-    ShowProgress(progress_.OnOutput(bytes, clip_));
-}
-
-void TMainForm::ShowProgress(const ProgressBars& bars)
-{
-    pgbCurrent.SetPosition(bars.current);
-    pgbTotal.SetPosition(bars.total);
-    labCurProgress.SetCaption(PercentText(bars.current));
-    labTotalProgress.SetCaption(PercentText(bars.total));
+    job_.Run(profileArguments);
 }
 
 // --- busy state ------------------------------------------------------------------------
 
 void TMainForm::EnterBusyState()
 {
-    FilterGraph.Stop();
-    clock_.Start();
-    progress_.Start();
+    preview_.Stop();
+    job_.ResetProgress();
     tmrPreview.SetEnabled(true);
     tmrProcess.SetEnabled(true);
     for (ui::Control* c : std::initializer_list<ui::Control*>{&tkbProgress, &sbtnPlayPreview, &sbtnPausePreview,
@@ -1678,16 +942,12 @@ void TMainForm::EnterBusyState()
     imgCancel.Show();
     sbtnOpen.SetEnabled(false);
     sbtnSettings.SetEnabled(false);
-    ShowProgress(ProgressBars{});
-    labElapsed.SetCaption("");
-    labRemaining.SetCaption("");
     panProgress.Show();
 }
 
 void TMainForm::LeaveBusyState()
 {
-    tmrPreview.SetEnabled(false);
-    tmrProcess.SetEnabled(false);
+    StopJobTimers();
     for (ui::Control* c : std::initializer_list<ui::Control*>{&tkbProgress, &sbtnPlayPreview, &sbtnPausePreview,
                                                               &sbtnStopPreview, &sbtnSelStart, &sbtnSelEnd,
                                                               &sbtnErase})
@@ -1700,11 +960,15 @@ void TMainForm::LeaveBusyState()
     JobState = jsIdle;
 }
 
+void TMainForm::StopJobTimers()
+{
+    tmrPreview.SetEnabled(false);
+    tmrProcess.SetEnabled(false);
+}
+
 void TMainForm::tmrProcessTimer(ui::Component&)
 {
-    const JobTimeTexts texts = clock_.Tick(pgbTotal.Position());
-    labElapsed.SetCaption(texts.elapsed);
-    labRemaining.SetCaption(texts.remaining);
+    job_.Tick();
 }
 
 } // namespace korvane

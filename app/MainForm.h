@@ -1,39 +1,33 @@
 #pragma once
 // The main window: the preview on the left, the job settings on the right,
-// the toolbar across the top. The split job runs inside the Start picture's
-// click handler and keeps the window served by pumping its messages between
-// reads of the converter's output.
-#include "app/FrameGrab.h"
+// the toolbar across the top. The window holds the controls, lays them out
+// and wires their events; each handler hands its work to the part of the
+// window that does it: the preview, the range marks with their end pictures,
+// the split modes, or the split job.
+#include "app/EndPictures.h"
 #include "app/Korvane.h"
+#include "app/PreviewPane.h"
+#include "app/RangeMarks.h"
+#include "app/SplitJob.h"
+#include "app/SplitModes.h"
 #include "preview/DSTrackBar.h"
 #include "preview/FilterGraph.h"
 #include "preview/VideoWindow.h"
 #include "skin/SkinBitmap.h"
 #include "skin/SkinEngine.h"
-#include "split/ClipOutcome.h"
-#include "split/ClipPlan.h"
-#include "split/PiecePlan.h"
-#include "split/ConverterProcess.h"
-#include "split/JobTiming.h"
-#include "split/ProgressParser.h"
-#include "split/SourceProbe.h"
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
 #include "ui/Form.h"
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
 namespace korvane {
 
-enum TJobState : int { jsIdle = 0, jsRunning = 1, jsCancelRequested = 2 };
-
-class TMainForm : public ui::Form, private IReadLoopHost {
+class TMainForm : public ui::Form, private IJobWindow {
 public:
     explicit TMainForm(Korvane& korvane);
-    ~TMainForm() override;
 
     Korvane& Program() { return korvane_; }
 
@@ -41,13 +35,13 @@ public:
     std::vector<std::string> SupportedExtensions;
     bool SourceLoaded = false;
     TJobState JobState = jsIdle;
-    std::int32_t ElapsedSeconds() const { return clock_.ElapsedSeconds(); }
+    std::int32_t ElapsedSeconds() const { return job_.ElapsedSeconds(); }
 
     // --- operations other windows and tests use -----------------------------------------
     void LoadSource(const std::string& path);
     void RunSplitJob(const std::string& profileArguments);
-    void EnterBusyState();
-    void LeaveBusyState();
+    void EnterBusyState() override;
+    void LeaveBusyState() override;
     // A typed start or end of the marked range, in seconds: clamped to the
     // source's duration, held as the seek bar's selection in whole seconds and
     // shown by the edit's normalised text, the label and the length line.
@@ -66,7 +60,7 @@ public:
     // The source's length: the preview's, or the converter engine's when the
     // preview cannot show the source (0 while unknown).
     double SourceSeconds() const;
-    bool PreviewAvailable() const { return !previewless_; }
+    bool PreviewAvailable() const { return preview_.Available(); }
     // The filter of the open dialog, as built at creation.
     const std::string& OpenFilter() const { return OpenDialog1.Filter; }
 
@@ -203,7 +197,7 @@ public:
     void tmrProbeTimer(ui::Component& sender);
     void tmrFramesTimer(ui::Component& sender);
     // The pictures of the range's ends are being taken.
-    bool TakingEndPictures() const { return firstGrab_.Running() || lastGrab_.Running(); }
+    bool TakingEndPictures() const { return pictures_.Taking(); }
 
 protected:
     void WndProc(ui::Message& message) override;
@@ -211,10 +205,8 @@ protected:
     bool DialogKey(const MSG& msg) override;
 
 private:
-    // IReadLoopHost: the job's read loop, once per turn.
-    void PumpMessages() override;
-    bool CancelRequested() override;
-    void OnOutput(std::string_view bytes) override;
+    // IJobWindow
+    void StopJobTimers() override;
 
     void LayoutToolbar();
     void LayoutPreview();
@@ -225,68 +217,14 @@ private:
     void DropFiles(HDROP drop);
     // Shows look `index` of iglStart on a picture button.
     void ShowLook(ui::Image& button, int index);
-    // Range marking: the selection's marks over the seek bar and the length line.
-    void ClearMarkedRange();
-    void ShowSourceLength(double durationMs);
-    // A source the preview cannot render: the banner says so, and the engine
-    // is asked for its length.
-    void LoadWithoutPreview(const std::string& path);
-    void SourceProbeEnded();
-    // Waits for the engine's report on the source while the window is served;
-    // Cancel and the close question end the wait.
-    SourceProbe::Wait AwaitEngine(SourceProbe& probe);
-    // The source's frame rate from the engine, unknown when the engine cannot
-    // be asked; false when the user cancelled or the engine never answered
-    // (said), and the job must end.
-    bool ReadFrameRate(const std::string& source, std::optional<double>& rate);
-    // At Start, the length the engine is still reading: true once it is known.
-    bool AwaitSourceLength();
-    // The engine let the deadline pass without telling `what` of the source.
-    void ReportSilentEngine(const std::string& what, const std::string& source);
-    void CommitTypedStart();
-    void CommitTypedEnd();
-    void PlaceStartLabel();
-    void PlaceEndLabel();
-    void SeparateRangeLabels();
-    void ShowRangeLength();
-    // Asks the engine for the picture of the range's first or last frame.
-    void TakeEndPicture(bool last);
-    void ShowEndPicture(FrameGrab& grab, ui::Image& image);
-    // The preview's frame time, or a common one when the video does not say.
-    double PreviewFrameTime();
-    void ShowPreviewPosition();
-    void ShowProgress(const ProgressBars& bars);
-    // Message of the job's checks: information icon, OK, focus where given.
-    void RefuseJob(const char* caption, const char* text, ui::WinControl* focus);
-    void ShowReinstallError();
-    void CompleteJob(const std::vector<ShortClip>& shortClips = {}, const std::vector<std::string>& notices = {});
-    // The job's end when clips failed: one message naming them, then idle.
-    void ReportFailedClips(std::int32_t clipCount, const std::vector<FailedClip>& failed);
-    bool IsSourceProfile() const;
-    // The pieces choice and its values, kept in the preferences file.
-    void LoadPieceChoice();
-    void SavePieceChoice();
-    // The source's packets over the range, which the engine lists for a copy
-    // cut at keyframes; nothing when it cannot, or when the job is cancelled
-    // meanwhile (cancelled is then set).
-    std::optional<SourcePackets> ListSourcePackets(const std::string& source, double rangeStart, double rangeLength,
-                                                   bool& cancelled);
 
     Korvane& korvane_;
-    ConverterProcess Converter;
-    JobProgress progress_;
-    JobClock clock_;
-    ClipSlot clip_;
-    OutputTail outputTail_;
-    SourceProbe probe_;
-    bool previewless_ = false;
-    double engineSeconds_ = 0;
-    // The marks to the millisecond, within the source (the edits may hold
-    // times past its end).
-    double markStart_ = 0;
-    double markEnd_ = 0;
-    FrameGrab firstGrab_;
-    FrameGrab lastGrab_;
+    // The window's parts, made after the controls they drive.
+    PreviewPane preview_;
+    EndPictures pictures_;
+    RangeMarks marks_;
+    SplitModes modes_;
+    SplitJob job_;
 };
 
 } // namespace korvane
