@@ -79,6 +79,21 @@ bool EightBitPlanar(AVPixelFormat format)
 
 namespace {
 
+// The head's pictures take the source's size, form, aspect and colours.
+void TakePictureForm(AVCodecContext& encoder, const AVFrame& frame, const AVCodecParameters& par)
+{
+    encoder.width = frame.width;
+    encoder.height = frame.height;
+    encoder.pix_fmt = static_cast<AVPixelFormat>(frame.format);
+    encoder.sample_aspect_ratio = frame.sample_aspect_ratio.num > 0 ? frame.sample_aspect_ratio
+                                                                    : par.sample_aspect_ratio;
+    encoder.color_range = frame.color_range;
+    encoder.color_primaries = frame.color_primaries;
+    encoder.color_trc = frame.color_trc;
+    encoder.colorspace = frame.colorspace;
+    encoder.chroma_sample_location = frame.chroma_location;
+}
+
 // The encoder's settings that repeat an MPEG-1, MPEG-2 or MPEG-4 source's
 // pictures: size, form, field order and profile; quality well above the
 // source's; no B pictures, so that the head needs no reordering.
@@ -93,18 +108,9 @@ std::string OpenMpegEncoder(av::Codec& encoder, const AVCodecParameters& par, co
         return std::string("the ") + name + " encoder is missing";
     if (rate.num <= 0 || rate.den <= 0)
         return "its frame rate is not known";
-    encoder->width = frame.width;
-    encoder->height = frame.height;
-    encoder->pix_fmt = static_cast<AVPixelFormat>(frame.format);
+    TakePictureForm(*encoder, frame, par);
     encoder->time_base = av_inv_q(rate);
     encoder->framerate = rate;
-    encoder->sample_aspect_ratio = frame.sample_aspect_ratio.num > 0 ? frame.sample_aspect_ratio
-                                                                     : par.sample_aspect_ratio;
-    encoder->color_range = frame.color_range;
-    encoder->color_primaries = frame.color_primaries;
-    encoder->color_trc = frame.color_trc;
-    encoder->colorspace = frame.colorspace;
-    encoder->chroma_sample_location = frame.chroma_location;
     encoder->max_b_frames = 0;
     // A DVD's groups are at most 15 or 18 pictures long.
     encoder->gop_size = 12;
@@ -251,18 +257,9 @@ HeadResult MakeHead(AVFormatContext& source, int video, double seek, double deco
             whyNot = "the H.264 encoder is missing";
             return false;
         }
-        encoder->width = frame.width;
-        encoder->height = frame.height;
-        encoder->pix_fmt = static_cast<AVPixelFormat>(frame.format);
+        TakePictureForm(*encoder, frame, par);
         encoder->time_base = base;
         encoder->framerate = stream.avg_frame_rate;
-        encoder->sample_aspect_ratio = frame.sample_aspect_ratio.num > 0 ? frame.sample_aspect_ratio
-                                                                         : par.sample_aspect_ratio;
-        encoder->color_range = frame.color_range;
-        encoder->color_primaries = frame.color_primaries;
-        encoder->color_trc = frame.color_trc;
-        encoder->colorspace = frame.colorspace;
-        encoder->chroma_sample_location = frame.chroma_location;
         if (config)
             encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         // Well above what the source's own pictures hold, so that the head
