@@ -161,10 +161,25 @@ std::optional<std::string> RefusedOption(std::string_view name, std::optional<st
     return std::nullopt;
 }
 
+bool SourceRefusedLine(std::string_view line)
+{
+    // A file that is no media file the engine has a reader for (a playlist
+    // or a list of files, whose readers it has not, or a reader the
+    // restrictions leave out) fails at its opening, named with its path;
+    // damaged pictures later in a real video say "Error while decoding".
+    constexpr std::string_view kNoReader = ": Invalid data found when processing input";
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n' || line.back() == ' '))
+        line.remove_suffix(1);
+    if (line.find("not on whitelist") != std::string_view::npos)
+        return true;
+    return line.size() > kNoReader.size() && line.substr(line.size() - kNoReader.size()) == kNoReader
+        && line.find("Error ") == std::string_view::npos && line.find("stream #") == std::string_view::npos;
+}
+
 bool SourceRefused(const std::vector<std::string>& errors)
 {
     for (const std::string& error : errors)
-        if (error.find("not on whitelist") != std::string::npos)
+        if (SourceRefusedLine(error))
             return true;
     return false;
 }

@@ -26,8 +26,10 @@ std::vector<std::string> InputRestrictions();
 // (with its value, when it takes one) is harmless.
 std::optional<std::string> RefusedOption(std::string_view name, std::optional<std::string_view> value);
 
-// True when the engine's error lines say it turned the source away because
-// of the input restrictions.
+// True when the engine's error lines say it turned the source away: no
+// reader for it (a playlist, a list of files) or one the input restrictions
+// leave out.
+bool SourceRefusedLine(std::string_view line);
 bool SourceRefused(const std::vector<std::string>& errors);
 
 // "<file name> is not a video file this program can read."

@@ -165,9 +165,15 @@ std::optional<double> SourceProbe::Seconds() const
 
 std::optional<std::string> SourceProbe::Refusal() const
 {
-    if (process_ || output_.find("not on whitelist") == std::string::npos)
+    if (process_)
         return std::nullopt;
-    return frontend::NotAVideoFile(source_);
+    for (std::size_t at = 0; at < output_.size();) {
+        const std::size_t end = std::min(output_.find('\n', at), output_.size());
+        if (frontend::SourceRefusedLine(std::string_view(output_).substr(at, end - at)))
+            return frontend::NotAVideoFile(source_);
+        at = end + 1;
+    }
+    return std::nullopt;
 }
 
 std::optional<double> SourceProbe::FrameRate() const

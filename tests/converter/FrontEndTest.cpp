@@ -392,7 +392,11 @@ TEST(ConverterFrontEnd, ReadsTheSourceOnlyAsALocalMediaFile)
     EXPECT_EQ(restrictions[1].find("concat"), std::string::npos);
     EXPECT_EQ(restrictions[3], "file");
     EXPECT_TRUE(SourceRefused({"[concat @ 04ffe4c0] Format not on whitelist 'avi,mov'", "a.avi: Invalid argument"}));
-    EXPECT_FALSE(SourceRefused({"a.avi: Invalid data found when processing input"}));
+    // No reader takes a list of files dressed as a video: it fails at its
+    // opening. Damaged pictures inside a real video do not make it one.
+    EXPECT_TRUE(SourceRefused({"C:\\My videos\\list.avi: Invalid data found when processing input\r"}));
+    EXPECT_FALSE(SourceRefused({"[h264 @ 0x1] Error while decoding stream #0:0: Invalid data found when processing input"}));
+    EXPECT_FALSE(SourceRefused({"a.avi: No such file or directory"}));
     EXPECT_EQ(NotAVideoFile("C:\\My videos\\list.avi"), "list.avi is not a video file this program can read.");
 }
 

@@ -239,11 +239,13 @@ TEST_F(DSTrackBarTest, TheTimerFollowsRealPlayback)
     EXPECT_EQ(bar().Max(), static_cast<int>(ticks.back().stopPos / 100));
     EXPECT_GE(bar().Position(), 3);
 
-    // Paused, the bar stands still.
+    // Paused, the timer stops, and the bar stands still where it ticks.
     graph().Pause();
-    const std::size_t seen = ticks.size();
-    test::PumpUntil([] { return false; }, 300);
-    EXPECT_EQ(ticks.size(), seen);
+    EXPECT_FALSE(bar().TimerRunning());
+    bar().TimerTick();
+    const std::uint32_t pausedAt = ticks.back().currentPos;
+    bar().TimerTick();
+    EXPECT_EQ(ticks.back().currentPos, pausedAt);
 }
 
 TEST_F(DSTrackBarTest, AtTheEndOfTheStreamTheBarStaysAtTheEndAndKeepsTicking)

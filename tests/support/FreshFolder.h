@@ -10,15 +10,20 @@
 
 namespace korvane::testsupport {
 
-inline std::wstring MakeFreshFolder(const std::wstring& parent, const std::wstring& prefix)
+// Names are the caller's, in the API's own form: the narrow one takes the
+// process's code page as the program's own paths do.
+template <class Char, class Create>
+std::basic_string<Char> MakeFreshFolderWith(const std::basic_string<Char>& parent,
+                                            const std::basic_string<Char>& prefix, Create create)
 {
     static std::atomic<unsigned> count{0};
     for (int tries = 0; tries < 1000; ++tries) {
         LARGE_INTEGER now{};
         QueryPerformanceCounter(&now);
-        const std::wstring path = parent + prefix + std::to_wstring(GetCurrentProcessId()) + L"-"
-            + std::to_wstring(static_cast<unsigned long long>(now.QuadPart)) + L"-" + std::to_wstring(++count);
-        if (CreateDirectoryW(path.c_str(), nullptr))
+        const std::string tail = std::to_string(GetCurrentProcessId()) + "-"
+            + std::to_string(static_cast<unsigned long long>(now.QuadPart)) + "-" + std::to_string(++count);
+        const std::basic_string<Char> path = parent + prefix + std::basic_string<Char>(tail.begin(), tail.end());
+        if (create(path.c_str()))
             return path;
         if (GetLastError() != ERROR_ALREADY_EXISTS)
             break;
@@ -26,11 +31,14 @@ inline std::wstring MakeFreshFolder(const std::wstring& parent, const std::wstri
     return {};
 }
 
+inline std::wstring MakeFreshFolder(const std::wstring& parent, const std::wstring& prefix)
+{
+    return MakeFreshFolderWith(parent, prefix, [](const wchar_t* path) { return CreateDirectoryW(path, nullptr) != FALSE; });
+}
+
 inline std::string MakeFreshFolder(const std::string& parent, const std::string& prefix)
 {
-    const std::wstring made = MakeFreshFolder(std::wstring(parent.begin(), parent.end()),
-                                              std::wstring(prefix.begin(), prefix.end()));
-    return std::string(made.begin(), made.end());
+    return MakeFreshFolderWith(parent, prefix, [](const char* path) { return CreateDirectoryA(path, nullptr) != FALSE; });
 }
 
 // The temporary folder, with its separator.

@@ -70,8 +70,10 @@ void MouseMove(HWND hwnd, int x, int y, WPARAM keys = 0);
 void Click(HWND hwnd, int x, int y);
 
 // Serves the application's messages until `done` holds; the deadline, in
-// milliseconds, only ends a test that hangs.
-inline constexpr DWORD kHangMs = 30000;
+// milliseconds, only ends a test that hangs (a fresh Wine prefix's first
+// media graph takes half a minute), and comes before the suite's own limit
+// so that the test says what did not come.
+inline constexpr DWORD kHangMs = 100000;
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = kHangMs);
 
 // A thread timer whose tick runs inside whatever loop serves the thread's
