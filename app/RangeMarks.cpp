@@ -34,60 +34,57 @@ RangeMarks::RangeMarks(const Controls& controls, PreviewPane& preview, EndPictur
 
 void RangeMarks::MarkStartHere()
 {
-    start_ = preview_.MarkSeconds();
-    c_.bar.SetSelStart(SelectionSeconds(start_));
-    c_.start.SetText(SecondsToMarkText(start_));
-    c_.startLabel.SetCaption("[ " + c_.start.Text());
-    PlaceStartLabel();
-    c_.startLabel.Show();
-    ShowLength();
-    TakePicture(false);
+    const double here = preview_.MarkSeconds();
+    ShowMark(false, here, here, here);
 }
 
 void RangeMarks::MarkEndHere()
 {
-    end_ = preview_.MarkSeconds();
-    c_.bar.SetSelEnd(SelectionSeconds(end_));
-    c_.end.SetText(SecondsToMarkText(end_));
-    c_.endLabel.SetCaption(c_.end.Text() + " ]");
-    PlaceEndLabel();
-    c_.endLabel.Show();
-    ShowLength();
-    TakePicture(true);
+    const double here = preview_.MarkSeconds();
+    ShowMark(true, here, here, here);
 }
 
 // The edit keeps the time as typed (normalised to the millisecond), even past
 // the source's end; only the marks stop at the duration. The job reads the edit.
 void RangeMarks::MarkStart(double seconds)
 {
-    const double duration = preview_.SourceSeconds();
-    if (duration < seconds)
-        seconds = duration;
-    start_ = seconds < 0 ? 0 : seconds;
-    c_.bar.SetSelStart(SelectionSeconds(seconds));
-    const double typed = TimeTextToSeconds(c_.start.Text());
-    c_.start.SetText(SecondsToMarkText(typed != -1 ? typed : seconds));
-    c_.startLabel.SetCaption("[ " + c_.start.Text());
-    PlaceStartLabel();
-    c_.startLabel.Show();
-    ShowLength();
-    TakePicture(false);
+    MarkTyped(false, seconds);
 }
 
 void RangeMarks::MarkEnd(double seconds)
 {
+    MarkTyped(true, seconds);
+}
+
+void RangeMarks::MarkTyped(bool end, double seconds)
+{
     const double duration = preview_.SourceSeconds();
     if (duration < seconds)
         seconds = duration;
-    end_ = seconds < 0 ? 0 : seconds;
-    c_.bar.SetSelEnd(SelectionSeconds(seconds));
-    const double typed = TimeTextToSeconds(c_.end.Text());
-    c_.end.SetText(SecondsToMarkText(typed != -1 ? typed : seconds));
-    c_.endLabel.SetCaption(c_.end.Text() + " ]");
-    PlaceEndLabel();
-    c_.endLabel.Show();
+    const double typed = TimeTextToSeconds((end ? c_.end : c_.start).Text());
+    ShowMark(end, seconds < 0 ? 0 : seconds, seconds, typed != -1 ? typed : seconds);
+}
+
+void RangeMarks::ShowMark(bool end, double marked, double onBar, double inEdit)
+{
+    (end ? end_ : start_) = marked;
+    if (end)
+        c_.bar.SetSelEnd(SelectionSeconds(onBar));
+    else
+        c_.bar.SetSelStart(SelectionSeconds(onBar));
+    auto& edit = end ? c_.end : c_.start;
+    edit.SetText(SecondsToMarkText(inEdit));
+    if (end) {
+        c_.endLabel.SetCaption(edit.Text() + " ]");
+        PlaceEndLabel();
+        c_.endLabel.Show();
+    } else {
+        c_.startLabel.SetCaption("[ " + edit.Text());
+        PlaceStartLabel();
+        c_.startLabel.Show();
+    }
     ShowLength();
-    TakePicture(true);
+    TakePicture(end);
 }
 
 // Text that is no time is left as typed, without a word: the user is still at it.

@@ -46,6 +46,9 @@ public:
     void Clear();
 
 private:
+    void MarkTyped(bool end, double seconds);
+    // The mark kept (`marked`), where the bar shows it and what its edit says.
+    void ShowMark(bool end, double marked, double onBar, double inEdit);
     void PlaceStartLabel();
     void PlaceEndLabel();
     void SeparateLabels();

@@ -104,18 +104,10 @@ CopyResult CopyClip(const ClipRequest& request, const CopyOptions& options,
     CutAfterSeek cut{std::max(request.start - kSoundLead, 0.0), origin + request.start, origin, std::nullopt};
     std::optional<PacketList> keyframeList;
     if (video >= 0 && request.start > 0) {
-        for (std::size_t i = 0; i < std::size(kKeyframeLeads); ++i) {
-            const double seek = std::max(request.start - kKeyframeLeads[i], 0.0);
-            const bool lastTry = i + 1 == std::size(kKeyframeLeads) || seek == 0;
-            PacketList list = ListVideoPackets(source, video, seek,
-                                               request.start - seek + (request.exactStart ? kExactLookAhead : 1));
-            if (const auto found = CutAtKeyframe(list, request.start, seek, lastTry)) {
-                cut = *found;
-                keyframeList = std::move(list);
-                break;
-            }
-            if (lastTry)
-                break;
+        KeyframeFound found = FindKeyframeCut(source, video, request.start, request.exactStart ? kExactLookAhead : 1);
+        if (found.cut) {
+            cut = *found.cut;
+            keyframeList = std::move(found.list);
         }
     } else if (request.start <= 0) {
         cut = CutAfterSeek{0, -std::numeric_limits<double>::infinity(), origin, std::nullopt};

@@ -1,5 +1,8 @@
 #include "converter/Source.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "converter/CopyPlan.h"
 #include "converter/EngineGuard.h"
 
@@ -97,6 +100,21 @@ PacketList ListVideoPackets(AVFormatContext& source, int video, double seek, dou
     if (fill)
         FillShownTimes(list.packets, kinds, FrameSeconds(*source.streams[video]));
     return list;
+}
+
+KeyframeFound FindKeyframeCut(AVFormatContext& source, int video, double start, double lookAhead)
+{
+    KeyframeFound found;
+    for (std::size_t i = 0; i < std::size(kKeyframeLeads); ++i) {
+        const double seek = std::max(start - kKeyframeLeads[i], 0.0);
+        const bool lastTry = i + 1 == std::size(kKeyframeLeads) || seek == 0;
+        found.list = video >= 0 ? ListVideoPackets(source, video, seek, start - seek + lookAhead)
+                                : PacketList{{}, SourceOrigin(source), false, false};
+        found.cut = CutAtKeyframe(found.list, start, seek, lastTry);
+        if (found.cut || lastTry)
+            break;
+    }
+    return found;
 }
 
 bool FillsShownTimes(const AVFormatContext& source, int video)

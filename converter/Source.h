@@ -38,6 +38,16 @@ int SeekTo(AVFormatContext& source, double seconds);
 // after it, in the source's own times; the list the keyframe cut decides from.
 PacketList ListVideoPackets(AVFormatContext& source, int video, double seek, double length);
 
+// The cut at the keyframe shown at or before `start` (KeyframeCut.h), its
+// listing looking further back each time it finds none (kKeyframeLeads) and
+// reaching `lookAhead` seconds past the start; the list it was found in.
+// A source without pictures (`video` < 0) lists none.
+struct KeyframeFound {
+    std::optional<CutAfterSeek> cut;
+    PacketList list;
+};
+KeyframeFound FindKeyframeCut(AVFormatContext& source, int video, double start, double lookAhead);
+
 // MPEG-1 and MPEG-2 pictures in program and transport streams, whose
 // packets may lack the time they are shown (FillShownTimes).
 bool FillsShownTimes(const AVFormatContext& source, int video);

@@ -134,16 +134,8 @@ int Run()
     std::optional<CutAfterSeek> keyframe;
     if (cutKind == CutKind::AtKeyframe || cutKind == CutKind::Exact || notExact) {
         OpenedSource opened = OpenSource(request.input);
-        const int video = opened.input ? FirstVideoStream(*opened.input) : -1;
-        for (std::size_t i = 0; i < std::size(kKeyframeLeads) && opened.input && !keyframe; ++i) {
-            const double seek = std::max(request.start - kKeyframeLeads[i], 0.0);
-            PacketList list = video >= 0 ? ListVideoPackets(*opened.input, video, seek, request.start - seek + 1)
-                                         : PacketList{{}, SourceOrigin(*opened.input), false, false};
-            const bool lastTry = i + 1 == std::size(kKeyframeLeads) || seek == 0;
-            keyframe = CutAtKeyframe(list, request.start, seek, lastTry);
-            if (lastTry)
-                break;
-        }
+        if (opened.input)
+            keyframe = FindKeyframeCut(*opened.input, FirstVideoStream(*opened.input), request.start, 1).cut;
     }
     std::optional<CutAfterSeek> cut;
     if (cutKind == CutKind::AtKeyframe)
